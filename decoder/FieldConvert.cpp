@@ -1,0 +1,181 @@
+#include "FieldConvert.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace orvane {
+
+namespace {
+
+bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+}  // namespace
+
+double ParseDecimal(std::string_view field)
+{
+    const char* p = field.data();
+    const char* end = p + field.size();
+    while (p != end && IsSpace(*p))
+        ++p;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+
+    // The digits, with the first significant one located and, while there
+    // are few enough of them, gathered into an exact integer mantissa.
+    const char* numberBegin = p;
+    uint64_t mantissa = 0;
+    int significantDigits = 0;
+    int fractionDigits = 0;
+    long long firstDigitExponent = 0;  // decimal exponent of the first significant digit
+    bool seenSignificant = false;
+    bool anyDigit = false;
+
+    const char* integerBegin = p;
+    while (p != end && IsDigit(*p))
+        ++p;
+    const char* integerEnd = p;
+    const char* fractionBegin = p;
+    const char* fractionEnd = p;
+    if (p != end && *p == '.') {
+        fractionBegin = ++p;
+        while (p != end && IsDigit(*p))
+            ++p;
+        fractionEnd = p;
+    }
+    anyDigit = integerEnd != integerBegin || fractionEnd != fractionBegin;
+    if (!anyDigit)
+        return 0.0;
+
+    for (const char* d = integerBegin; d != integerEnd; ++d) {
+        if (!seenSignificant && *d == '0')
+            continue;
+        if (!seenSignificant) {
+            seenSignificant = true;
+            firstDigitExponent = integerEnd - d - 1;
+        }
+        if (++significantDigits <= 15)
+            mantissa = mantissa * 10 + uint64_t(*d - '0');
+    }
+    for (const char* d = fractionBegin; d != fractionEnd; ++d) {
+        ++fractionDigits;
+        if (!seenSignificant && *d == '0')
+            continue;
+        if (!seenSignificant) {
+            seenSignificant = true;
+            firstDigitExponent = -(d - fractionBegin) - 1;
+        }
+        if (++significantDigits <= 15)
+            mantissa = mantissa * 10 + uint64_t(*d - '0');
+    }
+
+    // An exponent counts only when at least one digit follows its letter.
+    long long exponent = 0;
+    bool hasExponent = false;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool exponentNegative = false;
+        if (q != end && (*q == '+' || *q == '-')) {
+            exponentNegative = *q == '-';
+            ++q;
+        }
+        if (q != end && IsDigit(*q)) {
+            hasExponent = true;
+            for (; q != end && IsDigit(*q); ++q) {
+                if (exponent < 1000000)
+                    exponent = exponent * 10 + (*q - '0');
+            }
+            if (exponentNegative)
+                exponent = -exponent;
+            p = q;
+        }
+    }
+
+    if (!seenSignificant)
+        return negative ? -0.0 : 0.0;
+
+    if (!hasExponent && significantDigits <= 15 && fractionDigits <= 22) {
+        // Both operands are exact doubles, so one division rounds correctly.
+        const double value = double(mantissa) / kPowersOfTen[fractionDigits];
+        return negative ? -value : value;
+    }
+
+    double value = 0.0;
+    const auto result = std::from_chars(numberBegin, p, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone on overflow and underflow; the
+        // exponent of the first significant digit tells which it was.
+        value = exponent + firstDigitExponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+int32_t ParseInteger(std::string_view field)
+{
+    const char* p = field.data();
+    const char* end = p + field.size();
+    while (p != end && IsSpace(*p))
+        ++p;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    // Accumulate in 64 bits and stop growing once past the 32-bit range.
+    constexpr int64_t kLimit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
+    int64_t value = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+        if (value <= kLimit)
+            value = value * 10 + (*p - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return int32_t(value);
+}
+
+int32_t TruncateToInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0)
+        return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483649.0)
+        return std::numeric_limits<int32_t>::min();
+    return int32_t(value);
+}
+
+double ToDegrees(double value)
+{
+    const double degrees = std::trunc(value / 100.0);
+    return degrees + (value - 100.0 * degrees) / 60.0;
+}
+
+void SplitTime(double value, NmeaDateTime& dateTime)
+{
+    const int32_t whole = TruncateToInt32(value);
+    dateTime.hour = uint16_t(TruncateToInt32(value / 10000.0));
+    dateTime.minute = uint16_t((whole % 10000) / 100);
+    dateTime.second = uint16_t(whole % 100);
+    dateTime.hundredths = uint16_t(TruncateToInt32(value * 100.0) % 100);
+}
+
+}  // namespace orvane

@@ -1,0 +1,113 @@
+#pragma once
+// The one way every parser walks a sentence: the address field ends at the
+// first comma, and each further field ends at the next comma. A sentence
+// type is described by a table with one store function per field, so the
+// code for a missing comma is the field's place in the table.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "FieldConvert.h"
+
+namespace orvane::detail {
+
+inline constexpr size_t kMinSentenceLength = 10;
+
+// Moves from field to field; pos is where the next field begins.
+class FieldCursor {
+public:
+    explicit FieldCursor(std::string_view sentence) : m_Text(sentence) {}
+
+    // The field from pos up to the next comma; false when there is none.
+    bool Next(std::string_view& field)
+    {
+        const size_t comma = m_Text.find(',', m_Pos);
+        if (comma == std::string_view::npos)
+            return false;
+        field = m_Text.substr(m_Pos, comma - m_Pos);
+        m_Pos = comma + 1;
+        return true;
+    }
+
+    size_t Position() const { return m_Pos; }
+    std::string_view Text() const { return m_Text; }
+
+private:
+    std::string_view m_Text;
+    size_t m_Pos = 0;
+};
+
+template <class R>
+using FieldStore = void (*)(std::string_view field, R& record);
+
+template <class>
+struct MemberTraits;
+template <class C, class T>
+struct MemberTraits<T C::*> {
+    using Class = C;
+};
+template <auto Member>
+using ClassOf = typename MemberTraits<decltype(Member)>::Class;
+
+template <auto Member>
+void StoreDecimal(std::string_view field, ClassOf<Member>& record)
+{
+    record.*Member = ParseDecimal(field);
+}
+
+template <auto Member>
+void StoreInteger(std::string_view field, ClassOf<Member>& record)
+{
+    record.*Member = ParseInteger(field);
+}
+
+// An integer kept in 16 bits: the value modulo 2^16.
+template <auto Member>
+void StoreInteger16(std::string_view field, ClassOf<Member>& record)
+{
+    record.*Member = uint16_t(ParseInteger(field));
+}
+
+template <auto Member>
+void StoreLetter(std::string_view field, ClassOf<Member>& record)
+{
+    record.*Member = char16_t(static_cast<unsigned char>(field.front()));
+}
+
+template <auto Member>
+void StoreDegrees(std::string_view field, ClassOf<Member>& record)
+{
+    record.*Member = ToDegrees(ParseDecimal(field));
+}
+
+template <auto Member>
+void StoreTime(std::string_view field, ClassOf<Member>& record)
+{
+    SplitTime(ParseDecimal(field), record.*Member);
+}
+
+// A field whose closing comma is required but whose value is not kept.
+template <class R>
+void SkipField(std::string_view, R&)
+{
+}
+
+// Walks the address field and then one field per table entry. An empty
+// field stores nothing. Returns 0, or the ordinal of the first missing comma.
+template <class R, size_t N>
+int32_t WalkFields(FieldCursor& cursor, R& record, const FieldStore<R> (&fields)[N])
+{
+    std::string_view field;
+    if (!cursor.Next(field))
+        return 1;
+    for (size_t i = 0; i < N; ++i) {
+        if (!cursor.Next(field))
+            return int32_t(i) + 2;
+        if (!field.empty())
+            fields[i](field, record);
+    }
+    return 0;
+}
+
+}  // namespace orvane::detail

@@ -1,0 +1,82 @@
+#pragma once
+// The vocabulary of the decoder: the talkers it knows and the sentence types
+// it lists. Everywhere else a talker is a row of TalkerTable and a sentence
+// type is a row of MessageTable.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+struct TalkerEntry {
+    std::string_view id;    // the two letters after "$"
+    std::string_view name;  // the constellation name shown to the user
+};
+
+struct MessageEntry {
+    std::string_view id;       // the three-letter sentence type
+    std::string_view display;  // the entry of the Message list
+};
+
+inline constexpr int kTalkerCount = 8;
+inline constexpr int kNoTalker = 8;  // no talker chosen
+inline constexpr int kMessageCount = 18;
+
+inline constexpr std::array<TalkerEntry, kTalkerCount> TalkerTable{{
+    {"GP", "GPS"},
+    {"GL", "GLONASS"},
+    {"GA", "Galileo"},
+    {"GB", "BeiDou"},
+    {"BD", "BeiDou"},
+    {"GI", "IRNSS"},
+    {"QZ", "QZSS"},
+    {"GN", "IMES"},
+}};
+
+inline constexpr std::array<MessageEntry, kMessageCount> MessageTable{{
+    {"DTM", "(X) DTM"},
+    {"GBQ", "(X) GBQ"},
+    {"GBS", "(X) GBS"},
+    {"GGA", "GGA (Combined Fix Data)"},
+    {"GLL", "GLL (Geographic Position)"},
+    {"GLQ", "(X) GLQ"},
+    {"GNQ", "(X) GNQ"},
+    {"GNS", "(X) GNS"},
+    {"GPQ", "(X) GPQ"},
+    {"GRS", "(X) GRS"},
+    {"GSA", "GSA (DOP & Active Satellites)"},
+    {"GST", "(X) GST"},
+    {"GSV", "GSV (Satellites in View)"},
+    {"RMC", "RMC (Recommended Minimum Spec)"},
+    {"TXT", "(X) TXT"},
+    {"VLW", "(X) VLW"},
+    {"VTG", "VTG (Course Over Ground & Speed)"},
+    {"ZDA", "ZDA (Time and Date)"},
+}};
+
+// Message rows the program decodes.
+inline constexpr int kGgaRow = 3;
+inline constexpr int kGllRow = 4;
+inline constexpr int kGsaRow = 10;
+inline constexpr int kGsvRow = 12;
+inline constexpr int kRmcRow = 13;
+inline constexpr int kVtgRow = 16;
+inline constexpr int kZdaRow = 17;
+
+// The row the Message list selects after it is filled.
+inline constexpr int kDefaultMessageRow = kRmcRow;
+
+// name + " (" + id + ")", such as "GPS (GP)"; empty for a row outside the table.
+std::string TalkerLabel(int talkerRow);
+
+// The first row, in table order, whose id occurs anywhere in the label
+// (case-sensitive); kNoTalker when none does.
+int TalkerRowFromLabel(std::string_view label);
+
+// The row whose id equals the text exactly, or -1.
+int TalkerRowFromId(std::string_view id);
+int MessageRowFromId(std::string_view id);
+
+}  // namespace orvane

@@ -1,0 +1,40 @@
+#pragma once
+// The state the dispatcher reads and writes. The main window owns one; the
+// batch decoder owns another.
+
+#include <cstdint>
+#include <string>
+
+#include "decoder/Records.h"
+#include "decoder/Tables.h"
+
+namespace orvane {
+
+inline constexpr double kStartLatitude = 37.5554652;
+inline constexpr double kStartLongitude = 126.9715542;
+inline constexpr int32_t kSliderMaximum = 10000;
+
+struct DispatchState {
+    // The text the decoder searches: the whole loaded log in replay, the
+    // live data of one tick in online mode. One character per byte.
+    std::string NmeaText;
+    int32_t NmeaTextLength = 0;  // as last recorded by a load or a live append
+
+    int32_t m_ParsePosition = 0;  // where the next search starts; -1: nothing further
+    int32_t m_TalkerRow = kNoTalker;
+    bool m_Online = false;
+    bool m_Loaded = false;
+    bool m_Running = false;
+    bool m_MapEnabled = false;
+    bool m_SignalsShown = false;
+    int32_t m_SliderValue = 0;  // 0 to 10000
+
+    // The last position passed on: signed degrees, north and east positive.
+    double m_Latitude = kStartLatitude;
+    double m_Longitude = kStartLongitude;
+    double m_Heading = 0.0;
+
+    SatelliteTable m_SatelliteTable;
+};
+
+}  // namespace orvane

@@ -1,0 +1,96 @@
+#include "DecodeOptions.h"
+
+#include <string_view>
+
+#include "decoder/Tables.h"
+
+namespace orvane {
+
+const char* const kDecodeUsage =
+    "Usage: orvane-decode [--talker ID] [--message TYPE] [--satellites] [FILE]\n"
+    "Decodes the NMEA sentences of one talker and type in FILE (or standard\n"
+    "input when FILE is '-' or missing) and prints the line the viewer shows\n"
+    "for each, oldest first.\n"
+    "  --talker ID      GP GL GA GB BD GI QZ GN (default GP)\n"
+    "  --message TYPE   DTM GBQ GBS GGA GLL GLQ GNQ GNS GPQ GRS GSA GST GSV RMC\n"
+    "                   TXT VLW VTG ZDA (default RMC)\n"
+    "  --satellites     also merge the GSV sentences of every talker, as while\n"
+    "                   the signals are shown, and print the satellite table as\n"
+    "                   SAT,<talker>,<slot>,<prn>,<elevation>,<azimuth>,<snr>\n"
+    "  --help           show this text\n"
+    "Exit status: 0 done, 1 the input cannot be read, 2 bad arguments.\n";
+
+namespace {
+
+// "--name VALUE" or "--name=VALUE"; advances i past a separate value.
+bool TakeValue(std::string_view arg, std::string_view name, int argc, char** argv, int& i, std::string_view& value,
+               bool& missing)
+{
+    missing = false;
+    if (arg == name) {
+        if (i + 1 >= argc) {
+            missing = true;
+            return true;
+        }
+        value = argv[++i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::string& message)
+{
+    bool havePath = false;
+    bool onlyPaths = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        std::string_view value;
+        bool missing = false;
+        if (!onlyPaths && arg == "--help") {
+            return OptionsResult::Help;
+        } else if (!onlyPaths && arg == "--satellites") {
+            options.satellites = true;
+        } else if (!onlyPaths && TakeValue(arg, "--talker", argc, argv, i, value, missing)) {
+            if (missing) {
+                message = "--talker needs a talker id";
+                return OptionsResult::Error;
+            }
+            options.talkerRow = TalkerRowFromId(value);
+            if (options.talkerRow < 0) {
+                message = "unknown talker '" + std::string(value) + "' (GP GL GA GB BD GI QZ GN)";
+                return OptionsResult::Error;
+            }
+        } else if (!onlyPaths && TakeValue(arg, "--message", argc, argv, i, value, missing)) {
+            if (missing) {
+                message = "--message needs a message type";
+                return OptionsResult::Error;
+            }
+            options.messageRow = MessageRowFromId(value);
+            if (options.messageRow < 0) {
+                message = "unknown message '" + std::string(value) + "'";
+                return OptionsResult::Error;
+            }
+        } else if (!onlyPaths && arg == "--") {
+            onlyPaths = true;
+        } else if (!onlyPaths && arg.size() > 1 && arg[0] == '-') {
+            message = "unknown option '" + std::string(arg) + "'";
+            return OptionsResult::Error;
+        } else {
+            if (havePath) {
+                message = "only one FILE may be given";
+                return OptionsResult::Error;
+            }
+            options.path = arg;
+            havePath = true;
+        }
+    }
+    return OptionsResult::Run;
+}
+
+}  // namespace orvane

@@ -1,0 +1,22 @@
+#pragma once
+// The command line of orvane-decode.
+
+#include <string>
+
+namespace orvane {
+
+struct DecodeOptions {
+    int talkerRow = 0;    // GP
+    int messageRow = 13;  // RMC
+    bool satellites = false;
+    std::string path;  // empty or "-": standard input
+};
+
+enum class OptionsResult { Run, Help, Error };
+
+// Reads argv into options. On Error, message says what was wrong.
+OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::string& message);
+
+extern const char* const kDecodeUsage;
+
+}  // namespace orvane

@@ -1,0 +1,99 @@
+// orvane-decode: decodes a log as one live tick of the viewer would and
+// prints every line the text view would receive, oldest first.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "DecodeOptions.h"
+#include "LineWriter.h"
+#include "decoder/Tables.h"
+#include "decoder/TextFormat.h"
+#include "replay/DispatchHooks.h"
+#include "replay/Dispatcher.h"
+#include "replay/LogText.h"
+
+namespace {
+
+using namespace orvane;
+
+class PrintingHooks : public DispatchHooks {
+public:
+    PrintingHooks(LineWriter& out, int messageRow) : m_Out(out), m_MessageRow(messageRow) {}
+    void AppendLine(std::string_view line) override { m_Out.WriteLine(line); }
+    int SelectedMessageRow() const override { return m_MessageRow; }
+
+private:
+    LineWriter& m_Out;
+    int m_MessageRow;
+};
+
+void PrintSatelliteTable(const SatelliteTable& table, LineWriter& out)
+{
+    std::string line;
+    for (int row = 0; row < kTalkerCount; ++row) {
+        const auto& slots = table.slots[size_t(row)];
+        for (int k = 0; k < kGsvMaxSatellites && slots[size_t(k)].prn != 0; ++k) {
+            const GsvSatellite& satellite = slots[size_t(k)];
+            line.assign("SAT,");
+            line.append(TalkerTable[size_t(row)].id);
+            for (const long long value : {(long long)k, (long long)satellite.prn, (long long)satellite.elevation,
+                                          (long long)satellite.azimuth, (long long)satellite.snr}) {
+                line.push_back(',');
+                AppendInt(line, value);
+            }
+            out.WriteLine(line);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    DecodeOptions options;
+    std::string message;
+    switch (ParseDecodeOptions(argc, argv, options, message)) {
+    case OptionsResult::Help:
+        std::fputs(kDecodeUsage, stdout);
+        return 0;
+    case OptionsResult::Error:
+        std::fprintf(stderr, "orvane-decode: %s (see --help)\n", message.c_str());
+        return 2;
+    case OptionsResult::Run:
+        break;
+    }
+
+    DispatchState state;
+    std::string reason;
+    const bool fromStdin = options.path.empty() || options.path == "-";
+    const bool read = fromStdin ? ReadLogStream(STDIN_FILENO, state.NmeaText, reason)
+                                : ReadLogFile(options.path, false, state.NmeaText, reason);
+    if (!read) {
+        std::fprintf(stderr, "orvane-decode: cannot read %s: %s\n",
+                     fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
+        return 1;
+    }
+
+    // One live tick over the whole text.
+    LineWriter out(stdout);
+    PrintingHooks hooks(out, options.messageRow);
+    state.NmeaTextLength = int32_t(state.NmeaText.size());
+    state.m_Online = true;
+    state.m_SignalsShown = options.satellites;
+    state.m_TalkerRow = options.talkerRow;
+    state.m_ParsePosition = 0;
+    if (!state.NmeaText.empty()) {
+        while (DispatchSentences(state, hooks)) {
+        }
+    }
+    if (options.satellites)
+        PrintSatelliteTable(state.m_SatelliteTable, out);
+
+    if (!out.Finish()) {
+        std::fprintf(stderr, "orvane-decode: cannot write the output\n");
+        return 1;
+    }
+    return 0;
+}
