@@ -11,14 +11,14 @@ namespace orvane {
 
 namespace {
 
-void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& slots,
+void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& row,
            std::array<int32_t, kGsvMaxSatellites>& seen)
 {
     for (int32_t e = 0; e < count; ++e) {
         const GsvSatellite& satellite = list.entries[size_t(e)];
         for (int i = 0; i < kGsvMaxSatellites; ++i) {
-            if (slots[i].prn == satellite.prn || slots[i].prn == 0) {
-                slots[i] = satellite;
+            if (row[i].prn == satellite.prn || row[i].prn == 0) {
+                row[i] = satellite;
                 seen[i] = 1;
                 break;
             }
@@ -63,16 +63,16 @@ void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> 
                 appendLine(ErrorLine("GSV", count));
                 break;
             }
-            Merge(list, count, table.slots[size_t(talker)], table.seen[size_t(talker)]);
+            Merge(list, count, table.entries[size_t(talker)], table.seen[size_t(talker)]);
             position = next;
         }
     }
 
     for (int talker = 0; talker < kSatelliteRows; ++talker) {
-        auto& slots = table.slots[size_t(talker)];
-        for (int i = 0; i < kGsvMaxSatellites && slots[i].prn != 0; ++i) {
+        auto& row = table.entries[size_t(talker)];
+        for (int i = 0; i < kGsvMaxSatellites && row[i].prn != 0; ++i) {
             if (table.seen[size_t(talker)][i] != 1)
-                slots[i] = GsvSatellite{slots[i].prn, 0, 0, 0};
+                row[i] = GsvSatellite{row[i].prn, 0, 0, 0};
         }
     }
 }

@@ -95,7 +95,7 @@ inline constexpr int kSatelliteRows = 8;  // one per talker row
 // slots (prn not 0) form an unbroken run from slot 0.
 struct SatelliteTable {
     using Row = std::array<GsvSatellite, kGsvMaxSatellites>;
-    std::array<Row, kSatelliteRows> slots{};
+    std::array<Row, kSatelliteRows> entries{};
     std::array<std::array<int32_t, kGsvMaxSatellites>, kSatelliteRows> seen{};
 };
 

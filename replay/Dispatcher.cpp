@@ -208,7 +208,7 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
                       [&hooks](std::string_view line) { hooks.AppendLine(line); });
         if (hooks.SatellitesWindowExists()) {
             for (int row = 0; row < kSatelliteRows; ++row)
-                hooks.UpdateSignals(row, state.m_SatelliteTable.slots[size_t(row)]);
+                hooks.UpdateSignals(row, state.m_SatelliteTable.entries[size_t(row)]);
         }
     }
     return state.m_ParsePosition > 0;

@@ -33,9 +33,9 @@ void PrintSatelliteTable(const SatelliteTable& table, LineWriter& out)
 {
     std::string line;
     for (int row = 0; row < kTalkerCount; ++row) {
-        const auto& slots = table.slots[size_t(row)];
-        for (int k = 0; k < kGsvMaxSatellites && slots[size_t(k)].prn != 0; ++k) {
-            const GsvSatellite& satellite = slots[size_t(k)];
+        const auto& used = table.entries[size_t(row)];
+        for (int k = 0; k < kGsvMaxSatellites && used[size_t(k)].prn != 0; ++k) {
+            const GsvSatellite& satellite = used[size_t(k)];
             line.assign("SAT,");
             line.append(TalkerTable[size_t(row)].id);
             for (const long long value : {(long long)k, (long long)satellite.prn, (long long)satellite.elevation,

@@ -1,0 +1,165 @@
+#include <QtTest>
+
+#include <random>
+
+#include "decoder/FindSentence.h"
+#include "decoder/GsvPass.h"
+#include "decoder/Parsers.h"
+#include "decoder/Tables.h"
+
+using namespace orvane;
+
+namespace {
+
+struct Lines {
+    std::vector<std::string> lines;
+    LineSink Sink()
+    {
+        return [this](std::string_view line) { lines.emplace_back(line); };
+    }
+};
+
+QString Row(const SatelliteTable& table, int talker)
+{
+    QString text;
+    for (const GsvSatellite& s : table.entries[size_t(talker)]) {
+        if (s.prn == 0)
+            break;
+        text += QString("%1/%2/%3/%4 ").arg(s.prn).arg(s.elevation).arg(s.azimuth).arg(s.snr);
+    }
+    return text;
+}
+
+// The pass as first written: every sentence is located in the whole text
+// and those ending at or past the bound are dropped afterwards.
+void UnboundedSearchPass(std::string_view text, int32_t start, int32_t bound, SatelliteTable& table,
+                         std::vector<std::string>& lines)
+{
+    for (auto& row : table.seen)
+        row.fill(0);
+    for (int t = 0; t < kTalkerCount; ++t) {
+        int32_t p = start;
+        for (;;) {
+            std::string_view s;
+            const int32_t r = FindSentence(text, p, t, kGsvRow, s);
+            if (r < 1 || r >= bound)
+                break;
+            GsvList list;
+            const int32_t n = ParseGsv(s, list);
+            if (n < 0) {
+                lines.push_back("[GSV] Error Code:  " + std::to_string(n));
+                break;
+            }
+            for (int e = 0; e < n; ++e) {
+                for (int i = 0; i < kGsvMaxSatellites; ++i) {
+                    auto& slot = table.entries[size_t(t)][size_t(i)];
+                    if (slot.prn == list.entries[size_t(e)].prn || slot.prn == 0) {
+                        slot = list.entries[size_t(e)];
+                        table.seen[size_t(t)][size_t(i)] = 1;
+                        break;
+                    }
+                }
+            }
+            p = r;
+        }
+    }
+    for (int t = 0; t < kSatelliteRows; ++t)
+        for (int i = 0; i < kGsvMaxSatellites && table.entries[size_t(t)][size_t(i)].prn != 0; ++i)
+            if (table.seen[size_t(t)][size_t(i)] != 1)
+                table.entries[size_t(t)][size_t(i)] = {table.entries[size_t(t)][size_t(i)].prn, 0, 0, 0};
+}
+
+}  // namespace
+
+class TestGsvPass : public QObject {
+    Q_OBJECT
+private slots:
+    void satelliteKeepsItsSlot()
+    {
+        SatelliteTable table;
+        Lines lines;
+        AccumulateGsv("$GPGSV,1,1,02,03,10,100,40,04,20,200,41*", 0, std::nullopt, table, lines.Sink());
+        QCOMPARE(Row(table, 0), QString("3/10/100/40 4/20/200/41 "));
+        AccumulateGsv("$GPGSV,1,1,01,04,21,201,42*", 0, std::nullopt, table, lines.Sink());
+        QCOMPARE(Row(table, 0), QString("3/0/0/0 4/21/201/42 "));
+        QVERIFY(lines.lines.empty());
+    }
+
+    void setsMergeAcrossSentencesAndTalkers()
+    {
+        SatelliteTable table;
+        Lines lines;
+        const std::string_view text = "$GPGSV,2,1,05,01,1,1,1,02,2,2,2*00\r\n$GLGSV,1,1,01,65,5,5,5*00\r\n"
+                                      "$GPGSV,2,2,05,03,3,3,3,,,,*00\r\n$GNGSV,1,1,01,07,7,7,7*00\r\n";
+        AccumulateGsv(text, 0, std::nullopt, table, lines.Sink());
+        // The all-empty group lands in the first free slot and leaves it free.
+        QCOMPARE(Row(table, 0), QString("1/1/1/1 2/2/2/2 3/3/3/3 "));
+        QCOMPARE(Row(table, 1), QString("65/5/5/5 "));
+        QCOMPARE(Row(table, 7), QString("7/7/7/7 "));
+    }
+
+    void errorEndsOnlyItsRow()
+    {
+        SatelliteTable table;
+        Lines lines;
+        const std::string_view text = "$GPGSV,1,1,01,03,10*00\r\n$GPGSV,1,1,01,05,5,5,5*00\r\n$GLGSV,1,1,01,70,1,2,3*00";
+        AccumulateGsv(text, 0, std::nullopt, table, lines.Sink());
+        QCOMPARE(lines.lines, std::vector<std::string>{"[GSV] Error Code:  -8"});
+        QCOMPARE(Row(table, 0), QString());
+        QCOMPARE(Row(table, 1), QString("70/1/2/3 "));
+    }
+
+    void fullRowDropsNewcomer()
+    {
+        SatelliteTable table;
+        for (int i = 0; i < kGsvMaxSatellites; ++i)
+            table.entries[0][size_t(i)].prn = 100 + i;
+        Lines lines;
+        AccumulateGsv("$GPGSV,1,1,01,07,1,2,3*00", 0, std::nullopt, table, lines.Sink());
+        for (int i = 0; i < kGsvMaxSatellites; ++i)
+            QVERIFY(table.entries[0][size_t(i)].prn != 7);
+        QVERIFY(lines.lines.empty());
+    }
+
+    void missingStarWithoutBoundReportsOnce()
+    {
+        SatelliteTable table;
+        Lines lines;
+        AccumulateGsv("$GPGSV,1,1,01,07,1,2,3*00\r\n$GPGSV,1,1,01,08,1,2", 0, std::nullopt, table, lines.Sink());
+        QCOMPARE(lines.lines, std::vector<std::string>{"[GSV] Error Code:  -1"});
+        QCOMPARE(Row(table, 0), QString("7/1/2/3 "));
+    }
+
+    // The bounded pass stops searching at the bound; its results must be
+    // those of searching the whole text and dropping what ends past it.
+    void boundedEqualsFullSearch()
+    {
+        std::mt19937 random(7);
+        const char* pieces[] = {"$GPGSV,1,1,01,", "$GLGSV,1,1,02,", "$GNGSV,1,1,01,", "$GPRMC,", "12,", "34,",
+                                "*", "*4A\r\n", ",", "\r\n", "$GPGSV,1,1,01,05,10,100,30*00\r\n", ",,,,"};
+        for (int round = 0; round < 3000; ++round) {
+            std::string text;
+            const int count = int(random() % 30);
+            for (int i = 0; i < count; ++i)
+                text += pieces[random() % std::size(pieces)];
+            const int32_t length = int32_t(text.size());
+            const int32_t start = length ? int32_t(random() % uint32_t(length + 1)) : 0;
+            const int32_t bound = int32_t(random() % uint32_t(length + 3)) - 1;
+            SatelliteTable expected, got;
+            std::vector<std::string> expectedLines;
+            Lines gotLines;
+            for (int warmUp = 0; warmUp < 2; ++warmUp) {
+                UnboundedSearchPass(text, start / 2, length + 1, expected, expectedLines);
+                AccumulateGsv(text, start / 2, std::nullopt, got, gotLines.Sink());
+            }
+            UnboundedSearchPass(text, start, bound, expected, expectedLines);
+            AccumulateGsv(text, start, bound, got, gotLines.Sink());
+            QCOMPARE(gotLines.lines, expectedLines);
+            for (int t = 0; t < kSatelliteRows; ++t)
+                QCOMPARE(Row(got, t), Row(expected, t));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestGsvPass)
+#include "tst_gsvpass.moc"
