@@ -1,0 +1,57 @@
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "replay/LogText.h"
+
+using namespace orvane;
+
+class TestLogText : public QObject {
+    Q_OBJECT
+private slots:
+    void readsUpToFirstZeroByte()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("log.nmea");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("$GPRMC,1*00\r\n") + '\0' + QByteArray("$GPRMC,2*00\r\n"));
+        file.close();
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        std::string text, reason;
+        QVERIFY(ReadLogFile(path.toStdString(), true, text, reason));
+        QCOMPARE(text, std::string("$GPRMC,1*00\r\n"));
+    }
+
+    void refusals()
+    {
+        QTemporaryDir dir;
+        std::string text = "kept?", reason;
+        QVERIFY(!ReadLogFile(dir.filePath("missing").toStdString(), true, text, reason));
+        QCOMPARE(reason, std::string("No such file or directory"));
+        QVERIFY(!ReadLogFile(dir.path().toStdString(), false, text, reason));
+        QCOMPARE(reason, std::string("Is a directory"));
+        // A FIFO without a writer is refused at once instead of blocking.
+        const QString fifo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        QVERIFY(!ReadLogFile(fifo.toStdString(), true, text, reason));
+        QCOMPARE(reason, std::string("Not a regular file"));
+    }
+
+    void readsAStreamToItsEnd()
+    {
+        int fds[2];
+        QCOMPARE(::pipe(fds), 0);
+        const std::string chunk(5000, 'x');
+        QCOMPARE(::write(fds[1], chunk.data(), chunk.size()), ssize_t(chunk.size()));
+        ::close(fds[1]);
+        std::string text, reason;
+        QVERIFY(ReadLogStream(fds[0], text, reason));
+        ::close(fds[0]);
+        QCOMPARE(text, chunk);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLogText)
+#include "tst_logtext.moc"
