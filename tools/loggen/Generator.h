@@ -14,7 +14,7 @@
 
 namespace orvane::loggen {
 
-inline constexpr std::uint64_t kDefaultSeed = 20260314;
+inline constexpr std::uint64_t kDefaultSeed = 11;
 
 // XOR of every byte of the sentence body (the text between "$" and "*").
 std::uint8_t nmeaChecksum(std::string_view body);

@@ -1,0 +1,171 @@
+// orvane-loggen: writes a deterministic NMEA 0183 log of a car driving
+// through Seoul with a multi-constellation receiver, one epoch per second.
+
+#include "Generator.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kProgram = "orvane-loggen";
+constexpr std::uint64_t kDefaultSeconds = 300;
+constexpr std::size_t kFlushSize = std::size_t(1) << 20;
+
+void printUsage()
+{
+    std::printf(
+        "usage: %s [--seconds N | --bytes N] [--seed N] [-o FILE]\n"
+        "\n"
+        "Writes the NMEA 0183 output of a simulated GNSS receiver (GPS, QZSS, SBAS,\n"
+        "GLONASS, Galileo) in a car driving through Seoul, one epoch per second,\n"
+        "starting 2026-03-14 23:58:00 UTC. The same arguments always give the same bytes.\n"
+        "\n"
+        "  --seconds N  write N epochs (default %llu)\n"
+        "  --bytes N    write epochs until at least N bytes are written, ending with a\n"
+        "               whole epoch (for benchmark logs); excludes --seconds\n"
+        "  --seed N     seed of the drive and signal simulation (default %llu)\n"
+        "  -o FILE      write to FILE instead of standard output (\"-\" is standard output)\n"
+        "  -h, --help   show this text\n",
+        kProgram, static_cast<unsigned long long>(kDefaultSeconds),
+        static_cast<unsigned long long>(orvane::loggen::kDefaultSeed));
+}
+
+[[noreturn]] void usageError(const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s (try --help)\n", kProgram, message.c_str());
+    std::exit(2);
+}
+
+std::uint64_t parseNumber(std::string_view option, std::string_view text, bool allowZero)
+{
+    std::uint64_t value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(first, last, value, 10);
+    if (ec == std::errc::result_out_of_range)
+        usageError(std::string(option) + " value '" + std::string(text) + "' is too large");
+    if (text.empty() || ec != std::errc() || ptr != last)
+        usageError(std::string(option) + " needs a non-negative decimal integer, got '" + std::string(text) + "'");
+    if (!allowZero && value == 0)
+        usageError(std::string(option) + " must be at least 1");
+    return value;
+}
+
+struct Options {
+    std::optional<std::uint64_t> seconds;
+    std::optional<std::uint64_t> bytes;
+    std::optional<std::uint64_t> seed;
+    std::optional<std::string> output;
+};
+
+Options parseArguments(int argc, char** argv)
+{
+    Options opt;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            printUsage();
+            std::exit(0);
+        }
+
+        // Accept both "--name value" and "--name=value".
+        std::string_view name = arg;
+        std::optional<std::string_view> value;
+        if (arg.starts_with("--")) {
+            if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+            }
+        }
+        const bool known = name == "--seconds" || name == "--bytes" || name == "--seed" || name == "-o";
+        if (!known) {
+            if (arg.starts_with("-") && arg != "-")
+                usageError("unknown option '" + std::string(arg) + "'");
+            usageError("unexpected argument '" + std::string(arg) + "'");
+        }
+        if (!value) {
+            if (i + 1 >= argc)
+                usageError(std::string(name) + " needs a value");
+            value = std::string_view(argv[++i]);
+        }
+
+        if (name == "--seconds") {
+            if (opt.seconds)
+                usageError("--seconds given twice");
+            opt.seconds = parseNumber(name, *value, false);
+        } else if (name == "--bytes") {
+            if (opt.bytes)
+                usageError("--bytes given twice");
+            opt.bytes = parseNumber(name, *value, false);
+        } else if (name == "--seed") {
+            if (opt.seed)
+                usageError("--seed given twice");
+            opt.seed = parseNumber(name, *value, true);
+        } else {
+            if (opt.output)
+                usageError("-o given twice");
+            if (value->empty())
+                usageError("-o needs a file name");
+            opt.output = std::string(*value);
+        }
+    }
+    if (opt.seconds && opt.bytes)
+        usageError("--seconds and --bytes exclude each other");
+    return opt;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options opt = parseArguments(argc, argv);
+
+    const bool toStdout = !opt.output || *opt.output == "-";
+    const std::string outName = toStdout ? std::string("standard output") : *opt.output;
+    std::FILE* file = toStdout ? stdout : std::fopen(opt.output->c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "%s: cannot open '%s': %s\n", kProgram, outName.c_str(), std::strerror(errno));
+        return 1;
+    }
+
+    auto fail = [&]() {
+        std::fprintf(stderr, "%s: cannot write '%s': %s\n", kProgram, outName.c_str(), std::strerror(errno));
+        if (!toStdout)
+            std::fclose(file);
+        return 1;
+    };
+
+    orvane::loggen::Generator generator(opt.seed.value_or(orvane::loggen::kDefaultSeed));
+    std::string buffer;
+    buffer.reserve(kFlushSize + 16 * 1024);
+    std::uint64_t written = 0;
+
+    const std::uint64_t epochs = opt.seconds.value_or(kDefaultSeconds);
+    for (;;) {
+        if (opt.bytes ? written + buffer.size() >= *opt.bytes : generator.epochCount() >= epochs)
+            break;
+        generator.appendEpoch(buffer);
+        if (buffer.size() >= kFlushSize) {
+            if (std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size())
+                return fail();
+            written += buffer.size();
+            buffer.clear();
+        }
+    }
+    if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size())
+        return fail();
+    if (std::fflush(file) != 0)
+        return fail();
+    if (!toStdout && std::fclose(file) != 0) {
+        std::fprintf(stderr, "%s: cannot write '%s': %s\n", kProgram, outName.c_str(), std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
