@@ -1,11 +1,13 @@
 #include "LogText.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "decoder/FindSentence.h"
@@ -14,24 +16,38 @@ namespace orvane {
 
 namespace {
 
-constexpr size_t kChunk = size_t(1) << 20;
+constexpr size_t kChunk = size_t(256) << 10;
 
 std::string SystemReason(int error)
 {
     return std::strerror(error);
 }
 
+// Has the kernel map the pages of a freshly reserved buffer in one call.
+// Touching them one at a time while copying costs several times more on
+// large logs. Best effort: older kernels refuse, and then nothing changes.
+void PrefaultBuffer(std::string& text)
+{
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<uintptr_t>(text.data()) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<uintptr_t>(text.data()) + text.capacity()) & ~(page - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
 // Appends chunks to text until the end, the first zero byte, or the
-// position limit of the decoder.
+// position limit of the decoder. The chunks are appended rather than read
+// into a resized string, which would first fill the whole buffer with zeros.
 bool ReadAll(int fd, size_t expectedSize, std::string& text, std::string& reason)
 {
     text.clear();
-    size_t used = 0;
-    text.resize(expectedSize > 0 ? expectedSize + 1 : kChunk);
+    if (expectedSize > 0) {
+        text.reserve(expectedSize + 1);
+        PrefaultBuffer(text);
+    }
+    std::string chunk(kChunk, '\0');
     for (;;) {
-        if (used == text.size())
-            text.resize(text.size() * 2);
-        const ssize_t got = ::read(fd, text.data() + used, text.size() - used);
+        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -41,21 +57,20 @@ bool ReadAll(int fd, size_t expectedSize, std::string& text, std::string& reason
         }
         if (got == 0)
             break;
-        if (const void* zero = std::memchr(text.data() + used, '\0', size_t(got))) {
-            used = size_t(static_cast<const char*>(zero) - text.data());
-            break;
-        }
-        used += size_t(got);
-        if (used > size_t(kMaxTextLength)) {
+        const void* zero = std::memchr(chunk.data(), '\0', size_t(got));
+        const size_t used = zero ? size_t(static_cast<const char*>(zero) - chunk.data()) : size_t(got);
+        if (text.size() + used > size_t(kMaxTextLength)) {
             reason = "File too large (more than 2147483647 bytes of text)";
             text.clear();
             return false;
         }
+        text.append(chunk.data(), used);
+        if (zero)
+            break;
     }
-    text.resize(used);
-    // Give back a buffer that a zero byte or a stream left far too large;
-    // a plain file fits already and is not copied again.
-    if (text.capacity() - used > used / 8 + kChunk)
+    // Give back a buffer that a zero byte left far too large; a plain file
+    // fits already and is not copied again.
+    if (text.capacity() - text.size() > text.size() / 8 + kChunk)
         text.shrink_to_fit();
     return true;
 }

@@ -1,0 +1,192 @@
+// Decoder and dispatcher benchmarks. The large text is a 64 MiB log from the
+// deterministic simulator, so every run measures the same bytes.
+//
+//   build/bench/orvane-bench                    # everything
+//   build/bench/orvane-bench --benchmark_filter=Rmc
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <string_view>
+
+#include "Generator.h"
+#include "decoder/FindSentence.h"
+#include "decoder/GsvPass.h"
+#include "decoder/Parsers.h"
+#include "decoder/Tables.h"
+#include "replay/Dispatcher.h"
+
+namespace {
+
+using namespace orvane;
+
+constexpr size_t kLargeTextBytes = size_t(64) << 20;
+
+const std::string& LargeText()
+{
+    static const std::string text = [] {
+        std::string out;
+        out.reserve(kLargeTextBytes + 4096);
+        loggen::Generator generator;
+        while (out.size() < kLargeTextBytes)
+            generator.appendEpoch(out);
+        return out;
+    }();
+    return text;
+}
+
+// Lines are built as in the viewer but go nowhere.
+class DiscardingHooks : public DispatchHooks {
+public:
+    explicit DiscardingHooks(int messageRow) : m_MessageRow(messageRow) {}
+    void AppendLine(std::string_view line) override { m_Bytes += line.size(); }
+    int SelectedMessageRow() const override { return m_MessageRow; }
+    size_t m_Bytes = 0;
+
+private:
+    int m_MessageRow;
+};
+
+// The baseline: a plain substring scan for every "$GPRMC".
+void BM_StringViewFindBaseline(benchmark::State& state)
+{
+    const std::string_view text = LargeText();
+    for (auto _ : state) {
+        size_t count = 0;
+        for (size_t p = text.find("$GPRMC"); p != std::string_view::npos; p = text.find("$GPRMC", p + 1))
+            ++count;
+        benchmark::DoNotOptimize(count);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_StringViewFindBaseline)->Unit(benchmark::kMillisecond);
+
+// Locating and parsing every GP RMC of the large text.
+void BM_LocateAndParseRmc(benchmark::State& state)
+{
+    const std::string_view text = LargeText();
+    for (auto _ : state) {
+        size_t parsed = 0;
+        std::string_view sentence;
+        RmcRecord record;
+        for (int32_t p = 0; (p = FindSentence(text, p, 0, kRmcRow, sentence)) > 0;)
+            parsed += ParseRmc(sentence, record) == 0;
+        benchmark::DoNotOptimize(parsed);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_LocateAndParseRmc)->Unit(benchmark::kMillisecond);
+
+// One live tick over the whole text: every GP sentence of the type is shown.
+void DispatchWholeText(benchmark::State& state, int messageRow, bool signalsShown)
+{
+    const std::string& text = LargeText();
+    DispatchState dispatch;
+    dispatch.NmeaText = text;
+    dispatch.NmeaTextLength = int32_t(text.size());
+    dispatch.m_Online = true;
+    dispatch.m_TalkerRow = 0;
+    dispatch.m_SignalsShown = signalsShown;
+    DiscardingHooks hooks(messageRow);
+    for (auto _ : state) {
+        dispatch.m_ParsePosition = 0;
+        while (DispatchSentences(dispatch, hooks)) {
+        }
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+void BM_DispatchRmc(benchmark::State& state)
+{
+    DispatchWholeText(state, kRmcRow, false);
+}
+BENCHMARK(BM_DispatchRmc)->Unit(benchmark::kMillisecond);
+
+void BM_DispatchGsaWithGsvPass(benchmark::State& state)
+{
+    DispatchWholeText(state, kGsaRow, true);
+}
+BENCHMARK(BM_DispatchGsaWithGsvPass)->Unit(benchmark::kMillisecond);
+
+// One replay tick with the signals shown, at the start and at the end of
+// the large text. Each starts just after a GP RMC, so the tick shows the
+// next one and merges the one epoch of GSV sentences between them; the pass
+// stops at the sentence just shown, so where the tick lies does not matter.
+void ReplayTickAt(benchmark::State& state, double share)
+{
+    const std::string& text = LargeText();
+    DispatchState dispatch;
+    dispatch.NmeaText = text;
+    dispatch.NmeaTextLength = int32_t(text.size());
+    dispatch.m_Loaded = true;
+    dispatch.m_Running = true;
+    dispatch.m_TalkerRow = 0;
+    dispatch.m_SignalsShown = true;
+    DiscardingHooks hooks(kRmcRow);
+    std::string_view sentence;
+    const int32_t start = FindSentence(text, int32_t(share * double(text.size())), 0, kRmcRow, sentence);
+    for (auto _ : state) {
+        dispatch.m_ParsePosition = start;
+        benchmark::DoNotOptimize(DispatchSentences(dispatch, hooks));
+    }
+}
+
+void BM_ReplayTickAtStart(benchmark::State& state)
+{
+    ReplayTickAt(state, 0.0);
+}
+BENCHMARK(BM_ReplayTickAtStart)->Unit(benchmark::kMicrosecond);
+
+void BM_ReplayTickAtEnd(benchmark::State& state)
+{
+    ReplayTickAt(state, 0.99);
+}
+BENCHMARK(BM_ReplayTickAtEnd)->Unit(benchmark::kMicrosecond);
+
+// Single sentences.
+constexpr std::string_view kGga = "$GPGGA,092725.00,4717.11399,N,00833.91590,E,1,08,1.01,499.6,M,48.0,M,,*5B";
+constexpr std::string_view kGll = "$GPGLL,4717.11364,N,00833.91565,E,092321.00,A,A*60";
+constexpr std::string_view kGsa = "$GPGSA,A,3,23,29,07,08,09,18,26,28,,,,,1.94,1.18,1.54*0D";
+constexpr std::string_view kGsv = "$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*74";
+constexpr std::string_view kRmc = "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,0.004,77.52,091202,,,A*57";
+constexpr std::string_view kVtg = "$GPVTG,77.52,T,,M,0.004,N,0.008,K,A*06";
+constexpr std::string_view kZda = "$GPZDA,082710.00,16,09,2002,00,00*64";
+
+void BM_FindSentence(benchmark::State& state)
+{
+    const std::string text = std::string(kGsv) + "\r\n" + std::string(kGga) + "\r\n" + std::string(kRmc) + "\r\n";
+    std::string_view out;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindSentence(text, 0, 0, kRmcRow, out));
+}
+BENCHMARK(BM_FindSentence);
+
+template <class Record>
+void ParseOne(benchmark::State& state, int32_t (*parse)(std::string_view, Record&), std::string_view sentence)
+{
+    sentence = sentence.substr(0, sentence.find('*') + 1);
+    Record record;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(parse(sentence, record));
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_ParseGga(benchmark::State& state) { ParseOne<GgaRecord>(state, ParseGga, kGga); }
+void BM_ParseGll(benchmark::State& state) { ParseOne<GllRecord>(state, ParseGll, kGll); }
+void BM_ParseGsa(benchmark::State& state) { ParseOne<GsaRecord>(state, ParseGsa, kGsa); }
+void BM_ParseGsv(benchmark::State& state) { ParseOne<GsvList>(state, ParseGsv, kGsv); }
+void BM_ParseRmc(benchmark::State& state) { ParseOne<RmcRecord>(state, ParseRmc, kRmc); }
+void BM_ParseVtg(benchmark::State& state) { ParseOne<VtgRecord>(state, ParseVtg, kVtg); }
+void BM_ParseZda(benchmark::State& state) { ParseOne<ZdaRecord>(state, ParseZda, kZda); }
+BENCHMARK(BM_ParseGga);
+BENCHMARK(BM_ParseGll);
+BENCHMARK(BM_ParseGsa);
+BENCHMARK(BM_ParseGsv);
+BENCHMARK(BM_ParseRmc);
+BENCHMARK(BM_ParseVtg);
+BENCHMARK(BM_ParseZda);
+
+}  // namespace
+
+BENCHMARK_MAIN();
