@@ -71,7 +71,7 @@ private slots:
             for (int d = 0; d < fractionDigits; ++d)
                 text.push_back(digits[random() % 10]);
             if (random() % 8 == 0)
-                text += "e" + std::to_string(int(random() % 40) - 20);
+                text.append(1, 'e').append(std::to_string(int(random() % 40) - 20));
             const double expected = std::strtod(text.c_str(), nullptr);
             const double got = ParseDecimal(text);
             if (got != expected)

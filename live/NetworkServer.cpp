@@ -1,0 +1,131 @@
+#include "NetworkServer.h"
+
+#include <sys/socket.h>
+
+#include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace orvane {
+
+namespace {
+
+constexpr qint64 kReceiveChunk = 1024;
+constexpr int kListenBacklog = 5;
+
+// Serial data is source 0; every connection gets a number of its own.
+SourceId NextSourceId()
+{
+    static SourceId next = kSerialSource;
+    return ++next;
+}
+
+// The peer in dotted form, also for IPv4 clients of a dual-stack socket.
+QString PeerTextOf(const QTcpSocket& socket)
+{
+    QHostAddress address = socket.peerAddress();
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    if (isIpv4)
+        address = QHostAddress(ipv4);
+    return QStringLiteral("%1:%2").arg(address.toString()).arg(socket.peerPort());
+}
+
+void Post(QObject* target, QEvent* event)
+{
+    QCoreApplication::postEvent(target, event);
+}
+
+}  // namespace
+
+CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target)
+    : m_Socket(socket), m_Owner(owner), m_Target(target), m_PeerText(PeerTextOf(*socket)), m_Id(NextSourceId())
+{
+    socket->setParent(this);
+    connect(socket, &QTcpSocket::readyRead, this, &CNetwork::OnReceive);
+    connect(socket, &QTcpSocket::disconnected, this, &CNetwork::OnClose);
+}
+
+CNetwork::~CNetwork() = default;
+
+void CNetwork::OnReceive()
+{
+    // Every receive hands on at most 1024 bytes.
+    while (m_Socket->bytesAvailable() > 0) {
+        QByteArray data = m_Socket->read(kReceiveChunk);
+        if (data.isEmpty())
+            break;
+        Post(m_Target, new TcpDataNotice(m_Id, m_PeerText, std::move(data)));
+    }
+}
+
+void CNetwork::OnClose()
+{
+    OnReceive();  // what arrived just before the close is not lost
+    if (m_Owner)
+        m_Owner->RemoveClient(this);
+}
+
+CNetworkClient::CNetworkClient(QObject* target) : m_Server(new QTcpServer(this)), m_Target(target)
+{
+    m_Server->setListenBacklogSize(kListenBacklog);
+    connect(m_Server, &QTcpServer::newConnection, this, &CNetworkClient::OnAccept);
+    connect(m_Server, &QTcpServer::acceptError, this,
+            [this] { Post(m_Target, new StatusNotice(QStringLiteral("[TCP] fail to accept new client"))); });
+}
+
+CNetworkClient::~CNetworkClient()
+{
+    RemoveClient(nullptr);
+    m_Server->close();
+}
+
+bool CNetworkClient::Listen(quint16 port)
+{
+    if (m_Server->listen(QHostAddress::Any, port))
+        return true;
+    m_Server->close();
+    return false;
+}
+
+void CNetworkClient::OnAccept()
+{
+    while (QTcpSocket* socket = m_Server->nextPendingConnection()) {
+        auto* connection = new CNetwork(socket, this, m_Target);
+        connection->setParent(this);
+        m_Clients.append(connection);
+        Post(m_Target, new StatusNotice(QStringLiteral("[TCP] new client is connected (%1)").arg(connection->PeerText())));
+        // Bytes that came with the connection are not announced again.
+        if (socket->bytesAvailable() > 0)
+            connection->OnReceive();
+    }
+}
+
+void CNetworkClient::RemoveClient(CNetwork* connection)
+{
+    if (connection) {
+        if (m_Clients.contains(connection))
+            Remove(connection);
+        return;
+    }
+    while (!m_Clients.isEmpty())
+        Remove(m_Clients.first());
+}
+
+void CNetworkClient::Remove(CNetwork* connection)
+{
+    const QString peer = connection->PeerText();
+    m_Clients.removeOne(connection);
+    QTcpSocket* socket = connection->m_Socket;
+    socket->disconnect(connection);
+    if (socket->socketDescriptor() >= 0)
+        ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+    socket->abort();
+    // The connection may be inside its own signal handler right now.
+    connection->m_Owner = nullptr;
+    connection->deleteLater();
+    Post(m_Target, new TcpClosedNotice(connection->Id()));
+    Post(m_Target, new StatusNotice(QStringLiteral("[TCP] a client is disconnected (%1)").arg(peer)));
+}
+
+}  // namespace orvane

@@ -1,0 +1,71 @@
+#pragma once
+// The TCP server behind the live input and the position forwarding.
+// CNetworkClient listens and keeps its accepted connections, each a
+// CNetwork, in order of acceptance. Whatever a connection receives, and
+// every connect and disconnect, is posted to the window as a notice. All of
+// it runs on the window's thread.
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "Notices.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace orvane {
+
+class CNetworkClient;
+
+class CNetwork : public QObject {
+    Q_OBJECT
+public:
+    CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target);
+    ~CNetwork() override;
+
+    // "address:port" of the peer, taken when the connection was accepted.
+    const QString& PeerText() const { return m_PeerText; }
+    SourceId Id() const { return m_Id; }
+    QTcpSocket* Socket() const { return m_Socket; }
+
+private:
+    void OnReceive();
+    void OnClose();
+
+    friend class CNetworkClient;
+    QTcpSocket* m_Socket;
+    CNetworkClient* m_Owner;
+    QObject* m_Target;
+    QString m_PeerText;
+    SourceId m_Id;
+};
+
+class CNetworkClient : public QObject {
+    Q_OBJECT
+public:
+    explicit CNetworkClient(QObject* target);
+    // Removes every connection, each with its disconnect line, then stops
+    // listening.
+    ~CNetworkClient() override;
+
+    // Listens on the port on all local addresses. On failure nothing stays
+    // bound and false is returned.
+    bool Listen(quint16 port);
+
+    // Closes and forgets one connection of the list, or with nullptr all of
+    // them in order; each posts "[TCP] a client is disconnected (%s:%d)".
+    void RemoveClient(CNetwork* connection);
+
+    const QList<CNetwork*>& Clients() const { return m_Clients; }
+
+private:
+    void OnAccept();
+    void Remove(CNetwork* connection);
+
+    QTcpServer* m_Server;
+    QList<CNetwork*> m_Clients;
+    QObject* m_Target;
+};
+
+}  // namespace orvane

@@ -1,0 +1,76 @@
+#pragma once
+// The serial receiver reader. A thread of its own waits on the device and
+// moves every byte that arrives into m_QueueRead, then posts one notice per
+// burst to the window, which takes the bytes on its own thread. The reader
+// never transmits anything.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "SerialRing.h"
+
+class QObject;
+
+namespace orvane {
+
+class SerialPort {
+public:
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // The device path of a configured port name: "/dev/NAME", or NAME itself
+    // when it is an absolute path.
+    static std::string DevicePath(const std::string& portName);
+
+    // Opens the device read-only and exclusively at the speed, 8N1, and
+    // starts the reader thread, which posts its notices to target.
+    // On failure returns false and sets reason.
+    bool Open(uint16_t portId, const std::string& portName, int bitsPerSecond, QObject* target, std::string& reason);
+
+    // Stops the reader thread, discards what the driver holds and releases
+    // the device. Returns whether the release succeeded. Bytes still in the
+    // queue stay for the next open.
+    bool Close();
+
+    // The port is open (the reader is meant to run).
+    bool IsOpen() const { return m_Fd >= 0; }
+
+    // The reader thread has ended by itself (the device went away).
+    bool ReaderEnded() const { return m_ReaderEnded.load(std::memory_order_acquire); }
+
+    // Window thread: appends every queued byte to out.
+    size_t TakeQueued(std::string& out) { return m_QueueRead.TakeAll(out); }
+
+    // Window thread: the user dismissed the "queue full" message, so the
+    // reader may go on.
+    void AcknowledgeQueueFull();
+
+    // The queue, for inspection by tests and the window.
+    SerialRing& Queue() { return m_QueueRead; }
+
+private:
+    void ReaderLoop();
+    bool DrainDevice(char* buffer, size_t size);
+    void WaitForQueueFullDismissal();
+
+    int m_Fd = -1;
+    int m_WakeFd = -1;  // an eventfd that Close signals to end a wait
+    uint16_t m_PortId = 0;
+    QObject* m_Target = nullptr;
+    std::atomic<bool> m_Running{false};
+    std::atomic<bool> m_ReaderEnded{false};
+    std::thread m_Reader;
+    SerialRing m_QueueRead;
+
+    std::mutex m_BoxMutex;
+    std::condition_variable m_BoxDismissed;
+    bool m_BoxShown = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,67 @@
+#include <QtTest>
+
+#include "live/LineAssembler.h"
+
+using namespace orvane;
+
+class TestLineAssembler : public QObject {
+    Q_OBJECT
+private slots:
+    void sentenceSplitAcrossFeeds()
+    {
+        LineAssembler lines;
+        std::string out;
+        lines.Feed(1, "$GPRMC,1*00\r\n$GPR", out);
+        QCOMPARE(out, std::string("$GPRMC,1*00\r\n"));
+        lines.Feed(1, "MC,2*00\r", out);
+        QCOMPARE(out, std::string("$GPRMC,1*00\r\n$GPRMC,2*00\r"));
+        lines.Feed(1, "\n", out);
+        QCOMPARE(out, std::string("$GPRMC,1*00\r\n$GPRMC,2*00\r\n"));
+        QCOMPARE(lines.Waiting(1), size_t(0));
+    }
+
+    // Pieces of two sources arriving interleaved come out as whole lines.
+    void sourcesKeptApart()
+    {
+        LineAssembler lines;
+        std::string out;
+        lines.Feed(1, "$GPGGA,1,", out);
+        lines.Feed(2, "$GPRMC,2,", out);
+        lines.Feed(1, "2*00\r\n", out);
+        lines.Feed(2, "3*00\r\n$GP", out);
+        QCOMPARE(out, std::string("$GPGGA,1,2*00\r\n$GPRMC,2,3*00\r\n"));
+        lines.Close(2, out);
+        QCOMPARE(out, std::string("$GPGGA,1,2*00\r\n$GPRMC,2,3*00\r\n$GP"));
+        lines.Close(2, out);
+        QCOMPARE(lines.Waiting(2), size_t(0));
+    }
+
+    // A source that sends no line end is handed on once past 4096 bytes.
+    void longRestIsHandedOn()
+    {
+        LineAssembler lines;
+        std::string out;
+        lines.Feed(7, std::string(4096, 'x'), out);
+        QVERIFY(out.empty());
+        QCOMPARE(lines.Waiting(7), size_t(4096));
+        lines.Feed(7, "y", out);
+        QCOMPARE(out, std::string(4096, 'x') + "y");
+        QCOMPARE(lines.Waiting(7), size_t(0));
+        lines.Feed(7, "a\n" + std::string(5000, 'z'), out);
+        QCOMPARE(out.size(), size_t(4097 + 2 + 5000));
+    }
+
+    void closeAllHandsOnEveryRest()
+    {
+        LineAssembler lines;
+        std::string out;
+        lines.Feed(1, "abc", out);
+        lines.Feed(2, "def", out);
+        lines.CloseAll(out);
+        QCOMPARE(out.size(), size_t(6));
+        QVERIFY(out == "abcdef" || out == "defabc");
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLineAssembler)
+#include "tst_lineassembler.moc"

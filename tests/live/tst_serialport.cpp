@@ -1,0 +1,165 @@
+#include <QtTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "NoticeRecorder.h"
+#include "live/SerialPort.h"
+
+using namespace orvane;
+
+// A pseudo-terminal stands in for the receiver: the test writes to the
+// master side, the port reads the slave side as it would a real device.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        m_Master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_Master >= 0 && ::grantpt(m_Master) == 0 && ::unlockpt(m_Master) == 0)
+            m_SlavePath = ::ptsname(m_Master);
+    }
+    ~PseudoTerminal() { CloseMaster(); }
+    bool Ok() const { return m_Master >= 0 && !m_SlavePath.empty(); }
+    const std::string& SlavePath() const { return m_SlavePath; }
+    bool Send(const std::string& bytes) { return ::write(m_Master, bytes.data(), bytes.size()) == ssize_t(bytes.size()); }
+    void CloseMaster()
+    {
+        if (m_Master >= 0)
+            ::close(m_Master);
+        m_Master = -1;
+    }
+
+private:
+    int m_Master = -1;
+    std::string m_SlavePath;
+};
+
+class TestSerialPort : public QObject {
+    Q_OBJECT
+private slots:
+    void devicePath()
+    {
+        QCOMPARE(SerialPort::DevicePath("ttyUSB0"), std::string("/dev/ttyUSB0"));
+        QCOMPARE(SerialPort::DevicePath("/dev/serial/by-id/usb-u-blox"), std::string("/dev/serial/by-id/usb-u-blox"));
+    }
+
+    void refusesWhatIsNoSerialDevice()
+    {
+        NoticeRecorder window;
+        SerialPort port;
+        std::string reason;
+        QVERIFY(!port.Open(0, "/nonexistent/ttyX", 9600, &window, reason));
+        QCOMPARE(reason, std::string("No such file or directory"));
+        QVERIFY(!port.Open(0, "/dev/null", 9600, &window, reason));
+        QCOMPARE(reason, std::string("not a serial device"));
+        QVERIFY(!port.IsOpen());
+    }
+
+    void speeds_data()
+    {
+        QTest::addColumn<int>("speed");
+        for (int speed : {1200, 9600, 14400, 38400, 57600, 115200})
+            QTest::newRow(qPrintable(QString::number(speed))) << speed;
+    }
+    void speeds()
+    {
+        QFETCH(int, speed);
+        PseudoTerminal terminal;
+        QVERIFY(terminal.Ok());
+        NoticeRecorder window;
+        SerialPort port;
+        std::string reason;
+        QVERIFY2(port.Open(0, terminal.SlavePath(), speed, &window, reason), reason.c_str());
+        QVERIFY(port.Close());
+    }
+
+    // Bytes arrive through the queue with a notice per burst; bytes not yet
+    // taken when the port closes come first after it opens again.
+    void readsAndKeepsQueueAcrossReopen()
+    {
+        PseudoTerminal terminal;
+        QVERIFY(terminal.Ok());
+        NoticeRecorder window;
+        SerialPort port;
+        std::string reason;
+        QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
+        QVERIFY(terminal.Send("$GPRMC,1*00\r\n"));
+        QTRY_VERIFY(window.serialNotices >= 1);
+        std::string taken;
+        port.TakeQueued(taken);
+        QCOMPARE(taken, std::string("$GPRMC,1*00\r\n"));
+
+        QVERIFY(terminal.Send("$GPRMC,2*00\r\n"));
+        QTRY_COMPARE(port.Queue().Used(), 13u);
+        QVERIFY(port.Close());
+        QVERIFY(!port.IsOpen());
+        QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
+        QVERIFY(terminal.Send("$GPRMC,3*00\r\n"));
+        QTRY_COMPARE(port.Queue().Used(), 26u);
+        taken.clear();
+        port.TakeQueued(taken);
+        QCOMPARE(taken, std::string("$GPRMC,2*00\r\n$GPRMC,3*00\r\n"));
+        QVERIFY(port.Close());
+    }
+
+    // A chunk that does not fit is dropped whole; the reader waits until the
+    // window has shown the message and then goes on.
+    void fullQueueWaitsForDismissal()
+    {
+        PseudoTerminal terminal;
+        QVERIFY(terminal.Ok());
+        NoticeRecorder window;
+        SerialPort port;
+        std::string reason;
+        QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(terminal.Send(std::string(2000, char('a' + i))));
+        QTRY_COMPARE(window.queueFullNotices, 1);
+        QVERIFY(port.Queue().Used() <= 8191u);
+        const int before = window.serialNotices;
+        port.AcknowledgeQueueFull();
+        std::string taken;
+        QTRY_VERIFY((port.TakeQueued(taken), window.serialNotices > before));
+        QVERIFY(terminal.Send("END\n"));
+        QTRY_VERIFY((port.TakeQueued(taken), taken.size() >= 4 && taken.substr(taken.size() - 4) == "END\n"));
+        QVERIFY(port.Close());
+    }
+
+    // A receiver that goes away ends the reader by itself, with a notice,
+    // instead of leaving it spinning on a dead device.
+    void vanishingDeviceEndsReader()
+    {
+        PseudoTerminal terminal;
+        QVERIFY(terminal.Ok());
+        NoticeRecorder window;
+        SerialPort port;
+        std::string reason;
+        QVERIFY(port.Open(0, terminal.SlavePath(), 9600, &window, reason));
+        QVERIFY(terminal.Send("$GPGGA,1*00\r\n"));
+        QTRY_VERIFY(window.serialNotices >= 1);
+        terminal.CloseMaster();
+        QTRY_COMPARE(window.lostReasons.size(), 1);
+        QVERIFY(port.ReaderEnded());
+        QVERIFY(port.IsOpen());
+        QVERIFY(port.Close());
+        QCOMPARE(window.lostReasons.size(), 1);
+    }
+
+    // Closing while the reader waits on an idle device returns at once.
+    void closeWakesIdleReader()
+    {
+        PseudoTerminal terminal;
+        QVERIFY(terminal.Ok());
+        NoticeRecorder window;
+        SerialPort port;
+        std::string reason;
+        QVERIFY(port.Open(0, terminal.SlavePath(), 4800, &window, reason));
+        QVERIFY(port.Close());
+        QVERIFY(port.ReaderEnded());
+        QVERIFY(window.lostReasons.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialPort)
+#include "tst_serialport.moc"
