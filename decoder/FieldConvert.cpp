@@ -18,6 +18,16 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Moves p past leading white space and an optional sign; true for "-".
+bool SkipBlanksAndSign(const char*& p, const char* end)
+{
+    while (p != end && IsSpace(*p))
+        ++p;
+    if (p != end && (*p == '+' || *p == '-'))
+        return *p++ == '-';
+    return false;
+}
+
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -27,14 +37,8 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 double ParseDecimal(std::string_view field)
 {
     const char* p = field.data();
-    const char* end = p + field.size();
-    while (p != end && IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const char* const end = p + field.size();
+    const bool negative = SkipBlanksAndSign(p, end);
 
     // The digits, with the first significant one located and, while there
     // are few enough of them, gathered into an exact integer mantissa.
@@ -128,14 +132,8 @@ double ParseDecimal(std::string_view field)
 int32_t ParseInteger(std::string_view field)
 {
     const char* p = field.data();
-    const char* end = p + field.size();
-    while (p != end && IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const char* const end = p + field.size();
+    const bool negative = SkipBlanksAndSign(p, end);
     // Accumulate in 64 bits and stop growing once past the 32-bit range.
     constexpr int64_t kLimit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
     int64_t value = 0;

@@ -110,4 +110,23 @@ int32_t WalkFields(FieldCursor& cursor, R& record, const FieldStore<R> (&fields)
     return 0;
 }
 
+// The frame every field-table parser shares: a sentence shorter than 10
+// characters gives -1 and leaves the record alone; otherwise the record is
+// cleared and the fields walked.
+template <class R, size_t N>
+int32_t ParseSentence(FieldCursor& cursor, R& record, const FieldStore<R> (&fields)[N])
+{
+    if (cursor.Text().size() < kMinSentenceLength)
+        return -1;
+    record = {};
+    return WalkFields(cursor, record, fields);
+}
+
+template <class R, size_t N>
+int32_t ParseSentence(std::string_view sentence, R& record, const FieldStore<R> (&fields)[N])
+{
+    FieldCursor cursor(sentence);
+    return ParseSentence(cursor, record, fields);
+}
+
 }  // namespace orvane::detail

@@ -42,11 +42,7 @@ int32_t ParseRmc(std::string_view sentence, RmcRecord& record)
         StoreDecimal<&RmcRecord::course>,
         StoreDate,
     };
-    if (sentence.size() < kMinSentenceLength)
-        return -1;
-    record = {};
-    FieldCursor cursor(sentence);
-    return WalkFields(cursor, record, kFields);
+    return ParseSentence(sentence, record, kFields);
 }
 
 // $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48
@@ -63,12 +59,8 @@ int32_t ParseVtg(std::string_view sentence, VtgRecord& record)
         StoreLetter<&VtgRecord::speedKnotsUnit>,
         StoreDecimal<&VtgRecord::speedKmh>,
     };
-    if (sentence.size() < kMinSentenceLength)
-        return -1;
-    record = {};
     FieldCursor cursor(sentence);
-    const int32_t code = WalkFields(cursor, record, kFields);
-    if (code != 0)
+    if (const int32_t code = ParseSentence(cursor, record, kFields); code != 0)
         return code;
     // No comma needed after the unit: both the older form ending "K*" and
     // the form with a trailing mode field parse.
@@ -87,11 +79,7 @@ int32_t ParseZda(std::string_view sentence, ZdaRecord& record)
         StoreInteger16<&ZdaRecord::month>,
         StoreInteger16<&ZdaRecord::year>,
     };
-    if (sentence.size() < kMinSentenceLength)
-        return -1;
-    record = {};
-    FieldCursor cursor(sentence);
-    return WalkFields(cursor, record, kFields);
+    return ParseSentence(sentence, record, kFields);
 }
 
 }  // namespace orvane

@@ -23,11 +23,7 @@ int32_t ParseGga(std::string_view sentence, GgaRecord& record)
         StoreDecimal<&GgaRecord::altitude>,
         StoreLetter<&GgaRecord::altitudeUnit>,
     };
-    if (sentence.size() < kMinSentenceLength)
-        return -1;
-    record = {};
-    FieldCursor cursor(sentence);
-    return WalkFields(cursor, record, kFields);
+    return ParseSentence(sentence, record, kFields);
 }
 
 // $GPGLL,4916.45,N,12311.12,W,225444,A,*1D
@@ -41,11 +37,7 @@ int32_t ParseGll(std::string_view sentence, GllRecord& record)
         StoreLetter<&GllRecord::lonHemisphere>,
         StoreTime<&GllRecord::dateTime>,
     };
-    if (sentence.size() < kMinSentenceLength)
-        return -1;
-    record = {};
-    FieldCursor cursor(sentence);
-    return WalkFields(cursor, record, kFields);
+    return ParseSentence(sentence, record, kFields);
 }
 
 }  // namespace orvane

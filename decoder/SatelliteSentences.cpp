@@ -31,11 +31,8 @@ int32_t ParseGsa(std::string_view sentence, GsaRecord& record)
         StoreDecimal<&GsaRecord::hdop>,
     };
     constexpr int32_t kVdopCode = 18;
-    if (sentence.size() < kMinSentenceLength)
-        return -1;
-    record = {};
     FieldCursor cursor(sentence);
-    if (const int32_t code = WalkFields(cursor, record, kFields); code != 0)
+    if (const int32_t code = ParseSentence(cursor, record, kFields); code != 0)
         return code;
 
     const size_t begin = cursor.Position();

@@ -14,15 +14,21 @@ char Shown(char16_t letter)
     return char(letter);
 }
 
-// "[hh:mm:ss] "
-void AppendTimeOfDay(std::string& line, const NmeaDateTime& time)
+// "hh:mm:ss"
+void AppendClock(std::string& line, const NmeaDateTime& time)
 {
-    line.push_back('[');
     AppendInt(line, time.hour, 2);
     line.push_back(':');
     AppendInt(line, time.minute, 2);
     line.push_back(':');
     AppendInt(line, time.second, 2);
+}
+
+// "[hh:mm:ss]"
+void AppendTimeOfDay(std::string& line, const NmeaDateTime& time)
+{
+    line.push_back('[');
+    AppendClock(line, time);
     line.push_back(']');
 }
 
@@ -36,11 +42,7 @@ void AppendDateTime(std::string& line, const NmeaDateTime& time)
     line.push_back('.');
     AppendInt(line, time.day, 2);
     line.push_back(' ');
-    AppendInt(line, time.hour, 2);
-    line.push_back(':');
-    AppendInt(line, time.minute, 2);
-    line.push_back(':');
-    AppendInt(line, time.second, 2);
+    AppendClock(line, time);
     line.push_back(']');
 }
 
