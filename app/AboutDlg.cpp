@@ -1,0 +1,38 @@
+#include "AboutDlg.h"
+
+#include <QPushButton>
+
+#include "AppIcon.h"
+#include "ControlIds.h"
+#include "DialogTemplate.h"
+
+namespace orvane {
+
+namespace {
+
+using K = ControlKind;
+
+constexpr ControlTemplate kAboutControls[] = {
+    {kNoControlId, K::Icon, "", 6, 4, 20, 20},
+    {kNoControlId, K::CentredLabel, "Orvane", 43, 4, 77, 8},
+    {kNoControlId, K::CentredLabel, "Orvane team, ov@example.org", 27, 13, 109, 8},
+    {IDC_EXIT, K::DefaultPushButton, "OK", 139, 2, 22, 22},
+};
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About"));
+    setWindowIcon(AppIcon());
+    const QFont font = DialogFont(9);
+    setFont(font);
+    const DialogUnits units(font);
+    const auto controls = CreateControls(this, kAboutControls, units);
+    setFixedSize(units.ToPixels(163, 26));
+    auto* ok = qobject_cast<QPushButton*>(controls.value(IDC_EXIT));
+    ok->setAutoDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace orvane

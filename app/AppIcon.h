@@ -1,0 +1,10 @@
+#pragma once
+// The application icon: the title bar, the task bar and the About box.
+
+#include <QIcon>
+
+namespace orvane {
+
+QIcon AppIcon();
+
+}  // namespace orvane

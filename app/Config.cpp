@@ -1,0 +1,249 @@
+#include "Config.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <ini.h>
+
+#include <limits>
+#include <map>
+#include <string>
+
+namespace orvane {
+
+ConfigRecord ConfigSettings;
+
+namespace {
+
+QString g_ConfigFolder;
+
+// A value that is exactly the marker counts as missing, so a file cannot
+// configure "ZVQ" or 747.
+const QString kTextMarker = QStringLiteral("ZVQ");
+constexpr int32_t kIntMarker = 747;
+// Text values are cut as a 260-character buffer would cut them.
+constexpr qsizetype kMaxTextValue = 259;
+
+enum class KeyState { Accepted, Rejected, Missing };
+
+QString StatusWord(KeyState state)
+{
+    return state == KeyState::Accepted ? QStringLiteral("ok") : QStringLiteral("default");
+}
+
+std::string Lower(const char* text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// The whole file as "section/key" -> value. Section and key names compare
+// without regard to case, and the first occurrence of a key wins.
+class IniFile {
+public:
+    explicit IniFile(const QString& path)
+    {
+        // One value per line, taken whole: no continuation lines, no
+        // inline comments (a ';' belongs to the value, as in a URL), and
+        // lines up to 1 MiB read whole (text values are cut afterwards).
+        ini_allow_multiline = false;
+        ini_allow_inline_comments = false;
+        ini_use_stack = false;
+        ini_allow_realloc = true;
+        ini_max_line = 1 << 20;
+        ini_parse(QFile::encodeName(path).constData(), &IniFile::Handler, this);
+    }
+
+    // nullptr when the file, the section or the key is missing.
+    const std::string* Find(const char* section, const char* key) const
+    {
+        const auto it = m_Values.find(Lower(section) + '/' + Lower(key));
+        return it == m_Values.end() ? nullptr : &it->second;
+    }
+
+    QString Text(const char* section, const char* key, const QString& fallback) const
+    {
+        const std::string* value = Find(section, key);
+        if (!value)
+            return fallback;
+        return QString::fromUtf8(*value).left(kMaxTextValue);
+    }
+
+    // A decimal number with an optional sign; text that is not a number
+    // reads as 0, digits stop at the first other character, and a number
+    // beyond 32 bits reads as the nearest 32-bit value.
+    int64_t Int(const char* section, const char* key, int64_t fallback) const
+    {
+        const std::string* value = Find(section, key);
+        if (!value)
+            return fallback;
+        size_t i = 0;
+        bool negative = false;
+        if (i < value->size() && ((*value)[i] == '-' || (*value)[i] == '+'))
+            negative = (*value)[i++] == '-';
+        int64_t number = 0;
+        for (; i < value->size() && (*value)[i] >= '0' && (*value)[i] <= '9'; ++i) {
+            number = number * 10 + ((*value)[i] - '0');
+            if (number > int64_t(std::numeric_limits<uint32_t>::max()))
+                number = int64_t(std::numeric_limits<uint32_t>::max());
+        }
+        return negative ? -number : number;
+    }
+
+private:
+    static int Handler(void* user, const char* section, const char* name, const char* value)
+    {
+        auto* self = static_cast<IniFile*>(user);
+        if (name && value)
+            self->m_Values.try_emplace(Lower(section) + '/' + Lower(name), value);
+        return 1;
+    }
+
+    std::map<std::string, std::string> m_Values;
+};
+
+int32_t ToInt32(int64_t value)
+{
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return int32_t(value);
+}
+
+// One text key: accepted when present and at least minLength characters.
+KeyState ReadText(const IniFile& ini, const char* section, const char* key, qsizetype minLength, QString& field,
+                  const QString& lineFormat, const ConfigLineSink& appendLine)
+{
+    const QString value = ini.Text(section, key, kTextMarker);
+    KeyState state = KeyState::Missing;
+    if (value != kTextMarker)
+        state = value.size() >= minLength ? KeyState::Accepted : KeyState::Rejected;
+    if (state == KeyState::Accepted)
+        field = value;
+    appendLine(lineFormat.arg(field, StatusWord(state)));
+    return state;
+}
+
+// One port-like integer key: accepted when present and within [low, high].
+KeyState ReadInt(const IniFile& ini, const char* section, const char* key, int32_t low, int32_t high,
+                 int32_t& field, const QString& lineFormat, const ConfigLineSink& appendLine)
+{
+    const int32_t value = ToInt32(ini.Int(section, key, kIntMarker));
+    KeyState state = KeyState::Missing;
+    if (value != kIntMarker)
+        state = value >= low && value <= high ? KeyState::Accepted : KeyState::Rejected;
+    if (state == KeyState::Accepted)
+        field = value;
+    appendLine(lineFormat.arg(field).arg(StatusWord(state)));
+    return state;
+}
+
+bool ReadSerialPort(const IniFile& ini, const ConfigLineSink& appendLine)
+{
+    ConfigRecord& c = ConfigSettings;
+    if (ReadText(ini, "uart", "port", 3, c.UartPort, QStringLiteral("[Config] uart/port = %1 (%2)"), appendLine) !=
+        KeyState::Accepted)
+        return false;
+    return ReadInt(ini, "uart", "baudrate", 1200, 115200, c.UartBaudrate,
+                   QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
+}
+
+bool ReadTcpInput(const IniFile& ini, const ConfigLineSink& appendLine)
+{
+    return ReadInt(ini, "server", "inputport", 21, 65534, ConfigSettings.ServerInputPort,
+                   QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted;
+}
+
+bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
+{
+    ConfigRecord& c = ConfigSettings;
+    const int32_t port = ToInt32(ini.Int("server", "outputport", kIntMarker));
+    if (port == 0) {
+        c.ServerOutputPort = 0;
+        appendLine(QStringLiteral("[Config] server/outputport = %1 (unused)").arg(0));
+        return false;
+    }
+    // A missing or rejected port still lets forwarding run, on the port the
+    // field holds.
+    ReadInt(ini, "server", "outputport", 21, 65534, c.ServerOutputPort,
+            QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine);
+    return ReadText(ini, "server", "outputformat", 3, c.ServerOutputFormat,
+                    QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
+}
+
+bool ReadUpload(const IniFile& ini, const ConfigLineSink& appendLine)
+{
+    ConfigRecord& c = ConfigSettings;
+    if (ReadText(ini, "client", "url", 5, c.ClientUrl, QStringLiteral("[Config] cient/url = %1 (%2)"), appendLine) !=
+        KeyState::Accepted)
+        return false;
+    if (ReadInt(ini, "client", "port", 21, 65534, c.ClientPort, QStringLiteral("[Config] client/port = %1 (%2)"),
+                appendLine) != KeyState::Accepted)
+        return false;
+    return ReadText(ini, "client", "vin", 5, c.ClientVin, QStringLiteral("[Config] cient/vin = %1 (%2)"),
+                    appendLine) == KeyState::Accepted;
+}
+
+bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
+{
+    ConfigRecord& c = ConfigSettings;
+    // An unsigned count: a negative number reads as a huge one.
+    const int64_t raw = ini.Int("map", "count", kIntMarker);
+    const uint32_t count = uint32_t(ToInt32(raw));
+    KeyState state = KeyState::Missing;
+    if (raw != kIntMarker)
+        state = count <= 9 ? KeyState::Accepted : KeyState::Rejected;
+    if (state == KeyState::Accepted)
+        c.MapCount = count;
+    appendLine(QStringLiteral("[Config] map/count = %1 (%2)").arg(int32_t(c.MapCount)).arg(StatusWord(state)));
+    if (state != KeyState::Accepted)
+        return false;
+    for (uint32_t n = 1; n <= c.MapCount; ++n) {
+        const QString url = ini.Text("map", QStringLiteral("url%1").arg(n).toLatin1().constData(), QString());
+        if (url.isEmpty())
+            return n != 1;
+        c.MapUrls[n - 1] = url;
+    }
+    return true;
+}
+
+}  // namespace
+
+void SetConfigFolder(const QString& folder)
+{
+    g_ConfigFolder = folder;
+}
+
+QString ConfigFilePath()
+{
+    const QString folder = g_ConfigFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_ConfigFolder;
+    return folder + QStringLiteral("/config.ini");
+}
+
+bool ReadConfig(int group, const ConfigLineSink& appendLine)
+{
+    // The path is built and the file read on every call, so edits take
+    // effect at the next switch-on.
+    const IniFile ini(ConfigFilePath());
+    switch (group) {
+    case kConfigSerialPort:
+        return ReadSerialPort(ini, appendLine);
+    case kConfigTcpInput:
+        return ReadTcpInput(ini, appendLine);
+    case kConfigForwarding:
+        return ReadForwarding(ini, appendLine);
+    case kConfigUpload:
+        return ReadUpload(ini, appendLine);
+    case kConfigMapPages:
+        return ReadMapPages(ini, appendLine);
+    default:
+        return false;
+    }
+}
+
+}  // namespace orvane

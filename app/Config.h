@@ -1,0 +1,53 @@
+#pragma once
+// config.ini: the settings record of the process and the reading of one
+// group of keys. The file lies next to the executable, is read group by
+// group when a feature is switched on, and is never written.
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace orvane {
+
+struct ConfigRecord {
+    QString UartPort = QStringLiteral("COM3");
+    int32_t UartBaudrate = 115200;
+    int32_t ServerInputPort = 22;
+    int32_t ServerOutputPort = 22;
+    QString ServerOutputFormat = QStringLiteral("NMEA");
+    QString ClientUrl = QStringLiteral("upload.example.com");
+    int32_t ClientPort = 22;
+    QString ClientVin = QStringLiteral("ZYXWVUTS987654321");
+    uint32_t MapCount = 3;
+    std::array<QString, 9> MapUrls;
+};
+
+// The one record of the process, filled with its defaults before any
+// window exists. A read overwrites a field only when it accepts the key.
+extern ConfigRecord ConfigSettings;
+
+enum ConfigGroup : int {
+    kConfigSerialPort = 1,
+    kConfigTcpInput = 2,
+    kConfigForwarding = 3,
+    kConfigUpload = 4,
+    kConfigMapPages = 5,
+};
+
+using ConfigLineSink = std::function<void(const QString& line)>;
+
+// Reads the keys of one group, writes one status line per key read through
+// appendLine, updates ConfigSettings and returns whether the feature can be
+// used with what the file holds. Any other group code reads nothing and
+// returns false.
+bool ReadConfig(int group, const ConfigLineSink& appendLine);
+
+// The folder whose config.ini is read: the executable's folder unless a
+// folder was set (tests point it at a folder of their own). An empty
+// folder restores the executable's.
+void SetConfigFolder(const QString& folder);
+QString ConfigFilePath();
+
+}  // namespace orvane

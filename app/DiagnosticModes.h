@@ -1,0 +1,23 @@
+#pragma once
+// Modes for measuring and documenting the viewer, reached through options
+// that the usage text does not list:
+//   --screenshot PNG FILE   loads FILE, replays a few ticks, saves the
+//                           window's picture to PNG and exits;
+//   --measure-ticks N FILE  loads FILE and times N replay ticks at the
+//                           fastest step with the signals shown, at the
+//                           start, the middle and the end of the log;
+//   --exit-after-load [FILE] builds the window, loads FILE if given, and
+//                           exits (for measuring peak memory).
+
+#include <QStringList>
+
+#include <optional>
+
+namespace orvane {
+
+class COrvaneDlg;
+
+// Runs the mode named in arguments, if any, and returns its exit status.
+std::optional<int> RunDiagnosticMode(const QStringList& arguments);
+
+}  // namespace orvane

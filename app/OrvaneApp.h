@@ -1,0 +1,24 @@
+#pragma once
+// The application: runs the main window modally; the program ends when the
+// window closes.
+
+#include <QStringList>
+
+namespace orvane {
+
+class COrvaneDlg;
+
+class COrvaneApp {
+public:
+    // Runs the program for the command line "orvane [FILE]" and returns its
+    // exit status. A FILE is loaded at start as if it had been dropped on
+    // the window.
+    int InitInstance(const QStringList& arguments);
+
+    COrvaneDlg* MainWindow() const { return m_pMainWnd; }
+
+private:
+    COrvaneDlg* m_pMainWnd = nullptr;  // while the main window runs
+};
+
+}  // namespace orvane

@@ -1,0 +1,174 @@
+#pragma once
+// The main window: a fixed-size dialog that holds every control, owns the
+// program state and routes each command to the code that does the work.
+// Its code is split by concern: OrvaneDlg.cpp (start-up, shutdown, keys,
+// window menu), OrvaneDlgLayout.cpp (the control table and the mode
+// layout), OrvaneDlgText.cpp (the text view and the dispatcher's hooks),
+// OrvaneDlgLoad.cpp (loading logs) and OrvaneDlgReplay.cpp (replay).
+
+#include <QDialog>
+#include <QHash>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+
+#include "ControlIds.h"
+#include "replay/DispatchHooks.h"
+#include "replay/DispatchState.h"
+#include "replay/LogCheck.h"
+#include "replay/TextViewBuffer.h"
+
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QSlider;
+
+namespace orvane {
+
+class CGNSS_SatellitesDlg;
+class CGNSS_SecondaryMapDlg;
+class UiSeam;
+
+class COrvaneDlg : public QDialog, public DispatchHooks {
+    Q_OBJECT
+
+public:
+    // Creates the controls and runs the start-up (OnInitDialog). Message
+    // boxes and file dialogs go through seam, or real ones without it.
+    explicit COrvaneDlg(UiSeam* seam = nullptr, QWidget* parent = nullptr);
+    ~COrvaneDlg() override;
+
+    // The control with the id, nullptr when there is none.
+    QWidget* Control(int id) const { return m_Controls.value(id); }
+    QPushButton* Button(int id) const;
+    QComboBox* Combo(int id) const;
+    QSlider* Slider() const;
+
+    // The state, for the parts of the program that read it.
+    const DispatchState& State() const { return m_State; }
+    const QString& DisplayText() const { return m_TextView.Text(); }
+    const LogSummary& Summary() const { return m_LogSummary; }
+    int16_t SpeedStep() const { return m_SpeedStep; }
+    int16_t ReplayInterval() const { return m_ReplayInterval; }
+    bool Repeat() const { return m_Repeat; }
+    bool SecondaryMapShown() const { return m_SecondaryMapShown; }
+    const QTimer& ReplayTimer() const { return m_ReplayTimer; }
+    CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
+    CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
+
+    // Puts a line on top of the text view. The view shows the new text
+    // once per event-loop turn, however many lines came in that turn.
+    void AppendLine(const QString& line);
+    // Shows m_DisplayText in the view now, if it changed.
+    void FlushTextView();
+
+    // Purges, then loads the first of the paths as a dropped file.
+    void DropFiles(const QStringList& paths);
+    void LoadLogFile(const QString& path, const QString& name);
+
+    // The window's timers, by id.
+    void OnTimer(int timerId);
+    // Seeks to a slider position, as releasing the thumb there does.
+    void OnSeek(int value);
+
+    void Purge();
+    void UpdateButtons();
+    bool ReadConfig(int group);
+
+    // The window menu: ends with a separator and the About item
+    // (command 16). The caller owns the menu.
+    QMenu* CreateWindowMenu();
+    void OnSysCommand(int commandId);
+
+    // Ends the dialog; the window's destruction order runs once.
+    void done(int result) override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // DispatchHooks
+    void AppendLine(std::string_view line) override;
+    int SelectedMessageRow() const override;
+    void MoveSlider(int32_t value) override;
+    void UpdateMapPosition(double latitude, double longitude, double heading) override;
+    void SendPosition(double latitude, double longitude, double heading) override;
+    bool SatellitesWindowExists() const override;
+    void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites) override;
+
+    // Start-up and shutdown.
+    void CreateLayout();
+    void ConnectCommands();
+    bool OnInitDialog();
+    void OnDestroy();
+    void UpdateWindow();
+
+    // Loading.
+    void OnLoadFile();
+    int32_t CheckLogText();
+    void FillLists();
+
+    // Replay.
+    void OnRun();
+    void OnReplayTick();
+    void OnFaster();
+    void OnSlower();
+    void OnRepeat();
+    void OnClear();
+    void ChangeSpeed(int delta);
+
+    // Map, windows and live input: their commands arrive here and are
+    // served by the parts that own them.
+    void OnShowSignals();
+    void OnEnableMap();
+    void OnSecondaryMap();
+    void OnOnlineMode();
+    void OnLiveInput();
+    void OnRecording();
+    void OnDeveloperCode();
+    void OnLiveTick();
+    void OnRecordingRestart();
+
+    void RefreshTextView();
+
+    UiSeam& m_Seam;
+    QHash<int, QWidget*> m_Controls;
+
+    DispatchState m_State;
+    TextViewBuffer m_TextView;  // m_DisplayText
+    bool m_TextViewStale = false;
+    bool m_TextRefreshQueued = false;
+    LogSummary m_LogSummary;
+
+    // Replay.
+    bool m_Repeat = false;
+    int16_t m_SpeedStep = 1;
+    int16_t m_ReplayInterval = 1000;
+
+    // Windows and map.
+    std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;
+    std::unique_ptr<CGNSS_SecondaryMapDlg> m_SecondaryMapDlg;
+    bool m_SecondaryMapShown = false;
+
+    // Online mode, recording, forwarding and upload.
+    bool m_SerialOpen = false;
+    bool m_TcpInputOpen = false;
+    bool m_Recording = false;
+    bool m_LiveBusy = false;
+    bool m_RawDataVisible = false;
+    bool m_RecordingProgressVisible = false;
+    bool m_Forwarding = false;
+    bool m_Uploading = false;
+
+    QTimer m_ReplayTimer;            // kReplayTimerId
+    QTimer m_LiveTimer;              // kLiveTimerId
+    QTimer m_RecordingRestartTimer;  // kRecordingRestartTimerId, one shot
+
+    bool m_Destroyed = false;
+};
+
+}  // namespace orvane

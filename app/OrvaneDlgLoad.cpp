@@ -1,0 +1,127 @@
+// Loading a log: the Load Flie button, dropped files, and the check that
+// decides which talkers the log offers.
+
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include <new>
+
+#include "OrvaneDlg.h"
+#include "UiSeam.h"
+#include "decoder/FindSentence.h"
+#include "replay/LogText.h"
+
+namespace orvane {
+
+void COrvaneDlg::OnLoadFile()
+{
+    const OpenFileRequest request{QStringLiteral("NMEA Files"), QStringLiteral("*.*"), QStringLiteral("NMEA"),
+                                  QStringLiteral("*.*")};
+    const QString path = m_Seam.OpenFileName(this, request);
+    if (!path.isEmpty()) {
+        Purge();
+        LoadLogFile(path, QFileInfo(path).fileName());
+    }
+    UpdateButtons();
+}
+
+void COrvaneDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void COrvaneDlg::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    // A URL that names no local file is kept as it is; opening it fails.
+    for (const QUrl& url : event->mimeData()->urls())
+        paths.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
+    event->acceptProposedAction();
+    DropFiles(paths);
+}
+
+void COrvaneDlg::DropFiles(const QStringList& paths)
+{
+    Purge();
+    if (!paths.isEmpty()) {
+        // The first file only, with its whole path, however long.
+        const QString& first = paths.constFirst();
+        const QString path = first.isEmpty() ? QString() : QFileInfo(first).absoluteFilePath();
+        const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        AppendLine(name);
+        // Show the name before a long load keeps the window busy.
+        FlushTextView();
+        repaint();
+        LoadLogFile(path, name);
+    }
+    UpdateButtons();
+}
+
+void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
+{
+    // The log is only read: a read-only file loads, and a directory, a FIFO
+    // or a device is refused without waiting on it. The bytes go straight
+    // into NmeaText, the one copy of the log the program holds.
+    std::string reason;
+    bool read = false;
+    try {
+        read = !path.isEmpty() && ReadLogFile(QFile::encodeName(path).toStdString(), true, m_State.NmeaText, reason);
+    } catch (const std::bad_alloc&) {
+        m_State.NmeaText = std::string();
+        m_Seam.MessageBox(this, QStringLiteral("Memory Error"));
+        return;
+    }
+    if (!read) {
+        const QFileInfo info(path);
+        // A file longer than positions can address cannot be held.
+        const bool tooLarge = info.isFile() && info.size() > kMaxTextLength;
+        m_Seam.MessageBox(this, tooLarge ? QStringLiteral("Memory Error") : QStringLiteral("File Open Error"));
+        return;
+    }
+    if (m_State.NmeaText.empty() && QFileInfo(path).size() == 0) {
+        m_Seam.MessageBox(this, QStringLiteral("File Size Error"));
+        return;
+    }
+
+    m_State.m_Loaded = CheckLogText() != 0;
+    AppendLine(m_State.m_Loaded ? QStringLiteral("Load '%1' OK!").arg(name)
+                                : QStringLiteral("Fail to load '%1'.").arg(name));
+    if (!m_State.m_Loaded) {
+        Purge();
+        return;
+    }
+    m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
+    FillLists();
+}
+
+int32_t COrvaneDlg::CheckLogText()
+{
+    return orvane::CheckLogText(m_State.NmeaText, m_LogSummary);
+}
+
+void COrvaneDlg::FillLists()
+{
+    QComboBox* talkers = Combo(IDC_SATELLITE_LIST);
+    for (int row = 0; row < kTalkerCount; ++row) {
+        if (m_LogSummary.present[size_t(row)])
+            talkers->addItem(QString::fromStdString(TalkerLabel(row)));
+    }
+    if (talkers->count() == 0) {
+        Purge();
+        AppendLine(QStringLiteral("Invalid NMEA or not enough information"));
+        return;
+    }
+    talkers->setCurrentIndex(0);
+    QComboBox* messages = Combo(IDC_MESSAGE_LIST);
+    for (const MessageEntry& entry : MessageTable)
+        messages->addItem(QString::fromLatin1(entry.display.data(), qsizetype(entry.display.size())));
+    messages->setCurrentIndex(kDefaultMessageRow);
+}
+
+}  // namespace orvane
