@@ -140,7 +140,8 @@ private:
 
     DispatchState m_State;
     TextViewBuffer m_TextView;  // m_DisplayText
-    bool m_TextViewStale = false;
+    int m_LinesSinceRefresh = 0;   // lines the view does not show yet
+    bool m_TextViewReset = false;  // the view must be rewritten whole
     bool m_TextRefreshQueued = false;
     LogSummary m_LogSummary;
 

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QTextCursor>
 
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
@@ -12,9 +13,9 @@ namespace orvane {
 void COrvaneDlg::AppendLine(const QString& line)
 {
     m_TextView.AppendLine(line);
-    m_TextViewStale = true;
-    // A burst of lines within one turn of the event loop costs one
-    // rewrite of the view, at the end of the turn.
+    ++m_LinesSinceRefresh;
+    // A burst of lines within one turn of the event loop costs one update
+    // of the view, at the end of the turn.
     if (!m_TextRefreshQueued) {
         m_TextRefreshQueued = true;
         QMetaObject::invokeMethod(this, &COrvaneDlg::RefreshTextView, Qt::QueuedConnection);
@@ -29,13 +30,41 @@ void COrvaneDlg::RefreshTextView()
 
 void COrvaneDlg::FlushTextView()
 {
-    if (!m_TextViewStale)
+    if (m_LinesSinceRefresh == 0 && !m_TextViewReset)
         return;
-    m_TextViewStale = false;
-    // The view separates lines with LF; m_DisplayText keeps CR LF.
-    QString shown = m_TextView.Text();
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    static_cast<QPlainTextEdit*>(Control(IDC_TEXT_VIEW))->setPlainText(shown);
+    // The view separates lines with LF where m_DisplayText has CR LF, so a
+    // position in the view is a position in the converted text.
+    const auto shown = [](QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
+    auto* view = static_cast<QPlainTextEdit*>(Control(IDC_TEXT_VIEW));
+    const QString& text = m_TextView.Text();
+
+    // The new lines stand on top of what the view shows, less what fell off
+    // its end, so only they are laid out anew.
+    qsizetype headEnd = -1;
+    if (!m_TextViewReset && m_LinesSinceRefresh < 100) {
+        headEnd = 0;
+        for (int k = 0; k < m_LinesSinceRefresh && headEnd >= 0; ++k) {
+            headEnd = text.indexOf(QStringLiteral("\r\n"), headEnd);
+            if (headEnd >= 0)
+                headEnd += 2;
+        }
+    }
+    m_LinesSinceRefresh = 0;
+    m_TextViewReset = false;
+    if (headEnd < 0) {
+        view->setPlainText(shown(text));
+        return;
+    }
+    const QString head = shown(text.left(headEnd));
+    const qsizetype keptLength = shown(text.mid(headEnd)).size();
+    QTextCursor cursor(view->document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(head);
+    cursor.setPosition(int(head.size() + keptLength));
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    cursor.endEditBlock();
 }
 
 void COrvaneDlg::AppendLine(std::string_view line)
@@ -66,7 +95,7 @@ void COrvaneDlg::UpdateSignals(int talkerRow, const SatelliteTable::Row& satelli
 void COrvaneDlg::OnClear()
 {
     m_TextView.Clear();
-    m_TextViewStale = true;
+    m_TextViewReset = true;
     FlushTextView();
 }
 

@@ -208,6 +208,33 @@ private slots:
         QVERIFY(ViewText(dialog).startsWith("line 3000\nline 2999\n"));
         QCOMPARE(dialog.DisplayText().count("\r\n"), 100);
     }
+
+    void textViewFollowsEveryTurn_data()
+    {
+        QTest::addColumn<int>("burst");
+        QTest::addColumn<int>("emptyEvery");  // 0: no empty lines
+        QTest::newRow("1 per turn") << 1 << 0;
+        QTest::newRow("7 per turn, empty lines") << 7 << 3;
+        QTest::newRow("99 per turn") << 99 << 0;
+        QTest::newRow("100 per turn, empty lines") << 100 << 10;
+        QTest::newRow("101 per turn") << 101 << 0;
+    }
+
+    void textViewFollowsEveryTurn()
+    {
+        QFETCH(int, burst);
+        QFETCH(int, emptyEvery);
+        COrvaneDlg dialog;
+        dialog.show();
+        int line = 0;
+        for (int turn = 0; turn < 30; ++turn) {
+            for (int k = 0; k < burst; ++k, ++line)
+                dialog.AppendLine(emptyEvery && line % emptyEvery == 0 ? QString() : QString("line %1").arg(line));
+            if (turn == 20)
+                dialog.Button(IDC_CLEAR)->click();
+            QTRY_COMPARE(ViewText(dialog), QString(dialog.DisplayText()).replace("\r\n", "\n"));
+        }
+    }
 };
 
 QTEST_MAIN(TestMainWindow)
