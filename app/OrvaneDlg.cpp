@@ -13,6 +13,7 @@
 #include "AppIcon.h"
 #include "Config.h"
 #include "KeyRule.h"
+#include "live/NetworkServer.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 #include "UiSeam.h"
@@ -205,16 +206,13 @@ void COrvaneDlg::OnTimer(int timerId)
     }
 }
 
-// The map, the secondary map window, online mode, recording and the
-// developer codes are served by their own parts of the program; the window
+// The map, the secondary map window, recording and the developer codes
+// are served by their own parts of the program; the window
 // only takes their commands here.
 void COrvaneDlg::OnEnableMap() {}
 void COrvaneDlg::OnSecondaryMap() {}
-void COrvaneDlg::OnOnlineMode() {}
-void COrvaneDlg::OnLiveInput() {}
 void COrvaneDlg::OnRecording() {}
 void COrvaneDlg::OnDeveloperCode() {}
-void COrvaneDlg::OnLiveTick() {}
 void COrvaneDlg::OnRecordingRestart() {}
 void COrvaneDlg::UpdateMapPosition(double, double, double) {}
 void COrvaneDlg::SendPosition(double, double, double) {}

@@ -15,6 +15,8 @@
 #include <memory>
 
 #include "ControlIds.h"
+#include "live/LineAssembler.h"
+#include "live/SerialPort.h"
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
 #include "replay/LogCheck.h"
@@ -28,6 +30,7 @@ class QSlider;
 namespace orvane {
 
 class CGNSS_SatellitesDlg;
+class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class UiSeam;
 
@@ -55,6 +58,8 @@ public:
     bool Repeat() const { return m_Repeat; }
     bool SecondaryMapShown() const { return m_SecondaryMapShown; }
     const QTimer& ReplayTimer() const { return m_ReplayTimer; }
+    const QTimer& LiveTimer() const { return m_LiveTimer; }
+    const LineAssembler& LiveLines() const { return m_LiveLines; }
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
 
@@ -86,6 +91,8 @@ public:
     void done(int result) override;
 
 protected:
+    // The notices of the serial reader and the TCP servers.
+    void customEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -132,6 +139,8 @@ private:
     void OnDeveloperCode();
     void OnLiveTick();
     void OnRecordingRestart();
+    // Adds a source's received bytes to the live text, up to its last line end.
+    void AppendLiveBytes(SourceId source, std::string_view bytes);
 
     void RefreshTextView();
 
@@ -164,6 +173,9 @@ private:
     bool m_RecordingProgressVisible = false;
     bool m_Forwarding = false;
     bool m_Uploading = false;
+    SerialPort m_SerialPort;
+    std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
+    LineAssembler m_LiveLines;                   // each source's unfinished sentence
 
     QTimer m_ReplayTimer;            // kReplayTimerId
     QTimer m_LiveTimer;              // kLiveTimerId

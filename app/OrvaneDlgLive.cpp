@@ -13,6 +13,7 @@
 #include "UiSeam.h"
 #include "live/NetworkServer.h"
 #include "live/Notices.h"
+#include "replay/Dispatcher.h"
 
 namespace orvane {
 

@@ -43,4 +43,12 @@ size_t LineAssembler::Waiting(SourceId source) const
     return rest == m_Rest.end() ? 0 : rest->second.size();
 }
 
+size_t LineAssembler::WaitingTotal() const
+{
+    size_t total = 0;
+    for (const auto& [source, rest] : m_Rest)
+        total += rest.size();
+    return total;
+}
+
 }  // namespace orvane

@@ -30,6 +30,7 @@ public:
     void CloseAll(std::string& out);
 
     size_t Waiting(SourceId source) const;
+    size_t WaitingTotal() const;
 
 private:
     std::unordered_map<SourceId, std::string> m_Rest;

@@ -1,0 +1,233 @@
+#include <QtTest>
+
+#include <QComboBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "AppTestSupport.h"
+
+using namespace orvane;
+
+namespace {
+
+const QByteArray kRmc = "$GPRMC,235800.00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n";
+const QString kRmcLine = "[2026.03.14 23:58:00] (N)37.555465, (E)126.971554, Speed:0.02Km/h, Heading:172.00";
+const QByteArray kGga = "$GPGGA,235800.00,3733.32791,N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,*6F\r\n";
+
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A pseudo-terminal stands in for the receiver on the serial port.
+struct PseudoTerminal {
+    PseudoTerminal()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            slavePath = QString::fromLocal8Bit(::ptsname(master));
+    }
+    ~PseudoTerminal() { Close(); }
+    bool Send(const QByteArray& bytes) { return ::write(master, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
+    void Close()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    int master = -1;
+    QString slavePath;
+};
+
+}  // namespace
+
+class TestOnline : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_Folder;
+    quint16 m_Port = 0;
+
+    void WriteConfig(const QString& uartPort)
+    {
+        m_Port = FreePort();
+        QVERIFY(!WriteFile(m_Folder, "config.ini",
+                           QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n")
+                               .arg(uartPort)
+                               .arg(m_Port)
+                               .toUtf8())
+                     .isEmpty());
+    }
+
+    static void GoLive(COrvaneDlg& dialog)
+    {
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        dialog.Button(IDC_LIVE_INPUT)->click();
+    }
+
+    static void Tick(COrvaneDlg& dialog) { dialog.OnTimer(kLiveTimerId); }
+
+    static int Count(const COrvaneDlg& dialog, const QString& line)
+    {
+        return int(dialog.DisplayText().split("\r\n").count(line));
+    }
+
+private slots:
+    void initTestCase() { SetConfigFolder(m_Folder.path()); }
+
+    void layoutFollowsMode()
+    {
+        COrvaneDlg dialog;
+        dialog.show();
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
+        for (int id : {IDC_LOAD_FILE, IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_FASTER, IDC_REPEAT})
+            QVERIFY(!dialog.Control(id)->isVisible());
+        for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
+            QVERIFY(dialog.Control(id)->isVisible());
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+        QCOMPARE(talkers->count(), 8);
+        QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
+        QVERIFY(talkers->isEnabled());
+        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
+
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
+        QVERIFY(dialog.Control(IDC_RUN)->isVisible());
+        QVERIFY(!dialog.Control(IDC_LIVE_INPUT)->isVisible());
+        QCOMPARE(talkers->count(), 0);
+    }
+
+    // The serial port is tried first; a sentence that straddles two ticks
+    // is decoded once, whole.
+    void serialSentenceAcrossTicks()
+    {
+        PseudoTerminal receiver;
+        QVERIFY(!receiver.slavePath.isEmpty());
+        WriteConfig(receiver.slavePath);
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QCOMPARE(TopLines(dialog, 1).first(),
+                 QString("[UART] OK to open the GNSS data port(%1 115200bps)").arg(receiver.slavePath));
+        QVERIFY(!dialog.DisplayText().contains("[TCP]"));
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        QVERIFY(dialog.LiveTimer().isActive());
+
+        QVERIFY(receiver.Send(kGga + kRmc.left(30)));
+        QTRY_VERIFY(dialog.LiveLines().Waiting(kSerialSource) == 30);
+        Tick(dialog);
+        QVERIFY(receiver.Send(kRmc.mid(30)));
+        QTRY_VERIFY(!dialog.State().NmeaText.empty());
+        Tick(dialog);
+        QCOMPARE(Count(dialog, kRmcLine), 1);
+        QVERIFY(!dialog.DisplayText().contains("Error Code"));
+
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QCOMPARE(TopLines(dialog, 1).first(),
+                 QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(receiver.slavePath));
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QVERIFY(!dialog.LiveTimer().isActive());
+    }
+
+    // An unplugged receiver closes the port by itself; it can start again.
+    void vanishingReceiver()
+    {
+        auto receiver = std::make_unique<PseudoTerminal>();
+        WriteConfig(receiver->slavePath);
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        receiver->Close();
+        QTRY_COMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        const QStringList lines = TopLines(dialog, 2);
+        QCOMPARE(lines[0], QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(receiver->slavePath));
+        QVERIFY(lines[1].startsWith(QString("[UART] Lost the GNSS data port (%1 115200bps): ").arg(receiver->slavePath)));
+        QVERIFY(!dialog.LiveTimer().isActive());
+
+        receiver = std::make_unique<PseudoTerminal>();
+        WriteConfig(receiver->slavePath);
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+    }
+
+    // Without a serial receiver the TCP input opens; three clients come and
+    // their disconnect lines follow the close line in order of connection.
+    void tcpClientsInOrder()
+    {
+        WriteConfig("/nonexistent/ttyGPS");
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QCOMPARE(TopLines(dialog, 3), (QStringList{QString("[TCP] OK to open GNSS data port (%1)").arg(m_Port),
+                                                     QString("[Config] server/inputport = %1 (ok)").arg(m_Port),
+                                                     "[UART] Fail to open the GNSS data port(/nonexistent/ttyGPS 115200bps)"}));
+        QTcpSocket clients[3];
+        QStringList peers;
+        for (QTcpSocket& client : clients) {
+            client.connectToHost(QHostAddress::LocalHost, m_Port);
+            QVERIFY(client.waitForConnected(5000));
+            peers << QString("127.0.0.1:%1").arg(client.localPort());
+            QTRY_VERIFY(dialog.DisplayText().contains("[TCP] new client is connected (" + peers.last() + ")"));
+        }
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QCOMPARE(TopLines(dialog, 1).first(), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
+        QTRY_COMPARE(TopLines(dialog, 4),
+                     (QStringList{"[TCP] a client is disconnected (" + peers[2] + ")",
+                                  "[TCP] a client is disconnected (" + peers[1] + ")",
+                                  "[TCP] a client is disconnected (" + peers[0] + ")",
+                                  QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port)}));
+    }
+
+    // Two clients whose sentences arrive in interleaved pieces are both
+    // decoded, each once.
+    void interleavedClients()
+    {
+        WriteConfig("/nonexistent/ttyGPS");
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QTcpSocket first, second;
+        for (QTcpSocket* client : {&first, &second}) {
+            client->connectToHost(QHostAddress::LocalHost, m_Port);
+            QVERIFY(client->waitForConnected(5000));
+        }
+        const QByteArray other = QByteArray(kRmc).replace("235800.00", "235801.00");
+        QTRY_COMPARE(dialog.DisplayText().count("[TCP] new client is connected"), 2);
+        first.write(kRmc.left(20));
+        QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(20));
+        second.write(other.left(40));
+        QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(60));
+        first.write(kRmc.mid(20));
+        QTRY_COMPARE(qsizetype(dialog.State().NmeaText.size()), kRmc.size());
+        second.write(other.mid(40));
+        QTRY_COMPARE(qsizetype(dialog.State().NmeaText.size()), kRmc.size() + other.size());
+        Tick(dialog);
+        QCOMPARE(Count(dialog, kRmcLine), 1);
+        QCOMPARE(Count(dialog, QString(kRmcLine).replace("23:58:00", "23:58:01")), 1);
+        QVERIFY(!dialog.DisplayText().contains("Error Code"));
+    }
+
+    // Leaving online mode while live closes the source first.
+    void leaveWhileLive()
+    {
+        WriteConfig("/nonexistent/ttyGPS");
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QVERIFY(dialog.LiveTimer().isActive());
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(TopLines(dialog, 1).first(), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
+        QVERIFY(!dialog.LiveTimer().isActive());
+        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
+        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 0);
+        QTcpSocket late;
+        late.connectToHost(QHostAddress::LocalHost, m_Port);
+        QVERIFY(!late.waitForConnected(2000));
+    }
+};
+
+QTEST_MAIN(TestOnline)
+#include "tst_online.moc"
