@@ -97,8 +97,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
-    // DispatchHooks
+    // DispatchHooks; a harness that counts the lines may override them.
     void AppendLine(std::string_view line) override;
     int SelectedMessageRow() const override;
     void MoveSlider(int32_t value) override;
@@ -106,6 +105,8 @@ private:
     void SendPosition(double latitude, double longitude, double heading) override;
     bool SatellitesWindowExists() const override;
     void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites) override;
+
+private:
 
     // Start-up and shutdown.
     void CreateLayout();

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -144,6 +145,7 @@ bool SerialPort::DrainDevice(char* buffer, size_t size)
 
 void SerialPort::ReaderLoop()
 {
+    ::pthread_setname_np(::pthread_self(), "orvane-serial");
     char buffer[kChunkSize];
     QString lostReason;
     while (m_Running.load(std::memory_order_acquire)) {

@@ -1,0 +1,342 @@
+// Soak run of the live input, outside the normal suite:
+//
+//   orvane-live-soak tcp SECONDS CLIENTS FAST_BYTES_PER_SECOND
+//       CLIENTS connections each push a 10 Hz receiver stream and one more
+//       pushes generated NMEA as fast as FAST_BYTES_PER_SECOND allows.
+//   orvane-live-soak serial SECONDS
+//       a pseudo-terminal carries a receiver stream paced at 115200 baud.
+//
+// The real main window runs offscreen in online mode with GPS RMC chosen.
+// It reports every decoded RMC line against the sentences sent, the error
+// lines, the longest live tick, the resident memory over the run and, for
+// the serial run, the CPU time of the reader thread.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Config.h"
+#include "Generator.h"
+#include "OrvaneDlg.h"
+
+using namespace orvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Counts the decoded RMC lines and the error lines on their way to the view.
+class CountingDlg : public COrvaneDlg {
+public:
+    using COrvaneDlg::COrvaneDlg;
+    std::atomic<long> rmcLines{0};
+    long errorLines = 0;
+    long discardLines = 0;
+
+protected:
+    void AppendLine(std::string_view line) override
+    {
+        if (line.find(", Speed:") != std::string_view::npos && line.find("Km/h, Heading:") != std::string_view::npos)
+            ++rmcLines;
+        else if (line.find("Error Code") != std::string_view::npos || line.find("Invalid Data") != std::string_view::npos)
+            ++errorLines;
+        else if (line.find("Discard Live Data") != std::string_view::npos)
+            ++discardLines;
+        COrvaneDlg::AppendLine(line);
+    }
+};
+
+// Times each live tick: the filter delivers the timer's event itself.
+class TickTimer : public QObject {
+public:
+    std::vector<double> ticksMs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Timer)
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        watched->removeEventFilter(this);
+        watched->event(event);
+        watched->installEventFilter(this);
+        ticksMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+        return true;
+    }
+};
+
+long CountRmc(const std::string& text)
+{
+    long count = 0;
+    for (size_t p = text.find("$GPRMC"); p != std::string::npos; p = text.find("$GPRMC", p + 1))
+        ++count;
+    return count;
+}
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+// CPU seconds of the thread with the given name, or -1.
+double ThreadCpuSeconds(const char* name)
+{
+    DIR* tasks = ::opendir("/proc/self/task");
+    if (!tasks)
+        return -1;
+    double seconds = -1;
+    while (dirent* entry = ::readdir(tasks)) {
+        const std::string base = std::string("/proc/self/task/") + entry->d_name;
+        std::ifstream comm(base + "/comm");
+        std::string threadName;
+        if (!std::getline(comm, threadName) || threadName != name)
+            continue;
+        std::ifstream stat(base + "/stat");
+        std::string all((std::istreambuf_iterator<char>(stat)), {});
+        std::vector<std::string> fields;
+        size_t p = all.rfind(')') + 2;
+        while (p < all.size()) {
+            const size_t q = all.find(' ', p);
+            fields.push_back(all.substr(p, q - p));
+            p = q == std::string::npos ? all.size() : q + 1;
+        }
+        // Fields after the name: utime and stime are the 12th and 13th.
+        seconds = double(std::stol(fields[11]) + std::stol(fields[12])) / double(::sysconf(_SC_CLK_TCK));
+    }
+    ::closedir(tasks);
+    return seconds;
+}
+
+bool SendAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        data += sent;
+        size -= size_t(sent);
+    }
+    return true;
+}
+
+int Connect(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+struct Load {
+    std::atomic<long> rmcSent{0};
+    std::atomic<long> bytesSent{0};
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+};
+
+// CLIENTS receivers at 10 Hz: each sends one epoch every 100 ms, cut at
+// random places so that sentences straddle receives and ticks.
+void StartSlowClients(Load& load, quint16 port, int clients, double seconds)
+{
+    load.threads.emplace_back([&load, port, clients, seconds] {
+        std::vector<int> fds;
+        std::vector<std::unique_ptr<loggen::Generator>> generators;
+        for (int i = 0; i < clients; ++i) {
+            fds.push_back(Connect(port));
+            generators.push_back(std::make_unique<loggen::Generator>(1000 + i));
+        }
+        const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+        auto next = Clock::now();
+        uint64_t cut = 12345;
+        while (Clock::now() < end && !load.stop) {
+            for (int i = 0; i < clients; ++i) {
+                std::string epoch;
+                generators[size_t(i)]->appendEpoch(epoch);
+                cut = cut * 6364136223846793005ULL + 1442695040888963407ULL;
+                const size_t split = size_t(cut >> 33) % epoch.size();
+                if (fds[size_t(i)] < 0 || !SendAll(fds[size_t(i)], epoch.data(), split) ||
+                    !SendAll(fds[size_t(i)], epoch.data() + split, epoch.size() - split))
+                    continue;
+                load.rmcSent += CountRmc(epoch);
+                load.bytesSent += long(epoch.size());
+            }
+            next += std::chrono::milliseconds(100);
+            std::this_thread::sleep_until(next);
+        }
+        for (int fd : fds)
+            if (fd >= 0)
+                ::close(fd);
+    });
+}
+
+void StartFastClient(Load& load, quint16 port, double bytesPerSecond, double seconds)
+{
+    load.threads.emplace_back([&load, port, bytesPerSecond, seconds] {
+        const int fd = Connect(port);
+        loggen::Generator generator(7);
+        const auto start = Clock::now();
+        const auto end = start + std::chrono::duration<double>(seconds);
+        long sent = 0;
+        while (fd >= 0 && Clock::now() < end && !load.stop) {
+            std::string block;
+            while (block.size() < 16384)
+                generator.appendEpoch(block);
+            if (!SendAll(fd, block.data(), block.size()))
+                break;
+            sent += long(block.size());
+            load.rmcSent += CountRmc(block);
+            load.bytesSent += long(block.size());
+            std::this_thread::sleep_until(start + std::chrono::duration<double>(double(sent) / bytesPerSecond));
+        }
+        if (fd >= 0)
+            ::close(fd);
+    });
+}
+
+void StartSerialWriter(Load& load, int master, double seconds)
+{
+    load.threads.emplace_back([&load, master, seconds] {
+        constexpr double kBytesPerSecond = 115200.0 / 10.0;  // 8N1: ten bits a byte
+        loggen::Generator generator(3);
+        const auto start = Clock::now();
+        const auto end = start + std::chrono::duration<double>(seconds);
+        long sent = 0;
+        while (Clock::now() < end && !load.stop) {
+            std::string epoch;
+            generator.appendEpoch(epoch);
+            for (size_t p = 0; p < epoch.size();) {
+                const size_t n = std::min<size_t>(64, epoch.size() - p);
+                if (::write(master, epoch.data() + p, n) != ssize_t(n))
+                    return;
+                p += n;
+                sent += long(n);
+                std::this_thread::sleep_until(start + std::chrono::duration<double>(double(sent) / kBytesPerSecond));
+            }
+            load.rmcSent += CountRmc(epoch);
+            load.bytesSent += long(epoch.size());
+        }
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const bool serial = args.size() >= 3 && args[1] == "serial";
+    const bool tcp = args.size() >= 5 && args[1] == "tcp";
+    if (!serial && !tcp) {
+        std::fprintf(stderr, "usage: orvane-live-soak tcp SECONDS CLIENTS FAST_BYTES_PER_SECOND\n"
+                             "       orvane-live-soak serial SECONDS\n");
+        return 2;
+    }
+    const double seconds = args[2].toDouble();
+
+    QTemporaryDir folder;
+    int master = -1;
+    QString uartPort = "/nonexistent/ttyGPS";
+    if (serial) {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(master);
+        ::unlockpt(master);
+        uartPort = QString::fromLocal8Bit(::ptsname(master));
+    }
+    const quint16 port = 20000 + quint16(::getpid() % 20000);
+    QFile config(folder.filePath("config.ini"));
+    config.open(QIODevice::WriteOnly);
+    config.write(QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort).arg(port).toUtf8());
+    config.close();
+    SetConfigFolder(folder.path());
+
+    CountingDlg dialog;
+    dialog.show();
+    dialog.Button(IDC_ONLINE_MODE)->click();
+    dialog.Button(IDC_LIVE_INPUT)->click();
+    TickTimer ticks;
+    const_cast<QTimer&>(dialog.LiveTimer()).installEventFilter(&ticks);
+
+    Load load;
+    if (serial) {
+        StartSerialWriter(load, master, seconds);
+    } else {
+        StartSlowClients(load, port, args[3].toInt(), seconds);
+        StartFastClient(load, port, args[4].toDouble(), seconds);
+    }
+
+    std::vector<long> memory;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] { memory.push_back(ResidentKiB()); });
+    sampler.start(1000);
+    const double readerBefore = serial ? ThreadCpuSeconds("orvane-serial") : 0;
+    QElapsedTimer wall;
+    wall.start();
+
+    // Run until the load is done, then give the last bytes two more ticks.
+    QTimer finish;
+    QObject::connect(&finish, &QTimer::timeout, [&] {
+        if (wall.elapsed() < qint64(seconds * 1000))
+            return;
+        load.stop = true;
+        for (std::thread& thread : load.threads)
+            thread.join();
+        load.threads.clear();
+        QTimer::singleShot(1500, &app, &QCoreApplication::quit);
+        finish.stop();
+    });
+    finish.start(200);
+    app.exec();
+    const double elapsed = double(wall.elapsed()) / 1000.0;
+    const double readerCpu = serial ? ThreadCpuSeconds("orvane-serial") - readerBefore : 0;
+
+    std::sort(ticks.ticksMs.begin(), ticks.ticksMs.end());
+    const double median = ticks.ticksMs.empty() ? 0 : ticks.ticksMs[ticks.ticksMs.size() / 2];
+    const double maxTick = ticks.ticksMs.empty() ? 0 : ticks.ticksMs.back();
+    std::printf("%s run: %.0f s, %ld bytes sent, %.2f MB/s\n", serial ? "serial" : "tcp", elapsed,
+                load.bytesSent.load(), double(load.bytesSent.load()) / elapsed / 1e6);
+    std::printf("GP RMC sentences sent %ld, RMC lines decoded %ld, error lines %ld, discarded %ld\n",
+                load.rmcSent.load(), dialog.rmcLines.load(), dialog.errorLines, dialog.discardLines);
+    std::printf("live ticks %zu: median %.2f ms, max %.2f ms\n", ticks.ticksMs.size(), median, maxTick);
+    if (!memory.empty())
+        std::printf("resident memory: first %ld KiB, max %ld KiB, last %ld KiB\n", memory.front(),
+                    *std::max_element(memory.begin(), memory.end()), memory.back());
+    if (serial)
+        std::printf("serial reader thread CPU: %.2f s over %.0f s (%.2f%%)\n", readerCpu, elapsed,
+                    100.0 * readerCpu / elapsed);
+    const bool ok = load.rmcSent.load() == dialog.rmcLines.load() && dialog.errorLines == 0 && maxTick < 100.0;
+    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    if (master >= 0)
+        ::close(master);
+    return ok ? 0 : 1;
+}
