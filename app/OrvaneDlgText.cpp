@@ -13,7 +13,7 @@ namespace orvane {
 void COrvaneDlg::AppendLine(const QString& line)
 {
     m_TextView.AppendLine(line);
-    ++m_LinesSinceRefresh;
+    m_NewHeadLength += line.size() + 2;
     // A burst of lines within one turn of the event loop costs one update
     // of the view, at the end of the turn.
     if (!m_TextRefreshQueued) {
@@ -30,7 +30,7 @@ void COrvaneDlg::RefreshTextView()
 
 void COrvaneDlg::FlushTextView()
 {
-    if (m_LinesSinceRefresh == 0 && !m_TextViewReset)
+    if (m_NewHeadLength == 0 && !m_TextViewReset)
         return;
     // The view separates lines with LF where m_DisplayText has CR LF, so a
     // position in the view is a position in the converted text.
@@ -38,25 +38,21 @@ void COrvaneDlg::FlushTextView()
     auto* view = static_cast<QPlainTextEdit*>(Control(IDC_TEXT_VIEW));
     const QString& text = m_TextView.Text();
 
-    // The new lines stand on top of what the view shows, less what fell off
-    // its end, so only they are laid out anew.
-    qsizetype headEnd = -1;
-    if (!m_TextViewReset && m_LinesSinceRefresh < 100) {
-        headEnd = 0;
-        for (int k = 0; k < m_LinesSinceRefresh && headEnd >= 0; ++k) {
-            headEnd = text.indexOf(QStringLiteral("\r\n"), headEnd);
-            if (headEnd >= 0)
-                headEnd += 2;
-        }
-    }
-    m_LinesSinceRefresh = 0;
+    // Every new line went on top with its CR LF, and the 101-line rule only
+    // ever cuts the end: while the new lines are all still there, the text
+    // is them followed by the start of what the view shows, so only they
+    // are laid out anew. Lines that hold line ends of their own count by
+    // their length, not by their line ends.
+    const qsizetype headLength = m_NewHeadLength;
+    const bool rewrite = m_TextViewReset || headLength > text.size();
+    m_NewHeadLength = 0;
     m_TextViewReset = false;
-    if (headEnd < 0) {
+    if (rewrite) {
         view->setPlainText(shown(text));
         return;
     }
-    const QString head = shown(text.left(headEnd));
-    const qsizetype keptLength = shown(text.mid(headEnd)).size();
+    const QString head = shown(text.left(headLength));
+    const qsizetype keptLength = shown(text.mid(headLength)).size();
     QTextCursor cursor(view->document());
     cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::Start);

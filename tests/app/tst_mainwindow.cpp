@@ -212,12 +212,16 @@ private slots:
     void textViewFollowsEveryTurn_data()
     {
         QTest::addColumn<int>("burst");
-        QTest::addColumn<int>("emptyEvery");  // 0: no empty lines
+        QTest::addColumn<int>("emptyEvery");  // 0: no empty lines; below 0: raw data lines
         QTest::newRow("1 per turn") << 1 << 0;
         QTest::newRow("7 per turn, empty lines") << 7 << 3;
         QTest::newRow("99 per turn") << 99 << 0;
         QTest::newRow("100 per turn, empty lines") << 100 << 10;
         QTest::newRow("101 per turn") << 101 << 0;
+        // A negative period: lines that hold line ends of their own, as the
+        // raw data line does.
+        QTest::newRow("3 per turn, raw data lines") << 3 << -2;
+        QTest::newRow("40 per turn, raw data lines") << 40 << -7;
     }
 
     void textViewFollowsEveryTurn()
@@ -228,8 +232,12 @@ private slots:
         dialog.show();
         int line = 0;
         for (int turn = 0; turn < 30; ++turn) {
-            for (int k = 0; k < burst; ++k, ++line)
-                dialog.AppendLine(emptyEvery && line % emptyEvery == 0 ? QString() : QString("line %1").arg(line));
+            for (int k = 0; k < burst; ++k, ++line) {
+                if (emptyEvery < 0 && line % -emptyEvery == 0)
+                    dialog.AppendLine(QString("raw %1\r\n$GPGGA,1*00\r\n\r\nend").arg(line));
+                else
+                    dialog.AppendLine(emptyEvery > 0 && line % emptyEvery == 0 ? QString() : QString("line %1").arg(line));
+            }
             if (turn == 20)
                 dialog.Button(IDC_CLEAR)->click();
             QTRY_COMPARE(ViewText(dialog), QString(dialog.DisplayText()).replace("\r\n", "\n"));
