@@ -113,14 +113,19 @@ private slots:
         SerialPort port;
         std::string reason;
         QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
-        for (int i = 0; i < 6; ++i)
-            QVERIFY(terminal.Send(std::string(2000, char('a' + i))));
+        QVERIFY(terminal.Send(std::string(6000, 'a')));
+        QTRY_COMPARE(port.Queue().Used(), 6000u);
+        // 4000 more cannot all fit into the 2191 bytes left: a chunk is dropped.
+        QVERIFY(terminal.Send(std::string(4000, 'b')));
         QTRY_COMPARE(window.queueFullNotices, 1);
         QVERIFY(port.Queue().Used() <= 8191u);
+        // As the window does, the queue is emptied, then the box dismissed.
+        std::string taken;
+        port.TakeQueued(taken);
+        QCOMPARE(taken.substr(0, 6000), std::string(6000, 'a'));
         const int before = window.serialNotices;
         port.AcknowledgeQueueFull();
-        std::string taken;
-        QTRY_VERIFY((port.TakeQueued(taken), window.serialNotices > before));
+        QTRY_VERIFY(window.serialNotices > before);
         QVERIFY(terminal.Send("END\n"));
         QTRY_VERIFY((port.TakeQueued(taken), taken.size() >= 4 && taken.substr(taken.size() - 4) == "END\n"));
         QVERIFY(port.Close());
