@@ -1,0 +1,171 @@
+#include "PositionSender.h"
+
+#include <QCoreApplication>
+#include <QTcpSocket>
+
+#include "NetworkServer.h"
+#include "decoder/TextFormat.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr qint64 kReceiveChunk = 1024;
+
+// The upload connection's data is live input like a TCP client's; its
+// source numbers count down from the top so they never meet the
+// connections', which count up from 1.
+SourceId NextUploadSource()
+{
+    static SourceId next = ~SourceId(0);
+    return next--;
+}
+
+QString PeerTextOf(const QTcpSocket& socket)
+{
+    QHostAddress address = socket.peerAddress();
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    if (isIpv4)
+        address = QHostAddress(ipv4);
+    return QStringLiteral("%1:%2").arg(address.toString()).arg(socket.peerPort());
+}
+
+// Whether the line still fits into the connection's backlog. What the
+// system takes at once does not count against it.
+bool Fits(QTcpSocket& socket, std::string_view line)
+{
+    if (socket.bytesToWrite() + qint64(line.size()) <= kSendBacklog)
+        return true;
+    socket.flush();
+    return socket.bytesToWrite() + qint64(line.size()) <= kSendBacklog;
+}
+
+// Hands the line to the system at once, as far as it takes it; the rest
+// waits in the socket's buffer and goes out from the event loop.
+void Write(QTcpSocket& socket, std::string_view line)
+{
+    socket.write(line.data(), qint64(line.size()));
+    socket.flush();
+}
+
+}  // namespace
+
+std::string PositionLine(std::string_view vin, double latitude, double longitude, double heading)
+{
+    std::string line;
+    line.reserve(vin.size() + 40);
+    line.append(vin);
+    line += ',';
+    AppendFixed(line, latitude, 6);
+    line += ',';
+    AppendFixed(line, longitude, 6);
+    line += ',';
+    AppendFixed(line, heading, 2);
+    line += '\n';
+    return line;
+}
+
+PositionSender::PositionSender(QObject* target) : m_Target(target) {}
+
+PositionSender::~PositionSender()
+{
+    Shutdown();
+}
+
+bool PositionSender::StartForwarding(quint16 port)
+{
+    auto server = std::make_unique<CNetworkClient>(m_Target);
+    if (!server->Listen(port))
+        return false;
+    m_Forwarding = std::move(server);
+    return true;
+}
+
+bool PositionSender::StartUpload(const QString& host, quint16 port)
+{
+    m_UploadHost = host;
+    m_UploadPort = port;
+    m_Upload = new QTcpSocket(this);
+    connect(m_Upload, &QTcpSocket::connected, this, [this] { m_UploadPeer = PeerTextOf(*m_Upload); });
+    connect(m_Upload, &QTcpSocket::readyRead, this, &PositionSender::OnUploadReceive);
+    connect(m_Upload, &QTcpSocket::disconnected, this, &PositionSender::OnUploadClosed);
+    ConnectUpload();
+    return true;
+}
+
+void PositionSender::Shutdown()
+{
+    m_Forwarding.reset();
+    if (m_Upload) {
+        m_Upload->disconnect(this);
+        m_Upload->abort();
+        delete m_Upload;
+        m_Upload = nullptr;
+    }
+}
+
+void PositionSender::ConnectUpload()
+{
+    m_LastAttempt.start();
+    m_UploadSource = NextUploadSource();
+    m_UploadPeer.clear();
+    m_Upload->abort();
+    m_Upload->connectToHost(m_UploadHost, m_UploadPort);
+}
+
+void PositionSender::Send(std::string_view line)
+{
+    if (m_Upload)
+        Upload(line);
+    if (m_Forwarding)
+        Forward(line);
+}
+
+void PositionSender::Upload(std::string_view line)
+{
+    if (m_Upload->state() != QAbstractSocket::ConnectedState) {
+        // Lines of a time without a connection are not kept for later.
+        ++m_UploadDropped;
+        if (m_Upload->state() == QAbstractSocket::UnconnectedState && m_LastAttempt.elapsed() >= kUploadRetryMs)
+            ConnectUpload();
+        return;
+    }
+    if (!Fits(*m_Upload, line)) {
+        ++m_UploadDropped;
+        return;
+    }
+    Write(*m_Upload, line);
+}
+
+void PositionSender::Forward(std::string_view line)
+{
+    // A copy of the list: dropping a client changes it.
+    const QList<CNetwork*> clients = m_Forwarding->Clients();
+    for (CNetwork* client : clients) {
+        QTcpSocket* socket = client->Socket();
+        if (!Fits(*socket, line)) {
+            m_Forwarding->RemoveClient(client);
+            continue;
+        }
+        Write(*socket, line);
+    }
+}
+
+void PositionSender::OnUploadReceive()
+{
+    while (m_Upload->bytesAvailable() > 0) {
+        QByteArray data = m_Upload->read(kReceiveChunk);
+        if (data.isEmpty())
+            break;
+        QCoreApplication::postEvent(m_Target, new TcpDataNotice(m_UploadSource, m_UploadPeer, std::move(data)));
+    }
+}
+
+void PositionSender::OnUploadClosed()
+{
+    OnUploadReceive();
+    QCoreApplication::postEvent(m_Target, new TcpClosedNotice(m_UploadSource));
+}
+
+}  // namespace orvane

@@ -1,0 +1,78 @@
+#pragma once
+// The position line of every decoded RMC sentence, sent to the clients of
+// the forwarding server and to the upload server. Nothing here ever waits
+// for the network: each connection keeps at most kSendBacklog bytes that
+// the system has not taken yet.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "Notices.h"
+
+class QTcpSocket;
+
+namespace orvane {
+
+class CNetworkClient;
+
+// Bytes a connection may hold back before a forwarding client is dropped
+// or an upload line is left out.
+inline constexpr qint64 kSendBacklog = 64 * 1024;
+// An upload that is not connected is tried again at most this often.
+inline constexpr qint64 kUploadRetryMs = 5000;
+
+// "%s,%.6lf,%.6lf,%.2f\n": the identifier, the signed latitude and
+// longitude, and the course.
+std::string PositionLine(std::string_view vin, double latitude, double longitude, double heading);
+
+class PositionSender : public QObject {
+    Q_OBJECT
+public:
+    // Status lines and received data are posted to target as notices.
+    explicit PositionSender(QObject* target);
+    // Drops the forwarding server and closes the upload connection.
+    ~PositionSender() override;
+
+    // Listens for forwarding clients on the port; false when it cannot.
+    bool StartForwarding(quint16 port);
+    // Starts connecting to the upload server; the name is resolved without
+    // waiting. Returns whether the connection was started.
+    bool StartUpload(const QString& host, quint16 port);
+    void Shutdown();
+
+    // Sends the line to the upload server and to every forwarding client.
+    // A forwarding client whose backlog would pass kSendBacklog is dropped
+    // with its disconnect line; the upload leaves the line out instead.
+    void Send(std::string_view line);
+
+    bool Forwarding() const { return m_Forwarding != nullptr; }
+    bool Uploading() const { return m_Upload != nullptr; }
+    CNetworkClient* ForwardingServer() const { return m_Forwarding.get(); }
+    QTcpSocket* UploadSocket() const { return m_Upload; }
+    // Lines left out because the upload was not connected or was full.
+    quint64 UploadLinesDropped() const { return m_UploadDropped; }
+
+private:
+    void Upload(std::string_view line);
+    void Forward(std::string_view line);
+    void ConnectUpload();
+    void OnUploadReceive();
+    void OnUploadClosed();
+
+    QObject* m_Target;
+    std::unique_ptr<CNetworkClient> m_Forwarding;
+    QTcpSocket* m_Upload = nullptr;
+    QString m_UploadHost;
+    quint16 m_UploadPort = 0;
+    QElapsedTimer m_LastAttempt;
+    SourceId m_UploadSource = 0;
+    QString m_UploadPeer;
+    quint64 m_UploadDropped = 0;
+};
+
+}  // namespace orvane

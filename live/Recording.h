@@ -1,0 +1,48 @@
+#pragma once
+// A recording file: the live text of each tick appended byte for byte and
+// flushed at once, in a file named after the local time when it started.
+// The folder is the executable's unless a test points it elsewhere.
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+#include <string_view>
+
+namespace orvane {
+
+// A file that grows past this many bytes is closed and a new one started.
+inline constexpr qint64 kRecordingSizeLimit = 3072000;
+
+// "[YYYYMMDD] hhmmss.log" for the given local time.
+QString RecordingFileName(const QDateTime& localTime);
+
+// The folder recordings are written to: the executable's folder unless a
+// folder was set. An empty folder restores the executable's.
+void SetRecordingFolder(const QString& folder);
+QString RecordingFolder();
+
+class RecordingFile {
+public:
+    // Creates the file, or cuts an existing one to zero length. On failure
+    // reason holds the system's text and nothing stays open.
+    bool Open(const QString& path, QString& reason);
+
+    // Writes all of bytes and flushes them to the system. On failure
+    // reason holds the system's text; the file stays open, and Size()
+    // counts only what the system took.
+    bool Append(std::string_view bytes, QString& reason);
+
+    // The bytes handed to the system so far.
+    qint64 Size() const { return m_Size; }
+    bool IsOpen() const { return m_File.isOpen(); }
+    const QString& Path() const { return m_Path; }
+    void Close();
+
+private:
+    QFile m_File;
+    QString m_Path;
+    qint64 m_Size = 0;
+};
+
+}  // namespace orvane
