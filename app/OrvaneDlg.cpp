@@ -114,12 +114,7 @@ bool COrvaneDlg::OnInitDialog()
 
     m_RawDataVisible = false;
     m_RecordingProgressVisible = false;
-    m_Forwarding = false;
-
-    // Forwarding and upload are set up from config.ini at start; their
-    // connections are opened by the network code when it is present.
-    ReadConfig(kConfigForwarding);
-    ReadConfig(kConfigUpload);
+    SetUpForwardingAndUpload();
 
     // Nothing is loaded yet: Run, Purge, the lists and the slider start
     // disabled.
@@ -144,8 +139,7 @@ void COrvaneDlg::OnDestroy()
         Purge();
     m_SatellitesDlg.reset();
     m_SecondaryMapDlg.reset();
-    m_Forwarding = false;
-    m_Uploading = false;
+    ShutDownForwardingAndUpload();
 }
 
 bool COrvaneDlg::ReadConfig(int group)
@@ -206,15 +200,10 @@ void COrvaneDlg::OnTimer(int timerId)
     }
 }
 
-// The map, the secondary map window, recording and the developer codes
-// are served by their own parts of the program; the window
-// only takes their commands here.
+// The map and the secondary map window are served by their own parts of
+// the program; the window only takes their commands here.
 void COrvaneDlg::OnEnableMap() {}
 void COrvaneDlg::OnSecondaryMap() {}
-void COrvaneDlg::OnRecording() {}
-void COrvaneDlg::OnDeveloperCode() {}
-void COrvaneDlg::OnRecordingRestart() {}
 void COrvaneDlg::UpdateMapPosition(double, double, double) {}
-void COrvaneDlg::SendPosition(double, double, double) {}
 
 }  // namespace orvane

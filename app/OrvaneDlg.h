@@ -4,7 +4,9 @@
 // Its code is split by concern: OrvaneDlg.cpp (start-up, shutdown, keys,
 // window menu), OrvaneDlgLayout.cpp (the control table and the mode
 // layout), OrvaneDlgText.cpp (the text view and the dispatcher's hooks),
-// OrvaneDlgLoad.cpp (loading logs) and OrvaneDlgReplay.cpp (replay).
+// OrvaneDlgLoad.cpp (loading logs), OrvaneDlgReplay.cpp (replay),
+// OrvaneDlgLive.cpp (online mode) and OrvaneDlgRecord.cpp (recording,
+// forwarding and upload, developer codes).
 
 #include <QDialog>
 #include <QHash>
@@ -16,6 +18,8 @@
 
 #include "ControlIds.h"
 #include "live/LineAssembler.h"
+#include "live/PositionSender.h"
+#include "live/Recording.h"
 #include "live/SerialPort.h"
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
@@ -59,6 +63,14 @@ public:
     bool SecondaryMapShown() const { return m_SecondaryMapShown; }
     const QTimer& ReplayTimer() const { return m_ReplayTimer; }
     const QTimer& LiveTimer() const { return m_LiveTimer; }
+    const QTimer& RecordingRestartTimer() const { return m_RecordingRestartTimer; }
+    bool Recording() const { return m_Recording; }
+    const RecordingFile& Recorder() const { return m_RecordingFile; }
+    bool RawDataVisible() const { return m_RawDataVisible; }
+    bool RecordingProgressVisible() const { return m_RecordingProgressVisible; }
+    bool Forwarding() const { return m_Forwarding; }
+    bool Uploading() const { return m_Uploading; }
+    PositionSender* Sender() const { return m_Sender.get(); }
     const LineAssembler& LiveLines() const { return m_LiveLines; }
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
@@ -140,6 +152,11 @@ private:
     void OnDeveloperCode();
     void OnLiveTick();
     void OnRecordingRestart();
+    // Writes the tick's live text to the recording file, if one is open.
+    void RecordingStep();
+    // The forwarding server and the upload connection, from config.ini.
+    void SetUpForwardingAndUpload();
+    void ShutDownForwardingAndUpload();
     // Adds a source's received bytes to the live text, up to its last line end.
     void AppendLiveBytes(SourceId source, std::string_view bytes);
 
@@ -177,6 +194,8 @@ private:
     SerialPort m_SerialPort;
     std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
     LineAssembler m_LiveLines;                   // each source's unfinished sentence
+    RecordingFile m_RecordingFile;               // open exactly while m_Recording is on
+    std::unique_ptr<PositionSender> m_Sender;    // the forwarding server and the upload
 
     QTimer m_ReplayTimer;            // kReplayTimerId
     QTimer m_LiveTimer;              // kLiveTimerId

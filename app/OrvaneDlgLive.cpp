@@ -116,8 +116,12 @@ void COrvaneDlg::OnLiveInput()
 
     if (!m_SerialOpen && !m_TcpInputOpen) {
         m_LiveTimer.stop();
-        if (m_Recording)
+        if (m_Recording) {
+            // What came in since the last tick is decoded and recorded
+            // before the file closes, so the file holds every byte received.
+            OnLiveTick();
             OnRecording();
+        }
     } else {
         m_LiveTimer.start(kLiveTickMs);
     }
@@ -205,6 +209,7 @@ void COrvaneDlg::OnLiveTick()
         AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
     while (DispatchSentences(m_State, *this)) {
     }
+    RecordingStep();
     m_State.NmeaText.clear();
     m_LiveBusy = false;
 }

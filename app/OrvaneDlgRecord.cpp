@@ -1,0 +1,141 @@
+// Recording the live text, the position line to the forwarding clients
+// and the upload server, and the developer codes.
+
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "Config.h"
+#include "OrvaneDlg.h"
+#include "live/DeveloperCode.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kRecordingRestartMs = 1000;
+// The reason of a failed open fills a field of this width, padded on the left.
+constexpr int kReasonWidth = 1024;
+
+QString OkOrFail(bool ok)
+{
+    return ok ? QStringLiteral("OK") : QStringLiteral("Fail");
+}
+
+}  // namespace
+
+void COrvaneDlg::OnRecording()
+{
+    if (m_Recording) {
+        m_Recording = false;
+        m_RecordingFile.Close();
+        AppendLine(QStringLiteral("Stop Recording"));
+        Button(IDC_RECORDING)->setChecked(false);
+        UpdateWindow();
+        return;
+    }
+    m_Recording = true;
+    const QString path = RecordingFolder() + QChar('/') + RecordingFileName(QDateTime::currentDateTime());
+    QString reason;
+    if (!m_RecordingFile.Open(path, reason)) {
+        AppendLine(QStringLiteral("Couldn't open source file: %1").arg(reason.left(kReasonWidth), kReasonWidth));
+        m_Recording = false;
+        // The click checked the button; the caption does not change.
+        Button(IDC_RECORDING)->setChecked(false);
+        return;
+    }
+    AppendLine(QStringLiteral("NMEA Recording (%1)").arg(path));
+    Button(IDC_RECORDING)->setChecked(true);
+    UpdateWindow();
+}
+
+void COrvaneDlg::RecordingStep()
+{
+    if (!m_Recording || !m_RecordingFile.IsOpen())
+        return;
+    QString reason;
+    if (!m_RecordingFile.Append(m_State.NmeaText, reason)) {
+        // What the system did not take is not counted as recorded.
+        AppendLine(QStringLiteral("Couldn't write the recording file: %1 (%2 bytes written)")
+                       .arg(reason)
+                       .arg(m_RecordingFile.Size()));
+        OnRecording();
+        return;
+    }
+    const qint64 size = m_RecordingFile.Size();
+    if (m_RecordingProgressVisible)
+        AppendLine(QStringLiteral("Recording Size:  %1 / %2").arg(int32_t(uint32_t(size))).arg(kRecordingSizeLimit));
+    if (size > kRecordingSizeLimit) {
+        OnRecording();
+        m_RecordingRestartTimer.start(kRecordingRestartMs);
+    }
+}
+
+void COrvaneDlg::OnRecordingRestart()
+{
+    m_RecordingRestartTimer.stop();
+    OnRecording();
+}
+
+void COrvaneDlg::OnDeveloperCode()
+{
+    auto* edit = static_cast<QLineEdit*>(Control(IDC_DEVELOPER_CODE_EDIT));
+    const QString typed = edit->text();
+    edit->clear();
+    const DeveloperCode code = ParseDeveloperCode(typed);
+    AppendLine(DeveloperCodeLine(code));
+    switch (code) {
+    case DeveloperCode::ShowRawData:
+        m_RawDataVisible = true;
+        break;
+    case DeveloperCode::HideRawData:
+        m_RawDataVisible = false;
+        break;
+    case DeveloperCode::ShowRecording:
+        m_RecordingProgressVisible = true;
+        break;
+    case DeveloperCode::HideRecording:
+        m_RecordingProgressVisible = false;
+        break;
+    case DeveloperCode::Invalid:
+        break;
+    }
+}
+
+void COrvaneDlg::SetUpForwardingAndUpload()
+{
+    m_Forwarding = false;
+    m_Sender = std::make_unique<PositionSender>(this);
+    if (ReadConfig(kConfigForwarding)) {
+        m_Forwarding = m_Sender->StartForwarding(quint16(ConfigSettings.ServerOutputPort));
+        AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data forwarding (%2)")
+                       .arg(OkOrFail(m_Forwarding))
+                       .arg(ConfigSettings.ServerOutputPort));
+    }
+
+    m_Uploading = false;
+    if (!ReadConfig(kConfigUpload))
+        return;
+    // The connection is made in the background; a server that cannot be
+    // reached is tried again when a position is to be sent.
+    m_Uploading = m_Sender->StartUpload(ConfigSettings.ClientUrl, quint16(ConfigSettings.ClientPort));
+    AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data uploading: %2")
+                   .arg(OkOrFail(m_Uploading))
+                   .arg(ConfigSettings.ClientPort));
+}
+
+void COrvaneDlg::ShutDownForwardingAndUpload()
+{
+    m_Forwarding = false;
+    m_Uploading = false;
+    m_Sender.reset();
+}
+
+void COrvaneDlg::SendPosition(double latitude, double longitude, double heading)
+{
+    if (!m_Sender || (!m_Forwarding && !m_Uploading))
+        return;
+    m_Sender->Send(PositionLine(ConfigSettings.ClientVin.toLatin1().toStdString(), latitude, longitude, heading));
+}
+
+}  // namespace orvane
