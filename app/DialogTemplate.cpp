@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -65,6 +67,14 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& t)
     }
     case ControlKind::LineEdit:
         return new QLineEdit(parent);
+    case ControlKind::VerticalProgressBar: {
+        auto* bar = new QProgressBar(parent);
+        bar->setOrientation(Qt::Vertical);
+        bar->setTextVisible(false);
+        return bar;
+    }
+    case ControlKind::GroupBox:
+        return new QGroupBox(caption, parent);
     case ControlKind::Icon: {
         auto* label = new QLabel(parent);
         label->setPixmap(AppIcon().pixmap(32, 32));

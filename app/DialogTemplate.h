@@ -30,6 +30,8 @@ enum class ControlKind {
     ReadOnlyTextView,    // multi-line, read-only, with a vertical scroll bar
     LineEdit,
     Icon,
+    VerticalProgressBar,  // range 0 to 100 until the window sets its own
+    GroupBox,
 };
 
 struct ControlTemplate {
