@@ -41,12 +41,11 @@ bool Fits(QTcpSocket& socket, std::string_view line)
     return socket.bytesToWrite() + qint64(line.size()) <= kSendBacklog;
 }
 
-// Hands the line to the system at once, as far as it takes it; the rest
-// waits in the socket's buffer and goes out from the event loop.
+// The line joins the socket's buffer, which the event loop hands to the
+// system after the tick; Fits hands it over early when it fills.
 void Write(QTcpSocket& socket, std::string_view line)
 {
     socket.write(line.data(), qint64(line.size()));
-    socket.flush();
 }
 
 }  // namespace
