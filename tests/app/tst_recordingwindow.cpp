@@ -392,7 +392,6 @@ private slots:
         QTest::newRow("masktape") << "masktapestate" << "[Developer Code] Hide the progress of recording" << false
                                   << false;
         QTest::newRow("tab") << "VIEW\tLOGDUMP" << "[Developer Code] Invalid Code!" << false << false;
-        QTest::newRow("empty") << "" << "[Developer Code] Invalid Code!" << false << false;
     }
     void developerCodes()
     {
