@@ -97,13 +97,15 @@ bool COrvaneDlg::OnInitDialog()
     m_SpeedStep = kSlowestSpeedStep;
     m_ReplayInterval = ReplayIntervalFor(m_SpeedStep);
 
-    // The map view and the secondary-map button follow the map switch.
+    // The map browser is silent; it and the secondary-map button follow the
+    // map switch.
+    CreateMapBrowser();
     Control(IDC_MAP_VIEW)->setEnabled(m_State.m_MapEnabled);
     Button(IDC_SECONDARY_MAP)->setEnabled(m_State.m_MapEnabled);
 
     m_SatellitesDlg = std::make_unique<CGNSS_SatellitesDlg>(this);
     m_SatellitesDlg->ResetSignals(true);
-    m_SecondaryMapDlg = std::make_unique<CGNSS_SecondaryMapDlg>(this);
+    m_SecondaryMapDlg = std::make_unique<CGNSS_SecondaryMapDlg>(this, m_Seam);
 
     m_State.m_Online = false;
     m_SerialOpen = false;
@@ -199,11 +201,5 @@ void COrvaneDlg::OnTimer(int timerId)
         break;
     }
 }
-
-// The map and the secondary map window are served by their own parts of
-// the program; the window only takes their commands here.
-void COrvaneDlg::OnEnableMap() {}
-void COrvaneDlg::OnSecondaryMap() {}
-void COrvaneDlg::UpdateMapPosition(double, double, double) {}
 
 }  // namespace orvane

@@ -5,8 +5,9 @@
 // window menu), OrvaneDlgLayout.cpp (the control table and the mode
 // layout), OrvaneDlgText.cpp (the text view and the dispatcher's hooks),
 // OrvaneDlgLoad.cpp (loading logs), OrvaneDlgReplay.cpp (replay),
-// OrvaneDlgLive.cpp (online mode) and OrvaneDlgRecord.cpp (recording,
-// forwarding and upload, developer codes).
+// OrvaneDlgLive.cpp (online mode), OrvaneDlgRecord.cpp (recording,
+// forwarding and upload, developer codes) and OrvaneDlgMap.cpp (the map
+// view and the secondary-map button).
 
 #include <QDialog>
 #include <QHash>
@@ -34,6 +35,7 @@ class QSlider;
 namespace orvane {
 
 class CGNSS_SatellitesDlg;
+class CWebBrowser2;
 class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class UiSeam;
@@ -74,6 +76,8 @@ public:
     const LineAssembler& LiveLines() const { return m_LiveLines; }
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
+    // The map view's browser (inside control 1000).
+    CWebBrowser2* Browser() const { return m_Browser; }
 
     // Puts a line on top of the text view. The view shows the new text
     // once per event-loop turn, however many lines came in that turn.
@@ -146,6 +150,10 @@ private:
     void OnShowSignals();
     void OnEnableMap();
     void OnSecondaryMap();
+    // Puts the map browser into control 1000, silent (OrvaneDlgMap.cpp).
+    void CreateMapBrowser();
+    // Makes the map browser load a map/urlN value of config.ini.
+    void NavigateMap(const QString& url);
     void OnOnlineMode();
     void OnLiveInput();
     void OnRecording();
@@ -181,6 +189,7 @@ private:
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;
     std::unique_ptr<CGNSS_SecondaryMapDlg> m_SecondaryMapDlg;
     bool m_SecondaryMapShown = false;
+    CWebBrowser2* m_Browser = nullptr;  // m_Browser, a child of control 1000
 
     // Online mode, recording, forwarding and upload.
     bool m_SerialOpen = false;

@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv)
 {
+    // The embedded browser shares its GL contexts with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     orvane::COrvaneApp app;
