@@ -2,14 +2,23 @@
 
 #include <QCoreApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "OrvaneDlg.h"
+#include "SatellitesDlg.h"
+#include "WebBrowser2.h"
 
 namespace orvane {
 
@@ -109,6 +118,191 @@ int ExitAfterLoad(const QStringList& files)
     return 0;
 }
 
+
+// Runs the event loop for ms milliseconds.
+void Spin(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the event loop until done() holds or timeoutMs pass.
+template <class Done>
+bool SpinUntil(Done done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// The value of a script expression in the browser's page.
+QVariant Evaluate(CWebBrowser2& browser, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    browser.View()->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    SpinUntil([&] { return done; }, 30000);
+    return result;
+}
+
+int TrackPointCount(CWebBrowser2& browser)
+{
+    return Evaluate(browser, QStringLiteral("typeof trackPointCount === 'function' ? trackPointCount() : -1")).toInt();
+}
+
+// The window with the map switched on and its page loaded.
+bool SwitchMapOn(COrvaneDlg& dialog)
+{
+    dialog.Button(IDC_ENABLE_MAP)->click();
+    if (!dialog.State().m_MapEnabled)
+        return false;
+    CWebBrowser2& browser = *dialog.Browser();
+    return SpinUntil([&] { return !browser.Busy(); }, 30000) && TrackPointCount(browser) >= 0;
+}
+
+double Percentile(std::vector<double> values, int percent)
+{
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, values.size() * size_t(percent) / 100)];
+}
+
+// Calls the window's UpdateMapPosition count times with the track page
+// already holding 100 000 points. Reports the UI thread's cost of one call,
+// the page's own setCurPos time (performance.now() around the page's
+// function), and the time until the renderer has run the call.
+int MeasureMap(int count)
+{
+    COrvaneDlg dialog;
+    dialog.show();
+    if (!SwitchMapOn(dialog)) {
+        std::fprintf(stderr, "orvane: the map page did not load (config.ini next to the executable)\n");
+        return 1;
+    }
+    CWebBrowser2& browser = *dialog.Browser();
+    // 100 000 points of a drive on a spiral, fed inside the page.
+    Evaluate(browser, QStringLiteral("(function(){for (var i = 0; i < 100000; ++i) {"
+                                     " var r = 0.0001 * i / 1000, a = i / 500;"
+                                     " setCurPos(37.55 + r * Math.sin(a), 126.97 + r * Math.cos(a), a * 57.3 % 360); }"
+                                     " return trackPointCount(); })()"));
+    Spin(500);  // the frame that draws them
+    const int before = TrackPointCount(browser);
+    Evaluate(browser, QStringLiteral("(function(){var f = window.setCurPos; window.__times = [];"
+                                     " window.setCurPos = function (a, b, c) { var t = performance.now();"
+                                     " f(a, b, c); window.__times.push(performance.now() - t); }; return 1; })()"));
+    DispatchHooks& hooks = dialog;
+    std::vector<double> call, roundTrip;
+    QElapsedTimer clock;
+    for (int k = 0; k < count; ++k) {
+        const double a = (100000 + k) / 500.0;
+        const double r = 0.0001 * (100000 + k) / 1000;
+        clock.start();
+        hooks.UpdateMapPosition(37.55 + r * std::sin(a), 126.97 + r * std::cos(a), std::fmod(a * 57.3, 360.0));
+        call.push_back(double(clock.nsecsElapsed()) / 1e3);
+        // The next script runs after the call in the renderer; its answer
+        // marks the call as done there.
+        Evaluate(browser, QStringLiteral("1"));
+        roundTrip.push_back(double(clock.nsecsElapsed()) / 1e6);
+        Spin(16);  // one frame apart, as positions come at most 10 a second
+    }
+    const QVariantList times = Evaluate(browser, QStringLiteral("window.__times")).toList();
+    std::vector<double> inPage;
+    for (const QVariant& t : times)
+        inPage.push_back(t.toDouble());
+    const int after = TrackPointCount(browser);
+    std::printf("track points: %d before, %d after %d calls\n", before, after, count);
+    std::printf("UpdateMapPosition on the UI thread: median %.1f us, 99th %.1f us, max %.1f us\n",
+                Percentile(call, 50), Percentile(call, 99), Percentile(call, 100));
+    if (!inPage.empty())
+        std::printf("setCurPos in the page: %zu calls, median %.4f ms, 99th %.4f ms, max %.4f ms\n", inPage.size(),
+                    Percentile(inPage, 50), Percentile(inPage, 99), Percentile(inPage, 100));
+    std::printf("call until run in the renderer: median %.2f ms, 99th %.2f ms\n", Percentile(roundTrip, 50),
+                Percentile(roundTrip, 99));
+    return after == before + count ? 0 : 1;
+}
+
+// From here to the first position on the track page: the window, the log
+// loaded, the map switched on, Run at the fastest step.
+int MeasureFirstPosition(const QString& file)
+{
+    QElapsedTimer clock;
+    clock.start();
+    COrvaneDlg dialog;
+    dialog.show();
+    dialog.DropFiles({file});
+    if (!dialog.State().m_Loaded) {
+        std::fprintf(stderr, "orvane: %s did not load\n", qPrintable(file));
+        return 1;
+    }
+    dialog.Button(IDC_ENABLE_MAP)->click();
+    if (!dialog.State().m_MapEnabled)
+        return 1;
+    while (dialog.SpeedStep() < 10)
+        dialog.Button(IDC_FASTER)->click();
+    dialog.Button(IDC_RUN)->click();
+    const double started = double(clock.nsecsElapsed()) / 1e6;
+    CWebBrowser2& browser = *dialog.Browser();
+    double loaded = -1;
+    const bool drawn = SpinUntil(
+        [&] {
+            if (loaded < 0 && !browser.Busy())
+                loaded = double(clock.nsecsElapsed()) / 1e6;
+            return loaded >= 0 && TrackPointCount(browser) >= 1;
+        },
+        30000);
+    std::printf("window, load and Run: %.1f ms; page loaded: %.1f ms; first position on the page: %.1f ms\n", started,
+                loaded, double(clock.nsecsElapsed()) / 1e6);
+    return drawn ? 0 : 1;
+}
+
+QImage Picture(QWidget& window)
+{
+    // The screen's picture holds what the browser drew; the widget's own
+    // grab is the fallback.
+    QScreen* screen = window.screen();
+    QPixmap pixmap = screen ? screen->grabWindow(window.winId()) : QPixmap();
+    if (pixmap.isNull() || pixmap.size() != window.size() * pixmap.devicePixelRatio())
+        pixmap = window.grab();
+    return pixmap.toImage();
+}
+
+// Replays FILE with the map on and the satellites window shown, then saves
+// the two windows as map-window.png and satellites-window.png in DIR.
+int MapScreenshots(const QString& folder, const QString& file, int ticks)
+{
+    COrvaneDlg dialog;
+    dialog.move(0, 0);
+    dialog.show();
+    dialog.DropFiles({file});
+    if (!dialog.State().m_Loaded || !SwitchMapOn(dialog))
+        return 1;
+    dialog.Button(IDC_SHOW_SIGNALS)->click();
+    dialog.SatellitesDlg()->move(dialog.frameGeometry().right() + 8, 0);
+    dialog.Button(IDC_RUN)->click();
+    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
+        dialog.OnTimer(kReplayTimerId);
+        QCoreApplication::processEvents();
+    }
+    if (dialog.State().m_Running)
+        dialog.Button(IDC_RUN)->click();
+    const int points = TrackPointCount(*dialog.Browser());
+    dialog.FlushTextView();
+    Spin(1500);  // the page's frame and the windows' repaint
+    const QDir dir(folder);
+    const bool saved = Picture(dialog).save(dir.filePath(QStringLiteral("map-window.png")), "PNG") &&
+                       dialog.SatellitesDlg()->grab().save(dir.filePath(QStringLiteral("satellites-window.png")), "PNG");
+    std::printf("track points: %d\n", points);
+    return saved && points > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 std::optional<int> RunDiagnosticMode(const QStringList& arguments)
@@ -122,6 +316,18 @@ std::optional<int> RunDiagnosticMode(const QStringList& arguments)
         bool ok = false;
         const int count = arguments.at(2).toInt(&ok);
         return ok && count > 0 ? MeasureTicks(count, arguments.at(3)) : 2;
+    }
+    if (mode == QStringLiteral("--measure-map") && arguments.size() == 3) {
+        bool ok = false;
+        const int count = arguments.at(2).toInt(&ok);
+        return ok && count > 0 ? MeasureMap(count) : 2;
+    }
+    if (mode == QStringLiteral("--measure-first-position") && arguments.size() == 3)
+        return MeasureFirstPosition(arguments.at(2));
+    if (mode == QStringLiteral("--map-screenshots") && arguments.size() == 5) {
+        bool ok = false;
+        const int ticks = arguments.at(4).toInt(&ok);
+        return ok && ticks > 0 ? MapScreenshots(arguments.at(2), arguments.at(3), ticks) : 2;
     }
     if (mode == QStringLiteral("--exit-after-load") && arguments.size() <= 3)
         return ExitAfterLoad(arguments.mid(2));

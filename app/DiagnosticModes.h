@@ -6,6 +6,13 @@
 //   --measure-ticks N FILE  loads FILE and times N replay ticks at the
 //                           fastest step with the signals shown, at the
 //                           start, the middle and the end of the log;
+//   --measure-map N         switches the map on, fills the track page with
+//                           100 000 points and times N position updates;
+//   --measure-first-position FILE  times the start until the first
+//                           position of FILE is on the map page;
+//   --map-screenshots DIR FILE N  replays N ticks of FILE with the map on
+//                           and the satellites window shown, and saves
+//                           both windows as PNG files in DIR;
 //   --exit-after-load [FILE] builds the window, loads FILE if given, and
 //                           exits (for measuring peak memory).
 
