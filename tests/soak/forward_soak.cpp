@@ -52,6 +52,7 @@ public:
     using COrvaneDlg::COrvaneDlg;
     long rmcLines = 0;
     bool stalledDropped = false;
+    bool closing = false;  // the run is over; closing the window drops every client
     double droppedAtS = -1;
     QElapsedTimer* wall = nullptr;
 
@@ -65,7 +66,7 @@ protected:
     void customEvent(QEvent* event) override
     {
         COrvaneDlg::customEvent(event);
-        if (!stalledDropped && DisplayText().contains(QStringLiteral("[TCP] a client is disconnected"))) {
+        if (!stalledDropped && !closing && DisplayText().contains(QStringLiteral("[TCP] a client is disconnected"))) {
             stalledDropped = true;
             droppedAtS = double(wall->elapsed()) / 1000.0;
         }
@@ -251,6 +252,7 @@ int main(int argc, char** argv)
             return;
         watch.stop();
         stop = true;
+        dialog.closing = true;
         backlogAtEnd = present ? clients.first()->Socket()->bytesToWrite() : -1;
         // Two more ticks for the last bytes.
         QTimer::singleShot(300, &app, &QCoreApplication::quit);
