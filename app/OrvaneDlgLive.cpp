@@ -99,7 +99,6 @@ void COrvaneDlg::OnLiveInput()
             AppendLine(QStringLiteral("[UART] %1 to close the GNSS data port (%2 %3bps)")
                            .arg(OkOrFail(closed), port)
                            .arg(baudrate));
-            m_LiveLines.Close(kSerialSource, m_State.NmeaText);
         }
         m_TcpInputOpen = false;
         if (m_TcpInput) {
