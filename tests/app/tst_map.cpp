@@ -407,6 +407,34 @@ private slots:
         }
     }
 
+    // A load stopped or replaced by the next navigation must not end the
+    // next page's busy time: the page counts as loading until its own load
+    // has ended.
+    void busyUntilTheNewPageHasLoaded()
+    {
+        QTemporaryDir folder;
+        const QUrl first = QUrl::fromLocalFile(WriteFile(folder, "first.html", kRecordingPage));
+        for (const bool stopFirst : {true, false}) {
+            HoldingServer server;
+            CWebBrowser2 browser;
+            QSignalSpy started(browser.View()->page(), &QWebEnginePage::loadStarted);
+            browser.Navigate2(first);
+            QVERIFY(browser.Busy());
+            QVERIFY(started.wait(10000));
+            if (stopFirst) {
+                browser.Stop();
+                QVERIFY(!browser.Busy());
+            }
+            browser.Navigate2(QUrl(server.PageUrl()));
+            QVERIFY(browser.Busy());
+            QVERIFY(QTest::qWaitFor([&] { return !server.held.isEmpty(); }, 20000));
+            QVERIFY2(browser.Busy(), stopFirst ? "after Stop" : "after a replaced load");
+            server.Release();
+            QVERIFY(Loaded(browser, "held"));
+            QCOMPARE(browser.View()->url(), QUrl(server.PageUrl()));
+        }
+    }
+
     void mapUrlsFromConfig()
     {
         const QString exe = "/opt/orvane";
