@@ -112,6 +112,18 @@ void CNetworkClient::RemoveClient(CNetwork* connection)
         Remove(m_Clients.first());
 }
 
+void CNetworkClient::DropSilently()
+{
+    for (CNetwork* connection : std::as_const(m_Clients)) {
+        connection->m_Socket->disconnect(connection);
+        connection->m_Socket->abort();
+        connection->m_Owner = nullptr;
+        connection->deleteLater();
+    }
+    m_Clients.clear();
+    m_Server->close();
+}
+
 void CNetworkClient::Remove(CNetwork* connection)
 {
     const QString peer = connection->PeerText();

@@ -57,6 +57,11 @@ public:
     // them in order; each posts "[TCP] a client is disconnected (%s:%d)".
     void RemoveClient(CNetwork* connection);
 
+    // Drops every connection and stops listening without any line: a
+    // server that ends with the program leaves its connections to end with
+    // the process.
+    void DropSilently();
+
     const QList<CNetwork*>& Clients() const { return m_Clients; }
 
 private:

@@ -95,6 +95,8 @@ bool PositionSender::StartUpload(const QString& host, quint16 port)
 
 void PositionSender::Shutdown()
 {
+    if (m_Forwarding)
+        m_Forwarding->DropSilently();
     m_Forwarding.reset();
     if (m_Upload) {
         m_Upload->disconnect(this);

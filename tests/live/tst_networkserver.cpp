@@ -109,6 +109,25 @@ private slots:
         QCOMPARE(window.closedSources.size(), 1);
     }
 
+    // A server dropped with the program posts no lines for its clients.
+    void droppedSilently()
+    {
+        NoticeRecorder window;
+        auto* server = new CNetworkClient(&window);
+        const quint16 port = FreePort();
+        QVERIFY(server->Listen(port));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(5000));
+        QTRY_COMPARE(window.statusLines.size(), 1);
+        server->DropSilently();
+        delete server;
+        QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+        QCoreApplication::processEvents();
+        QCOMPARE(window.statusLines.size(), 1);
+        QVERIFY(window.closedSources.isEmpty());
+    }
+
     // A server that cannot listen holds no port.
     void failedListenReleasesPort()
     {
