@@ -20,7 +20,13 @@ SourceId NextSourceId()
     return ++next;
 }
 
-// The peer in dotted form, also for IPv4 clients of a dual-stack socket.
+void Post(QObject* target, QEvent* event)
+{
+    QCoreApplication::postEvent(target, event);
+}
+
+}  // namespace
+
 QString PeerTextOf(const QTcpSocket& socket)
 {
     QHostAddress address = socket.peerAddress();
@@ -30,13 +36,6 @@ QString PeerTextOf(const QTcpSocket& socket)
         address = QHostAddress(ipv4);
     return QStringLiteral("%1:%2").arg(address.toString()).arg(socket.peerPort());
 }
-
-void Post(QObject* target, QEvent* event)
-{
-    QCoreApplication::postEvent(target, event);
-}
-
-}  // namespace
 
 CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target)
     : m_Socket(socket), m_Owner(owner), m_Target(target), m_PeerText(PeerTextOf(*socket)), m_Id(NextSourceId())

@@ -18,6 +18,10 @@ namespace orvane {
 
 class CNetworkClient;
 
+// "address:port" of a connection's peer, the address in dotted form also
+// for IPv4 peers of a dual-stack socket.
+QString PeerTextOf(const QTcpSocket& socket);
+
 class CNetwork : public QObject {
     Q_OBJECT
 public:

@@ -21,16 +21,6 @@ SourceId NextUploadSource()
     return next--;
 }
 
-QString PeerTextOf(const QTcpSocket& socket)
-{
-    QHostAddress address = socket.peerAddress();
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    if (isIpv4)
-        address = QHostAddress(ipv4);
-    return QStringLiteral("%1:%2").arg(address.toString()).arg(socket.peerPort());
-}
-
 // Whether the line still fits into the connection's backlog. What the
 // system takes at once does not count against it.
 bool Fits(QTcpSocket& socket, std::string_view line)

@@ -4,19 +4,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "../common/LoopbackPort.h"
 #include "AppTestSupport.h"
 #include "live/NetworkServer.h"
 
 using namespace orvane;
 
 namespace {
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 QByteArray Rmc(const QByteArray& position, const QByteArray& course, int second = 0)
 {

@@ -4,10 +4,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
+#include "../common/LoopbackPort.h"
+#include "../common/PseudoTerminal.h"
 #include "AppTestSupport.h"
 
 using namespace orvane;
@@ -17,33 +16,6 @@ namespace {
 const QByteArray kRmc = "$GPRMC,235800.00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n";
 const QString kRmcLine = "[2026.03.14 23:58:00] (N)37.555465, (E)126.971554, Speed:0.02Km/h, Heading:172.00";
 const QByteArray kGga = "$GPGGA,235800.00,3733.32791,N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,*6F\r\n";
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// A pseudo-terminal stands in for the receiver on the serial port.
-struct PseudoTerminal {
-    PseudoTerminal()
-    {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
-            slavePath = QString::fromLocal8Bit(::ptsname(master));
-    }
-    ~PseudoTerminal() { Close(); }
-    bool Send(const QByteArray& bytes) { return ::write(master, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
-    void Close()
-    {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
-    int master = -1;
-    QString slavePath;
-};
 
 }  // namespace
 
@@ -109,20 +81,20 @@ private slots:
     void serialSentenceAcrossTicks()
     {
         PseudoTerminal receiver;
-        QVERIFY(!receiver.slavePath.isEmpty());
-        WriteConfig(receiver.slavePath);
+        QVERIFY(!QString::fromStdString(receiver.SlavePath()).isEmpty());
+        WriteConfig(QString::fromStdString(receiver.SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLines(dialog, 1).first(),
-                 QString("[UART] OK to open the GNSS data port(%1 115200bps)").arg(receiver.slavePath));
+                 QString("[UART] OK to open the GNSS data port(%1 115200bps)").arg(QString::fromStdString(receiver.SlavePath())));
         QVERIFY(!dialog.DisplayText().contains("[TCP]"));
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
         QVERIFY(dialog.LiveTimer().isActive());
 
-        QVERIFY(receiver.Send(kGga + kRmc.left(30)));
+        QVERIFY(receiver.Send((kGga + kRmc.left(30)).toStdString()));
         QTRY_VERIFY(dialog.LiveLines().Waiting(kSerialSource) == 30);
         Tick(dialog);
-        QVERIFY(receiver.Send(kRmc.mid(30)));
+        QVERIFY(receiver.Send(kRmc.mid(30).toStdString()));
         // The window's own live timer may tick too; either way the sentence
         // is decoded once.
         QTRY_VERIFY((Tick(dialog), Count(dialog, kRmcLine) == 1));
@@ -132,7 +104,7 @@ private slots:
 
         dialog.Button(IDC_LIVE_INPUT)->click();
         QCOMPARE(TopLines(dialog, 1).first(),
-                 QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(receiver.slavePath));
+                 QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(QString::fromStdString(receiver.SlavePath())));
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QVERIFY(!dialog.LiveTimer().isActive());
     }
@@ -141,19 +113,19 @@ private slots:
     void vanishingReceiver()
     {
         auto receiver = std::make_unique<PseudoTerminal>();
-        WriteConfig(receiver->slavePath);
+        WriteConfig(QString::fromStdString(receiver->SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
-        receiver->Close();
+        receiver->CloseMaster();
         QTRY_COMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         const QStringList lines = TopLines(dialog, 2);
-        QCOMPARE(lines[0], QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(receiver->slavePath));
-        QVERIFY(lines[1].startsWith(QString("[UART] Lost the GNSS data port (%1 115200bps): ").arg(receiver->slavePath)));
+        QCOMPARE(lines[0], QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(QString::fromStdString(receiver->SlavePath())));
+        QVERIFY(lines[1].startsWith(QString("[UART] Lost the GNSS data port (%1 115200bps): ").arg(QString::fromStdString(receiver->SlavePath()))));
         QVERIFY(!dialog.LiveTimer().isActive());
 
         receiver = std::make_unique<PseudoTerminal>();
-        WriteConfig(receiver->slavePath);
+        WriteConfig(QString::fromStdString(receiver->SlavePath()));
         dialog.Button(IDC_LIVE_INPUT)->click();
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
     }

@@ -7,19 +7,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "../common/LoopbackPort.h"
 #include "AppTestSupport.h"
 #include "live/Recording.h"
 
 using namespace orvane;
 
 namespace {
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // A line of exactly size bytes that the decoder passes over.
 QByteArray Filler(int size, int k)

@@ -3,20 +3,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include "../common/LoopbackPort.h"
 #include "NoticeRecorder.h"
 #include "live/NetworkServer.h"
 
 using namespace orvane;
 
 namespace {
-
-// A free port: bind to 0, read the port, release it.
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 QString PeerOf(const QTcpSocket& client)
 {

@@ -4,36 +4,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "../common/PseudoTerminal.h"
 #include "NoticeRecorder.h"
 #include "live/SerialPort.h"
 
 using namespace orvane;
-
-// A pseudo-terminal stands in for the receiver: the test writes to the
-// master side, the port reads the slave side as it would a real device.
-class PseudoTerminal {
-public:
-    PseudoTerminal()
-    {
-        m_Master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_Master >= 0 && ::grantpt(m_Master) == 0 && ::unlockpt(m_Master) == 0)
-            m_SlavePath = ::ptsname(m_Master);
-    }
-    ~PseudoTerminal() { CloseMaster(); }
-    bool Ok() const { return m_Master >= 0 && !m_SlavePath.empty(); }
-    const std::string& SlavePath() const { return m_SlavePath; }
-    bool Send(const std::string& bytes) { return ::write(m_Master, bytes.data(), bytes.size()) == ssize_t(bytes.size()); }
-    void CloseMaster()
-    {
-        if (m_Master >= 0)
-            ::close(m_Master);
-        m_Master = -1;
-    }
-
-private:
-    int m_Master = -1;
-    std::string m_SlavePath;
-};
 
 class TestSerialPort : public QObject {
     Q_OBJECT

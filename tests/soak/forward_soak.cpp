@@ -24,9 +24,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +37,7 @@
 #include "Config.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
+#include "SoakSupport.h"
 #include "live/NetworkServer.h"
 
 using namespace orvane;
@@ -73,65 +71,6 @@ protected:
     }
 };
 
-// Records when each live tick starts and how long it takes.
-class TickTimer : public QObject {
-public:
-    std::vector<double> startS;
-    std::vector<double> durationMs;
-    QElapsedTimer* wall = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Timer)
-            return false;
-        startS.push_back(double(wall->nsecsElapsed()) / 1e9);
-        QElapsedTimer clock;
-        clock.start();
-        watched->removeEventFilter(this);
-        watched->event(event);
-        watched->installEventFilter(this);
-        durationMs.push_back(double(clock.nsecsElapsed()) / 1e6);
-        return true;
-    }
-};
-
-int Connect(quint16 port, int receiveBuffer)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer > 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool SendAll(int fd, const std::string& data)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t sent = ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        done += size_t(sent);
-    }
-    return true;
-}
-
-long CountRmc(const std::string& text)
-{
-    long count = 0;
-    for (size_t p = text.find("$GPRMC"); p != std::string::npos; p = text.find("$GPRMC", p + 1))
-        ++count;
-    return count;
-}
-
 struct Stats {
     size_t count = 0;
     double median = 0, p99 = 0, max = 0;
@@ -155,6 +94,7 @@ Stats Summarise(std::vector<double> values)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareEmbeddedBrowser();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {

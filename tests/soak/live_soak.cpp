@@ -18,11 +18,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,6 +34,7 @@
 #include "Config.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
+#include "SoakSupport.h"
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;
@@ -63,34 +61,6 @@ protected:
         COrvaneDlg::AppendLine(line);
     }
 };
-
-// Times each live tick: the filter delivers the timer's event itself.
-class TickTimer : public QObject {
-public:
-    std::vector<double> ticksMs;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Timer)
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        watched->removeEventFilter(this);
-        watched->event(event);
-        watched->installEventFilter(this);
-        ticksMs.push_back(double(clock.nsecsElapsed()) / 1e6);
-        return true;
-    }
-};
-
-long CountRmc(const std::string& text)
-{
-    long count = 0;
-    for (size_t p = text.find("$GPRMC"); p != std::string::npos; p = text.find("$GPRMC", p + 1))
-        ++count;
-    return count;
-}
 
 long ResidentKiB()
 {
@@ -131,32 +101,6 @@ double ThreadCpuSeconds(const char* name)
     return seconds;
 }
 
-bool SendAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        data += sent;
-        size -= size_t(sent);
-    }
-    return true;
-}
-
-int Connect(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 struct Load {
     std::atomic<long> rmcSent{0};
     std::atomic<long> bytesSent{0};
@@ -184,8 +128,8 @@ void StartSlowClients(Load& load, quint16 port, int clients, double seconds)
                 generators[size_t(i)]->appendEpoch(epoch);
                 cut = cut * 6364136223846793005ULL + 1442695040888963407ULL;
                 const size_t split = size_t(cut >> 33) % epoch.size();
-                if (fds[size_t(i)] < 0 || !SendAll(fds[size_t(i)], epoch.data(), split) ||
-                    !SendAll(fds[size_t(i)], epoch.data() + split, epoch.size() - split))
+                if (fds[size_t(i)] < 0 || !SendAll(fds[size_t(i)], std::string_view(epoch).substr(0, split)) ||
+                    !SendAll(fds[size_t(i)], std::string_view(epoch).substr(split)))
                     continue;
                 load.rmcSent += CountRmc(epoch);
                 load.bytesSent += long(epoch.size());
@@ -211,7 +155,7 @@ void StartFastClient(Load& load, quint16 port, double bytesPerSecond, double sec
             std::string block;
             while (block.size() < 16384)
                 generator.appendEpoch(block);
-            if (!SendAll(fd, block.data(), block.size()))
+            if (!SendAll(fd, block))
                 break;
             sent += long(block.size());
             load.rmcSent += CountRmc(block);
@@ -253,6 +197,7 @@ void StartSerialWriter(Load& load, int master, double seconds)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareEmbeddedBrowser();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool serial = args.size() >= 3 && args[1] == "serial";
@@ -341,14 +286,14 @@ int main(int argc, char** argv)
     app.exec();
     const double elapsed = double(wall.elapsed()) / 1000.0;
 
-    std::sort(ticks.ticksMs.begin(), ticks.ticksMs.end());
-    const double median = ticks.ticksMs.empty() ? 0 : ticks.ticksMs[ticks.ticksMs.size() / 2];
-    const double maxTick = ticks.ticksMs.empty() ? 0 : ticks.ticksMs.back();
+    std::sort(ticks.durationMs.begin(), ticks.durationMs.end());
+    const double median = ticks.durationMs.empty() ? 0 : ticks.durationMs[ticks.durationMs.size() / 2];
+    const double maxTick = ticks.durationMs.empty() ? 0 : ticks.durationMs.back();
     std::printf("%s run: %.0f s, %ld bytes sent, %.2f MB/s\n", serial ? "serial" : "tcp", elapsed,
                 load.bytesSent.load(), double(load.bytesSent.load()) / elapsed / 1e6);
     std::printf("GP RMC sentences sent %ld, RMC lines decoded %ld, error lines %ld, discarded %ld\n",
                 load.rmcSent.load(), dialog.rmcLines.load(), dialog.errorLines, dialog.discardLines);
-    std::printf("live ticks %zu: median %.2f ms, max %.2f ms\n", ticks.ticksMs.size(), median, maxTick);
+    std::printf("live ticks %zu: median %.2f ms, max %.2f ms\n", ticks.durationMs.size(), median, maxTick);
     if (!memory.empty())
         std::printf("resident memory: first %ld KiB, max %ld KiB, last %ld KiB\n", memory.front(),
                     *std::max_element(memory.begin(), memory.end()), memory.back());

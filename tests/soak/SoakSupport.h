@@ -1,0 +1,91 @@
+#pragma once
+// What the soak runs share: loopback clients, counting the sentences sent,
+// and timing the window's live ticks.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string_view>
+#include <vector>
+
+// Before the application object: the window holds an embedded browser,
+// whose sandbox refuses to start as root, and which shares GL contexts.
+inline void PrepareEmbeddedBrowser()
+{
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+// A blocking client socket on 127.0.0.1, or -1. A small receive buffer
+// makes a client that never reads stall its sender sooner.
+inline int Connect(quint16 port, int receiveBuffer = 0)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+inline bool SendAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        data.remove_prefix(size_t(sent));
+    }
+    return true;
+}
+
+inline long CountRmc(std::string_view text)
+{
+    long count = 0;
+    for (size_t p = text.find("$GPRMC"); p != std::string_view::npos; p = text.find("$GPRMC", p + 1))
+        ++count;
+    return count;
+}
+
+// Records when each live tick starts and how long it takes: installed on
+// the window's live timer, it delivers the timer's event itself. Start
+// times count from the run's clock, when one is given, else from creation.
+class TickTimer : public QObject {
+public:
+    TickTimer() { m_Own.start(); }
+    std::vector<double> startS;
+    std::vector<double> durationMs;
+    const QElapsedTimer* wall = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Timer)
+            return false;
+        startS.push_back(double((wall ? wall : &m_Own)->nsecsElapsed()) / 1e9);
+        QElapsedTimer clock;
+        clock.start();
+        watched->removeEventFilter(this);
+        watched->event(event);
+        watched->installEventFilter(this);
+        durationMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+        return true;
+    }
+
+private:
+    QElapsedTimer m_Own;
+};
