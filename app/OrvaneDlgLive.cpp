@@ -9,6 +9,7 @@
 
 #include "Config.h"
 #include "OrvaneDlg.h"
+#include "StatusWord.h"
 #include "SatellitesDlg.h"
 #include "UiSeam.h"
 #include "live/NetworkServer.h"
@@ -21,11 +22,6 @@ namespace {
 
 constexpr int kLiveTickMs = 100;
 constexpr uint16_t kSerialPortId = 0;
-
-QString OkOrFail(bool ok)
-{
-    return ok ? QStringLiteral("OK") : QStringLiteral("Fail");
-}
 
 // Received bytes are read as zero-terminated text: a zero byte ends them.
 std::string_view UpToZero(const char* data, size_t size)

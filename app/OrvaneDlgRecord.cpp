@@ -7,6 +7,7 @@
 
 #include "Config.h"
 #include "OrvaneDlg.h"
+#include "StatusWord.h"
 #include "live/DeveloperCode.h"
 
 namespace orvane {
@@ -16,11 +17,6 @@ namespace {
 constexpr int kRecordingRestartMs = 1000;
 // The reason of a failed open fills a field of this width, padded on the left.
 constexpr int kReasonWidth = 1024;
-
-QString OkOrFail(bool ok)
-{
-    return ok ? QStringLiteral("OK") : QStringLiteral("Fail");
-}
 
 }  // namespace
 
