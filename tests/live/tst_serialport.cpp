@@ -10,6 +10,24 @@
 
 using namespace orvane;
 
+namespace {
+
+// A pseudo-terminal receiver and the port that reads it, with the notices
+// the port posts to its window.
+struct Receiver {
+    PseudoTerminal terminal;
+    NoticeRecorder window;
+    SerialPort port;
+    std::string reason;
+
+    bool Open(int bitsPerSecond)
+    {
+        return terminal.Ok() && port.Open(0, terminal.SlavePath(), bitsPerSecond, &window, reason);
+    }
+};
+
+}  // namespace
+
 class TestSerialPort : public QObject {
     Q_OBJECT
 private slots:
@@ -40,12 +58,9 @@ private slots:
     void speeds()
     {
         QFETCH(int, speed);
-        PseudoTerminal terminal;
-        QVERIFY(terminal.Ok());
-        NoticeRecorder window;
-        SerialPort port;
-        std::string reason;
-        QVERIFY2(port.Open(0, terminal.SlavePath(), speed, &window, reason), reason.c_str());
+        Receiver receiver;
+        QVERIFY2(receiver.Open(speed), receiver.reason.c_str());
+        auto& [terminal, window, port, reason] = receiver;
         QVERIFY(port.Close());
     }
 
@@ -53,12 +68,9 @@ private slots:
     // taken when the port closes come first after it opens again.
     void readsAndKeepsQueueAcrossReopen()
     {
-        PseudoTerminal terminal;
-        QVERIFY(terminal.Ok());
-        NoticeRecorder window;
-        SerialPort port;
-        std::string reason;
-        QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
+        Receiver receiver;
+        QVERIFY2(receiver.Open(115200), receiver.reason.c_str());
+        auto& [terminal, window, port, reason] = receiver;
         QVERIFY(terminal.Send("$GPRMC,1*00\r\n"));
         QTRY_VERIFY(window.serialNotices >= 1);
         std::string taken;
@@ -82,12 +94,9 @@ private slots:
     // window has shown the message and then goes on.
     void fullQueueWaitsForDismissal()
     {
-        PseudoTerminal terminal;
-        QVERIFY(terminal.Ok());
-        NoticeRecorder window;
-        SerialPort port;
-        std::string reason;
-        QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
+        Receiver receiver;
+        QVERIFY2(receiver.Open(115200), receiver.reason.c_str());
+        auto& [terminal, window, port, reason] = receiver;
         QVERIFY(terminal.Send(std::string(6000, 'a')));
         QTRY_COMPARE(port.Queue().Used(), 6000u);
         // 4000 more cannot all fit into the 2191 bytes left: a chunk is dropped.
@@ -110,12 +119,9 @@ private slots:
     // instead of leaving it spinning on a dead device.
     void vanishingDeviceEndsReader()
     {
-        PseudoTerminal terminal;
-        QVERIFY(terminal.Ok());
-        NoticeRecorder window;
-        SerialPort port;
-        std::string reason;
-        QVERIFY(port.Open(0, terminal.SlavePath(), 9600, &window, reason));
+        Receiver receiver;
+        QVERIFY2(receiver.Open(9600), receiver.reason.c_str());
+        auto& [terminal, window, port, reason] = receiver;
         QVERIFY(terminal.Send("$GPGGA,1*00\r\n"));
         QTRY_VERIFY(window.serialNotices >= 1);
         terminal.CloseMaster();
@@ -129,12 +135,9 @@ private slots:
     // Closing while the reader waits on an idle device returns at once.
     void closeWakesIdleReader()
     {
-        PseudoTerminal terminal;
-        QVERIFY(terminal.Ok());
-        NoticeRecorder window;
-        SerialPort port;
-        std::string reason;
-        QVERIFY(port.Open(0, terminal.SlavePath(), 4800, &window, reason));
+        Receiver receiver;
+        QVERIFY2(receiver.Open(4800), receiver.reason.c_str());
+        auto& [terminal, window, port, reason] = receiver;
         QVERIFY(port.Close());
         QVERIFY(port.ReaderEnded());
         QVERIFY(window.lostReasons.isEmpty());
