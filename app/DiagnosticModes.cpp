@@ -147,14 +147,7 @@ bool SpinUntil(Done done, int timeoutMs)
 // The value of a script expression in the browser's page.
 QVariant Evaluate(CWebBrowser2& browser, const QString& script)
 {
-    QVariant result;
-    bool done = false;
-    browser.View()->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    SpinUntil([&] { return done; }, 30000);
-    return result;
+    return browser.EvaluateNow(script, 30000).value_or(QVariant());
 }
 
 int TrackPointCount(CWebBrowser2& browser)

@@ -46,15 +46,7 @@ const QByteArray kLog =
 // The value of a script expression in the browser's page.
 QVariant Evaluate(CWebBrowser2& browser, const QString& script)
 {
-    QVariant result;
-    bool done = false;
-    browser.View()->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
-        return QStringLiteral("<no answer>");
-    return result;
+    return browser.EvaluateNow(script, 10000).value_or(QStringLiteral("<no answer>"));
 }
 
 // The page's recorded calls as "lat,lon,heading" with six decimals.
