@@ -11,6 +11,16 @@ using namespace orvane;
 
 namespace {
 
+// Listens on a free port and connects the client to it.
+bool ListenAndConnect(CNetworkClient& server, QTcpSocket& client)
+{
+    const quint16 port = FreePort();
+    if (!server.Listen(port))
+        return false;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    return client.waitForConnected(5000);
+}
+
 QString PeerOf(const QTcpSocket& client)
 {
     return QStringLiteral("127.0.0.1:%1").arg(client.localPort());
@@ -55,11 +65,8 @@ private slots:
     {
         NoticeRecorder window;
         CNetworkClient server(&window);
-        const quint16 port = FreePort();
-        QVERIFY(server.Listen(port));
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(client.waitForConnected(5000));
+        QVERIFY(ListenAndConnect(server, client));
         QByteArray sent;
         for (int i = 0; i < 3000; ++i)
             sent.append(char('0' + i % 10));
@@ -83,11 +90,8 @@ private slots:
     {
         NoticeRecorder window;
         auto* server = new CNetworkClient(&window);
-        const quint16 port = FreePort();
-        QVERIFY(server->Listen(port));
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(client.waitForConnected(5000));
+        QVERIFY(ListenAndConnect(*server, client));
         QTRY_COMPARE(server->Clients().size(), qsizetype(1));
         const QString peer = PeerOf(client);
         client.write("$GPRMC,1*00\r\n");
@@ -107,11 +111,8 @@ private slots:
     {
         NoticeRecorder window;
         auto* server = new CNetworkClient(&window);
-        const quint16 port = FreePort();
-        QVERIFY(server->Listen(port));
         QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(client.waitForConnected(5000));
+        QVERIFY(ListenAndConnect(*server, client));
         QTRY_COMPARE(window.statusLines.size(), 1);
         server->DropSilently();
         delete server;
