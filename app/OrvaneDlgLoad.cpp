@@ -48,6 +48,14 @@ void COrvaneDlg::dropEvent(QDropEvent* event)
 
 void COrvaneDlg::DropFiles(const QStringList& paths)
 {
+    // Online, the text, the recording and the lists belong to the live
+    // data: a log would be mixed into them.
+    if (m_State.m_Online) {
+        if (!paths.isEmpty())
+            AppendLine(QStringLiteral("Fail to load '") + QFileInfo(paths.constFirst()).fileName() +
+                       QStringLiteral("': leave Online Mode first."));
+        return;
+    }
     Purge();
     if (!paths.isEmpty()) {
         // The first file only, with its whole path, however long.
@@ -69,9 +77,11 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
     // or a device is refused without waiting on it. The bytes go straight
     // into NmeaText, the one copy of the log the program holds.
     std::string reason;
+    size_t zeroBytes = 0;
     bool read = false;
     try {
-        read = !path.isEmpty() && ReadLogFile(QFile::encodeName(path).toStdString(), true, m_State.NmeaText, reason);
+        read = !path.isEmpty() &&
+               ReadLogFile(QFile::encodeName(path).toStdString(), true, m_State.NmeaText, reason, &zeroBytes);
     } catch (const std::bad_alloc&) {
         m_State.NmeaText = std::string();
         m_Seam.MessageBox(this, QStringLiteral("Memory Error"));
@@ -90,8 +100,13 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
     }
 
     m_State.m_Loaded = CheckLogText() != 0;
-    AppendLine(m_State.m_Loaded ? QStringLiteral("Load '%1' OK!").arg(name)
-                                : QStringLiteral("Fail to load '%1'.").arg(name));
+    AppendLine(m_State.m_Loaded ? QStringLiteral("Load '") + name + QStringLiteral("' OK!")
+                                : QStringLiteral("Fail to load '") + name + QStringLiteral("'."));
+    // The log is read without its zero bytes (a cut write leaves a run of
+    // them); the user learns that the file held some.
+    if (zeroBytes > 0)
+        AppendLine(QString::number(zeroBytes) +
+                   (zeroBytes == 1 ? QStringLiteral(" zero byte skipped") : QStringLiteral(" zero bytes skipped")));
     if (!m_State.m_Loaded) {
         Purge();
         return;

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace orvane {
@@ -12,14 +13,35 @@ void UiSeam::MessageBox(QWidget* parent, const QString& text)
     box.exec();
 }
 
+OpenFileDialog::OpenFileDialog(QWidget* parent, const OpenFileRequest& request)
+    : QFileDialog(parent), m_DefaultSuffix(request.defaultSuffix)
+{
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setFileMode(QFileDialog::ExistingFile);
+    // "*.*" means every file, as it does where the pattern comes from; on
+    // Linux it would hide the many logs named without a dot.
+    const QString pattern = request.pattern == QLatin1String("*.*") ? QStringLiteral("*") : request.pattern;
+    setNameFilter(request.filterName + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    selectFile(request.initialName == QLatin1String("*.*") ? QString() : request.initialName);
+}
+
+void OpenFileDialog::accept()
+{
+    // A typed name opens as it is when that file exists; only a name
+    // without a suffix that does not exist is tried with the default one.
+    const QStringList chosen = selectedFiles();
+    if (chosen.size() == 1 && !m_DefaultSuffix.isEmpty()) {
+        const QFileInfo typed(chosen.constFirst());
+        const QString withSuffix = typed.filePath() + QLatin1Char('.') + m_DefaultSuffix;
+        if (!typed.exists() && typed.suffix().isEmpty() && QFileInfo(withSuffix).isFile())
+            selectFile(withSuffix);
+    }
+    QFileDialog::accept();
+}
+
 QString UiSeam::OpenFileName(QWidget* parent, const OpenFileRequest& request)
 {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterName, request.pattern));
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    dialog.selectFile(request.initialName);
+    OpenFileDialog dialog(parent, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

@@ -3,6 +3,7 @@
 // dialog and the About box. The window asks them through this seam, so a
 // test can answer them without a blocking box.
 
+#include <QFileDialog>
 #include <QString>
 
 class QDialog;
@@ -15,6 +16,18 @@ struct OpenFileRequest {
     QString pattern;        // "*.*"
     QString defaultSuffix;  // "NMEA"
     QString initialName;    // "*.*"
+};
+
+// The open-file dialog of a request. Every file is listed; a typed name
+// opens as it is when it exists, else with the default suffix added.
+class OpenFileDialog : public QFileDialog {
+public:
+    OpenFileDialog(QWidget* parent, const OpenFileRequest& request);
+
+    void accept() override;
+
+private:
+    QString m_DefaultSuffix;
 };
 
 class UiSeam {

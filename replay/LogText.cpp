@@ -35,12 +35,13 @@ void PrefaultBuffer(std::string& text)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 }
 
-// Appends chunks to text until the end, the first zero byte, or the
+// Appends chunks to text, without their zero bytes, until the end or the
 // position limit of the decoder. The chunks are appended rather than read
 // into a resized string, which would first fill the whole buffer with zeros.
-bool ReadAll(int fd, size_t expectedSize, std::string& text, std::string& reason)
+bool ReadAll(int fd, size_t expectedSize, std::string& text, std::string& reason, size_t* zeroBytes)
 {
     text.clear();
+    size_t skipped = 0;
     if (expectedSize > 0) {
         text.reserve(expectedSize + 1);
         PrefaultBuffer(text);
@@ -57,27 +58,41 @@ bool ReadAll(int fd, size_t expectedSize, std::string& text, std::string& reason
         }
         if (got == 0)
             break;
-        const void* zero = std::memchr(chunk.data(), '\0', size_t(got));
-        const size_t used = zero ? size_t(static_cast<const char*>(zero) - chunk.data()) : size_t(got);
-        if (text.size() + used > size_t(kMaxTextLength)) {
+        skipped += AppendWithoutZeros(text, std::string_view(chunk.data(), size_t(got)));
+        if (text.size() > size_t(kMaxTextLength)) {
             reason = "File too large (more than 2147483647 bytes of text)";
             text.clear();
             return false;
         }
-        text.append(chunk.data(), used);
-        if (zero)
-            break;
     }
-    // Give back a buffer that a zero byte left far too large; a plain file
-    // fits already and is not copied again.
+    // Give back a buffer that many zero bytes left far too large; a plain
+    // file fits already and is not copied again.
     if (text.capacity() - text.size() > text.size() / 8 + kChunk)
         text.shrink_to_fit();
+    if (zeroBytes)
+        *zeroBytes = skipped;
     return true;
 }
 
 }  // namespace
 
-bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& text, std::string& reason)
+size_t AppendWithoutZeros(std::string& text, std::string_view bytes)
+{
+    size_t skipped = 0;
+    while (!bytes.empty()) {
+        const void* zero = std::memchr(bytes.data(), '\0', bytes.size());
+        const size_t run = zero ? size_t(static_cast<const char*>(zero) - bytes.data()) : bytes.size();
+        text.append(bytes.data(), run);
+        bytes.remove_prefix(run);
+        const size_t zeros = std::min(bytes.find_first_not_of('\0'), bytes.size());
+        skipped += zeros;
+        bytes.remove_prefix(zeros);
+    }
+    return skipped;
+}
+
+bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& text, std::string& reason,
+                 size_t* zeroBytes)
 {
     // Non-blocking open, so that a FIFO without a writer does not hang.
     const int flags = O_RDONLY | O_CLOEXEC | (regularFileOnly ? O_NONBLOCK : 0);
@@ -98,14 +113,14 @@ bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& tex
         return false;
     }
     const size_t expected = S_ISREG(info.st_mode) && info.st_size > 0 ? size_t(info.st_size) : 0;
-    const bool ok = ReadAll(fd, std::min(expected, size_t(kMaxTextLength) + 1), text, reason);
+    const bool ok = ReadAll(fd, std::min(expected, size_t(kMaxTextLength) + 1), text, reason, zeroBytes);
     ::close(fd);
     return ok;
 }
 
-bool ReadLogStream(int fd, std::string& text, std::string& reason)
+bool ReadLogStream(int fd, std::string& text, std::string& reason, size_t* zeroBytes)
 {
-    return ReadAll(fd, 0, text, reason);
+    return ReadAll(fd, 0, text, reason, zeroBytes);
 }
 
 }  // namespace orvane

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QMimeData>
 
 #include <cstring>
@@ -81,12 +82,18 @@ private slots:
         const QByteArray mixed = Sentences("GN", "GSA", 11) + Sentences("GP", "TXT", 11) + Sentences("GL", "RMC", 10);
         QTest::newRow("GN and GP") << mixed << QStringList{"Load 'log.nmea' OK!", "log.nmea"}
                                    << QStringList{"GPS (GP)", "IMES (GN)"} << int(mixed.size());
-        const QByteArray beforeZero = Sentences("GP", "RMC", 11);
-        QTest::newRow("zero byte in the middle")
-            << beforeZero + '\0' + Sentences("GL", "RMC", 20) << QStringList{"Load 'log.nmea' OK!", "log.nmea"}
-            << QStringList{"GPS (GP)"} << int(beforeZero.size());
-        QTest::newRow("zero byte first") << QByteArray(1, '\0') + eleven
-                                         << QStringList{"Fail to load 'log.nmea'.", "log.nmea"} << QStringList{} << 0;
+        // A cut write leaves zero bytes; the text after them loads too.
+        const QByteArray glonass = Sentences("GL", "RMC", 20);
+        QTest::newRow("zero bytes in the middle are skipped")
+            << eleven + QByteArray(4000, '\0') + glonass
+            << QStringList{"4000 zero bytes skipped", "Load 'log.nmea' OK!", "log.nmea"}
+            << QStringList{"GPS (GP)", "GLONASS (GL)"} << int(eleven.size() + glonass.size());
+        QTest::newRow("zero byte first is skipped")
+            << QByteArray(1, '\0') + eleven << QStringList{"1 zero byte skipped", "Load 'log.nmea' OK!", "log.nmea"}
+            << QStringList{"GPS (GP)"} << int(eleven.size());
+        QTest::newRow("only zero bytes") << QByteArray(500, '\0')
+                                         << QStringList{"500 zero bytes skipped", "Fail to load 'log.nmea'.", "log.nmea"}
+                                         << QStringList{} << 0;
     }
 
     void dropLoads()
@@ -107,7 +114,7 @@ private slots:
         }
         QVERIFY(dialog.State().m_Loaded);
         QCOMPARE(dialog.State().NmeaTextLength, length);
-        QCOMPARE(dialog.State().NmeaText, content.left(length).toStdString());
+        QCOMPARE(dialog.State().NmeaText, QByteArray(content).replace('\0', "").toStdString());
         QCOMPARE(dialog.State().m_ParsePosition, 0);
         QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), talkers);
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 0);
@@ -246,6 +253,36 @@ private slots:
         QCOMPARE(TopLines(dialog, 1), QStringList{confirm ? "Load 'chosen.nmea' OK!" : "Load 'before.nmea' OK!"});
         QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), QStringList{confirm ? "GPS (GP)" : "GLONASS (GL)"});
         QVERIFY(dialog.Button(IDC_RUN)->isEnabled());
+    }
+
+    // The Load Flie dialog lists every file, logs named without a dot among
+    // them; a typed name opens as it is, and only a name that does not
+    // exist is tried with the default suffix.
+    void openDialogListsAndOpensFilesWithoutDot()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"gpslog", "capture_2026", "drive.NMEA"})
+            QVERIFY(!WriteFile(dir, name, Sentences("GP", "RMC", 11)).isEmpty());
+        const OpenFileRequest request{"NMEA Files", "*.*", "NMEA", "*.*"};
+        {
+            OpenFileDialog dialog(nullptr, request);
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setDirectory(dir.path());
+            auto* model = dialog.findChild<QFileSystemModel*>();
+            QVERIFY(model);
+            QTRY_COMPARE(model->rowCount(model->index(dir.path())), 3);
+        }
+        const QList<QPair<QString, QString>> typedAndOpened{
+            {"gpslog", "gpslog"}, {"capture_2026", "capture_2026"}, {"drive", "drive.NMEA"}};
+        for (const auto& [typed, opened] : typedAndOpened) {
+            OpenFileDialog dialog(nullptr, request);
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setDirectory(dir.path());
+            dialog.selectFile(typed);
+            dialog.accept();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(dialog.selectedFiles(), QStringList{dir.filePath(opened)});
+        }
     }
 };
 
