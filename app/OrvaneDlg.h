@@ -160,13 +160,25 @@ private:
     void OnDeveloperCode();
     void OnLiveTick();
     void OnRecordingRestart();
-    // Writes the tick's live text to the recording file, if one is open.
+    // Writes the tick's live bytes to the recording file, if one is open,
+    // or holds them while a rotation waits for the next file.
     void RecordingStep();
+    // Writes bytes to the open recording; a failure is reported and stops it.
+    bool WriteRecording(std::string_view bytes);
+    // Leaving online mode cancels the next file: held bytes go to the last one.
+    void FinishRotationGap();
     // The forwarding server and the upload connection, from config.ini.
     void SetUpForwardingAndUpload();
     void ShutDownForwardingAndUpload();
     // Adds a source's received bytes to the live text, up to its last line end.
     void AppendLiveBytes(SourceId source, std::string_view bytes);
+    // Adds complete live bytes to the recording text and, without zero
+    // bytes, to the decoding text.
+    void PassLiveText(std::string_view bytes);
+    void TakeSerialBytes();
+    // The last live tick before the sources close: what was received and
+    // not yet decoded is decoded, forwarded and recorded.
+    void FinalLiveTick();
 
     void RefreshTextView();
 
@@ -203,6 +215,9 @@ private:
     SerialPort m_SerialPort;
     std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
     LineAssembler m_LiveLines;                   // each source's unfinished sentence
+    std::string m_LiveRecordText;                // this tick's live bytes as received, zeros included
+    std::string m_RotationHeld;                  // live bytes waiting for the next recording file
+    QString m_RotatedPath;                       // the file the last rotation closed
     RecordingFile m_RecordingFile;               // open exactly while m_Recording is on
     std::unique_ptr<PositionSender> m_Sender;    // the forwarding server and the upload
 

@@ -3,9 +3,10 @@
 // arrived in the last 100 ms.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QPushButton>
 
-#include <cstring>
+#include <algorithm>
 
 #include "Config.h"
 #include "OrvaneDlg.h"
@@ -15,6 +16,7 @@
 #include "live/NetworkServer.h"
 #include "live/Notices.h"
 #include "replay/Dispatcher.h"
+#include "replay/LogText.h"
 
 namespace orvane {
 
@@ -23,13 +25,6 @@ namespace {
 constexpr int kLiveTickMs = 100;
 constexpr uint16_t kSerialPortId = 0;
 
-// Received bytes are read as zero-terminated text: a zero byte ends them.
-std::string_view UpToZero(const char* data, size_t size)
-{
-    const void* zero = std::memchr(data, '\0', size);
-    return {data, zero ? size_t(static_cast<const char*>(zero) - data) : size};
-}
-
 }  // namespace
 
 void COrvaneDlg::OnOnlineMode()
@@ -37,6 +32,7 @@ void COrvaneDlg::OnOnlineMode()
     if (!m_State.m_Online) {
         m_State.m_Online = true;
         Purge();
+        m_LiveRecordText.clear();
         QComboBox* talkers = Combo(IDC_SATELLITE_LIST);
         for (int row = 0; row < kTalkerCount; ++row)
             talkers->addItem(QString::fromStdString(TalkerLabel(row)));
@@ -46,9 +42,12 @@ void COrvaneDlg::OnOnlineMode()
             messages->addItem(QString::fromLatin1(entry.display.data(), qsizetype(entry.display.size())));
         messages->setCurrentIndex(kDefaultMessageRow);
     } else {
+        // The last tick runs as a live tick, before anything closes.
+        FinalLiveTick();
         m_State.m_Online = false;
         m_LiveTimer.stop();
         m_RecordingRestartTimer.stop();
+        FinishRotationGap();
         if (m_SatellitesDlg)
             m_SatellitesDlg->ResetSignals(true);
         m_LogSummary.present.fill(false);
@@ -73,8 +72,8 @@ void COrvaneDlg::OnLiveInput()
                                              ConfigSettings.UartBaudrate, this, reason);
         }
         AppendLine(QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
-                       .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort)
-                       .arg(ConfigSettings.UartBaudrate));
+                       .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort,
+                            QString::number(ConfigSettings.UartBaudrate)));
         if (!m_SerialOpen) {
             if (ReadConfig(kConfigTcpInput)) {
                 m_TcpInput = std::make_unique<CNetworkClient>(this);
@@ -84,39 +83,32 @@ void COrvaneDlg::OnLiveInput()
                     m_TcpInput.reset();
             }
             AppendLine(QStringLiteral("[TCP] %1 to open GNSS data port (%2)")
-                           .arg(OkOrFail(m_TcpInputOpen))
-                           .arg(ConfigSettings.ServerInputPort));
+                           .arg(OkOrFail(m_TcpInputOpen), QString::number(ConfigSettings.ServerInputPort)));
         }
     } else {
+        // What came in since the last tick is decoded, forwarded and
+        // recorded before the close lines.
+        FinalLiveTick();
         if (m_SerialPort.IsOpen()) {
             const bool closed = m_SerialPort.Close();
             if (closed)
                 m_SerialOpen = false;
             AppendLine(QStringLiteral("[UART] %1 to close the GNSS data port (%2 %3bps)")
-                           .arg(OkOrFail(closed), port)
-                           .arg(baudrate));
+                           .arg(OkOrFail(closed), port, QString::number(baudrate)));
         }
         m_TcpInputOpen = false;
         if (m_TcpInput) {
             // Each connection's disconnect line follows this one.
             m_TcpInput.reset();
             AppendLine(QStringLiteral("[TCP] %1 to close GNSS data port (%2)")
-                           .arg(OkOrFail(true))
-                           .arg(ConfigSettings.ServerInputPort));
+                           .arg(OkOrFail(true), QString::number(ConfigSettings.ServerInputPort)));
         }
-        // Whatever the sources left unfinished is kept, not lost.
-        m_LiveLines.CloseAll(m_State.NmeaText);
-        m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
     }
 
     if (!m_SerialOpen && !m_TcpInputOpen) {
         m_LiveTimer.stop();
-        if (m_Recording) {
-            // What came in since the last tick is decoded and recorded
-            // before the file closes, so the file holds every byte received.
-            OnLiveTick();
+        if (m_Recording)
             OnRecording();
-        }
     } else {
         m_LiveTimer.start(kLiveTickMs);
     }
@@ -125,8 +117,40 @@ void COrvaneDlg::OnLiveInput()
 
 void COrvaneDlg::AppendLiveBytes(SourceId source, std::string_view bytes)
 {
-    m_LiveLines.Feed(source, bytes, m_State.NmeaText);
+    std::string complete;
+    m_LiveLines.Feed(source, bytes, complete);
+    PassLiveText(complete);
+}
+
+void COrvaneDlg::PassLiveText(std::string_view bytes)
+{
+    // The recording keeps every byte as received; the decoder reads the
+    // same text without its zero bytes, so sentences after one still decode.
+    m_LiveRecordText.append(bytes);
+    AppendWithoutZeros(m_State.NmeaText, bytes);
     m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
+}
+
+void COrvaneDlg::TakeSerialBytes()
+{
+    std::string queued;
+    m_SerialPort.TakeQueued(queued);
+    AppendLiveBytes(kSerialSource, queued);
+}
+
+void COrvaneDlg::FinalLiveTick()
+{
+    if (!m_State.m_Online || (!m_SerialOpen && !m_TcpInputOpen))
+        return;
+    // Data already received but not yet handed over comes first.
+    QCoreApplication::sendPostedEvents(this, kTcpDataNotice);
+    QCoreApplication::sendPostedEvents(this, kSerialDataNotice);
+    if (m_SerialOpen)
+        TakeSerialBytes();
+    std::string rests;
+    m_LiveLines.CloseAll(rests);
+    PassLiveText(rests);
+    OnLiveTick();
 }
 
 void COrvaneDlg::customEvent(QEvent* event)
@@ -147,9 +171,7 @@ void COrvaneDlg::customEvent(QEvent* event)
             AppendLine(QStringLiteral("Discard Live Data.."));
             break;
         }
-        std::string queued;
-        m_SerialPort.TakeQueued(queued);
-        AppendLiveBytes(kSerialSource, UpToZero(queued.data(), queued.size()));
+        TakeSerialBytes();
         break;
     }
     case kTcpDataNotice: {
@@ -160,16 +182,20 @@ void COrvaneDlg::customEvent(QEvent* event)
             AppendLine(QStringLiteral("Discard Live Data.."));
             break;
         }
-        const std::string_view bytes = UpToZero(notice->Data().constData(), size_t(notice->Data().size()));
-        if (m_RawDataVisible)
-            AppendLine(QStringLiteral("[TCP] %1 (%2)").arg(notice->Peer()).arg(bytes.size()));
+        const std::string_view bytes(notice->Data().constData(), size_t(notice->Data().size()));
+        if (m_RawDataVisible) {
+            // The characters of the received text; zero bytes are none.
+            const auto characters = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c != '\0'; });
+            AppendLine(QStringLiteral("[TCP] %1 (%2)").arg(notice->Peer(), QString::number(characters)));
+        }
         AppendLiveBytes(notice->Source(), bytes);
         break;
     }
     case kTcpClosedNotice:
         if (m_TcpInputOpen) {
-            m_LiveLines.Close(static_cast<TcpClosedNotice*>(event)->Source(), m_State.NmeaText);
-            m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
+            std::string rest;
+            m_LiveLines.Close(static_cast<TcpClosedNotice*>(event)->Source(), rest);
+            PassLiveText(rest);
         }
         break;
     case kSerialLostNotice:
@@ -177,9 +203,8 @@ void COrvaneDlg::customEvent(QEvent* event)
         // live-input button would; it can be started again when it is back.
         if (m_SerialOpen) {
             AppendLine(QStringLiteral("[UART] Lost the GNSS data port (%1 %2bps): %3")
-                           .arg(ConfigSettings.UartPort)
-                           .arg(ConfigSettings.UartBaudrate)
-                           .arg(static_cast<SerialLostNotice*>(event)->Reason()));
+                           .arg(ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate),
+                                static_cast<SerialLostNotice*>(event)->Reason()));
             OnLiveInput();
         }
         break;
@@ -195,17 +220,25 @@ void COrvaneDlg::customEvent(QEvent* event)
 
 void COrvaneDlg::OnLiveTick()
 {
-    if (m_State.NmeaText.empty())
+    // A source that stayed silent for a whole tick has its waiting rest
+    // decoded now instead of holding it until its next line end.
+    std::string idle;
+    m_LiveLines.PassOnIdle(idle);
+    PassLiveText(idle);
+    if (m_LiveRecordText.empty())
         return;
     m_LiveBusy = true;
-    m_State.m_ParsePosition = 0;
-    m_State.m_TalkerRow = Combo(IDC_SATELLITE_LIST)->currentIndex();
-    if (m_RawDataVisible)
-        AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
-    while (DispatchSentences(m_State, *this)) {
+    if (!m_State.NmeaText.empty()) {
+        m_State.m_ParsePosition = 0;
+        m_State.m_TalkerRow = Combo(IDC_SATELLITE_LIST)->currentIndex();
+        if (m_RawDataVisible)
+            AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
+        while (DispatchSentences(m_State, *this)) {
+        }
     }
     RecordingStep();
     m_State.NmeaText.clear();
+    m_LiveRecordText.clear();
     m_LiveBusy = false;
 }
 

@@ -43,28 +43,63 @@ void COrvaneDlg::OnRecording()
     AppendLine(QStringLiteral("NMEA Recording (%1)").arg(path));
     Button(IDC_RECORDING)->setChecked(true);
     UpdateWindow();
+    // What arrived since the previous file was rotated out comes first.
+    if (!m_RotationHeld.empty()) {
+        std::string held;
+        held.swap(m_RotationHeld);
+        WriteRecording(held);
+    }
+}
+
+bool COrvaneDlg::WriteRecording(std::string_view bytes)
+{
+    QString reason;
+    if (m_RecordingFile.Append(bytes, reason))
+        return true;
+    // What the system did not take is not counted as recorded.
+    AppendLine(QStringLiteral("Couldn't write the recording file: %1 (%2 bytes written)")
+                   .arg(reason, QString::number(m_RecordingFile.Size())));
+    OnRecording();
+    return false;
 }
 
 void COrvaneDlg::RecordingStep()
 {
-    if (!m_Recording || !m_RecordingFile.IsOpen())
+    if (m_LiveRecordText.empty())
         return;
-    QString reason;
-    if (!m_RecordingFile.Append(m_State.NmeaText, reason)) {
-        // What the system did not take is not counted as recorded.
-        AppendLine(QStringLiteral("Couldn't write the recording file: %1 (%2 bytes written)")
-                       .arg(reason)
-                       .arg(m_RecordingFile.Size()));
-        OnRecording();
+    if (!m_Recording || !m_RecordingFile.IsOpen()) {
+        // In the second between a rotated file and the next, the bytes wait
+        // for the next file: every received byte lands in one file, in order.
+        if (m_RecordingRestartTimer.isActive())
+            m_RotationHeld.append(m_LiveRecordText);
         return;
     }
+    if (!WriteRecording(m_LiveRecordText))
+        return;
     const qint64 size = m_RecordingFile.Size();
     if (m_RecordingProgressVisible)
-        AppendLine(QStringLiteral("Recording Size:  %1 / %2").arg(int32_t(uint32_t(size))).arg(kRecordingSizeLimit));
+        AppendLine(QStringLiteral("Recording Size:  %1 / %2")
+                       .arg(QString::number(int32_t(uint32_t(size))), QString::number(kRecordingSizeLimit)));
     if (size > kRecordingSizeLimit) {
+        m_RotatedPath = m_RecordingFile.Path();
         OnRecording();
         m_RecordingRestartTimer.start(kRecordingRestartMs);
     }
+}
+
+void COrvaneDlg::FinishRotationGap()
+{
+    if (m_RotationHeld.empty())
+        return;
+    // The next file will not start: the held bytes go to the end of the
+    // file they would have followed.
+    std::string held;
+    held.swap(m_RotationHeld);
+    RecordingFile previous;
+    QString reason;
+    if (!previous.Open(m_RotatedPath, reason, RecordingFile::Mode::Append) || !previous.Append(held, reason))
+        AppendLine(QStringLiteral("Couldn't write the recording file: %1 (%2 bytes written)")
+                       .arg(reason, QString::number(previous.Size())));
 }
 
 void COrvaneDlg::OnRecordingRestart()
@@ -105,8 +140,7 @@ void COrvaneDlg::SetUpForwardingAndUpload()
     if (ReadConfig(kConfigForwarding)) {
         m_Forwarding = m_Sender->StartForwarding(quint16(ConfigSettings.ServerOutputPort));
         AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data forwarding (%2)")
-                       .arg(OkOrFail(m_Forwarding))
-                       .arg(ConfigSettings.ServerOutputPort));
+                       .arg(OkOrFail(m_Forwarding), QString::number(ConfigSettings.ServerOutputPort)));
     }
 
     m_Uploading = false;
@@ -116,8 +150,7 @@ void COrvaneDlg::SetUpForwardingAndUpload()
     // reached is tried again when a position is to be sent.
     m_Uploading = m_Sender->StartUpload(ConfigSettings.ClientUrl, quint16(ConfigSettings.ClientPort));
     AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data uploading: %2")
-                   .arg(OkOrFail(m_Uploading))
-                   .arg(ConfigSettings.ClientPort));
+                   .arg(OkOrFail(m_Uploading), QString::number(ConfigSettings.ClientPort)));
 }
 
 void COrvaneDlg::ShutDownForwardingAndUpload()

@@ -2,9 +2,26 @@
 
 namespace orvane {
 
+namespace {
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
+bool EndsInChecksum(std::string_view text)
+{
+    const size_t n = text.size();
+    return n >= 3 && text[n - 3] == '*' && IsHexDigit(text[n - 2]) && IsHexDigit(text[n - 1]);
+}
+
 void LineAssembler::Feed(SourceId source, std::string_view bytes, std::string& out)
 {
-    std::string& waiting = m_Rest[source];
+    Rest& rest = m_Rest[source];
+    std::string& waiting = rest.bytes;
+    rest.fedSinceTick = true;
     const size_t lastEnd = bytes.find_last_of("\r\n");
     if (lastEnd == std::string_view::npos) {
         waiting.append(bytes);
@@ -13,7 +30,7 @@ void LineAssembler::Feed(SourceId source, std::string_view bytes, std::string& o
         out.append(bytes.substr(0, lastEnd + 1));
         waiting.assign(bytes.substr(lastEnd + 1));
     }
-    if (waiting.size() > kMaxWaiting) {
+    if (waiting.size() > kMaxWaiting || EndsInChecksum(waiting)) {
         out.append(waiting);
         waiting.clear();
     }
@@ -21,33 +38,46 @@ void LineAssembler::Feed(SourceId source, std::string_view bytes, std::string& o
         m_Rest.erase(source);
 }
 
+void LineAssembler::PassOnIdle(std::string& out)
+{
+    for (auto rest = m_Rest.begin(); rest != m_Rest.end();) {
+        if (rest->second.fedSinceTick) {
+            rest->second.fedSinceTick = false;
+            ++rest;
+        } else {
+            out.append(rest->second.bytes);
+            rest = m_Rest.erase(rest);
+        }
+    }
+}
+
 void LineAssembler::Close(SourceId source, std::string& out)
 {
     const auto rest = m_Rest.find(source);
     if (rest == m_Rest.end())
         return;
-    out.append(rest->second);
+    out.append(rest->second.bytes);
     m_Rest.erase(rest);
 }
 
 void LineAssembler::CloseAll(std::string& out)
 {
     for (auto& [source, rest] : m_Rest)
-        out.append(rest);
+        out.append(rest.bytes);
     m_Rest.clear();
 }
 
 size_t LineAssembler::Waiting(SourceId source) const
 {
     const auto rest = m_Rest.find(source);
-    return rest == m_Rest.end() ? 0 : rest->second.size();
+    return rest == m_Rest.end() ? 0 : rest->second.bytes.size();
 }
 
 size_t LineAssembler::WaitingTotal() const
 {
     size_t total = 0;
     for (const auto& [source, rest] : m_Rest)
-        total += rest.size();
+        total += rest.bytes.size();
     return total;
 }
 

@@ -46,13 +46,14 @@ QString RecordingFolder()
     return FolderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : FolderOverride();
 }
 
-bool RecordingFile::Open(const QString& path, QString& reason)
+bool RecordingFile::Open(const QString& path, QString& reason, Mode mode)
 {
     Close();
     m_File.setFileName(path);
     // Unbuffered: every Append goes straight to the system, so a failed
     // write is seen at once and the size counts only what was taken.
-    if (!m_File.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    const QIODevice::OpenMode how = mode == Mode::Append ? QIODevice::Append : QIODevice::Truncate;
+    if (!m_File.open(QIODevice::WriteOnly | how | QIODevice::Unbuffered)) {
         reason = m_File.errorString();
         return false;
     }

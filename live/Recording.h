@@ -24,9 +24,12 @@ QString RecordingFolder();
 
 class RecordingFile {
 public:
-    // Creates the file, or cuts an existing one to zero length. On failure
-    // reason holds the system's text and nothing stays open.
-    bool Open(const QString& path, QString& reason);
+    enum class Mode { Truncate, Append };
+
+    // Creates the file, or cuts an existing one to zero length (or, to
+    // append, keeps it and writes at its end). On failure reason holds the
+    // system's text and nothing stays open. Size() counts from the open.
+    bool Open(const QString& path, QString& reason, Mode mode = Mode::Truncate);
 
     // Writes all of bytes and flushes them to the system. On failure
     // reason holds the system's text; the file stays open, and Size()

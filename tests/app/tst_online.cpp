@@ -30,8 +30,7 @@ class TestOnline : public QObject {
         m_Port = FreePort();
         QVERIFY(!WriteFile(m_Folder, "config.ini",
                            QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n")
-                               .arg(uartPort)
-                               .arg(m_Port)
+                               .arg(uartPort, QString::number(m_Port))
                                .toUtf8())
                      .isEmpty());
     }
@@ -93,11 +92,13 @@ private slots:
 
         QVERIFY(receiver.Send((kGga + kRmc.left(30)).toStdString()));
         QTRY_VERIFY(dialog.LiveLines().Waiting(kSerialSource) == 30);
-        Tick(dialog);
+        // Right after a tick of the window's own timer, the rest has a whole
+        // period to arrive: the sentence straddles that tick.
+        QSignalSpy ticks(&dialog.LiveTimer(), &QTimer::timeout);
+        QVERIFY(ticks.wait());
+        QCOMPARE(dialog.LiveLines().Waiting(kSerialSource), size_t(30));
         QVERIFY(receiver.Send(kRmc.mid(30).toStdString()));
-        // The window's own live timer may tick too; either way the sentence
-        // is decoded once.
-        QTRY_VERIFY((Tick(dialog), Count(dialog, kRmcLine) == 1));
+        QTRY_COMPARE(Count(dialog, kRmcLine), 1);
         Tick(dialog);
         QCOMPARE(Count(dialog, kRmcLine), 1);
         QVERIFY(!dialog.DisplayText().contains("Error Code"));
@@ -171,6 +172,10 @@ private slots:
         }
         const QByteArray other = QByteArray(kRmc).replace("235800.00", "235801.00");
         QTRY_COMPARE(dialog.DisplayText().count("[TCP] new client is connected"), 2);
+        // Just after a tick of the window's timer, so that no source stays
+        // silent for a whole tick while the pieces come.
+        QSignalSpy ticks(&dialog.LiveTimer(), &QTimer::timeout);
+        QVERIFY(ticks.wait());
         first.write(kRmc.left(20));
         QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(20));
         second.write(other.left(40));
@@ -185,6 +190,63 @@ private slots:
         QCOMPARE(Count(dialog, kRmcLine), 1);
         QCOMPARE(Count(dialog, otherLine), 1);
         QVERIFY(!dialog.DisplayText().contains("Error Code"));
+    }
+
+    // A peer that sends whole sentences without line ends is decoded at the
+    // next tick, not held until 4096 bytes pile up.
+    void sentenceWithoutLineEndIsDecoded()
+    {
+        WriteConfig("/nonexistent/ttyGPS");
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, m_Port);
+        QVERIFY(client.waitForConnected(5000));
+        client.write(kRmc.chopped(2));
+        QTRY_COMPARE(Count(dialog, kRmcLine), 1);
+        QCOMPARE(dialog.LiveLines().WaitingTotal(), size_t(0));
+    }
+
+    // A "%1" inside a configured port name is printed as it stands, not
+    // replaced by the next value of the line.
+    void placeholderInPortNamePrintedAsIs()
+    {
+        WriteConfig("/nonexistent/tty%1x");
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QVERIFY(dialog.DisplayText().contains("[UART] Fail to open the GNSS data port(/nonexistent/tty%1x 115200bps)"));
+    }
+
+    // Online, the map buttons keep the lists open for a new choice.
+    void mapButtonsKeepListsEnabledOnline()
+    {
+        QVERIFY(!WriteFile(m_Folder, "config.ini", "[map]\ncount=1\nurl1=about:blank\n").isEmpty());
+        COrvaneDlg dialog;
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        for (int id : {IDC_ENABLE_MAP, IDC_SECONDARY_MAP, IDC_SECONDARY_MAP, IDC_ENABLE_MAP}) {
+            dialog.Button(id)->click();
+            QVERIFY2(dialog.Combo(IDC_SATELLITE_LIST)->isEnabled(), qPrintable(dialog.Button(id)->text()));
+            QVERIFY(dialog.Combo(IDC_MESSAGE_LIST)->isEnabled());
+        }
+        QCOMPARE(dialog.Button(IDC_ENABLE_MAP)->text(), QString("Enable Map"));
+    }
+
+    // A log dropped while online touches neither the live text nor the
+    // lists; one line says why.
+    void dropWhileOnlineRefused()
+    {
+        WriteConfig("/nonexistent/ttyGPS");
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(2);
+        const QString log = WriteFile(m_Folder, "log.nmea", kRmc.repeated(20));
+        dialog.DropFiles({log});
+        QCOMPARE(TopLines(dialog, 1).first(), QString("Fail to load 'log.nmea': leave Online Mode first."));
+        QVERIFY(!dialog.State().m_Loaded);
+        QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
+        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 8);
+        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 2);
+        QVERIFY(dialog.LiveTimer().isActive());
     }
 
     // Leaving online mode while live closes the source first.

@@ -51,6 +51,52 @@ private slots:
         QCOMPARE(out.size(), size_t(4097 + 2 + 5000));
     }
 
+    // A peer that sends whole sentences without CR LF is not held back:
+    // a rest ending in a checksum goes on at once, anything else once its
+    // source stayed silent for a whole tick.
+    void restWithoutLineEndIsHandedOn_data()
+    {
+        QTest::addColumn<QByteArray>("rest");
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("checksum") << QByteArray("$GPRMC,1*6A") << true;
+        QTest::newRow("lower-case checksum") << QByteArray("$GPRMC,1*6a") << true;
+        QTest::newRow("half a checksum") << QByteArray("$GPRMC,1*6") << false;
+        QTest::newRow("not hex") << QByteArray("$GPRMC,1*6G") << false;
+        QTest::newRow("no checksum yet") << QByteArray("$GPRMC,1,2") << false;
+    }
+
+    void restWithoutLineEndIsHandedOn()
+    {
+        QFETCH(QByteArray, rest);
+        QFETCH(bool, atOnce);
+        LineAssembler lines;
+        std::string out;
+        lines.Feed(3, "$GPGGA,0*00\r\n" + rest.toStdString(), out);
+        const std::string whole = "$GPGGA,0*00\r\n" + rest.toStdString();
+        QCOMPARE(out == whole, atOnce);
+        // The tick right after the bytes came keeps the rest: the source
+        // may still be sending it.
+        lines.PassOnIdle(out);
+        QCOMPARE(out == whole, atOnce);
+        lines.PassOnIdle(out);
+        QCOMPARE(out, whole);
+        QCOMPARE(lines.WaitingTotal(), size_t(0));
+    }
+
+    // Only the silent source's rest goes on; one still sending keeps its own.
+    void idleRestOfOneSourceOnly()
+    {
+        LineAssembler lines;
+        std::string out;
+        lines.Feed(1, "$GPRMC,1", out);
+        lines.Feed(2, "$GPGGA,2", out);
+        lines.PassOnIdle(out);
+        lines.Feed(2, ",3", out);
+        lines.PassOnIdle(out);
+        QCOMPARE(out, std::string("$GPRMC,1"));
+        QCOMPARE(lines.Waiting(2), size_t(10));
+    }
+
     void closeAllHandsOnEveryRest()
     {
         LineAssembler lines;
