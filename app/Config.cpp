@@ -139,7 +139,7 @@ KeyState ReadInt(const IniFile& ini, const char* section, const char* key, int32
         state = value >= low && value <= high ? KeyState::Accepted : KeyState::Rejected;
     if (state == KeyState::Accepted)
         field = value;
-    appendLine(lineFormat.arg(field).arg(StatusWord(state)));
+    appendLine(lineFormat.arg(QString::number(field), StatusWord(state)));
     return state;
 }
 
@@ -200,7 +200,7 @@ bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
         state = count <= 9 ? KeyState::Accepted : KeyState::Rejected;
     if (state == KeyState::Accepted)
         c.MapCount = count;
-    appendLine(QStringLiteral("[Config] map/count = %1 (%2)").arg(int32_t(c.MapCount)).arg(StatusWord(state)));
+    appendLine(QStringLiteral("[Config] map/count = %1 (%2)").arg(QString::number(int32_t(c.MapCount)), StatusWord(state)));
     if (state != KeyState::Accepted)
         return false;
     for (uint32_t n = 1; n <= c.MapCount; ++n) {

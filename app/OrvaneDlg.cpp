@@ -61,13 +61,17 @@ void COrvaneDlg::ConnectCommands()
     onClick(IDC_RECORDING, &COrvaneDlg::OnRecording);
     onClick(IDC_DEVELOPER_CODE, &COrvaneDlg::OnDeveloperCode);
 
-    // Seeking happens when the user lets go of the slider: at the end of a
-    // drag, and after a click or key that moves it a step or a page.
+    // Every move by the user seeks, except a drag in progress, which seeks
+    // when the thumb is let go: a click or key that moves a step or a page,
+    // and the wheel (a move action while the thumb is not held).
     QSlider* slider = Slider();
     connect(slider, &QSlider::sliderReleased, this, [this, slider] { OnSeek(slider->value()); });
     connect(slider, &QSlider::actionTriggered, this, [this, slider](int action) {
-        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
-            OnSeek(slider->sliderPosition());
+        if (action == QAbstractSlider::SliderNoAction)
+            return;
+        if (action == QAbstractSlider::SliderMove && slider->isSliderDown())
+            return;
+        OnSeek(slider->sliderPosition());
     });
 
     connect(&m_ReplayTimer, &QTimer::timeout, this, [this] { OnTimer(kReplayTimerId); });

@@ -127,8 +127,9 @@ void COrvaneDlg::UpdateButtons()
     Button(IDC_SLOWER)->setEnabled(m_SpeedStep > kSlowestSpeedStep);
     Button(IDC_PURGE)->setEnabled(loaded);
     Button(IDC_RUN)->setText(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
-    Combo(IDC_SATELLITE_LIST)->setEnabled(stopped);
-    Combo(IDC_MESSAGE_LIST)->setEnabled(stopped);
+    // Online, the lists stay open for a new choice at any time.
+    Combo(IDC_SATELLITE_LIST)->setEnabled(m_State.m_Online || stopped);
+    Combo(IDC_MESSAGE_LIST)->setEnabled(m_State.m_Online || stopped);
     Button(IDC_REPEAT)->setText(m_Repeat ? QStringLiteral("Once") : QStringLiteral("Repeat"));
     QSlider* slider = Slider();
     slider->setEnabled(stopped);

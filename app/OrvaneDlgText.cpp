@@ -75,6 +75,7 @@ int COrvaneDlg::SelectedMessageRow() const
 
 void COrvaneDlg::MoveSlider(int32_t value)
 {
+    // setValue triggers no slider action, so the replay's move is no seek.
     Slider()->setValue(value);
 }
 

@@ -58,6 +58,7 @@ CGNSS_SatellitesDlg::CGNSS_SatellitesDlg(QWidget* owner) : QDialog(owner)
     const DialogUnits units(font);
     setFixedSize(units.ToPixels(500, 300));
     SwallowEnterAndEscape(this);
+    IgnoreCloseRequests(this);
 
     const std::vector<ControlTemplate> controls = SatellitesTemplate();
     m_Controls = CreateControls(this, controls, units);
@@ -110,7 +111,7 @@ void CGNSS_SatellitesDlg::FillBlock(int firstBar, const SatelliteTable::Row& sat
         const GsvSatellite& satellite = satellites[size_t(k)];
         // The bar shows what fits its range; the label the true value.
         Bar(firstBar + k)->setValue(std::clamp(satellite.snr, 0, kBarMaximum));
-        BarLabel(firstBar + k)->setText(QStringLiteral("%1(%2)").arg(satellite.prn).arg(satellite.snr));
+        BarLabel(firstBar + k)->setText(QStringLiteral("%1(%2)").arg(QString::number(satellite.prn), QString::number(satellite.snr)));
     }
 }
 

@@ -35,6 +35,7 @@ CGNSS_SecondaryMapDlg::CGNSS_SecondaryMapDlg(QWidget* owner, UiSeam& seam) : QDi
     setFixedSize(units.ToPixels(302, 323));
     const QHash<int, QWidget*> controls = CreateControls(this, kSecondaryMapTemplate, units);
     SwallowEnterAndEscape(this);
+    IgnoreCloseRequests(this);
 
     m_BrowserFrame = controls.value(IDC_SECONDARY_BROWSER);
     auto* layout = new QVBoxLayout(m_BrowserFrame);

@@ -53,6 +53,9 @@ CWebBrowser2::CWebBrowser2(QWidget* parent) : QWidget(parent)
     m_View = new QWebEngineView(this);
     m_Page = new CSilentPage(m_View);
     m_View->setPage(m_Page);
+    // A file dropped here goes to the window around the view, never to
+    // the page: the view does not navigate to dropped files.
+    m_View->setAcceptDrops(false);
     layout->addWidget(m_View);
 
     connect(m_Page, &QWebEnginePage::loadStarted, this, [this] { m_Busy = true; });
@@ -90,14 +93,15 @@ bool CWebBrowser2::Silent() const
 
 void CWebBrowser2::CallScript(const QString& name, double a, double b, double c)
 {
-    // The name goes in as a string literal and the numbers as literals, so
-    // nothing the caller passes can become script of its own.
-    QString quotedName = name;
-    quotedName.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
-    quotedName.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    const QString script = QStringLiteral("(function(){var f=window['%1'];if(typeof f!=='function')return false;"
-                                          "f(%2,%3,%4);return true;})()")
-                               .arg(quotedName, ScriptNumber(a), ScriptNumber(b), ScriptNumber(c));
+    // The function is looked up by name in the page's global scope, so one
+    // declared with const or let (not a property of window) is found too.
+    // Only a plain identifier can name one; the numbers go in as literals,
+    // so nothing the caller passes can become script of its own.
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_$][A-Za-z0-9_$]*$"));
+    QString script = QStringLiteral("false");
+    if (identifier.match(name).hasMatch())
+        script = QStringLiteral("(function(){if(typeof %1!=='function')return false;%1(%2,%3,%4);return true;})()")
+                     .arg(name, ScriptNumber(a), ScriptNumber(b), ScriptNumber(c));
     ++m_ScriptCalls;
     QPointer<CWebBrowser2> self(this);
     m_Page->runJavaScript(script, [self, name](const QVariant& found) {

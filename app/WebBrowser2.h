@@ -40,7 +40,7 @@ public:
     void SetSilent(bool silent);
     bool Silent() const;
 
-    // Calls window[name](a, b, c) when the page defines such a function;
+    // Calls name(a, b, c) when the page's global scope holds such a function;
     // otherwise nothing runs and FunctionMissing(name) is emitted once the
     // renderer has answered. The result of the function is ignored.
     void CallScript(const QString& name, double a, double b, double c);

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <QComboBox>
+#include <QMimeData>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebEngineView>
@@ -375,6 +376,80 @@ private slots:
         const QStringList newLines =
             window.dialog.DisplayText().left(window.dialog.DisplayText().size() - before.size()).split("\r\n");
         QVERIFY2(!newLines.join('|').contains("setCurPos"), qPrintable(newLines.join('|')));
+    }
+
+    // setCurPos is looked up in the page's global scope: one declared with
+    // const or let is not a property of window, and is called all the same.
+    void globalBindingIsCalled_data()
+    {
+        QTest::addColumn<QByteArray>("declaration");
+        QTest::newRow("function") << QByteArray("function setCurPos(a, b, c) { calls.push([a, b, c]); }");
+        QTest::newRow("const") << QByteArray("const setCurPos = (a, b, c) => calls.push([a, b, c]);");
+        QTest::newRow("let") << QByteArray("let setCurPos = function (a, b, c) { calls.push([a, b, c]); };");
+    }
+    void globalBindingIsCalled()
+    {
+        QFETCH(QByteArray, declaration);
+        QTemporaryDir folder;
+        SetConfigFolder(folder.path());
+        const QByteArray page = "<!DOCTYPE html><html><head><title>bound</title><script>window.calls = [];" +
+                                declaration + "</script></head><body></body></html>";
+        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "bound.html", page).toUtf8() + "\n");
+        MapWindow window(folder);
+        window.EnableMap().click();
+        QVERIFY(Loaded(window.Main(), "bound"));
+        QSignalSpy missing(&window.Main(), &CWebBrowser2::FunctionMissing);
+        QVERIFY(window.Choose("GGA"));
+        window.Tick();
+        QTRY_COMPARE_WITH_TIMEOUT(Calls(window.Main()), QStringList{"48.117300,11.516667,0.000000"}, 10000);
+        QCOMPARE(missing.count(), 0);
+    }
+
+    // A file dropped over the map, with the map on, loads like any drop on
+    // the window; the map page stays where it was.
+    void dropOverTheMapLoads()
+    {
+        QTemporaryDir folder;
+        SetConfigFolder(folder.path());
+        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "rec.html", kRecordingPage).toUtf8() + "\n");
+        MapWindow window(folder);
+        window.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.dialog));
+        window.EnableMap().click();
+        QVERIFY(Loaded(window.Main(), "recording"));
+        const QUrl page = window.Main().View()->url();
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11)))});
+        const QPoint at = window.dialog.Control(IDC_MAP_VIEW)->geometry().center();
+        QWindow* handle = window.dialog.windowHandle();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &move);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &drop);
+        QCOMPARE(TopLines(window.dialog, 2), (QStringList{"Load 'dropped.nmea' OK!", "dropped.nmea"}));
+        QCOMPARE(window.Main().View()->url(), page);
+    }
+
+    // The secondary window has no close box; a close request of the window
+    // manager leaves it shown, as the main window's caption says.
+    void secondaryCloseRequestLeavesItShown()
+    {
+        QTemporaryDir folder;
+        SetConfigFolder(folder.path());
+        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "rec.html", kRecordingPage).toUtf8() + "\n");
+        MapWindow window(folder);
+        window.dialog.show();
+        window.EnableMap().click();
+        window.SecondaryMap().click();
+        QVERIFY2(window.dialog.SecondaryMapShown(), qPrintable(window.dialog.DisplayText()));
+        CGNSS_SecondaryMapDlg& secondary = *window.dialog.SecondaryMapDlg();
+        QVERIFY(QTest::qWaitForWindowExposed(&secondary));
+        QVERIFY(!secondary.windowHandle()->close());
+        QVERIFY(secondary.isVisible());
+        QCOMPARE(window.SecondaryMap().text(), QString("Hide a Secondary Map"));
     }
 
     // Without a map section, or with a count of 0, every switch-on writes

@@ -172,9 +172,17 @@ private slots:
         QCOMPARE(TopLines(dialog, 1),
                  QStringList{"[2026.03.14 23:58:30] (N)37.555465, (E)126.971554, Speed:0.02Km/h, Heading:172.00"});
 
-        // A page step of the slider seeks as well.
+        // A page step of the slider seeks as well, and so does the wheel:
+        // thumb and replay position never disagree.
         dialog.Button(IDC_RUN)->click();
         slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
+        const int beforeWheel = slider->value();
+        QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(slider, &wheel);
+        QVERIFY(slider->value() > beforeWheel);
+        QCOMPARE(dialog.State().m_SliderValue, slider->value());
         QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
     }
 

@@ -108,6 +108,25 @@ private slots:
         QCOMPARE(Block(window, kUpperFirstBar, 30), QStringList(30, "0/REV."));
         QCOMPARE(Block(window, kLowerFirstBar, 30), QStringList(30, "0/REV."));
     }
+
+    // The window has no close box; a close request of the window manager
+    // leaves it shown, as the main window's caption says.
+    void closeRequestLeavesItShown()
+    {
+        QTemporaryDir folder;
+        SetConfigFolder(folder.path());
+        COrvaneDlg dialog;
+        dialog.show();
+        dialog.DropFiles({WriteFile(folder, "log.nmea", Sentences("GP", "RMC", 12))});
+        dialog.Button(IDC_SHOW_SIGNALS)->click();
+        CGNSS_SatellitesDlg& window = *dialog.SatellitesDlg();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!window.windowHandle()->close());
+        QVERIFY(window.isVisible());
+        QCOMPARE(dialog.Button(IDC_SHOW_SIGNALS)->text(), QString("Hide Signals"));
+        dialog.Button(IDC_SHOW_SIGNALS)->click();
+        QVERIFY(!window.isVisible());
+    }
 };
 
 QTEST_MAIN(TestSatellites)
