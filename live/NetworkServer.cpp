@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace orvane {
 
@@ -69,8 +70,7 @@ CNetworkClient::CNetworkClient(QObject* target) : m_Server(new QTcpServer(this))
 {
     m_Server->setListenBacklogSize(kListenBacklog);
     connect(m_Server, &QTcpServer::newConnection, this, &CNetworkClient::OnAccept);
-    connect(m_Server, &QTcpServer::acceptError, this,
-            [this] { Post(m_Target, new StatusNotice(QStringLiteral("[TCP] fail to accept new client"))); });
+    connect(m_Server, &QTcpServer::acceptError, this, &CNetworkClient::OnAcceptError);
 }
 
 CNetworkClient::~CNetworkClient()
@@ -98,6 +98,21 @@ void CNetworkClient::OnAccept()
         if (socket->bytesAvailable() > 0)
             connection->OnReceive();
     }
+}
+
+void CNetworkClient::OnAcceptError()
+{
+    Post(m_Target, new StatusNotice(QStringLiteral("[TCP] fail to accept new client")));
+    // The server has stopped accepting (for instance when the process has
+    // no descriptor left) and would leave every later client waiting in the
+    // backlog for good. It takes up accepting again after a pause, so that
+    // a failure that lasts costs one line per pause instead of a busy loop.
+    // The timer belongs to the server and ends with it; a server closed in
+    // the meantime has nothing to take up.
+    QTimer::singleShot(kAcceptRetryMs, m_Server, [server = m_Server] {
+        if (server->isListening())
+            server->resumeAccepting();
+    });
 }
 
 void CNetworkClient::RemoveClient(CNetwork* connection)

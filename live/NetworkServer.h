@@ -18,6 +18,10 @@ namespace orvane {
 
 class CNetworkClient;
 
+// After a failed accept the server waits this long before it accepts
+// again, so that a failure that persists cannot keep the thread busy.
+inline constexpr int kAcceptRetryMs = 100;
+
 // "address:port" of a connection's peer, the address in dotted form also
 // for IPv4 peers of a dual-stack socket.
 QString PeerTextOf(const QTcpSocket& socket);
@@ -70,6 +74,7 @@ public:
 
 private:
     void OnAccept();
+    void OnAcceptError();
     void Remove(CNetwork* connection);
 
     QTcpServer* m_Server;
