@@ -28,14 +28,17 @@ void Post(QObject* target, QEvent* event)
 
 }  // namespace
 
-QString PeerTextOf(const QTcpSocket& socket)
+QString PeerText(const QHostAddress& address, quint16 port)
 {
-    QHostAddress address = socket.peerAddress();
     bool isIpv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    if (isIpv4)
-        address = QHostAddress(ipv4);
-    return QStringLiteral("%1:%2").arg(address.toString()).arg(socket.peerPort());
+    const QHostAddress shown = isIpv4 ? QHostAddress(ipv4) : address;
+    return QStringLiteral("%1:%2").arg(shown.toString()).arg(port);
+}
+
+QString PeerTextOf(const QTcpSocket& socket)
+{
+    return PeerText(socket.peerAddress(), socket.peerPort());
 }
 
 CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target)

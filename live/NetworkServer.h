@@ -11,6 +11,7 @@
 
 #include "Notices.h"
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -22,8 +23,10 @@ class CNetworkClient;
 // again, so that a failure that persists cannot keep the thread busy.
 inline constexpr int kAcceptRetryMs = 100;
 
-// "address:port" of a connection's peer, the address in dotted form also
-// for IPv4 peers of a dual-stack socket.
+// "address:port", the address in dotted form also for an IPv4 address
+// held as IPv6 (a peer of a dual-stack socket).
+QString PeerText(const QHostAddress& address, quint16 port);
+// PeerText of a connection's peer.
 QString PeerTextOf(const QTcpSocket& socket);
 
 class CNetwork : public QObject {
