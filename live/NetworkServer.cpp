@@ -33,7 +33,9 @@ QString PeerText(const QHostAddress& address, quint16 port)
     bool isIpv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIpv4);
     const QHostAddress shown = isIpv4 ? QHostAddress(ipv4) : address;
-    return QStringLiteral("%1:%2").arg(shown.toString()).arg(port);
+    // Joined, not filled in with arg: the address text may itself hold a
+    // "%1" (a numbered scope), which a second arg would replace.
+    return shown.toString() + u':' + QString::number(port);
 }
 
 QString PeerTextOf(const QTcpSocket& socket)

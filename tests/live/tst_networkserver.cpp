@@ -160,6 +160,23 @@ private slots:
         QVERIFY(window.closedSources.isEmpty());
     }
 
+    // The peer text shows the address as it is: the scope of a link-local
+    // IPv6 peer is a number when its interface has no name, and a "%1" in
+    // it must not take the port's place.
+    void peerTextKeepsPercentInAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("IPv4 held as IPv6") << "::ffff:127.0.0.1" << "127.0.0.1:4001";
+        QTest::newRow("link-local, scope %1") << "fe80::1%1" << "fe80::1%1:4001";
+    }
+    void peerTextKeepsPercentInAddress()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, text);
+        QCOMPARE(PeerText(QHostAddress(address), 4001), text);
+    }
+
     // A server that cannot listen holds no port.
     void failedListenReleasesPort()
     {
