@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace orvane {
 
@@ -27,14 +28,19 @@ void Post(QObject* target, QEvent* event)
 
 }  // namespace
 
-QString PeerTextOf(const QTcpSocket& socket)
+QString PeerText(const QHostAddress& address, quint16 port)
 {
-    QHostAddress address = socket.peerAddress();
     bool isIpv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    if (isIpv4)
-        address = QHostAddress(ipv4);
-    return QStringLiteral("%1:%2").arg(address.toString()).arg(socket.peerPort());
+    const QHostAddress shown = isIpv4 ? QHostAddress(ipv4) : address;
+    // Joined, not filled in with arg: the address text may itself hold a
+    // "%1" (a numbered scope), which a second arg would replace.
+    return shown.toString() + u':' + QString::number(port);
+}
+
+QString PeerTextOf(const QTcpSocket& socket)
+{
+    return PeerText(socket.peerAddress(), socket.peerPort());
 }
 
 CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target)
@@ -69,8 +75,7 @@ CNetworkClient::CNetworkClient(QObject* target) : m_Server(new QTcpServer(this))
 {
     m_Server->setListenBacklogSize(kListenBacklog);
     connect(m_Server, &QTcpServer::newConnection, this, &CNetworkClient::OnAccept);
-    connect(m_Server, &QTcpServer::acceptError, this,
-            [this] { Post(m_Target, new StatusNotice(QStringLiteral("[TCP] fail to accept new client"))); });
+    connect(m_Server, &QTcpServer::acceptError, this, &CNetworkClient::OnAcceptError);
 }
 
 CNetworkClient::~CNetworkClient()
@@ -98,6 +103,21 @@ void CNetworkClient::OnAccept()
         if (socket->bytesAvailable() > 0)
             connection->OnReceive();
     }
+}
+
+void CNetworkClient::OnAcceptError()
+{
+    Post(m_Target, new StatusNotice(QStringLiteral("[TCP] fail to accept new client")));
+    // The server has stopped accepting (for instance when the process has
+    // no descriptor left) and would leave every later client waiting in the
+    // backlog for good. It takes up accepting again after a pause, so that
+    // a failure that lasts costs one line per pause instead of a busy loop.
+    // The timer belongs to the server and ends with it; a server closed in
+    // the meantime has nothing to take up.
+    QTimer::singleShot(kAcceptRetryMs, m_Server, [server = m_Server] {
+        if (server->isListening())
+            server->resumeAccepting();
+    });
 }
 
 void CNetworkClient::RemoveClient(CNetwork* connection)

@@ -11,6 +11,7 @@
 
 #include "Notices.h"
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -18,8 +19,14 @@ namespace orvane {
 
 class CNetworkClient;
 
-// "address:port" of a connection's peer, the address in dotted form also
-// for IPv4 peers of a dual-stack socket.
+// After a failed accept the server waits this long before it accepts
+// again, so that a failure that persists cannot keep the thread busy.
+inline constexpr int kAcceptRetryMs = 100;
+
+// "address:port", the address in dotted form also for an IPv4 address
+// held as IPv6 (a peer of a dual-stack socket).
+QString PeerText(const QHostAddress& address, quint16 port);
+// PeerText of a connection's peer.
 QString PeerTextOf(const QTcpSocket& socket);
 
 class CNetwork : public QObject {
@@ -70,6 +77,7 @@ public:
 
 private:
     void OnAccept();
+    void OnAcceptError();
     void Remove(CNetwork* connection);
 
     QTcpServer* m_Server;
