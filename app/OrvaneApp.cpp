@@ -4,17 +4,22 @@
 
 #include <cstdio>
 
-#include "DiagnosticModes.h"
 #include "OrvaneDlg.h"
 
 namespace orvane {
 
 int COrvaneApp::InitInstance(const QStringList& arguments)
 {
-    if (const std::optional<int> status = RunDiagnosticMode(arguments))
-        return *status;
-
     const QStringList files = arguments.mid(1);
+    if (files == QStringList{QStringLiteral("--help")}) {
+        std::fputs("usage: orvane [FILE]\nOpens the NMEA log viewer; a FILE is loaded at start as if dropped on it.\n",
+                   stdout);
+        return 0;
+    }
+    if (files == QStringList{QStringLiteral("--version")}) {
+        std::printf("orvane %s\n", ORVANE_VERSION);
+        return 0;
+    }
     if (files.size() > 1 || (!files.isEmpty() && files.constFirst().startsWith(QStringLiteral("--")))) {
         std::fputs("usage: orvane [FILE]\n", stderr);
         return 2;

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QVBoxLayout>
@@ -10,7 +9,6 @@
 #include <QWebEngineView>
 
 #include <cmath>
-#include <memory>
 
 namespace orvane {
 
@@ -132,19 +130,6 @@ QUrl MapUrlFromConfig(const QString& value, const QString& exeFolder)
         return QUrl(value);
     const QString path = QDir::isAbsolutePath(value) ? value : QDir(exeFolder).filePath(value);
     return QUrl::fromLocalFile(QDir::cleanPath(path));
-}
-
-std::optional<QVariant> CWebBrowser2::EvaluateNow(const QString& script, int timeoutMs)
-{
-    // The answer arrives through the event loop; the shared state outlives
-    // a late answer after a time-out.
-    auto answer = std::make_shared<std::optional<QVariant>>();
-    m_View->page()->runJavaScript(script, [answer](const QVariant& value) { *answer = value; });
-    QElapsedTimer clock;
-    clock.start();
-    while (!answer->has_value() && clock.elapsed() <= timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return *answer;
 }
 
 }  // namespace orvane

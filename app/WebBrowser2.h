@@ -16,7 +16,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <optional>
 
 class QWebEngineView;
 
@@ -44,11 +43,6 @@ public:
     // otherwise nothing runs and FunctionMissing(name) is emitted once the
     // renderer has answered. The result of the function is ignored.
     void CallScript(const QString& name, double a, double b, double c);
-
-    // Runs a script expression in the page and waits, serving events, for
-    // its value; nothing when no answer came within timeoutMs. For
-    // measurements and tests: the position path never waits on the page.
-    std::optional<QVariant> EvaluateNow(const QString& script, int timeoutMs);
 
     // The URL last given to Navigate2.
     const QUrl& RequestedUrl() const { return m_RequestedUrl; }

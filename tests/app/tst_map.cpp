@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QWebEngineView>
 
+#include "../common/PageScript.h"
 #include "AppTestSupport.h"
 #include "SecondaryMapDlg.h"
 #include "WebBrowser2.h"
@@ -47,7 +48,7 @@ const QByteArray kLog =
 // The value of a script expression in the browser's page.
 QVariant Evaluate(CWebBrowser2& browser, const QString& script)
 {
-    return browser.EvaluateNow(script, 10000).value_or(QStringLiteral("<no answer>"));
+    return EvaluateInPage(browser, script, 10000).value_or(QStringLiteral("<no answer>"));
 }
 
 // The page's recorded calls as "lat,lon,heading" with six decimals.

@@ -1,6 +1,6 @@
 #pragma once
-// Modes for measuring and documenting the viewer, reached through options
-// that the usage text does not list:
+// orvane-measure: modes for measuring and documenting the viewer, each
+// running the real main window:
 //   --screenshot PNG FILE   loads FILE, replays a few ticks, saves the
 //                           window's picture to PNG and exits;
 //   --measure-ticks N FILE  loads FILE and times N replay ticks at the
@@ -25,6 +25,6 @@ namespace orvane {
 class COrvaneDlg;
 
 // Runs the mode named in arguments, if any, and returns its exit status.
-std::optional<int> RunDiagnosticMode(const QStringList& arguments);
+std::optional<int> RunMeasureMode(const QStringList& arguments);
 
 }  // namespace orvane

@@ -1,4 +1,4 @@
-#include "DiagnosticModes.h"
+#include "MeasureModes.h"
 
 #include <QCoreApplication>
 #include <QComboBox>
@@ -19,6 +19,7 @@
 
 #include <unistd.h>
 
+#include "../../tests/common/PageScript.h"
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
 #include "WebBrowser2.h"
@@ -147,7 +148,7 @@ bool SpinUntil(Done done, int timeoutMs)
 // The value of a script expression in the browser's page.
 QVariant Evaluate(CWebBrowser2& browser, const QString& script)
 {
-    return browser.EvaluateNow(script, 30000).value_or(QVariant());
+    return EvaluateInPage(browser, script, 30000).value_or(QVariant());
 }
 
 int TrackPointCount(CWebBrowser2& browser)
@@ -321,7 +322,7 @@ int MapScreenshots(const QString& folder, const QString& file, int ticks)
 
 }  // namespace
 
-std::optional<int> RunDiagnosticMode(const QStringList& arguments)
+std::optional<int> RunMeasureMode(const QStringList& arguments)
 {
     if (arguments.size() < 2)
         return std::nullopt;

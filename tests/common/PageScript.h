@@ -1,0 +1,36 @@
+#pragma once
+// Reading a value out of the page a browser shows, for tests and
+// measurements: the program itself never waits on a page.
+
+#include <QEventLoop>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+#include <optional>
+
+#include "WebBrowser2.h"
+
+namespace orvane {
+
+// Runs a script expression in the page and serves events until its value
+// arrives; nothing when no answer came within timeoutMs.
+inline std::optional<QVariant> EvaluateInPage(CWebBrowser2& browser, const QString& script, int timeoutMs)
+{
+    // The answer may come after a time-out; the shared state outlives it.
+    auto answer = std::make_shared<std::optional<QVariant>>();
+    QEventLoop loop;
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QPointer<QEventLoop> waiting(&loop);
+    browser.View()->page()->runJavaScript(script, [answer, waiting](const QVariant& value) {
+        *answer = value;
+        if (waiting)
+            waiting->quit();
+    });
+    loop.exec();
+    return *answer;
+}
+
+}  // namespace orvane
