@@ -42,29 +42,29 @@ COrvaneDlg::~COrvaneDlg()
 
 void COrvaneDlg::ConnectCommands()
 {
-    const auto onClick = [this](int id, void (COrvaneDlg::*handler)()) {
-        connect(Button(id), &QPushButton::clicked, this, handler);
+    const auto onClick = [this](QPushButton* button, void (COrvaneDlg::*handler)()) {
+        connect(button, &QPushButton::clicked, this, handler);
     };
-    connect(Button(IDC_EXIT), &QPushButton::clicked, this, &QDialog::accept);
-    onClick(IDC_LOAD_FILE, &COrvaneDlg::OnLoadFile);
-    onClick(IDC_RUN, &COrvaneDlg::OnRun);
-    onClick(IDC_PURGE, &COrvaneDlg::Purge);
-    onClick(IDC_CLEAR, &COrvaneDlg::OnClear);
-    onClick(IDC_FASTER, &COrvaneDlg::OnFaster);
-    onClick(IDC_SLOWER, &COrvaneDlg::OnSlower);
-    onClick(IDC_REPEAT, &COrvaneDlg::OnRepeat);
-    onClick(IDC_ENABLE_MAP, &COrvaneDlg::OnEnableMap);
-    onClick(IDC_SECONDARY_MAP, &COrvaneDlg::OnSecondaryMap);
-    onClick(IDC_SHOW_SIGNALS, &COrvaneDlg::OnShowSignals);
-    onClick(IDC_ONLINE_MODE, &COrvaneDlg::OnOnlineMode);
-    onClick(IDC_LIVE_INPUT, &COrvaneDlg::OnLiveInput);
-    onClick(IDC_RECORDING, &COrvaneDlg::OnRecording);
-    onClick(IDC_DEVELOPER_CODE, &COrvaneDlg::OnDeveloperCode);
+    connect(m_Ui.exit, &QPushButton::clicked, this, &QDialog::accept);
+    onClick(m_Ui.loadFile, &COrvaneDlg::OnLoadFile);
+    onClick(m_Ui.run, &COrvaneDlg::OnRun);
+    onClick(m_Ui.purge, &COrvaneDlg::Purge);
+    onClick(m_Ui.clear, &COrvaneDlg::OnClear);
+    onClick(m_Ui.faster, &COrvaneDlg::OnFaster);
+    onClick(m_Ui.slower, &COrvaneDlg::OnSlower);
+    onClick(m_Ui.repeat, &COrvaneDlg::OnRepeat);
+    onClick(m_Ui.enableMap, &COrvaneDlg::OnEnableMap);
+    onClick(m_Ui.secondaryMap, &COrvaneDlg::OnSecondaryMap);
+    onClick(m_Ui.showSignals, &COrvaneDlg::OnShowSignals);
+    onClick(m_Ui.onlineMode, &COrvaneDlg::OnOnlineMode);
+    onClick(m_Ui.liveInput, &COrvaneDlg::OnLiveInput);
+    onClick(m_Ui.recording, &COrvaneDlg::OnRecording);
+    onClick(m_Ui.developerCode, &COrvaneDlg::OnDeveloperCode);
 
     // Every move by the user seeks, except a drag in progress, which seeks
     // when the thumb is let go: a click or key that moves a step or a page,
     // and the wheel (a move action while the thumb is not held).
-    QSlider* slider = Slider();
+    QSlider* slider = m_Ui.slider;
     connect(slider, &QSlider::sliderReleased, this, [this, slider] { OnSeek(slider->value()); });
     connect(slider, &QSlider::actionTriggered, this, [this, slider](int action) {
         if (action == QAbstractSlider::SliderNoAction)
@@ -79,53 +79,34 @@ void COrvaneDlg::ConnectCommands()
     connect(&m_RecordingRestartTimer, &QTimer::timeout, this, [this] { OnTimer(kRecordingRestartTimerId); });
 }
 
-bool COrvaneDlg::OnInitDialog()
+void COrvaneDlg::OnInitDialog()
 {
     // The window menu's About item is offered through CreateWindowMenu.
+    // The start position, the replay defaults and the flags of online mode
+    // are the members' initial values.
     setWindowIcon(AppIcon());
 
-    m_State.m_Latitude = kStartLatitude;
-    m_State.m_Longitude = kStartLongitude;
-    m_State.m_Heading = 0.0;
-    m_State.m_TalkerRow = kNoTalker;
-    m_SecondaryMapShown = false;
-    m_State.m_MapEnabled = false;
-    m_Repeat = false;
-    m_State.m_SignalsShown = false;
-
-    QSlider* slider = Slider();
+    QSlider* slider = m_Ui.slider;
     slider->setRange(0, kSliderMaximum);
     slider->setPageStep(kSliderMaximum / 10);
     slider->setTickInterval(kSliderMaximum / 10);
 
-    m_SpeedStep = kSlowestSpeedStep;
-    m_ReplayInterval = ReplayIntervalFor(m_SpeedStep);
-
     // The map browser is silent; it and the secondary-map button follow the
     // map switch.
     CreateMapBrowser();
-    Control(IDC_MAP_VIEW)->setEnabled(m_State.m_MapEnabled);
-    Button(IDC_SECONDARY_MAP)->setEnabled(m_State.m_MapEnabled);
+    m_Ui.mapView->setEnabled(m_State.m_MapEnabled);
+    m_Ui.secondaryMap->setEnabled(m_State.m_MapEnabled);
 
     m_SatellitesDlg = std::make_unique<CGNSS_SatellitesDlg>(this);
     m_SatellitesDlg->ResetSignals(true);
     m_SecondaryMapDlg = std::make_unique<CGNSS_SecondaryMapDlg>(this, m_Seam);
 
-    m_State.m_Online = false;
-    m_SerialOpen = false;
-    m_TcpInputOpen = false;
-    m_Recording = false;
-    m_LiveBusy = false;
     UpdateWindow();
-
-    m_RawDataVisible = false;
-    m_RecordingProgressVisible = false;
     SetUpForwardingAndUpload();
 
     // Nothing is loaded yet: Run, Purge, the lists and the slider start
     // disabled.
     UpdateButtons();
-    return true;
 }
 
 void COrvaneDlg::done(int result)
@@ -184,7 +165,7 @@ void COrvaneDlg::OnShowSignals()
     if (!m_SatellitesDlg)
         return;
     m_State.m_SignalsShown = !m_State.m_SignalsShown;
-    Button(IDC_SHOW_SIGNALS)
+    m_Ui.showSignals
         ->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
     m_SatellitesDlg->setVisible(m_State.m_SignalsShown);
 }

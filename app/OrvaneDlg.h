@@ -25,10 +25,13 @@
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
 #include "replay/LogCheck.h"
+#include "replay/ReplaySpeed.h"
 #include "replay/TextViewBuffer.h"
 
 class QComboBox;
+class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 
@@ -40,6 +43,34 @@ class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class UiSeam;
 
+// The main window's controls by kind, built once from the control table.
+struct MainWindowControls {
+    MainWindowControls() = default;
+    explicit MainWindowControls(const QHash<int, QWidget*>& controls);
+
+    QPushButton* exit = nullptr;
+    QPushButton* loadFile = nullptr;
+    QPushButton* run = nullptr;
+    QPushButton* purge = nullptr;
+    QPushButton* clear = nullptr;
+    QPushButton* faster = nullptr;
+    QPushButton* slower = nullptr;
+    QPushButton* repeat = nullptr;
+    QPushButton* enableMap = nullptr;
+    QPushButton* secondaryMap = nullptr;
+    QPushButton* showSignals = nullptr;
+    QPushButton* onlineMode = nullptr;
+    QPushButton* liveInput = nullptr;
+    QPushButton* recording = nullptr;
+    QPushButton* developerCode = nullptr;
+    QComboBox* talkers = nullptr;   // the Satellite list
+    QComboBox* messages = nullptr;  // the Message list
+    QSlider* slider = nullptr;
+    QPlainTextEdit* textView = nullptr;
+    QLineEdit* developerCodeEdit = nullptr;
+    QWidget* mapView = nullptr;  // holds the map browser
+};
+
 class COrvaneDlg : public QDialog, public DispatchHooks {
     Q_OBJECT
 
@@ -49,7 +80,8 @@ public:
     explicit COrvaneDlg(UiSeam* seam = nullptr, QWidget* parent = nullptr);
     ~COrvaneDlg() override;
 
-    // The control with the id, nullptr when there is none.
+    // The control with the id, nullptr when there is none: for tests, which
+    // press the controls by id. The program uses the typed members.
     QWidget* Control(int id) const { return m_Controls.value(id); }
     QPushButton* Button(int id) const;
     QComboBox* Combo(int id) const;
@@ -127,13 +159,12 @@ private:
     // Start-up and shutdown.
     void CreateLayout();
     void ConnectCommands();
-    bool OnInitDialog();
+    void OnInitDialog();
     void OnDestroy();
     void UpdateWindow();
 
     // Loading.
     void OnLoadFile();
-    int32_t CheckLogText();
     void FillLists();
 
     // Replay.
@@ -184,6 +215,7 @@ private:
 
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
+    MainWindowControls m_Ui;
 
     DispatchState m_State;
     TextViewBuffer m_TextView;  // m_DisplayText
@@ -194,8 +226,8 @@ private:
 
     // Replay.
     bool m_Repeat = false;
-    int16_t m_SpeedStep = 1;
-    int16_t m_ReplayInterval = 1000;
+    int16_t m_SpeedStep = kSlowestSpeedStep;
+    int16_t m_ReplayInterval = ReplayIntervalFor(kSlowestSpeedStep);
 
     // Windows and map.
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;

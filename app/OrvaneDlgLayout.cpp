@@ -2,6 +2,8 @@
 // modes.
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 
@@ -60,6 +62,7 @@ void COrvaneDlg::CreateLayout()
     setFont(font);
     const DialogUnits units(font);
     m_Controls = CreateControls(this, kMainWindowControls, units);
+    m_Ui = MainWindowControls(m_Controls);
     setFixedSize(units.ToPixels(kWindowWidth, kWindowHeight));
     // A caption with the window menu and the close box, but no minimise or
     // maximise box.
@@ -83,19 +86,49 @@ QSlider* COrvaneDlg::Slider() const
     return qobject_cast<QSlider*>(Control(IDC_REPLAY_SLIDER));
 }
 
+namespace {
+
+// The control of the id as its class; the table and the ids are one
+// program, so a mismatch is a programming error caught at the first start.
+template <typename Widget>
+Widget* Typed(const QHash<int, QWidget*>& controls, int id)
+{
+    auto* widget = qobject_cast<Widget*>(controls.value(id));
+    if (!widget)
+        qFatal("main window control %d is missing or of another kind", id);
+    return widget;
+}
+
+}  // namespace
+
+MainWindowControls::MainWindowControls(const QHash<int, QWidget*>& c)
+    : exit(Typed<QPushButton>(c, IDC_EXIT)), loadFile(Typed<QPushButton>(c, IDC_LOAD_FILE)),
+      run(Typed<QPushButton>(c, IDC_RUN)), purge(Typed<QPushButton>(c, IDC_PURGE)),
+      clear(Typed<QPushButton>(c, IDC_CLEAR)), faster(Typed<QPushButton>(c, IDC_FASTER)),
+      slower(Typed<QPushButton>(c, IDC_SLOWER)), repeat(Typed<QPushButton>(c, IDC_REPEAT)),
+      enableMap(Typed<QPushButton>(c, IDC_ENABLE_MAP)), secondaryMap(Typed<QPushButton>(c, IDC_SECONDARY_MAP)),
+      showSignals(Typed<QPushButton>(c, IDC_SHOW_SIGNALS)), onlineMode(Typed<QPushButton>(c, IDC_ONLINE_MODE)),
+      liveInput(Typed<QPushButton>(c, IDC_LIVE_INPUT)), recording(Typed<QPushButton>(c, IDC_RECORDING)),
+      developerCode(Typed<QPushButton>(c, IDC_DEVELOPER_CODE)), talkers(Typed<QComboBox>(c, IDC_SATELLITE_LIST)),
+      messages(Typed<QComboBox>(c, IDC_MESSAGE_LIST)), slider(Typed<QSlider>(c, IDC_REPLAY_SLIDER)),
+      textView(Typed<QPlainTextEdit>(c, IDC_TEXT_VIEW)), developerCodeEdit(Typed<QLineEdit>(c, IDC_DEVELOPER_CODE_EDIT)),
+      mapView(Typed<QWidget>(c, IDC_MAP_VIEW))
+{
+}
+
 void COrvaneDlg::UpdateWindow()
 {
     const bool online = m_State.m_Online;
-    Button(IDC_ONLINE_MODE)->setText(online ? QStringLiteral("Offline Mode") : QStringLiteral("Online Mode"));
+    m_Ui.onlineMode->setText(online ? QStringLiteral("Offline Mode") : QStringLiteral("Online Mode"));
     for (const int id : kOfflineOnly)
         Control(id)->setVisible(!online);
-    Combo(IDC_SATELLITE_LIST)->setEnabled(online);
-    Combo(IDC_MESSAGE_LIST)->setEnabled(online);
+    m_Ui.talkers->setEnabled(online);
+    m_Ui.messages->setEnabled(online);
     for (const int id : kOnlineOnly)
         Control(id)->setVisible(online);
-    Button(IDC_LIVE_INPUT)
+    m_Ui.liveInput
         ->setText(m_SerialOpen || m_TcpInputOpen ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
-    Button(IDC_RECORDING)->setText(m_Recording ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
+    m_Ui.recording->setText(m_Recording ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
 }
 
 }  // namespace orvane

@@ -33,11 +33,11 @@ void COrvaneDlg::OnOnlineMode()
         m_State.m_Online = true;
         Purge();
         m_LiveRecordText.clear();
-        QComboBox* talkers = Combo(IDC_SATELLITE_LIST);
+        QComboBox* talkers = m_Ui.talkers;
         for (int row = 0; row < kTalkerCount; ++row)
             talkers->addItem(QString::fromStdString(TalkerLabel(row)));
         talkers->setCurrentIndex(0);
-        QComboBox* messages = Combo(IDC_MESSAGE_LIST);
+        QComboBox* messages = m_Ui.messages;
         for (const MessageEntry& entry : MessageTable)
             messages->addItem(QString::fromLatin1(entry.display.data(), qsizetype(entry.display.size())));
         messages->setCurrentIndex(kDefaultMessageRow);
@@ -55,8 +55,8 @@ void COrvaneDlg::OnOnlineMode()
             OnLiveInput();
         if (m_Recording)
             OnRecording();
-        Combo(IDC_SATELLITE_LIST)->clear();
-        Combo(IDC_MESSAGE_LIST)->clear();
+        m_Ui.talkers->clear();
+        m_Ui.messages->clear();
     }
     UpdateWindow();
 }
@@ -230,7 +230,7 @@ void COrvaneDlg::OnLiveTick()
     m_LiveBusy = true;
     if (!m_State.NmeaText.empty()) {
         m_State.m_ParsePosition = 0;
-        m_State.m_TalkerRow = Combo(IDC_SATELLITE_LIST)->currentIndex();
+        m_State.m_TalkerRow = m_Ui.talkers->currentIndex();
         if (m_RawDataVisible)
             AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
         while (DispatchSentences(m_State, *this)) {

@@ -99,7 +99,7 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
         return;
     }
 
-    m_State.m_Loaded = CheckLogText() != 0;
+    m_State.m_Loaded = CheckLogText(m_State.NmeaText, m_LogSummary) != 0;
     AppendLine(m_State.m_Loaded ? QStringLiteral("Load '") + name + QStringLiteral("' OK!")
                                 : QStringLiteral("Fail to load '") + name + QStringLiteral("'."));
     // The log is read without its zero bytes (a cut write leaves a run of
@@ -115,14 +115,9 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
     FillLists();
 }
 
-int32_t COrvaneDlg::CheckLogText()
-{
-    return orvane::CheckLogText(m_State.NmeaText, m_LogSummary);
-}
-
 void COrvaneDlg::FillLists()
 {
-    QComboBox* talkers = Combo(IDC_SATELLITE_LIST);
+    QComboBox* talkers = m_Ui.talkers;
     for (int row = 0; row < kTalkerCount; ++row) {
         if (m_LogSummary.present[size_t(row)])
             talkers->addItem(QString::fromStdString(TalkerLabel(row)));
@@ -133,7 +128,7 @@ void COrvaneDlg::FillLists()
         return;
     }
     talkers->setCurrentIndex(0);
-    QComboBox* messages = Combo(IDC_MESSAGE_LIST);
+    QComboBox* messages = m_Ui.messages;
     for (const MessageEntry& entry : MessageTable)
         messages->addItem(QString::fromLatin1(entry.display.data(), qsizetype(entry.display.size())));
     messages->setCurrentIndex(kDefaultMessageRow);

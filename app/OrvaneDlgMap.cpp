@@ -23,7 +23,7 @@ uint32_t g_PageTurn = 0;
 
 void COrvaneDlg::CreateMapBrowser()
 {
-    QWidget* frame = Control(IDC_MAP_VIEW);
+    QWidget* frame = m_Ui.mapView;
     auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(1, 1, 1, 1);
     m_Browser = new CWebBrowser2(frame);
@@ -38,7 +38,7 @@ void COrvaneDlg::NavigateMap(const QString& url)
 
 void COrvaneDlg::OnEnableMap()
 {
-    QPushButton* button = Button(IDC_ENABLE_MAP);
+    QPushButton* button = m_Ui.enableMap;
     if (!m_State.m_MapEnabled) {
         // A count of 0 leaves no page to load, as no map section does.
         if (!ReadConfig(kConfigMapPages) || ConfigSettings.MapCount == 0) {
@@ -52,8 +52,8 @@ void COrvaneDlg::OnEnableMap()
     button->setChecked(m_State.m_MapEnabled);
     button->setText(m_State.m_MapEnabled ? QStringLiteral("Disable Map") : QStringLiteral("Enable Map"));
 
-    Button(IDC_SECONDARY_MAP)->setEnabled(m_State.m_MapEnabled);
-    Control(IDC_MAP_VIEW)->setEnabled(m_State.m_MapEnabled);
+    m_Ui.secondaryMap->setEnabled(m_State.m_MapEnabled);
+    m_Ui.mapView->setEnabled(m_State.m_MapEnabled);
     if (m_SecondaryMapDlg)
         m_SecondaryMapDlg->SetBrowserEnabled(m_State.m_MapEnabled);
     UpdateButtons();
@@ -76,7 +76,7 @@ void COrvaneDlg::OnSecondaryMap()
         return;
     m_SecondaryMapShown = !m_SecondaryMapShown;
     m_SecondaryMapDlg->setVisible(m_SecondaryMapShown);
-    QPushButton* button = Button(IDC_SECONDARY_MAP);
+    QPushButton* button = m_Ui.secondaryMap;
     button->setChecked(m_SecondaryMapShown);
     button->setText(m_SecondaryMapShown ? QStringLiteral("Hide a Secondary Map")
                                         : QStringLiteral("Show a Secondary Map"));

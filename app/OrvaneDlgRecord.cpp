@@ -26,7 +26,7 @@ void COrvaneDlg::OnRecording()
         m_Recording = false;
         m_RecordingFile.Close();
         AppendLine(QStringLiteral("Stop Recording"));
-        Button(IDC_RECORDING)->setChecked(false);
+        m_Ui.recording->setChecked(false);
         UpdateWindow();
         return;
     }
@@ -37,11 +37,11 @@ void COrvaneDlg::OnRecording()
         AppendLine(QStringLiteral("Couldn't open source file: %1").arg(reason.left(kReasonWidth), kReasonWidth));
         m_Recording = false;
         // The click checked the button; the caption does not change.
-        Button(IDC_RECORDING)->setChecked(false);
+        m_Ui.recording->setChecked(false);
         return;
     }
     AppendLine(QStringLiteral("NMEA Recording (%1)").arg(path));
-    Button(IDC_RECORDING)->setChecked(true);
+    m_Ui.recording->setChecked(true);
     UpdateWindow();
     // What arrived since the previous file was rotated out comes first.
     if (!m_RotationHeld.empty()) {
@@ -110,7 +110,7 @@ void COrvaneDlg::OnRecordingRestart()
 
 void COrvaneDlg::OnDeveloperCode()
 {
-    auto* edit = static_cast<QLineEdit*>(Control(IDC_DEVELOPER_CODE_EDIT));
+    auto* edit = m_Ui.developerCodeEdit;
     const QString typed = edit->text();
     edit->clear();
     const DeveloperCode code = ParseDeveloperCode(typed);

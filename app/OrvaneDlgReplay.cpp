@@ -24,7 +24,7 @@ void COrvaneDlg::OnRun()
         m_ReplayTimer.stop();
         m_State.m_Running = false;
     } else {
-        const QComboBox* talkers = Combo(IDC_SATELLITE_LIST);
+        const QComboBox* talkers = m_Ui.talkers;
         m_State.m_TalkerRow =
             talkers->currentIndex() < 0 ? kNoTalker : TalkerRowFromLabel(talkers->currentText().toStdString());
         m_State.m_Running = true;
@@ -44,7 +44,7 @@ void COrvaneDlg::OnReplayTick()
     }
     if (DispatchSentences(m_State, *this))
         return;
-    if (Button(IDC_REPEAT)->isChecked()) {
+    if (m_Ui.repeat->isChecked()) {
         m_State.m_ParsePosition = 0;
         m_State.m_SliderValue = 0;
         AppendLine(QStringLiteral("Replay Log"));
@@ -73,8 +73,8 @@ void COrvaneDlg::ChangeSpeed(int delta)
         if (m_State.m_Running)
             m_ReplayTimer.start(m_ReplayInterval);
     }
-    Button(IDC_FASTER)->setEnabled(m_SpeedStep < kFastestSpeedStep);
-    Button(IDC_SLOWER)->setEnabled(m_SpeedStep > kSlowestSpeedStep);
+    m_Ui.faster->setEnabled(m_SpeedStep < kFastestSpeedStep);
+    m_Ui.slower->setEnabled(m_SpeedStep > kSlowestSpeedStep);
 }
 
 void COrvaneDlg::OnFaster()
@@ -104,13 +104,13 @@ void COrvaneDlg::Purge()
     m_State.m_Loaded = false;
     m_State.m_ParsePosition = 0;
     m_State.m_SliderValue = 0;
-    Slider()->setValue(0);
+    m_Ui.slider->setValue(0);
     // Give the log's memory back, not only its length.
     std::string().swap(m_State.NmeaText);
     m_State.NmeaTextLength = 0;
     UpdateButtons();
-    Combo(IDC_SATELLITE_LIST)->clear();
-    Combo(IDC_MESSAGE_LIST)->clear();
+    m_Ui.talkers->clear();
+    m_Ui.messages->clear();
 }
 
 void COrvaneDlg::UpdateButtons()
@@ -119,19 +119,19 @@ void COrvaneDlg::UpdateButtons()
     const bool running = m_State.m_Running;
     const bool stopped = loaded && !running;
 
-    QPushButton* showSignals = Button(IDC_SHOW_SIGNALS);
+    QPushButton* showSignals = m_Ui.showSignals;
     showSignals->setEnabled(m_State.m_Online ? !m_SerialOpen || !m_TcpInputOpen : stopped);
     showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
-    Button(IDC_RUN)->setEnabled(loaded);
-    Button(IDC_FASTER)->setEnabled(m_SpeedStep < kFastestSpeedStep);
-    Button(IDC_SLOWER)->setEnabled(m_SpeedStep > kSlowestSpeedStep);
-    Button(IDC_PURGE)->setEnabled(loaded);
-    Button(IDC_RUN)->setText(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
+    m_Ui.run->setEnabled(loaded);
+    m_Ui.faster->setEnabled(m_SpeedStep < kFastestSpeedStep);
+    m_Ui.slower->setEnabled(m_SpeedStep > kSlowestSpeedStep);
+    m_Ui.purge->setEnabled(loaded);
+    m_Ui.run->setText(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
     // Online, the lists stay open for a new choice at any time.
-    Combo(IDC_SATELLITE_LIST)->setEnabled(m_State.m_Online || stopped);
-    Combo(IDC_MESSAGE_LIST)->setEnabled(m_State.m_Online || stopped);
-    Button(IDC_REPEAT)->setText(m_Repeat ? QStringLiteral("Once") : QStringLiteral("Repeat"));
-    QSlider* slider = Slider();
+    m_Ui.talkers->setEnabled(m_State.m_Online || stopped);
+    m_Ui.messages->setEnabled(m_State.m_Online || stopped);
+    m_Ui.repeat->setText(m_Repeat ? QStringLiteral("Once") : QStringLiteral("Repeat"));
+    QSlider* slider = m_Ui.slider;
     slider->setEnabled(stopped);
     slider->setValue(m_State.m_SliderValue);
 }

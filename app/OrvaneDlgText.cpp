@@ -35,7 +35,7 @@ void COrvaneDlg::FlushTextView()
     // The view separates lines with LF where m_DisplayText has CR LF, so a
     // position in the view is a position in the converted text.
     const auto shown = [](QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
-    auto* view = static_cast<QPlainTextEdit*>(Control(IDC_TEXT_VIEW));
+    auto* view = m_Ui.textView;
     const QString& text = m_TextView.Text();
 
     // Every new line went on top with its CR LF, and the 101-line rule only
@@ -70,13 +70,13 @@ void COrvaneDlg::AppendLine(std::string_view line)
 
 int COrvaneDlg::SelectedMessageRow() const
 {
-    return Combo(IDC_MESSAGE_LIST)->currentIndex();
+    return m_Ui.messages->currentIndex();
 }
 
 void COrvaneDlg::MoveSlider(int32_t value)
 {
     // setValue triggers no slider action, so the replay's move is no seek.
-    Slider()->setValue(value);
+    m_Ui.slider->setValue(value);
 }
 
 bool COrvaneDlg::SatellitesWindowExists() const

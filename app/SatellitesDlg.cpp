@@ -115,13 +115,12 @@ void CGNSS_SatellitesDlg::FillBlock(int firstBar, const SatelliteTable::Row& sat
     }
 }
 
-bool CGNSS_SatellitesDlg::UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites)
+void CGNSS_SatellitesDlg::UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites)
 {
     if (talkerRow == 0)
         FillBlock(kUpperFirstBar, satellites);
     if (Constellations()->currentIndex() == talkerRow)
         FillBlock(kLowerFirstBar, satellites);
-    return true;
 }
 
 void CGNSS_SatellitesDlg::OnSelChangeConstellation()

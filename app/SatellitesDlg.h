@@ -35,7 +35,7 @@ public:
     // Shows one talker row's used slots: in the upper block for GPS, in the
     // lower block when the row is the chosen constellation. Slots after the
     // last used one keep what they showed.
-    bool UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites);
+    void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites);
 
     QProgressBar* Bar(int id) const;
     QLabel* BarLabel(int barId) const;

@@ -26,12 +26,4 @@ inline constexpr int32_t kMinimumLogLength = 100;
 // combined talker only) and returns the text's length.
 int32_t CheckLogText(std::string_view text, LogSummary& summary);
 
-// The replay timer's period for a speed step: 1000 / step, remainder dropped.
-inline constexpr int kSlowestSpeedStep = 1;
-inline constexpr int kFastestSpeedStep = 10;
-constexpr int16_t ReplayIntervalFor(int16_t speedStep)
-{
-    return int16_t(1000 / speedStep);
-}
-
 }  // namespace orvane

@@ -3,11 +3,13 @@
 
 #include <string>
 
+#include "decoder/Tables.h"
+
 namespace orvane {
 
 struct DecodeOptions {
     int talkerRow = 0;    // GP
-    int messageRow = 13;  // RMC
+    int messageRow = kRmcRow;
     bool satellites = false;
     std::string path;  // empty or "-": standard input
 };
