@@ -26,10 +26,11 @@ namespace {
 const char kAboutItemText[] = "Orvane 정보(&A)...";
 }  // namespace
 
-COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent) : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam())
+COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
+    : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()),
+      m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();
-    m_RecordingRestartTimer.setSingleShot(true);
     ConnectCommands();
     SwallowEnterAndEscape(this);
     OnInitDialog();
@@ -76,7 +77,7 @@ void COrvaneDlg::ConnectCommands()
 
     connect(&m_ReplayTimer, &QTimer::timeout, this, [this] { OnTimer(kReplayTimerId); });
     connect(&m_LiveTimer, &QTimer::timeout, this, [this] { OnTimer(kLiveTimerId); });
-    connect(&m_RecordingRestartTimer, &QTimer::timeout, this, [this] { OnTimer(kRecordingRestartTimerId); });
+    connect(&m_Recorder, &LiveRecorder::Changed, this, &COrvaneDlg::OnRecordingChanged);
 }
 
 void COrvaneDlg::OnInitDialog()
@@ -180,7 +181,7 @@ void COrvaneDlg::OnTimer(int timerId)
         OnLiveTick();
         break;
     case kRecordingRestartTimerId:
-        OnRecordingRestart();
+        m_Recorder.OnRestartTimer();
         break;
     default:
         break;

@@ -20,7 +20,7 @@
 #include "ControlIds.h"
 #include "live/LineAssembler.h"
 #include "live/PositionSender.h"
-#include "live/Recording.h"
+#include "live/LiveRecorder.h"
 #include "live/SerialPort.h"
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
@@ -97,9 +97,7 @@ public:
     bool SecondaryMapShown() const { return m_SecondaryMapShown; }
     const QTimer& ReplayTimer() const { return m_ReplayTimer; }
     const QTimer& LiveTimer() const { return m_LiveTimer; }
-    const QTimer& RecordingRestartTimer() const { return m_RecordingRestartTimer; }
-    bool Recording() const { return m_Recording; }
-    const RecordingFile& Recorder() const { return m_RecordingFile; }
+    const LiveRecorder& Recorder() const { return m_Recorder; }
     bool RawDataVisible() const { return m_RawDataVisible; }
     bool RecordingProgressVisible() const { return m_RecordingProgressVisible; }
     bool Forwarding() const { return m_Forwarding; }
@@ -190,14 +188,8 @@ private:
     void OnRecording();
     void OnDeveloperCode();
     void OnLiveTick();
-    void OnRecordingRestart();
-    // Writes the tick's live bytes to the recording file, if one is open,
-    // or holds them while a rotation waits for the next file.
-    void RecordingStep();
-    // Writes bytes to the open recording; a failure is reported and stops it.
-    bool WriteRecording(std::string_view bytes);
-    // Leaving online mode cancels the next file: held bytes go to the last one.
-    void FinishRotationGap();
+    // The recording started or stopped: the button follows.
+    void OnRecordingChanged();
     // The forwarding server and the upload connection, from config.ini.
     void SetUpForwardingAndUpload();
     void ShutDownForwardingAndUpload();
@@ -238,7 +230,6 @@ private:
     // Online mode, recording, forwarding and upload.
     bool m_SerialOpen = false;
     bool m_TcpInputOpen = false;
-    bool m_Recording = false;
     bool m_LiveBusy = false;
     bool m_RawDataVisible = false;
     bool m_RecordingProgressVisible = false;
@@ -248,14 +239,11 @@ private:
     std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
     LineAssembler m_LiveLines;                   // each source's unfinished sentence
     std::string m_LiveRecordText;                // this tick's live bytes as received, zeros included
-    std::string m_RotationHeld;                  // live bytes waiting for the next recording file
-    QString m_RotatedPath;                       // the file the last rotation closed
-    RecordingFile m_RecordingFile;               // open exactly while m_Recording is on
+    LiveRecorder m_Recorder;                     // m_Recording, the file and timer 546
     std::unique_ptr<PositionSender> m_Sender;    // the forwarding server and the upload
 
     QTimer m_ReplayTimer;            // kReplayTimerId
     QTimer m_LiveTimer;              // kLiveTimerId
-    QTimer m_RecordingRestartTimer;  // kRecordingRestartTimerId, one shot
 
     bool m_Destroyed = false;
 };

@@ -128,7 +128,7 @@ void COrvaneDlg::UpdateWindow()
         Control(id)->setVisible(online);
     m_Ui.liveInput
         ->setText(m_SerialOpen || m_TcpInputOpen ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
-    m_Ui.recording->setText(m_Recording ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
+    m_Ui.recording->setText(m_Recorder.Recording() ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
 }
 
 }  // namespace orvane

@@ -46,15 +46,14 @@ void COrvaneDlg::OnOnlineMode()
         FinalLiveTick();
         m_State.m_Online = false;
         m_LiveTimer.stop();
-        m_RecordingRestartTimer.stop();
-        FinishRotationGap();
+        m_Recorder.CancelRestart();
         if (m_SatellitesDlg)
             m_SatellitesDlg->ResetSignals(true);
         m_LogSummary.present.fill(false);
         if (m_SerialOpen || m_TcpInputOpen)
             OnLiveInput();
-        if (m_Recording)
-            OnRecording();
+        if (m_Recorder.Recording())
+            m_Recorder.Toggle();
         m_Ui.talkers->clear();
         m_Ui.messages->clear();
     }
@@ -107,8 +106,8 @@ void COrvaneDlg::OnLiveInput()
 
     if (!m_SerialOpen && !m_TcpInputOpen) {
         m_LiveTimer.stop();
-        if (m_Recording)
-            OnRecording();
+        if (m_Recorder.Recording())
+            m_Recorder.Toggle();
     } else {
         m_LiveTimer.start(kLiveTickMs);
     }
@@ -236,7 +235,7 @@ void COrvaneDlg::OnLiveTick()
         while (DispatchSentences(m_State, *this)) {
         }
     }
-    RecordingStep();
+    m_Recorder.Step(m_LiveRecordText, m_RecordingProgressVisible);
     m_State.NmeaText.clear();
     m_LiveRecordText.clear();
     m_LiveBusy = false;

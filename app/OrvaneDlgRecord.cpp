@@ -1,7 +1,6 @@
-// Recording the live text, the position line to the forwarding clients
+// The recording button, the position line to the forwarding clients
 // and the upload server, and the developer codes.
 
-#include <QDateTime>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -12,100 +11,17 @@
 
 namespace orvane {
 
-namespace {
-
-constexpr int kRecordingRestartMs = 1000;
-// The reason of a failed open fills a field of this width, padded on the left.
-constexpr int kReasonWidth = 1024;
-
-}  // namespace
-
 void COrvaneDlg::OnRecording()
 {
-    if (m_Recording) {
-        m_Recording = false;
-        m_RecordingFile.Close();
-        AppendLine(QStringLiteral("Stop Recording"));
-        m_Ui.recording->setChecked(false);
-        UpdateWindow();
-        return;
-    }
-    m_Recording = true;
-    const QString path = RecordingFolder() + QChar('/') + RecordingFileName(QDateTime::currentDateTime());
-    QString reason;
-    if (!m_RecordingFile.Open(path, reason)) {
-        AppendLine(QStringLiteral("Couldn't open source file: %1").arg(reason.left(kReasonWidth), kReasonWidth));
-        m_Recording = false;
-        // The click checked the button; the caption does not change.
-        m_Ui.recording->setChecked(false);
-        return;
-    }
-    AppendLine(QStringLiteral("NMEA Recording (%1)").arg(path));
-    m_Ui.recording->setChecked(true);
+    m_Recorder.Toggle();
+    // A failed start leaves the button as it was before the click.
+    m_Ui.recording->setChecked(m_Recorder.Recording());
+}
+
+void COrvaneDlg::OnRecordingChanged()
+{
+    m_Ui.recording->setChecked(m_Recorder.Recording());
     UpdateWindow();
-    // What arrived since the previous file was rotated out comes first.
-    if (!m_RotationHeld.empty()) {
-        std::string held;
-        held.swap(m_RotationHeld);
-        WriteRecording(held);
-    }
-}
-
-bool COrvaneDlg::WriteRecording(std::string_view bytes)
-{
-    QString reason;
-    if (m_RecordingFile.Append(bytes, reason))
-        return true;
-    // What the system did not take is not counted as recorded.
-    AppendLine(QStringLiteral("Couldn't write the recording file: %1 (%2 bytes written)")
-                   .arg(reason, QString::number(m_RecordingFile.Size())));
-    OnRecording();
-    return false;
-}
-
-void COrvaneDlg::RecordingStep()
-{
-    if (m_LiveRecordText.empty())
-        return;
-    if (!m_Recording || !m_RecordingFile.IsOpen()) {
-        // In the second between a rotated file and the next, the bytes wait
-        // for the next file: every received byte lands in one file, in order.
-        if (m_RecordingRestartTimer.isActive())
-            m_RotationHeld.append(m_LiveRecordText);
-        return;
-    }
-    if (!WriteRecording(m_LiveRecordText))
-        return;
-    const qint64 size = m_RecordingFile.Size();
-    if (m_RecordingProgressVisible)
-        AppendLine(QStringLiteral("Recording Size:  %1 / %2")
-                       .arg(QString::number(int32_t(uint32_t(size))), QString::number(kRecordingSizeLimit)));
-    if (size > kRecordingSizeLimit) {
-        m_RotatedPath = m_RecordingFile.Path();
-        OnRecording();
-        m_RecordingRestartTimer.start(kRecordingRestartMs);
-    }
-}
-
-void COrvaneDlg::FinishRotationGap()
-{
-    if (m_RotationHeld.empty())
-        return;
-    // The next file will not start: the held bytes go to the end of the
-    // file they would have followed.
-    std::string held;
-    held.swap(m_RotationHeld);
-    RecordingFile previous;
-    QString reason;
-    if (!previous.Open(m_RotatedPath, reason, RecordingFile::Mode::Append) || !previous.Append(held, reason))
-        AppendLine(QStringLiteral("Couldn't write the recording file: %1 (%2 bytes written)")
-                       .arg(reason, QString::number(previous.Size())));
-}
-
-void COrvaneDlg::OnRecordingRestart()
-{
-    m_RecordingRestartTimer.stop();
-    OnRecording();
 }
 
 void COrvaneDlg::OnDeveloperCode()

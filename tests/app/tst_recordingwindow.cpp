@@ -57,9 +57,9 @@ class TestRecordingWindow : public QObject {
     // that came in between).
     static void Feed(COrvaneDlg& dialog, QTcpSocket& client, const QByteArray& bytes)
     {
-        const qint64 before = dialog.Recorder().Size() + qint64(dialog.State().NmeaText.size());
+        const qint64 before = dialog.Recorder().File().Size() + qint64(dialog.State().NmeaText.size());
         QCOMPARE(client.write(bytes), bytes.size());
-        QTRY_COMPARE(dialog.Recorder().Size() + qint64(dialog.State().NmeaText.size()), before + bytes.size());
+        QTRY_COMPARE(dialog.Recorder().File().Size() + qint64(dialog.State().NmeaText.size()), before + bytes.size());
     }
 
     static void TypeCode(COrvaneDlg& dialog, const QString& code)
@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(TopLines(dialog, 1).first(), QString("Stop Recording"));
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Recording NMEA"));
         QVERIFY(!dialog.Button(IDC_RECORDING)->isChecked());
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
         // Stopped: what comes now goes to no file.
         Feed(dialog, client, Sentences("GP", "RMC", 1, 30));
         Tick(dialog);
@@ -188,22 +188,22 @@ private slots:
         QCOMPARE(body.size(), qsizetype(3072000));
         Feed(dialog, client, body);
         Tick(dialog);
-        QCOMPARE(dialog.Recorder().Size(), qint64(3072000));
-        QVERIFY(dialog.Recording());
-        QVERIFY(!dialog.RecordingRestartTimer().isActive());
+        QCOMPARE(dialog.Recorder().File().Size(), qint64(3072000));
+        QVERIFY(dialog.Recorder().Recording());
+        QVERIFY(!dialog.Recorder().RestartTimer().isActive());
         QVERIFY(dialog.DisplayText().contains("Recording Size:  3072000 / 3072000"));
 
         // A tick of the running timer may beat ours to it.
         const QByteArray last = Sentences("GP", "RMC", 1);
         QCOMPARE(client.write(last), last.size());
-        QTRY_VERIFY((Tick(dialog), !dialog.Recording()));
+        QTRY_VERIFY((Tick(dialog), !dialog.Recorder().Recording()));
         QCOMPARE(TopLines(dialog, 2),
                  (QStringList{"Stop Recording", QString("Recording Size:  %1 / 3072000").arg(3072000 + last.size())}));
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Recording NMEA"));
-        QVERIFY(dialog.RecordingRestartTimer().isActive());
-        QVERIFY(dialog.RecordingRestartTimer().isSingleShot());
-        QCOMPARE(dialog.RecordingRestartTimer().interval(), 1000);
+        QVERIFY(dialog.Recorder().RestartTimer().isActive());
+        QVERIFY(dialog.Recorder().RestartTimer().isSingleShot());
+        QCOMPARE(dialog.Recorder().RestartTimer().interval(), 1000);
         QCOMPARE(Read(first), body + last);
 
         // Text of the gap is decoded, and held for the next file.
@@ -215,9 +215,9 @@ private slots:
         // The source closes within the second; the timer still starts the next file.
         dialog.Button(IDC_LIVE_INPUT)->click();
         QVERIFY(!dialog.LiveTimer().isActive());
-        QVERIFY(dialog.RecordingRestartTimer().isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.Recording(), 3000);
-        QVERIFY(!dialog.RecordingRestartTimer().isActive());
+        QVERIFY(dialog.Recorder().RestartTimer().isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.Recorder().Recording(), 3000);
+        QVERIFY(!dialog.Recorder().RestartTimer().isActive());
         const QString second = StartedPath(dialog);
         QVERIFY(!second.isEmpty());
         QVERIFY2(QFileInfo(second).fileName() > QFileInfo(first).fileName(), qPrintable(second));
@@ -310,13 +310,13 @@ private slots:
         GoLive(dialog, client);
         dialog.Button(IDC_RECORDING)->click();
         client.write(Filler(1000, 0).repeated(3073));
-        QTRY_VERIFY((Tick(dialog), dialog.RecordingRestartTimer().isActive()));
+        QTRY_VERIFY((Tick(dialog), dialog.Recorder().RestartTimer().isActive()));
         dialog.Button(IDC_RECORDING)->click();
-        QVERIFY(dialog.Recording());
+        QVERIFY(dialog.Recorder().Recording());
         dialog.OnTimer(kRecordingRestartTimerId);
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
         QCOMPARE(TopLines(dialog, 1).first(), QString("Stop Recording"));
-        QVERIFY(!dialog.RecordingRestartTimer().isActive());
+        QVERIFY(!dialog.Recorder().RestartTimer().isActive());
     }
 
     // A folder that cannot take the file: the system's reason, padded on the
@@ -339,7 +339,7 @@ private slots:
         dialog.Button(IDC_RECORDING)->click();
         const QString expected = "Couldn't open source file: " + QString(1024 - reason.size(), ' ') + reason;
         QCOMPARE(TopLines(dialog, 1).first(), expected);
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Recording NMEA"));
         QVERIFY(!dialog.Button(IDC_RECORDING)->isChecked());
     }
@@ -359,13 +359,13 @@ private slots:
         GoLive(dialog, client);
         TypeCode(dialog, "VIEWTAPESTATE");
         dialog.Button(IDC_RECORDING)->click();
-        QVERIFY(dialog.Recording());
+        QVERIFY(dialog.Recorder().Recording());
         client.write(Sentences("GP", "RMC", 1));
-        QTRY_VERIFY((Tick(dialog), !dialog.Recording()));
+        QTRY_VERIFY((Tick(dialog), !dialog.Recorder().Recording()));
         QCOMPARE(TopLines(dialog, 2), (QStringList{"Stop Recording",
                                                    "Couldn't write the recording file: No space left on device (0 bytes written)"}));
         QVERIFY(!dialog.DisplayText().contains("Recording Size:"));
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Recording NMEA"));
     }
 
@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), qint64(0));
         dialog.Button(IDC_ONLINE_MODE)->click();
         QCOMPARE(TopLines(dialog, 1).first(), QString("Stop Recording"));
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
     }
 
     // Two clients whose lines arrive in pieces: every byte lands in the
@@ -415,10 +415,10 @@ private slots:
         first.write(tail);
         // (The tail may go on early, once its source stays silent for a tick.)
         QTRY_VERIFY(dialog.LiveLines().WaitingTotal() + dialog.State().NmeaText.size() +
-                        size_t(dialog.Recorder().Size()) == size_t(a.size() + b.size() + tail.size()));
+                        size_t(dialog.Recorder().File().Size()) == size_t(a.size() + b.size() + tail.size()));
         // What is left is decoded and recorded as the source closes.
         dialog.Button(IDC_LIVE_INPUT)->click();
-        QVERIFY(!dialog.Recording());
+        QVERIFY(!dialog.Recorder().Recording());
 
         QByteArray recorded = Read(path);
         QCOMPARE(recorded.size(), a.size() + b.size() + tail.size());

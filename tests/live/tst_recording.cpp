@@ -1,8 +1,10 @@
 #include <QtTest>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "live/LiveRecorder.h"
 #include "live/Recording.h"
 
 using namespace orvane;
@@ -107,6 +109,33 @@ private slots:
         QCOMPARE(RecordingFolder(), QString("/tmp/somewhere"));
         SetRecordingFolder(QString());
         QCOMPARE(RecordingFolder(), QCoreApplication::applicationDirPath());
+    }
+
+    // A rotation whose next file never starts (online mode is left within
+    // the second): the bytes held meanwhile end the file they followed.
+    void cancelledRotationKeepsHeldBytes()
+    {
+        QTemporaryDir dir;
+        SetRecordingFolder(dir.path());
+        QStringList lines;
+        LiveRecorder recorder([&lines](const QString& line) { lines.prepend(line); });
+        recorder.Toggle();
+        QVERIFY(recorder.Recording());
+        const QString path = recorder.File().Path();
+        const std::string big(size_t(kRecordingSizeLimit) + 1, 'x');
+        recorder.Step(big, false);
+        QVERIFY(!recorder.Recording());
+        QVERIFY(recorder.RestartTimer().isActive());
+        recorder.Step("held 1 ", false);
+        recorder.Step("held 2", false);
+        recorder.CancelRestart();
+        QVERIFY(!recorder.RestartTimer().isActive());
+        QCOMPARE(lines.first(), QString("Stop Recording"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray::fromStdString(big + "held 1 held 2"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), qsizetype(1));
+        SetRecordingFolder(QString());
     }
 };
 
