@@ -28,6 +28,8 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
     : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()),
+      m_Live([this](const QString& line) { AppendLine(line); }, [this](int group) { return ReadConfig(group); }, this,
+             m_State),
       m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();

@@ -18,10 +18,9 @@
 #include <memory>
 
 #include "ControlIds.h"
-#include "live/LineAssembler.h"
+#include "LiveSession.h"
 #include "live/PositionSender.h"
 #include "live/LiveRecorder.h"
-#include "live/SerialPort.h"
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
 #include "replay/LogCheck.h"
@@ -103,7 +102,7 @@ public:
     bool Forwarding() const { return m_Forwarding; }
     bool Uploading() const { return m_Uploading; }
     PositionSender* Sender() const { return m_Sender.get(); }
-    const LineAssembler& LiveLines() const { return m_LiveLines; }
+    const LiveSession& Live() const { return m_Live; }
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
     // The map view's browser (inside control 1000).
@@ -193,12 +192,6 @@ private:
     // The forwarding server and the upload connection, from config.ini.
     void SetUpForwardingAndUpload();
     void ShutDownForwardingAndUpload();
-    // Adds a source's received bytes to the live text, up to its last line end.
-    void AppendLiveBytes(SourceId source, std::string_view bytes);
-    // Adds complete live bytes to the recording text and, without zero
-    // bytes, to the decoding text.
-    void PassLiveText(std::string_view bytes);
-    void TakeSerialBytes();
     // The last live tick before the sources close: what was received and
     // not yet decoded is decoded, forwarded and recorded.
     void FinalLiveTick();
@@ -228,17 +221,11 @@ private:
     CWebBrowser2* m_Browser = nullptr;  // m_Browser, a child of control 1000
 
     // Online mode, recording, forwarding and upload.
-    bool m_SerialOpen = false;
-    bool m_TcpInputOpen = false;
-    bool m_LiveBusy = false;
     bool m_RawDataVisible = false;
     bool m_RecordingProgressVisible = false;
     bool m_Forwarding = false;
     bool m_Uploading = false;
-    SerialPort m_SerialPort;
-    std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
-    LineAssembler m_LiveLines;                   // each source's unfinished sentence
-    std::string m_LiveRecordText;                // this tick's live bytes as received, zeros included
+    LiveSession m_Live;  // the sources, m_SerialOpen, m_TcpInputOpen, m_LiveBusy
     LiveRecorder m_Recorder;                     // m_Recording, the file and timer 546
     std::unique_ptr<PositionSender> m_Sender;    // the forwarding server and the upload
 

@@ -127,7 +127,7 @@ void COrvaneDlg::UpdateWindow()
     for (const int id : kOnlineOnly)
         Control(id)->setVisible(online);
     m_Ui.liveInput
-        ->setText(m_SerialOpen || m_TcpInputOpen ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
+        ->setText(m_Live.IsOpen() ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
     m_Ui.recording->setText(m_Recorder.Recording() ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
 }
 

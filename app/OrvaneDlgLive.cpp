@@ -6,25 +6,17 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
-#include <algorithm>
 
-#include "Config.h"
 #include "OrvaneDlg.h"
-#include "StatusWord.h"
 #include "SatellitesDlg.h"
 #include "UiSeam.h"
-#include "live/NetworkServer.h"
 #include "live/Notices.h"
 #include "replay/Dispatcher.h"
-#include "replay/LogText.h"
 
 namespace orvane {
 
 namespace {
-
 constexpr int kLiveTickMs = 100;
-constexpr uint16_t kSerialPortId = 0;
-
 }  // namespace
 
 void COrvaneDlg::OnOnlineMode()
@@ -32,7 +24,7 @@ void COrvaneDlg::OnOnlineMode()
     if (!m_State.m_Online) {
         m_State.m_Online = true;
         Purge();
-        m_LiveRecordText.clear();
+        m_Live.EndTick();
         QComboBox* talkers = m_Ui.talkers;
         for (int row = 0; row < kTalkerCount; ++row)
             talkers->addItem(QString::fromStdString(TalkerLabel(row)));
@@ -50,7 +42,7 @@ void COrvaneDlg::OnOnlineMode()
         if (m_SatellitesDlg)
             m_SatellitesDlg->ResetSignals(true);
         m_LogSummary.present.fill(false);
-        if (m_SerialOpen || m_TcpInputOpen)
+        if (m_Live.IsOpen())
             OnLiveInput();
         if (m_Recorder.Recording())
             m_Recorder.Toggle();
@@ -62,49 +54,15 @@ void COrvaneDlg::OnOnlineMode()
 
 void COrvaneDlg::OnLiveInput()
 {
-    const QString port = ConfigSettings.UartPort;
-    const int32_t baudrate = ConfigSettings.UartBaudrate;
-    if (!m_SerialOpen && !m_TcpInputOpen) {
-        if (ReadConfig(kConfigSerialPort)) {
-            std::string reason;
-            m_SerialOpen = m_SerialPort.Open(kSerialPortId, ConfigSettings.UartPort.toStdString(),
-                                             ConfigSettings.UartBaudrate, this, reason);
-        }
-        AppendLine(QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
-                       .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort,
-                            QString::number(ConfigSettings.UartBaudrate)));
-        if (!m_SerialOpen) {
-            if (ReadConfig(kConfigTcpInput)) {
-                m_TcpInput = std::make_unique<CNetworkClient>(this);
-                m_TcpInputOpen = m_TcpInput->Listen(quint16(ConfigSettings.ServerInputPort));
-                // A server that could not listen holds no port for the next try.
-                if (!m_TcpInputOpen)
-                    m_TcpInput.reset();
-            }
-            AppendLine(QStringLiteral("[TCP] %1 to open GNSS data port (%2)")
-                           .arg(OkOrFail(m_TcpInputOpen), QString::number(ConfigSettings.ServerInputPort)));
-        }
+    if (!m_Live.IsOpen()) {
+        m_Live.Open();
     } else {
         // What came in since the last tick is decoded, forwarded and
         // recorded before the close lines.
         FinalLiveTick();
-        if (m_SerialPort.IsOpen()) {
-            const bool closed = m_SerialPort.Close();
-            if (closed)
-                m_SerialOpen = false;
-            AppendLine(QStringLiteral("[UART] %1 to close the GNSS data port (%2 %3bps)")
-                           .arg(OkOrFail(closed), port, QString::number(baudrate)));
-        }
-        m_TcpInputOpen = false;
-        if (m_TcpInput) {
-            // Each connection's disconnect line follows this one.
-            m_TcpInput.reset();
-            AppendLine(QStringLiteral("[TCP] %1 to close GNSS data port (%2)")
-                           .arg(OkOrFail(true), QString::number(ConfigSettings.ServerInputPort)));
-        }
+        m_Live.Close();
     }
-
-    if (!m_SerialOpen && !m_TcpInputOpen) {
+    if (!m_Live.IsOpen()) {
         m_LiveTimer.stop();
         if (m_Recorder.Recording())
             m_Recorder.Toggle();
@@ -114,41 +72,14 @@ void COrvaneDlg::OnLiveInput()
     UpdateWindow();
 }
 
-void COrvaneDlg::AppendLiveBytes(SourceId source, std::string_view bytes)
-{
-    std::string complete;
-    m_LiveLines.Feed(source, bytes, complete);
-    PassLiveText(complete);
-}
-
-void COrvaneDlg::PassLiveText(std::string_view bytes)
-{
-    // The recording keeps every byte as received; the decoder reads the
-    // same text without its zero bytes, so sentences after one still decode.
-    m_LiveRecordText.append(bytes);
-    AppendWithoutZeros(m_State.NmeaText, bytes);
-    m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
-}
-
-void COrvaneDlg::TakeSerialBytes()
-{
-    std::string queued;
-    m_SerialPort.TakeQueued(queued);
-    AppendLiveBytes(kSerialSource, queued);
-}
-
 void COrvaneDlg::FinalLiveTick()
 {
-    if (!m_State.m_Online || (!m_SerialOpen && !m_TcpInputOpen))
+    if (!m_State.m_Online || !m_Live.IsOpen())
         return;
     // Data already received but not yet handed over comes first.
     QCoreApplication::sendPostedEvents(this, kTcpDataNotice);
     QCoreApplication::sendPostedEvents(this, kSerialDataNotice);
-    if (m_SerialOpen)
-        TakeSerialBytes();
-    std::string rests;
-    m_LiveLines.CloseAll(rests);
-    PassLiveText(rests);
+    m_Live.TakeEverything();
     OnLiveTick();
 }
 
@@ -163,53 +94,24 @@ void COrvaneDlg::customEvent(QEvent* event)
             AppendLine(line);
         break;
     }
-    case kSerialDataNotice: {
-        if (!m_SerialOpen)
-            break;
-        if (m_LiveBusy) {
-            AppendLine(QStringLiteral("Discard Live Data.."));
-            break;
-        }
-        TakeSerialBytes();
+    case kSerialDataNotice:
+        m_Live.OnSerialData();
         break;
-    }
-    case kTcpDataNotice: {
-        auto* notice = static_cast<TcpDataNotice*>(event);
-        if (!m_TcpInputOpen)
-            break;
-        if (m_LiveBusy) {
-            AppendLine(QStringLiteral("Discard Live Data.."));
-            break;
-        }
-        const std::string_view bytes(notice->Data().constData(), size_t(notice->Data().size()));
-        if (m_RawDataVisible) {
-            // The characters of the received text; zero bytes are none.
-            const auto characters = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c != '\0'; });
-            AppendLine(QStringLiteral("[TCP] %1 (%2)").arg(notice->Peer(), QString::number(characters)));
-        }
-        AppendLiveBytes(notice->Source(), bytes);
+    case kTcpDataNotice:
+        m_Live.OnTcpData(*static_cast<TcpDataNotice*>(event), m_RawDataVisible);
         break;
-    }
     case kTcpClosedNotice:
-        if (m_TcpInputOpen) {
-            std::string rest;
-            m_LiveLines.Close(static_cast<TcpClosedNotice*>(event)->Source(), rest);
-            PassLiveText(rest);
-        }
+        m_Live.OnTcpClosed(static_cast<TcpClosedNotice*>(event)->Source());
         break;
     case kSerialLostNotice:
         // A receiver that went away (unplugged) closes the port as the
         // live-input button would; it can be started again when it is back.
-        if (m_SerialOpen) {
-            AppendLine(QStringLiteral("[UART] Lost the GNSS data port (%1 %2bps): %3")
-                           .arg(ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate),
-                                static_cast<SerialLostNotice*>(event)->Reason()));
+        if (m_Live.OnSerialLost(static_cast<SerialLostNotice*>(event)->Reason()))
             OnLiveInput();
-        }
         break;
     case kQueueFullNotice:
         m_Seam.MessageBox(this, QStringLiteral("m_QueueRead FULL!"));
-        m_SerialPort.AcknowledgeQueueFull();
+        m_Live.AcknowledgeQueueFull();
         break;
     default:
         QDialog::customEvent(event);
@@ -221,12 +123,10 @@ void COrvaneDlg::OnLiveTick()
 {
     // A source that stayed silent for a whole tick has its waiting rest
     // decoded now instead of holding it until its next line end.
-    std::string idle;
-    m_LiveLines.PassOnIdle(idle);
-    PassLiveText(idle);
-    if (m_LiveRecordText.empty())
+    m_Live.PassIdleRests();
+    if (m_Live.RecordText().empty())
         return;
-    m_LiveBusy = true;
+    m_Live.SetBusy(true);
     if (!m_State.NmeaText.empty()) {
         m_State.m_ParsePosition = 0;
         m_State.m_TalkerRow = m_Ui.talkers->currentIndex();
@@ -235,10 +135,9 @@ void COrvaneDlg::OnLiveTick()
         while (DispatchSentences(m_State, *this)) {
         }
     }
-    m_Recorder.Step(m_LiveRecordText, m_RecordingProgressVisible);
-    m_State.NmeaText.clear();
-    m_LiveRecordText.clear();
-    m_LiveBusy = false;
+    m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
+    m_Live.EndTick();
+    m_Live.SetBusy(false);
 }
 
 }  // namespace orvane

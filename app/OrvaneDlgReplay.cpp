@@ -120,7 +120,9 @@ void COrvaneDlg::UpdateButtons()
     const bool stopped = loaded && !running;
 
     QPushButton* showSignals = m_Ui.showSignals;
-    showSignals->setEnabled(m_State.m_Online ? !m_SerialOpen || !m_TcpInputOpen : stopped);
+    // kept as is: online, the rule is "either source closed", which holds
+    // always (the two are never open together).
+    showSignals->setEnabled(m_State.m_Online ? !m_Live.SerialOpen() || !m_Live.TcpInputOpen() : stopped);
     showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
     m_Ui.run->setEnabled(loaded);
     m_Ui.faster->setEnabled(m_SpeedStep < kFastestSpeedStep);

@@ -91,12 +91,12 @@ private slots:
         QVERIFY(dialog.LiveTimer().isActive());
 
         QVERIFY(receiver.Send((kGga + kRmc.left(30)).toStdString()));
-        QTRY_VERIFY(dialog.LiveLines().Waiting(kSerialSource) == 30);
+        QTRY_VERIFY(dialog.Live().Lines().Waiting(kSerialSource) == 30);
         // Right after a tick of the window's own timer, the rest has a whole
         // period to arrive: the sentence straddles that tick.
         QSignalSpy ticks(&dialog.LiveTimer(), &QTimer::timeout);
         QVERIFY(ticks.wait());
-        QCOMPARE(dialog.LiveLines().Waiting(kSerialSource), size_t(30));
+        QCOMPARE(dialog.Live().Lines().Waiting(kSerialSource), size_t(30));
         QVERIFY(receiver.Send(kRmc.mid(30).toStdString()));
         QTRY_COMPARE(Count(dialog, kRmcLine), 1);
         Tick(dialog);
@@ -177,13 +177,13 @@ private slots:
         QSignalSpy ticks(&dialog.LiveTimer(), &QTimer::timeout);
         QVERIFY(ticks.wait());
         first.write(kRmc.left(20));
-        QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(20));
+        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(20));
         second.write(other.left(40));
-        QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(60));
+        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(60));
         first.write(kRmc.mid(20));
-        QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(40));
+        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(40));
         second.write(other.mid(40));
-        QTRY_COMPARE(dialog.LiveLines().WaitingTotal(), size_t(0));
+        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
         const QString otherLine = QString(kRmcLine).replace("23:58:00", "23:58:01");
         QTRY_VERIFY((Tick(dialog), Count(dialog, kRmcLine) == 1 && Count(dialog, otherLine) == 1));
         Tick(dialog);
@@ -204,7 +204,7 @@ private slots:
         QVERIFY(client.waitForConnected(5000));
         client.write(kRmc.chopped(2));
         QTRY_COMPARE(Count(dialog, kRmcLine), 1);
-        QCOMPARE(dialog.LiveLines().WaitingTotal(), size_t(0));
+        QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
     }
 
     // A "%1" inside a configured port name is printed as it stands, not

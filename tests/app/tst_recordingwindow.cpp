@@ -414,7 +414,7 @@ private slots:
         const QByteArray tail = "$GPTXT,unfinished";
         first.write(tail);
         // (The tail may go on early, once its source stays silent for a tick.)
-        QTRY_VERIFY(dialog.LiveLines().WaitingTotal() + dialog.State().NmeaText.size() +
+        QTRY_VERIFY(dialog.Live().Lines().WaitingTotal() + dialog.State().NmeaText.size() +
                         size_t(dialog.Recorder().File().Size()) == size_t(a.size() + b.size() + tail.size()));
         // What is left is decoded and recorded as the source closes.
         dialog.Button(IDC_LIVE_INPUT)->click();

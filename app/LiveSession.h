@@ -1,0 +1,89 @@
+#pragma once
+// The live sources of online mode: the serial port, or the TCP input server
+// when the port cannot be opened, with their open and close lines; the
+// received bytes of each source joined into whole lines; and the text of
+// one live tick in two forms: as received, for the recording, and without
+// zero bytes, as NmeaText for the decoder.
+//
+// The window receives the sources' notices and hands the data ones here.
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "live/LineAssembler.h"
+#include "live/Notices.h"
+#include "live/SerialPort.h"
+#include "replay/DispatchState.h"
+
+namespace orvane {
+
+class CNetworkClient;
+
+class LiveSession {
+public:
+    using LineSink = std::function<void(const QString&)>;
+    using ConfigReader = std::function<bool(int group)>;
+
+    // Notices of the sources go to noticeTarget; the text goes into
+    // state.NmeaText.
+    LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state);
+    ~LiveSession();
+
+    bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen; }
+    bool SerialOpen() const { return m_SerialOpen; }
+    bool TcpInputOpen() const { return m_TcpInputOpen; }
+
+    // Opens the serial port, or else the TCP input server, each as its
+    // config.ini group allows, writing one line for each try.
+    void Open();
+    // Closes what is open, writing its close line.
+    void Close();
+
+    // The data notices. Bytes of a source that is not open are dropped.
+    void OnSerialData();
+    void OnTcpData(const TcpDataNotice& notice, bool rawDataVisible);
+    void OnTcpClosed(SourceId source);
+    // An unplugged receiver: writes the line and returns true when the port
+    // was open (the caller then closes it as the live-input button does).
+    bool OnSerialLost(const QString& reason);
+    void AcknowledgeQueueFull() { m_SerialPort.AcknowledgeQueueFull(); }
+
+    // At each tick: the rests of sources that stayed silent for a whole tick.
+    void PassIdleRests();
+    // Before the last tick: the queued serial bytes and every rest.
+    void TakeEverything();
+
+    // This tick's bytes as received; empty when nothing came.
+    const std::string& RecordText() const { return m_RecordText; }
+    // Ends a tick: both forms of its text are emptied.
+    void EndTick();
+    // m_LiveBusy: a tick runs; data notices meanwhile are discarded.
+    void SetBusy(bool busy) { m_LiveBusy = busy; }
+    const LineAssembler& Lines() const { return m_Lines; }
+
+private:
+    void AppendBytes(SourceId source, std::string_view bytes);
+    void Pass(std::string_view bytes);
+    void TakeSerialBytes();
+    bool Discarding();
+
+    LineSink m_AppendLine;
+    ConfigReader m_ReadConfig;
+    QObject* m_NoticeTarget;
+    DispatchState& m_State;
+
+    bool m_SerialOpen = false;
+    bool m_TcpInputOpen = false;
+    bool m_LiveBusy = false;
+    SerialPort m_SerialPort;
+    std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
+    LineAssembler m_Lines;                       // each source's unfinished sentence
+    std::string m_RecordText;                    // this tick's bytes as received, zeros included
+};
+
+}  // namespace orvane
