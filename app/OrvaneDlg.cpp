@@ -13,6 +13,7 @@
 #include "AppIcon.h"
 #include "Config.h"
 #include "KeyRule.h"
+#include "MapView.h"
 #include "live/NetworkServer.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
@@ -28,6 +29,7 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
     : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()),
+      m_Replay(m_State, *this),
       m_Live([this](const QString& line) { AppendLine(line); }, [this](int group) { return ReadConfig(group); }, this,
              m_State),
       m_Recorder([this](const QString& line) { AppendLine(line); })
@@ -77,7 +79,7 @@ void COrvaneDlg::ConnectCommands()
         OnSeek(slider->sliderPosition());
     });
 
-    connect(&m_ReplayTimer, &QTimer::timeout, this, [this] { OnTimer(kReplayTimerId); });
+    connect(&m_Replay.Timer(), &QTimer::timeout, this, [this] { OnTimer(kReplayTimerId); });
     connect(&m_LiveTimer, &QTimer::timeout, this, [this] { OnTimer(kLiveTimerId); });
     connect(&m_Recorder, &LiveRecorder::Changed, this, &COrvaneDlg::OnRecordingChanged);
 }
@@ -96,7 +98,7 @@ void COrvaneDlg::OnInitDialog()
 
     // The map browser is silent; it and the secondary-map button follow the
     // map switch.
-    CreateMapBrowser();
+    m_Map = std::make_unique<MapView>(m_Ui.mapView);
     m_Ui.mapView->setEnabled(m_State.m_MapEnabled);
     m_Ui.secondaryMap->setEnabled(m_State.m_MapEnabled);
 
@@ -171,6 +173,14 @@ void COrvaneDlg::OnShowSignals()
     m_Ui.showSignals
         ->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
     m_SatellitesDlg->setVisible(m_State.m_SignalsShown);
+}
+
+void COrvaneDlg::HoldTimer(int timerId)
+{
+    if (timerId == kReplayTimerId)
+        m_Replay.HoldTimer();
+    else if (timerId == kLiveTimerId)
+        m_LiveTimer.stop();
 }
 
 void COrvaneDlg::OnTimer(int timerId)

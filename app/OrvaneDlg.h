@@ -24,7 +24,7 @@
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
 #include "replay/LogCheck.h"
-#include "replay/ReplaySpeed.h"
+#include "replay/ReplayEngine.h"
 #include "replay/TextViewBuffer.h"
 
 class QComboBox;
@@ -38,6 +38,7 @@ namespace orvane {
 
 class CGNSS_SatellitesDlg;
 class CWebBrowser2;
+class MapView;
 class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class UiSeam;
@@ -90,11 +91,8 @@ public:
     const DispatchState& State() const { return m_State; }
     const QString& DisplayText() const { return m_TextView.Text(); }
     const LogSummary& Summary() const { return m_LogSummary; }
-    int16_t SpeedStep() const { return m_SpeedStep; }
-    int16_t ReplayInterval() const { return m_ReplayInterval; }
-    bool Repeat() const { return m_Repeat; }
+    const ReplayEngine& Replay() const { return m_Replay; }
     bool SecondaryMapShown() const { return m_SecondaryMapShown; }
-    const QTimer& ReplayTimer() const { return m_ReplayTimer; }
     const QTimer& LiveTimer() const { return m_LiveTimer; }
     const LiveRecorder& Recorder() const { return m_Recorder; }
     bool RawDataVisible() const { return m_RawDataVisible; }
@@ -106,7 +104,7 @@ public:
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
     // The map view's browser (inside control 1000).
-    CWebBrowser2* Browser() const { return m_Browser; }
+    CWebBrowser2* Browser() const;
 
     // Puts a line on top of the text view. The view shows the new text
     // once per event-loop turn, however many lines came in that turn.
@@ -120,6 +118,9 @@ public:
 
     // The window's timers, by id.
     void OnTimer(int timerId);
+    // Test seam: keeps a running timer from firing by itself until it is
+    // started again, so that a test ticks it with OnTimer at its own moments.
+    void HoldTimer(int timerId);
     // Seeks to a slider position, as releasing the thumb there does.
     void OnSeek(int value);
 
@@ -178,10 +179,6 @@ private:
     void OnShowSignals();
     void OnEnableMap();
     void OnSecondaryMap();
-    // Puts the map browser into control 1000, silent (OrvaneDlgMap.cpp).
-    void CreateMapBrowser();
-    // Makes the map browser load a map/urlN value of config.ini.
-    void NavigateMap(const QString& url);
     void OnOnlineMode();
     void OnLiveInput();
     void OnRecording();
@@ -209,16 +206,13 @@ private:
     bool m_TextRefreshQueued = false;
     LogSummary m_LogSummary;
 
-    // Replay.
-    bool m_Repeat = false;
-    int16_t m_SpeedStep = kSlowestSpeedStep;
-    int16_t m_ReplayInterval = ReplayIntervalFor(kSlowestSpeedStep);
+    ReplayEngine m_Replay;  // m_Repeat, m_SpeedStep, m_ReplayInterval, timer 291
 
     // Windows and map.
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;
     std::unique_ptr<CGNSS_SecondaryMapDlg> m_SecondaryMapDlg;
     bool m_SecondaryMapShown = false;
-    CWebBrowser2* m_Browser = nullptr;  // m_Browser, a child of control 1000
+    std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 
     // Online mode, recording, forwarding and upload.
     bool m_RawDataVisible = false;
@@ -229,7 +223,6 @@ private:
     LiveRecorder m_Recorder;                     // m_Recording, the file and timer 546
     std::unique_ptr<PositionSender> m_Sender;    // the forwarding server and the upload
 
-    QTimer m_ReplayTimer;            // kReplayTimerId
     QTimer m_LiveTimer;              // kLiveTimerId
 
     bool m_Destroyed = false;

@@ -1,39 +1,19 @@
-// The map view: switching it on and off, the page turn over the configured
-// map pages, the secondary-map button, and handing each usable position to
-// the map pages.
+// The map buttons: switching the map on and off, and showing or hiding the
+// secondary map window. The map view itself is MapView.
 
 #include "OrvaneDlg.h"
 
-#include <QCoreApplication>
-#include <QFrame>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "Config.h"
+#include "MapView.h"
 #include "SecondaryMapDlg.h"
-#include "WebBrowser2.h"
 
 namespace orvane {
 
-namespace {
-// Picks the configured page of the next switch-on. One counter for the
-// whole process: it keeps counting across switch-ons and windows.
-uint32_t g_PageTurn = 0;
-}  // namespace
-
-void COrvaneDlg::CreateMapBrowser()
+CWebBrowser2* COrvaneDlg::Browser() const
 {
-    QWidget* frame = m_Ui.mapView;
-    auto* layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(1, 1, 1, 1);
-    m_Browser = new CWebBrowser2(frame);
-    layout->addWidget(m_Browser);
-    m_Browser->SetSilent(true);
-}
-
-void COrvaneDlg::NavigateMap(const QString& url)
-{
-    m_Browser->Navigate2(MapUrlFromConfig(url, QCoreApplication::applicationDirPath()));
+    return m_Map->Browser();
 }
 
 void COrvaneDlg::OnEnableMap()
@@ -59,14 +39,11 @@ void COrvaneDlg::OnEnableMap()
     UpdateButtons();
 
     if (m_State.m_MapEnabled) {
-        const ConfigRecord& settings = ConfigSettings;
-        g_PageTurn %= settings.MapCount;
-        NavigateMap(settings.MapUrls[g_PageTurn]);
-        ++g_PageTurn;
+        m_Map->ShowNextPage(ConfigSettings);
     } else {
         // The last page stays in the disabled view; the secondary window
         // keeps its page and its place on screen.
-        m_Browser->Stop();
+        m_Map->Stop();
     }
 }
 
@@ -85,13 +62,8 @@ void COrvaneDlg::OnSecondaryMap()
 
 void COrvaneDlg::UpdateMapPosition(double latitude, double longitude, double heading)
 {
-    // While the map page loads, the position reaches neither page.
-    if (m_Browser->Busy())
-        return;
-    const QString function = QStringLiteral("setCurPos");
-    m_Browser->CallScript(function, latitude, longitude, heading);
-    if (m_SecondaryMapDlg && m_SecondaryMapShown)
-        m_SecondaryMapDlg->Browser()->CallScript(function, latitude, longitude, heading);
+    m_Map->UpdatePosition(latitude, longitude, heading,
+                          m_SecondaryMapDlg && m_SecondaryMapShown ? m_SecondaryMapDlg->Browser() : nullptr);
 }
 
 }  // namespace orvane

@@ -15,66 +15,30 @@ namespace orvane {
 
 void COrvaneDlg::OnRun()
 {
-    // From the end of the log the replay starts over.
-    if (m_State.m_ParsePosition < 0) {
-        m_State.m_ParsePosition = 0;
-        m_State.m_SliderValue = 0;
-    }
-    if (m_State.m_Running) {
-        m_ReplayTimer.stop();
-        m_State.m_Running = false;
-    } else {
-        const QComboBox* talkers = m_Ui.talkers;
-        m_State.m_TalkerRow =
-            talkers->currentIndex() < 0 ? kNoTalker : TalkerRowFromLabel(talkers->currentText().toStdString());
-        m_State.m_Running = true;
-        // The first tick comes one period later.
-        m_ReplayTimer.start(m_ReplayInterval);
-    }
+    const int32_t talkerRow =
+        m_Ui.talkers->currentIndex() < 0 ? kNoTalker : TalkerRowFromLabel(m_Ui.talkers->currentText().toStdString());
+    m_Replay.RunOrStop(talkerRow);
     UpdateButtons();
 }
 
 void COrvaneDlg::OnReplayTick()
 {
-    // A parser error cleared m_Running during the previous tick.
-    if (!m_State.m_Running) {
-        m_ReplayTimer.stop();
+    // kept as is: the tick reads the Repeat button's pressed state, which
+    // changes together with m_Repeat on every click.
+    if (m_Replay.Tick(m_Ui.repeat->isChecked()) != ReplayEngine::TickOutcome::Continued)
         UpdateButtons();
-        return;
-    }
-    if (DispatchSentences(m_State, *this))
-        return;
-    if (m_Ui.repeat->isChecked()) {
-        m_State.m_ParsePosition = 0;
-        m_State.m_SliderValue = 0;
-        AppendLine(QStringLiteral("Replay Log"));
-    } else {
-        m_State.m_Running = false;
-        m_ReplayTimer.stop();
-        AppendLine(QStringLiteral("Finish Parsing"));
-    }
-    UpdateButtons();
 }
 
 void COrvaneDlg::OnSeek(int value)
 {
-    m_State.m_SliderValue = value;
-    m_State.m_ParsePosition = TruncateToInt32(double(value) / 10000.0 * double(m_State.NmeaTextLength));
+    m_Replay.Seek(value);
 }
 
 void COrvaneDlg::ChangeSpeed(int delta)
 {
-    const int step = m_SpeedStep + delta;
-    if (step >= kSlowestSpeedStep && step <= kFastestSpeedStep) {
-        m_SpeedStep = int16_t(step);
-        m_ReplayInterval = ReplayIntervalFor(m_SpeedStep);
-        // A running replay restarts, so the next tick comes one full new
-        // period after the click.
-        if (m_State.m_Running)
-            m_ReplayTimer.start(m_ReplayInterval);
-    }
-    m_Ui.faster->setEnabled(m_SpeedStep < kFastestSpeedStep);
-    m_Ui.slower->setEnabled(m_SpeedStep > kSlowestSpeedStep);
+    m_Replay.ChangeSpeed(delta);
+    m_Ui.faster->setEnabled(m_Replay.SpeedStep() < kFastestSpeedStep);
+    m_Ui.slower->setEnabled(m_Replay.SpeedStep() > kSlowestSpeedStep);
 }
 
 void COrvaneDlg::OnFaster()
@@ -89,18 +53,17 @@ void COrvaneDlg::OnSlower()
 
 void COrvaneDlg::OnRepeat()
 {
-    m_Repeat = !m_Repeat;
+    m_Replay.FlipRepeat();
     UpdateButtons();
 }
 
 void COrvaneDlg::Purge()
 {
-    m_ReplayTimer.stop();
+    m_Replay.Stop();
     ClearSatelliteTable(m_State.m_SatelliteTable);
     if (m_SatellitesDlg)
         m_SatellitesDlg->ResetSignals(true);
     m_LogSummary.present.fill(false);
-    m_State.m_Running = false;
     m_State.m_Loaded = false;
     m_State.m_ParsePosition = 0;
     m_State.m_SliderValue = 0;
@@ -125,14 +88,14 @@ void COrvaneDlg::UpdateButtons()
     showSignals->setEnabled(m_State.m_Online ? !m_Live.SerialOpen() || !m_Live.TcpInputOpen() : stopped);
     showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
     m_Ui.run->setEnabled(loaded);
-    m_Ui.faster->setEnabled(m_SpeedStep < kFastestSpeedStep);
-    m_Ui.slower->setEnabled(m_SpeedStep > kSlowestSpeedStep);
+    m_Ui.faster->setEnabled(m_Replay.SpeedStep() < kFastestSpeedStep);
+    m_Ui.slower->setEnabled(m_Replay.SpeedStep() > kSlowestSpeedStep);
     m_Ui.purge->setEnabled(loaded);
     m_Ui.run->setText(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
     // Online, the lists stay open for a new choice at any time.
     m_Ui.talkers->setEnabled(m_State.m_Online || stopped);
     m_Ui.messages->setEnabled(m_State.m_Online || stopped);
-    m_Ui.repeat->setText(m_Repeat ? QStringLiteral("Once") : QStringLiteral("Repeat"));
+    m_Ui.repeat->setText(m_Replay.Repeat() ? QStringLiteral("Once") : QStringLiteral("Repeat"));
     QSlider* slider = m_Ui.slider;
     slider->setEnabled(stopped);
     slider->setValue(m_State.m_SliderValue);

@@ -71,11 +71,11 @@ int MeasureTicks(int count, const QString& file)
         return 1;
     }
     std::printf("loaded %d bytes in %.1f ms\n", dialog.State().NmeaTextLength, loadMs);
-    while (dialog.SpeedStep() < 10)
+    while (dialog.Replay().SpeedStep() < 10)
         dialog.Button(IDC_FASTER)->click();
     dialog.Button(IDC_SHOW_SIGNALS)->click();
-    std::printf("speed step %d (%d ms), signals %s, talker list '%s', message row %d\n", dialog.SpeedStep(),
-                dialog.ReplayInterval(), dialog.State().m_SignalsShown ? "shown" : "hidden",
+    std::printf("speed step %d (%d ms), signals %s, talker list '%s', message row %d\n", dialog.Replay().SpeedStep(),
+                dialog.Replay().Interval(), dialog.State().m_SignalsShown ? "shown" : "hidden",
                 qPrintable(dialog.Combo(IDC_SATELLITE_LIST)->currentText()),
                 dialog.Combo(IDC_MESSAGE_LIST)->currentIndex());
 
@@ -261,7 +261,7 @@ int MeasureFirstPosition(const QString& file)
     dialog.Button(IDC_ENABLE_MAP)->click();
     if (!dialog.State().m_MapEnabled)
         return 1;
-    while (dialog.SpeedStep() < 10)
+    while (dialog.Replay().SpeedStep() < 10)
         dialog.Button(IDC_FASTER)->click();
     dialog.Button(IDC_RUN)->click();
     const double started = double(clock.nsecsElapsed()) / 1e6;

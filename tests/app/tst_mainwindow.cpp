@@ -83,9 +83,9 @@ private slots:
         QCOMPARE(state.m_Heading, 0.0);
         QCOMPARE(state.m_TalkerRow, 8);
         QVERIFY(!state.m_MapEnabled && !state.m_SignalsShown && !state.m_Online && !state.m_Loaded);
-        QVERIFY(!dialog.Repeat() && !dialog.SecondaryMapShown());
-        QCOMPARE(dialog.SpeedStep(), int16_t(1));
-        QCOMPARE(dialog.ReplayInterval(), int16_t(1000));
+        QVERIFY(!dialog.Replay().Repeat() && !dialog.SecondaryMapShown());
+        QCOMPARE(dialog.Replay().SpeedStep(), int16_t(1));
+        QCOMPARE(dialog.Replay().Interval(), int16_t(1000));
         QCOMPARE(dialog.Slider()->minimum(), 0);
         QCOMPARE(dialog.Slider()->maximum(), 10000);
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 0);

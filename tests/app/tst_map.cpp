@@ -89,7 +89,7 @@ struct MapWindow {
             dialog.Button(IDC_RUN)->click();
         // The window's own timer would tick at its own moments; the test
         // ticks by hand so that it knows which positions were passed.
-        const_cast<QTimer&>(dialog.ReplayTimer()).stop();
+        dialog.HoldTimer(kReplayTimerId);
         return dialog.State().m_Running;
     }
 

@@ -57,8 +57,8 @@ private slots:
         dialog.Button(IDC_RUN)->click();
         QCOMPARE(dialog.State().m_TalkerRow, 0);
         QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
-        QVERIFY(dialog.ReplayTimer().isActive());
-        QCOMPARE(dialog.ReplayTimer().interval(), 1000);
+        QVERIFY(dialog.Replay().Timer().isActive());
+        QCOMPARE(dialog.Replay().Timer().interval(), 1000);
         QVERIFY(!dialog.Combo(IDC_SATELLITE_LIST)->isEnabled());
         QVERIFY(!dialog.Combo(IDC_MESSAGE_LIST)->isEnabled());
         QVERIFY(!dialog.Slider()->isEnabled());
@@ -72,7 +72,7 @@ private slots:
         Tick(dialog);
         if (repeat) {
             QCOMPARE(TopLines(dialog, 2), (QStringList{"Replay Log", kThird}));
-            QVERIFY(dialog.ReplayTimer().isActive());
+            QVERIFY(dialog.Replay().Timer().isActive());
             QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
             Tick(dialog);
             QCOMPARE(TopLines(dialog, 1), QStringList{kFirst});
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(TopLines(dialog, 2), (QStringList{"Finish Parsing", kThird}));
         QCOMPARE(dialog.Slider()->value(), 10000);
         QCOMPARE(dialog.State().m_ParsePosition, -1);
-        QVERIFY(!dialog.ReplayTimer().isActive());
+        QVERIFY(!dialog.Replay().Timer().isActive());
         QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
         QVERIFY(dialog.Slider()->isEnabled());
 
@@ -96,11 +96,11 @@ private slots:
     {
         COrvaneDlg dialog;
         Load(dialog, ThreeRmc());
-        while (dialog.SpeedStep() < 10)
+        while (dialog.Replay().SpeedStep() < 10)
             dialog.Button(IDC_FASTER)->click();
         dialog.Button(IDC_RUN)->click();
         QTRY_COMPARE(TopLines(dialog, 4), (QStringList{"Finish Parsing", kThird, kSecond, kFirst}));
-        QVERIFY(!dialog.ReplayTimer().isActive());
+        QVERIFY(!dialog.Replay().Timer().isActive());
         QTRY_COMPARE(ViewText(dialog), QString(dialog.DisplayText()).replace("\r\n", "\n"));
     }
 
@@ -117,7 +117,7 @@ private slots:
         const QString afterError = dialog.DisplayText();
         Tick(dialog);
         QCOMPARE(dialog.DisplayText(), afterError);
-        QVERIFY(!dialog.ReplayTimer().isActive());
+        QVERIFY(!dialog.Replay().Timer().isActive());
         QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
         QVERIFY(dialog.Combo(IDC_MESSAGE_LIST)->isEnabled());
         // Run goes on after the failed sentence.
@@ -135,17 +135,17 @@ private slots:
         for (int step = 2; step <= 10; ++step) {
             QVERIFY(dialog.Button(IDC_FASTER)->isEnabled());
             dialog.Button(IDC_FASTER)->click();
-            QCOMPARE(dialog.SpeedStep(), int16_t(step));
-            QCOMPARE(dialog.ReplayInterval(), int16_t(periods[step - 1]));
-            QCOMPARE(dialog.ReplayTimer().interval(), periods[step - 1]);
-            QVERIFY(dialog.ReplayTimer().isActive());
+            QCOMPARE(dialog.Replay().SpeedStep(), int16_t(step));
+            QCOMPARE(dialog.Replay().Interval(), int16_t(periods[step - 1]));
+            QCOMPARE(dialog.Replay().Timer().interval(), periods[step - 1]);
+            QVERIFY(dialog.Replay().Timer().isActive());
             QVERIFY(dialog.Button(IDC_SLOWER)->isEnabled());
         }
         QVERIFY(!dialog.Button(IDC_FASTER)->isEnabled());
         for (int step = 9; step >= 1; --step) {
             dialog.Button(IDC_SLOWER)->click();
-            QCOMPARE(dialog.SpeedStep(), int16_t(step));
-            QCOMPARE(dialog.ReplayTimer().interval(), periods[step - 1]);
+            QCOMPARE(dialog.Replay().SpeedStep(), int16_t(step));
+            QCOMPARE(dialog.Replay().Timer().interval(), periods[step - 1]);
             QVERIFY(dialog.Button(IDC_FASTER)->isEnabled());
         }
         QVERIFY(!dialog.Button(IDC_SLOWER)->isEnabled());
@@ -194,7 +194,7 @@ private slots:
         Tick(dialog);
         const QString lines = dialog.DisplayText();
         dialog.Button(IDC_PURGE)->click();
-        QVERIFY(!dialog.ReplayTimer().isActive());
+        QVERIFY(!dialog.Replay().Timer().isActive());
         QVERIFY(!dialog.State().m_Running && !dialog.State().m_Loaded);
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 0);
         QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);

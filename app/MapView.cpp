@@ -1,0 +1,48 @@
+#include "MapView.h"
+
+#include <QCoreApplication>
+#include <QVBoxLayout>
+
+#include <cstdint>
+
+#include "Config.h"
+#include "WebBrowser2.h"
+
+namespace orvane {
+
+namespace {
+uint32_t g_PageTurn = 0;
+}  // namespace
+
+MapView::MapView(QWidget* frame)
+{
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(1, 1, 1, 1);
+    m_Browser = new CWebBrowser2(frame);
+    layout->addWidget(m_Browser);
+    m_Browser->SetSilent(true);
+}
+
+void MapView::ShowNextPage(const ConfigRecord& settings)
+{
+    g_PageTurn %= settings.MapCount;
+    m_Browser->Navigate2(MapUrlFromConfig(settings.MapUrls[g_PageTurn], QCoreApplication::applicationDirPath()));
+    ++g_PageTurn;
+}
+
+void MapView::Stop()
+{
+    m_Browser->Stop();
+}
+
+void MapView::UpdatePosition(double latitude, double longitude, double heading, CWebBrowser2* secondary)
+{
+    if (m_Browser->Busy())
+        return;
+    const QString function = QStringLiteral("setCurPos");
+    m_Browser->CallScript(function, latitude, longitude, heading);
+    if (secondary)
+        secondary->CallScript(function, latitude, longitude, heading);
+}
+
+}  // namespace orvane
