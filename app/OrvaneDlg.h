@@ -1,13 +1,15 @@
 #pragma once
 // The main window: a fixed-size dialog that holds every control, owns the
-// program state and routes each command to the code that does the work.
-// Its code is split by concern: OrvaneDlg.cpp (start-up, shutdown, keys,
-// window menu), OrvaneDlgLayout.cpp (the control table and the mode
-// layout), OrvaneDlgText.cpp (the text view and the dispatcher's hooks),
-// OrvaneDlgLoad.cpp (loading logs), OrvaneDlgReplay.cpp (replay),
-// OrvaneDlgLive.cpp (online mode), OrvaneDlgRecord.cpp (recording,
-// forwarding and upload, developer codes) and OrvaneDlgMap.cpp (the map
-// view and the secondary-map button).
+// program state and routes each command to the part that does the work:
+// ReplayEngine (replay), LiveSession (the live sources and their text),
+// LiveRecorder (recording), PositionSender (forwarding and upload) and
+// MapView (the map). Its own code is split by concern: OrvaneDlg.cpp
+// (start-up, shutdown, keys, window menu, timers), OrvaneDlgLayout.cpp (the
+// control table and the mode layout), OrvaneDlgText.cpp (the text view and
+// the dispatcher's hooks), OrvaneDlgLoad.cpp (loading logs),
+// OrvaneDlgReplay.cpp (the replay buttons), OrvaneDlgLive.cpp (online mode,
+// recording button, developer codes), OrvaneDlgSender.cpp (forwarding and
+// upload) and OrvaneDlgMap.cpp (the map buttons).
 
 #include <QDialog>
 #include <QHash>

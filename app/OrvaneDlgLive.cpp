@@ -1,14 +1,16 @@
-// Online mode: the Online Mode and live-input buttons, the notices of the
-// serial reader and the TCP servers, and the live tick that decodes what
-// arrived in the last 100 ms.
+// Online mode: the Online Mode, live-input and recording buttons, the
+// developer codes, the notices of the serial reader and the TCP servers,
+// and the live tick that decodes what arrived in the last 100 ms.
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QPushButton>
 
 
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
+#include "DeveloperCode.h"
 #include "UiSeam.h"
 #include "live/Notices.h"
 #include "replay/Dispatcher.h"
@@ -138,6 +140,44 @@ void COrvaneDlg::OnLiveTick()
     m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
     m_Live.EndTick();
     m_Live.SetBusy(false);
+}
+
+void COrvaneDlg::OnRecording()
+{
+    m_Recorder.Toggle();
+    // A failed start leaves the button as it was before the click.
+    m_Ui.recording->setChecked(m_Recorder.Recording());
+}
+
+void COrvaneDlg::OnRecordingChanged()
+{
+    m_Ui.recording->setChecked(m_Recorder.Recording());
+    UpdateWindow();
+}
+
+void COrvaneDlg::OnDeveloperCode()
+{
+    auto* edit = m_Ui.developerCodeEdit;
+    const QString typed = edit->text();
+    edit->clear();
+    const DeveloperCode code = ParseDeveloperCode(typed);
+    AppendLine(DeveloperCodeLine(code));
+    switch (code) {
+    case DeveloperCode::ShowRawData:
+        m_RawDataVisible = true;
+        break;
+    case DeveloperCode::HideRawData:
+        m_RawDataVisible = false;
+        break;
+    case DeveloperCode::ShowRecording:
+        m_RecordingProgressVisible = true;
+        break;
+    case DeveloperCode::HideRecording:
+        m_RecordingProgressVisible = false;
+        break;
+    case DeveloperCode::Invalid:
+        break;
+    }
 }
 
 }  // namespace orvane

@@ -1,53 +1,12 @@
-// The recording button, the position line to the forwarding clients
-// and the upload server, and the developer codes.
+// The position line to the forwarding clients and the upload server.
 
-#include <QLineEdit>
 #include <QPushButton>
 
 #include "Config.h"
 #include "OrvaneDlg.h"
 #include "StatusWord.h"
-#include "live/DeveloperCode.h"
 
 namespace orvane {
-
-void COrvaneDlg::OnRecording()
-{
-    m_Recorder.Toggle();
-    // A failed start leaves the button as it was before the click.
-    m_Ui.recording->setChecked(m_Recorder.Recording());
-}
-
-void COrvaneDlg::OnRecordingChanged()
-{
-    m_Ui.recording->setChecked(m_Recorder.Recording());
-    UpdateWindow();
-}
-
-void COrvaneDlg::OnDeveloperCode()
-{
-    auto* edit = m_Ui.developerCodeEdit;
-    const QString typed = edit->text();
-    edit->clear();
-    const DeveloperCode code = ParseDeveloperCode(typed);
-    AppendLine(DeveloperCodeLine(code));
-    switch (code) {
-    case DeveloperCode::ShowRawData:
-        m_RawDataVisible = true;
-        break;
-    case DeveloperCode::HideRawData:
-        m_RawDataVisible = false;
-        break;
-    case DeveloperCode::ShowRecording:
-        m_RecordingProgressVisible = true;
-        break;
-    case DeveloperCode::HideRecording:
-        m_RecordingProgressVisible = false;
-        break;
-    case DeveloperCode::Invalid:
-        break;
-    }
-}
 
 void COrvaneDlg::SetUpForwardingAndUpload()
 {

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "live/DeveloperCode.h"
+#include "DeveloperCode.h"
 
 using namespace orvane;
 
