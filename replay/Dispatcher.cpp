@@ -1,5 +1,6 @@
 #include "Dispatcher.h"
 
+#include <cmath>
 #include <optional>
 
 #include "DisplayLines.h"
@@ -13,10 +14,19 @@ namespace orvane {
 
 namespace {
 
-// A usable position: both coordinates non-zero, both letters received.
+// Both coordinates are numbers. A field too large for a double gives an
+// infinity, which the line shows but which is no place on earth.
+bool IsFinitePosition(double latitude, double longitude)
+{
+    return std::isfinite(latitude) && std::isfinite(longitude);
+}
+
+// A usable position: both coordinates finite and non-zero, both letters
+// received.
 bool IsValidPosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere)
 {
-    return latitude != 0 && longitude != 0 && latHemisphere != 0 && lonHemisphere != 0;
+    return IsFinitePosition(latitude, longitude) && latitude != 0 && longitude != 0 && latHemisphere != 0 &&
+           lonHemisphere != 0;
 }
 
 double Signed(double degrees, char16_t hemisphere, char16_t positive)
@@ -37,10 +47,14 @@ void FollowPosition(DispatchState& state, DispatchHooks& hooks, const Record& re
     hooks.UpdateMapPosition(state.m_Latitude, state.m_Longitude, 0.0);
 }
 
-// Every parsed RMC becomes the last position and heading and is uploaded,
-// usable or not; the map follows only a usable one.
+// Every parsed RMC with finite coordinates becomes the last position and
+// heading and is uploaded, usable or not; the map follows only a usable one.
+// Coordinates that are not finite are not passed on at all, so the map, the
+// forwarding clients and the upload never receive an infinity.
 void TakeRmcPosition(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
 {
+    if (!IsFinitePosition(record.latitude, record.longitude))
+        return;
     state.m_Latitude = Signed(record.latitude, record.latHemisphere, u'N');
     state.m_Longitude = Signed(record.longitude, record.lonHemisphere, u'E');
     state.m_Heading = record.course;

@@ -155,6 +155,51 @@ private slots:
         QCOMPARE(withoutMap.m_Latitude, kStartLatitude);
     }
 
+    // A coordinate too large for a double is infinite: the line shows it,
+    // but like a position of zero it moves no map, is sent nowhere and does
+    // not become the last position.
+    void infiniteCoordinateIsNoPosition_data()
+    {
+        QTest::addColumn<int>("messageRow");
+        QTest::addColumn<QByteArray>("sentence");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("gga latitude") << kGgaRow << QByteArray("$GPGGA,1,1e400,N,01131.000,E,1,8,0.9,5,M,,,,*00")
+                                      << QByteArray("[00:00:01] Signal: 1, NOS: 8, HDOP: 0.90, (N)inf, (E)11.516667");
+        QTest::newRow("gga longitude") << kGgaRow << QByteArray("$GPGGA,1,4807.038,S,-1e309,W,1,8,0.9,5,M,,,,*00")
+                                       << QByteArray("[00:00:01] Signal: 1, NOS: 8, HDOP: 0.90, (S)48.117300, (W)-inf");
+        QTest::newRow("gll latitude") << kGllRow << QByteArray("$GPGLL,-1e400,S,12311.12,W,225444,A,*1D")
+                                      << QByteArray("[22:54:44] (S)-inf, (W)123.185333");
+        QTest::newRow("gll both") << kGllRow << QByteArray("$GPGLL,1e999,N,1e999,E,225444,A,*1D")
+                                  << QByteArray("[22:54:44] (N)inf, (E)inf");
+        QTest::newRow("rmc latitude") << kRmcRow
+                                      << QByteArray("$GPRMC,123519,A,1e400,N,01131.000,E,022.4,084.4,230394,003.1,W*6A")
+                                      << QByteArray("[2094.03.23 12:35:19] (N)inf, (E)11.516667, Speed:41.48Km/h, "
+                                                    "Heading:84.40");
+        QTest::newRow("rmc longitude") << kRmcRow
+                                       << QByteArray("$GPRMC,123519,A,4807.038,N,-1e309,E,022.4,084.4,230394,003.1,W*6A")
+                                       << QByteArray("[2094.03.23 12:35:19] (N)48.117300, (E)-inf, Speed:41.48Km/h, "
+                                                     "Heading:84.40");
+    }
+    void infiniteCoordinateIsNoPosition()
+    {
+        QFETCH(int, messageRow);
+        QFETCH(QByteArray, sentence);
+        QFETCH(QByteArray, line);
+        RecordingHooks hooks;
+        hooks.messageRow = messageRow;
+        DispatchState state = Online(sentence.toStdString() + "\r\n");
+        state.m_MapEnabled = true;
+        state.m_Heading = 33;
+        QVERIFY(!DispatchSentences(state, hooks));
+        QCOMPARE(hooks.lines, std::vector<std::string>{line.toStdString()});
+        QVERIFY(hooks.maps.empty());
+        QVERIFY(hooks.sends.empty());
+        QCOMPARE(state.m_Latitude, kStartLatitude);
+        QCOMPARE(state.m_Longitude, kStartLongitude);
+        QCOMPARE(state.m_Heading, 33.0);
+        QVERIFY(state.m_Running);
+    }
+
     // In online mode an error ends the call; the next call goes on after it.
     void onlineErrorResumes()
     {
