@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "DisplayLines.h"
 #include "decoder/FieldConvert.h"
@@ -183,6 +184,7 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
         return false;
     }
     const int32_t start = state.m_ParsePosition;
+    const std::optional<int32_t> resumeAt = std::exchange(state.m_GsvResumeAt, std::nullopt);
 
     switch (const int messageRow = hooks.SelectedMessageRow(); DecodedMessageRow(messageRow)) {
     case kGgaRow:
@@ -214,12 +216,21 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
     }
 
     if (state.m_SignalsShown) {
-        // In replay only the stretch up to the sentence just shown is merged;
-        // live text is merged to its end.
-        const std::optional<int32_t> bound =
-            state.m_Online ? std::nullopt : std::optional<int32_t>(state.m_ParsePosition);
-        AccumulateGsv(state.NmeaText, start, bound, state.m_SatelliteTable,
-                      [&hooks](std::string_view line) { hooks.AppendLine(line); });
+        const LineSink appendLine = [&hooks](std::string_view line) { hooks.AppendLine(line); };
+        if (state.m_Online) {
+            // Live text is merged to its end. A tick calls again after each
+            // error, from just after it, over the same text: that call's pass
+            // resumes from what the earlier passes of the tick found instead
+            // of searching the rest of the text once more.
+            if (resumeAt != start)
+                state.m_GsvProgress.Reset();
+            AccumulateGsvResuming(state.NmeaText, start, state.m_SatelliteTable, appendLine, state.m_GsvProgress);
+            if (state.m_ParsePosition > 0)
+                state.m_GsvResumeAt = state.m_ParsePosition;
+        } else {
+            // In replay only the stretch up to the sentence just shown is merged.
+            AccumulateGsv(state.NmeaText, start, state.m_ParsePosition, state.m_SatelliteTable, appendLine);
+        }
         if (hooks.SatellitesWindowExists()) {
             for (int row = 0; row < kSatelliteRows; ++row)
                 hooks.UpdateSignals(row, state.m_SatelliteTable.entries[size_t(row)]);
