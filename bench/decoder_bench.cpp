@@ -108,6 +108,61 @@ void BM_DispatchGsaWithGsvPass(benchmark::State& state)
 }
 BENCHMARK(BM_DispatchGsaWithGsvPass)->Unit(benchmark::kMillisecond);
 
+// A simulator log of at least the given size in which every 1000th sentence
+// is a broken GP GSA. In a live tick each such error ends a dispatcher call
+// and the next call goes on after it, so the tick makes one call per 1000
+// sentences, each with its own GSV pass.
+std::string TextWithGsaErrors(size_t bytes)
+{
+    constexpr std::string_view kBrokenGsa = "$GPGSA,A,3,04,05*00\r\n";
+    std::string out;
+    out.reserve(bytes + 4096);
+    std::string epoch;
+    loggen::Generator generator;
+    size_t sentences = 0;
+    while (out.size() < bytes) {
+        epoch.clear();
+        generator.appendEpoch(epoch);
+        for (size_t begin = 0; begin < epoch.size();) {
+            const size_t end = epoch.find('\n', begin) + 1;
+            out.append(epoch, begin, end - begin);
+            begin = end;
+            if (++sentences % 1000 == 999) {
+                out.append(kBrokenGsa);
+                ++sentences;
+            }
+        }
+    }
+    return out;
+}
+
+// One live tick of GP GSA with the signals shown over a text of Arg MiB with
+// one error per 1000 sentences. The cost per MB should not grow with the
+// size: time_per_MB (CPU time per 10^6 bytes) at 16 and at 64 MiB should be
+// about equal.
+void BM_DispatchGsaWithErrors(benchmark::State& state)
+{
+    DispatchState dispatch;
+    dispatch.NmeaText = TextWithGsaErrors(size_t(state.range(0)) << 20);
+    dispatch.NmeaTextLength = int32_t(dispatch.NmeaText.size());
+    dispatch.m_Online = true;
+    dispatch.m_TalkerRow = 0;
+    dispatch.m_SignalsShown = true;
+    DiscardingHooks hooks(kGsaRow);
+    int64_t calls = 0;
+    for (auto _ : state) {
+        dispatch.m_ParsePosition = 0;
+        for (calls = 1; DispatchSentences(dispatch, hooks); ++calls) {
+        }
+    }
+    const double megabytes = double(dispatch.NmeaText.size()) / 1e6;
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(dispatch.NmeaText.size()));
+    state.counters["calls"] = double(calls);
+    state.counters["time_per_MB"] =
+        benchmark::Counter(megabytes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DispatchGsaWithErrors)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
+
 // One replay tick with the signals shown, at the start and at the end of
 // the large text. Each starts just after a GP RMC, so the tick shows the
 // next one and merges the one epoch of GSV sentences between them; the pass

@@ -163,6 +163,10 @@ int32_t TruncateToInt32(double value)
 
 double ToDegrees(double value)
 {
+    // An infinity has no minutes to split off (inf - inf is a NaN): it stays
+    // as it is, sign included. A NaN stays a NaN.
+    if (!std::isfinite(value))
+        return value;
     const double degrees = std::trunc(value / 100.0);
     return degrees + (value - 100.0 * degrees) / 60.0;
 }

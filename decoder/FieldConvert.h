@@ -22,7 +22,8 @@ int32_t ParseInteger(std::string_view field);
 // The double truncated toward zero, clamped to the 32-bit range; NaN gives 0.
 int32_t TruncateToInt32(double value);
 
-// ddmm.mmmm or dddmm.mmmm to unsigned decimal degrees.
+// ddmm.mmmm or dddmm.mmmm to unsigned decimal degrees. An infinite value
+// stays infinite with its sign.
 double ToDegrees(double value);
 
 // hhmmss.ss into the hour, minute, second and hundredths of the date-time.

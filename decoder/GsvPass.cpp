@@ -11,19 +11,100 @@ namespace orvane {
 
 namespace {
 
-void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& row,
-           std::array<int32_t, kGsvMaxSatellites>& seen)
+using SeenRow = std::array<int32_t, kGsvMaxSatellites>;
+
+// With notes, also records for the sentence whose "$" lies at the given
+// position which slots its satellites were merged into.
+void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& row, SeenRow& seen,
+           GsvProgress::Row* notes = nullptr, int32_t at = 0)
 {
     for (int32_t e = 0; e < count; ++e) {
         const GsvSatellite& satellite = list.entries[size_t(e)];
+        if (notes && satellite.prn == 0) {
+            notes->zeroAt = at;
+            notes->zero = satellite;
+        }
         for (int i = 0; i < kGsvMaxSatellites; ++i) {
             if (row[i].prn == satellite.prn || row[i].prn == 0) {
                 row[i] = satellite;
                 seen[i] = 1;
+                if (notes && satellite.prn != 0) {
+                    notes->lastAt[size_t(i)] = at;
+                    notes->last[size_t(i)] = satellite;
+                }
                 break;
             }
         }
         // A row whose 30 slots hold other satellites drops this one.
+    }
+}
+
+// Leaves the used slots that this pass merged nothing into with their prn
+// and zero values.
+void ClearUnseen(SatelliteTable& table)
+{
+    for (int talker = 0; talker < kSatelliteRows; ++talker) {
+        auto& row = table.entries[size_t(talker)];
+        for (int i = 0; i < kGsvMaxSatellites && row[i].prn != 0; ++i) {
+            if (table.seen[size_t(talker)][i] != 1)
+                row[i] = GsvSatellite{row[i].prn, 0, 0, 0};
+        }
+    }
+}
+
+// The search of one talker row from start, as the plain pass makes it,
+// writing the notes of what it finds. Returns the bytes it searched.
+int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talker, SatelliteTable& table,
+                  const LineSink& appendLine, GsvProgress::Row& notes)
+{
+    notes = GsvProgress::Row{};
+    notes.lastAt.fill(-1);
+    int32_t position = start;
+    for (;;) {
+        std::string_view sentence;
+        const int32_t next = FindSentence(text, position, talker, kGsvRow, sentence);
+        // A negative start finds nothing without a search.
+        if (next < 1)
+            return start < 0 ? 0 : std::max(length - start, 0);
+        // A sentence without "*" runs to the end of the text: no later start
+        // that follows a "*" lies past its "$", so the last position stands
+        // for it.
+        const int32_t at = sentence.empty() ? length - 1 : int32_t(sentence.data() - text.data());
+        GsvList list;
+        const int32_t count = ParseGsv(sentence, list);
+        if (count < 0) {
+            notes.failed = true;
+            notes.failedAt = at;
+            notes.failedCode = count;
+            appendLine(ErrorLine("GSV", count));
+            return next - start;
+        }
+        Merge(list, count, table.entries[size_t(talker)], table.seen[size_t(talker)], &notes, at);
+        position = next;
+    }
+}
+
+// Merges again the noted sentences whose "$" lies at or after start into a
+// row that holds the result of merging them before. Each satellite goes to
+// the slot it went to then: its prn's slot, which no slot before it can
+// take now either; a satellite dropped then is dropped again, since slots
+// only ever fill; one with prn 0 goes to the row's first free slot, which
+// merging these sentences again cannot move. So each slot ends with the
+// last satellite for it from start on, and nothing else changes.
+void MergeAgain(const GsvProgress::Row& notes, int32_t start, SatelliteTable::Row& row, SeenRow& seen)
+{
+    int firstFree = kGsvMaxSatellites;
+    for (int i = 0; i < kGsvMaxSatellites; ++i) {
+        if (row[i].prn == 0 && firstFree == kGsvMaxSatellites)
+            firstFree = i;
+        if (row[i].prn != 0 && notes.lastAt[size_t(i)] >= start) {
+            row[i] = notes.last[size_t(i)];
+            seen[i] = 1;
+        }
+    }
+    if (firstFree < kGsvMaxSatellites && notes.zeroAt >= start) {
+        row[size_t(firstFree)] = notes.zero;
+        seen[size_t(firstFree)] = 1;
     }
 }
 
@@ -68,13 +149,47 @@ void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> 
         }
     }
 
-    for (int talker = 0; talker < kSatelliteRows; ++talker) {
-        auto& row = table.entries[size_t(talker)];
-        for (int i = 0; i < kGsvMaxSatellites && row[i].prn != 0; ++i) {
-            if (table.seen[size_t(talker)][i] != 1)
-                row[i] = GsvSatellite{row[i].prn, 0, 0, 0};
+    ClearUnseen(table);
+}
+
+void AccumulateGsvResuming(std::string_view text, int32_t start, SatelliteTable& table, const LineSink& appendLine,
+                           GsvProgress& progress)
+{
+    const auto length = int32_t(std::min(text.size(), size_t(kMaxTextLength)));
+    // A search that began before a "*" has passed that "*" by the time it
+    // looks beyond it, so from just after a "*" the searches of an earlier
+    // start and of this one find the same sentences.
+    const bool resumes = progress.valid && progress.textData == text.data() && progress.textSize == text.size() &&
+                         start >= progress.start &&
+                         (start == progress.start || start >= length || text[size_t(start) - 1] == '*') &&
+                         table.entries == progress.after;
+
+    for (auto& row : table.seen)
+        row.fill(0);
+
+    for (int talker = 0; talker < kTalkerCount; ++talker) {
+        GsvProgress::Row& notes = progress.rows[size_t(talker)];
+        if (resumes && !(notes.failed && notes.failedAt < start)) {
+            // Every sentence from start on was found before, up to the same
+            // failing one, if any, which is reported again.
+            MergeAgain(notes, start, table.entries[size_t(talker)], table.seen[size_t(talker)]);
+            if (notes.failed)
+                appendLine(ErrorLine("GSV", notes.failedCode));
+        } else {
+            // The row's stretch ended before start, or there is none: no
+            // pass has searched this row's text from start on.
+            progress.searchedBytes += SearchRow(text, length, start, talker, table, appendLine, notes);
         }
     }
+
+    ClearUnseen(table);
+
+    // A negative start finds nothing, which says nothing about the text.
+    progress.valid = start >= 0;
+    progress.textData = text.data();
+    progress.textSize = text.size();
+    progress.start = start;
+    progress.after = table.entries;
 }
 
 void ClearSatelliteTable(SatelliteTable& table)

@@ -57,6 +57,8 @@ struct GsvSatellite {
     int32_t elevation = 0;
     int32_t azimuth = 0;
     int32_t snr = 0;
+
+    friend bool operator==(const GsvSatellite&, const GsvSatellite&) = default;
 };
 
 inline constexpr int kGsvMaxSatellites = 30;
@@ -97,6 +99,8 @@ struct SatelliteTable {
     using Row = std::array<GsvSatellite, kGsvMaxSatellites>;
     std::array<Row, kSatelliteRows> entries{};
     std::array<std::array<int32_t, kGsvMaxSatellites>, kSatelliteRows> seen{};
+
+    friend bool operator==(const SatelliteTable&, const SatelliteTable&) = default;
 };
 
 }  // namespace orvane

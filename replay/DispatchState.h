@@ -3,8 +3,10 @@
 // batch decoder owns another.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "decoder/GsvPass.h"
 #include "decoder/Records.h"
 #include "decoder/Tables.h"
 
@@ -35,6 +37,11 @@ struct DispatchState {
     double m_Heading = 0.0;
 
     SatelliteTable m_SatelliteTable;
+
+    // In online mode the GSV pass of a call that goes on where the previous
+    // call stopped resumes from what the previous passes found.
+    GsvProgress m_GsvProgress;
+    std::optional<int32_t> m_GsvResumeAt;  // where such a call starts; none when no call may resume
 };
 
 }  // namespace orvane

@@ -1,6 +1,8 @@
 #include "Dispatcher.h"
 
+#include <cmath>
 #include <optional>
+#include <utility>
 
 #include "DisplayLines.h"
 #include "decoder/FieldConvert.h"
@@ -13,10 +15,19 @@ namespace orvane {
 
 namespace {
 
-// A usable position: both coordinates non-zero, both letters received.
+// Both coordinates are numbers. A field too large for a double gives an
+// infinity, which the line shows but which is no place on earth.
+bool IsFinitePosition(double latitude, double longitude)
+{
+    return std::isfinite(latitude) && std::isfinite(longitude);
+}
+
+// A usable position: both coordinates finite and non-zero, both letters
+// received.
 bool IsValidPosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere)
 {
-    return latitude != 0 && longitude != 0 && latHemisphere != 0 && lonHemisphere != 0;
+    return IsFinitePosition(latitude, longitude) && latitude != 0 && longitude != 0 && latHemisphere != 0 &&
+           lonHemisphere != 0;
 }
 
 double Signed(double degrees, char16_t hemisphere, char16_t positive)
@@ -37,10 +48,14 @@ void FollowPosition(DispatchState& state, DispatchHooks& hooks, const Record& re
     hooks.UpdateMapPosition(state.m_Latitude, state.m_Longitude, 0.0);
 }
 
-// Every parsed RMC becomes the last position and heading and is uploaded,
-// usable or not; the map follows only a usable one.
+// Every parsed RMC with finite coordinates becomes the last position and
+// heading and is uploaded, usable or not; the map follows only a usable one.
+// Coordinates that are not finite are not passed on at all, so the map, the
+// forwarding clients and the upload never receive an infinity.
 void TakeRmcPosition(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
 {
+    if (!IsFinitePosition(record.latitude, record.longitude))
+        return;
     state.m_Latitude = Signed(record.latitude, record.latHemisphere, u'N');
     state.m_Longitude = Signed(record.longitude, record.lonHemisphere, u'E');
     state.m_Heading = record.course;
@@ -169,6 +184,7 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
         return false;
     }
     const int32_t start = state.m_ParsePosition;
+    const std::optional<int32_t> resumeAt = std::exchange(state.m_GsvResumeAt, std::nullopt);
 
     switch (const int messageRow = hooks.SelectedMessageRow(); DecodedMessageRow(messageRow)) {
     case kGgaRow:
@@ -200,12 +216,21 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
     }
 
     if (state.m_SignalsShown) {
-        // In replay only the stretch up to the sentence just shown is merged;
-        // live text is merged to its end.
-        const std::optional<int32_t> bound =
-            state.m_Online ? std::nullopt : std::optional<int32_t>(state.m_ParsePosition);
-        AccumulateGsv(state.NmeaText, start, bound, state.m_SatelliteTable,
-                      [&hooks](std::string_view line) { hooks.AppendLine(line); });
+        const LineSink appendLine = [&hooks](std::string_view line) { hooks.AppendLine(line); };
+        if (state.m_Online) {
+            // Live text is merged to its end. A tick calls again after each
+            // error, from just after it, over the same text: that call's pass
+            // resumes from what the earlier passes of the tick found instead
+            // of searching the rest of the text once more.
+            if (resumeAt != start)
+                state.m_GsvProgress.Reset();
+            AccumulateGsvResuming(state.NmeaText, start, state.m_SatelliteTable, appendLine, state.m_GsvProgress);
+            if (state.m_ParsePosition > 0)
+                state.m_GsvResumeAt = state.m_ParsePosition;
+        } else {
+            // In replay only the stretch up to the sentence just shown is merged.
+            AccumulateGsv(state.NmeaText, start, state.m_ParsePosition, state.m_SatelliteTable, appendLine);
+        }
         if (hooks.SatellitesWindowExists()) {
             for (int row = 0; row < kSatelliteRows; ++row)
                 hooks.UpdateSignals(row, state.m_SatelliteTable.entries[size_t(row)]);

@@ -103,15 +103,33 @@ private slots:
         QCOMPARE(ParseInteger(field.toStdString()), value);
     }
 
+    void degrees_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("degrees");
+        const double inf = std::numeric_limits<double>::infinity();
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("ddmm") << 4807.038 << 48.1173;
+        QTest::newRow("whole minutes") << 1131.0 << 11.5 + 1.0 / 60.0;
+        QTest::newRow("dddmm") << 12311.12 << 123.18533333333333;
+        QTest::newRow("negative") << -4807.038 << -48.1173;
+        QTest::newRow("zero") << 0.0 << 0.0;
+        // Huge values convert without any cast to an integer.
+        QTest::newRow("huge") << 1e300 << 1e298;
+        QTest::newRow("largest") << std::numeric_limits<double>::max() << std::numeric_limits<double>::max() / 100.0;
+        QTest::newRow("infinite") << inf << inf;
+        QTest::newRow("negative infinite") << -inf << -inf;
+        QTest::newRow("nan") << nan << nan;
+    }
     void degrees()
     {
-        QVERIFY(qFuzzyCompare(ToDegrees(4807.038), 48.1173));
-        QVERIFY(qFuzzyCompare(ToDegrees(1131.0), 11.5 + 1.0 / 60.0));
-        QVERIFY(qFuzzyCompare(ToDegrees(12311.12), 123.18533333333333));
-        QVERIFY(qFuzzyCompare(ToDegrees(-4807.038), -48.1173));
-        QCOMPARE(ToDegrees(0.0), 0.0);
-        // Huge values convert without any cast to an integer.
-        QVERIFY(std::isfinite(ToDegrees(1e300)));
+        QFETCH(double, value);
+        QFETCH(double, degrees);
+        const double got = ToDegrees(value);
+        // QCOMPARE takes infinities and NaN as equal only to their own kind.
+        QCOMPARE(got, degrees);
+        if (!std::isnan(degrees))
+            QCOMPARE(std::signbit(got), std::signbit(degrees));
     }
 
     void time_data()

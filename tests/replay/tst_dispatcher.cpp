@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include <random>
+
+#include "decoder/GsvPass.h"
 #include "replay/Dispatcher.h"
 
 using namespace orvane;
@@ -31,6 +34,51 @@ public:
     std::vector<int> signalRows;
     int firstPrn = -1;
 };
+
+// Every line and every satellite row handed over, in order, as text.
+class EventHooks : public DispatchHooks {
+public:
+    explicit EventHooks(int row) : messageRow(row) {}
+    void AppendLine(std::string_view line) override { events.emplace_back(line); }
+    int SelectedMessageRow() const override { return messageRow; }
+    bool SatellitesWindowExists() const override { return true; }
+    void UpdateSignals(int talkerRow, const SatelliteTable::Row& row) override
+    {
+        std::string event = "signals " + std::to_string(talkerRow);
+        for (const GsvSatellite& s : row)
+            for (const int32_t value : {s.prn, s.elevation, s.azimuth, s.snr})
+                event += ' ' + std::to_string(value);
+        events.push_back(event);
+    }
+
+    int messageRow;
+    std::vector<std::string> events;
+};
+
+// A log of random sentences: GSV of several talkers, among them some that do
+// not parse, lose their "*" or fill a row, and GSA, GGA and ZDA sentences
+// of which some end a dispatcher call.
+std::string RandomLog(std::mt19937& random, int sentences)
+{
+    const char* fixed[] = {"$GPGSA,A,3,01,02,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GPGSA,A,3*00\r\n",
+                           "$GLGSA,A,3,65,,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GLGSA,A*00\r\n",
+                           "$GPGGA,1,,,,,1,1,,,,*00\r\n", "$GPGGA*00\r\n", "$GPZDA,1,40,07,2002,00,00*00\r\n",
+                           "$GPZDA,1,12,07,2002,00,00*00\r\n", "$GPGSV,1,1,01,05,5*00\r\n", "$GLGSV,12*00\r\n",
+                           "$GNGSV,1,1,01,07,1,2", "*", "$GPGSV,1,1,01,,1,2,3*00\r\n"};
+    const char* talkers[] = {"GP", "GL", "GA", "GN", "BD"};
+    std::string text;
+    for (int i = 0; i < sentences; ++i) {
+        if (random() % 3 != 0) {
+            text += fixed[random() % std::size(fixed)];
+            continue;
+        }
+        text += std::string("$") + talkers[random() % std::size(talkers)] + "GSV,1,1,04";
+        for (int k = 1 + int(random() % 4); k > 0; --k)
+            text += ',' + std::to_string(random() % 40) + ",10,200," + std::to_string(random() % 50);
+        text += "*00\r\n";
+    }
+    return text;
+}
 
 DispatchState Loaded(std::string text)
 {
@@ -155,6 +203,51 @@ private slots:
         QCOMPARE(withoutMap.m_Latitude, kStartLatitude);
     }
 
+    // A coordinate too large for a double is infinite: the line shows it,
+    // but like a position of zero it moves no map, is sent nowhere and does
+    // not become the last position.
+    void infiniteCoordinateIsNoPosition_data()
+    {
+        QTest::addColumn<int>("messageRow");
+        QTest::addColumn<QByteArray>("sentence");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("gga latitude") << kGgaRow << QByteArray("$GPGGA,1,1e400,N,01131.000,E,1,8,0.9,5,M,,,,*00")
+                                      << QByteArray("[00:00:01] Signal: 1, NOS: 8, HDOP: 0.90, (N)inf, (E)11.516667");
+        QTest::newRow("gga longitude") << kGgaRow << QByteArray("$GPGGA,1,4807.038,S,-1e309,W,1,8,0.9,5,M,,,,*00")
+                                       << QByteArray("[00:00:01] Signal: 1, NOS: 8, HDOP: 0.90, (S)48.117300, (W)-inf");
+        QTest::newRow("gll latitude") << kGllRow << QByteArray("$GPGLL,-1e400,S,12311.12,W,225444,A,*1D")
+                                      << QByteArray("[22:54:44] (S)-inf, (W)123.185333");
+        QTest::newRow("gll both") << kGllRow << QByteArray("$GPGLL,1e999,N,1e999,E,225444,A,*1D")
+                                  << QByteArray("[22:54:44] (N)inf, (E)inf");
+        QTest::newRow("rmc latitude") << kRmcRow
+                                      << QByteArray("$GPRMC,123519,A,1e400,N,01131.000,E,022.4,084.4,230394,003.1,W*6A")
+                                      << QByteArray("[2094.03.23 12:35:19] (N)inf, (E)11.516667, Speed:41.48Km/h, "
+                                                    "Heading:84.40");
+        QTest::newRow("rmc longitude") << kRmcRow
+                                       << QByteArray("$GPRMC,123519,A,4807.038,N,-1e309,E,022.4,084.4,230394,003.1,W*6A")
+                                       << QByteArray("[2094.03.23 12:35:19] (N)48.117300, (E)-inf, Speed:41.48Km/h, "
+                                                     "Heading:84.40");
+    }
+    void infiniteCoordinateIsNoPosition()
+    {
+        QFETCH(int, messageRow);
+        QFETCH(QByteArray, sentence);
+        QFETCH(QByteArray, line);
+        RecordingHooks hooks;
+        hooks.messageRow = messageRow;
+        DispatchState state = Online(sentence.toStdString() + "\r\n");
+        state.m_MapEnabled = true;
+        state.m_Heading = 33;
+        QVERIFY(!DispatchSentences(state, hooks));
+        QCOMPARE(hooks.lines, std::vector<std::string>{line.toStdString()});
+        QVERIFY(hooks.maps.empty());
+        QVERIFY(hooks.sends.empty());
+        QCOMPARE(state.m_Latitude, kStartLatitude);
+        QCOMPARE(state.m_Longitude, kStartLongitude);
+        QCOMPARE(state.m_Heading, 33.0);
+        QVERIFY(state.m_Running);
+    }
+
     // In online mode an error ends the call; the next call goes on after it.
     void onlineErrorResumes()
     {
@@ -255,6 +348,55 @@ private slots:
         QVERIFY(DispatchSentences(quiet, hidden));
         QCOMPARE(quiet.m_SatelliteTable.entries[0][0].prn, 0);
         QVERIFY(hidden.signalRows.empty());
+    }
+
+    // A live tick whose calls end at errors: each call's GSV pass goes on from
+    // what the earlier passes of the tick found, yet every line, every row
+    // handed to the satellites window and the final table are those of the
+    // plain pass over the whole rest of the text after each call, and each
+    // talker's text is searched at most once.
+    void liveTickResumesGsvPass_data()
+    {
+        QTest::addColumn<int>("talkerRow");
+        QTest::addColumn<int>("messageRow");
+        QTest::newRow("GP GSA") << 0 << kGsaRow;
+        QTest::newRow("GL GSA") << 1 << kGsaRow;
+        QTest::newRow("GP GGA") << 0 << kGgaRow;
+        QTest::newRow("GP ZDA") << 0 << kZdaRow;
+    }
+    void liveTickResumesGsvPass()
+    {
+        QFETCH(int, talkerRow);
+        QFETCH(int, messageRow);
+        std::mt19937 random(uint32_t(talkerRow * 100 + messageRow));
+        for (int round = 0; round < 20; ++round) {
+            DispatchState plain = Online(RandomLog(random, 400));
+            plain.m_TalkerRow = talkerRow;
+            DispatchState resuming = plain;
+            resuming.m_SignalsShown = true;
+
+            EventHooks expected(messageRow);
+            int calls = 0;
+            for (bool more = true; more; ++calls) {
+                const int32_t start = plain.m_ParsePosition;
+                more = DispatchSentences(plain, expected);
+                AccumulateGsv(plain.NmeaText, start, std::nullopt, plain.m_SatelliteTable,
+                              [&expected](std::string_view line) { expected.AppendLine(line); });
+                for (int row = 0; row < kSatelliteRows; ++row)
+                    expected.UpdateSignals(row, plain.m_SatelliteTable.entries[size_t(row)]);
+            }
+            QVERIFY(calls > 5);
+
+            EventHooks got(messageRow);
+            while (DispatchSentences(resuming, got)) {
+            }
+            QCOMPARE(got.events, expected.events);
+            QVERIFY(resuming.m_SatelliteTable == plain.m_SatelliteTable);
+            QCOMPARE(resuming.m_ParsePosition, plain.m_ParsePosition);
+            const auto length = int64_t(resuming.NmeaText.size());
+            QVERIFY(resuming.m_GsvProgress.searchedBytes > 0);
+            QVERIFY(resuming.m_GsvProgress.searchedBytes <= kTalkerCount * length);
+        }
     }
 };
 
