@@ -30,6 +30,8 @@ bool IsValidPosition(double latitude, char16_t latHemisphere, double longitude, 
            lonHemisphere != 0;
 }
 
+// kept as is: a hemisphere letter other than N or E, a missing one
+// included, makes the coordinate negative.
 double Signed(double degrees, char16_t hemisphere, char16_t positive)
 {
     return hemisphere == positive ? degrees : -degrees;
@@ -48,16 +50,15 @@ void FollowPosition(DispatchState& state, DispatchHooks& hooks, const Record& re
     hooks.UpdateMapPosition(state.m_Latitude, state.m_Longitude, 0.0);
 }
 
-// Every parsed RMC with finite coordinates becomes the last position and
-// heading and is uploaded, usable or not; the map follows only a usable one.
-// Coordinates that are not finite are not passed on at all, so the map, the
-// forwarding clients and the upload never receive an infinity.
+// Every parsed RMC becomes the last position and heading and is uploaded,
+// usable or not; the map follows only a usable one. Coordinates that are
+// not finite count as a position of zero, as a sentence without a position
+// does: the forwarding clients and the upload never receive an infinity.
 void TakeRmcPosition(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
 {
-    if (!IsFinitePosition(record.latitude, record.longitude))
-        return;
-    state.m_Latitude = Signed(record.latitude, record.latHemisphere, u'N');
-    state.m_Longitude = Signed(record.longitude, record.lonHemisphere, u'E');
+    const bool finite = IsFinitePosition(record.latitude, record.longitude);
+    state.m_Latitude = finite ? Signed(record.latitude, record.latHemisphere, u'N') : 0.0;
+    state.m_Longitude = finite ? Signed(record.longitude, record.lonHemisphere, u'E') : 0.0;
     state.m_Heading = record.course;
     hooks.SendPosition(state.m_Latitude, state.m_Longitude, state.m_Heading);
     if (state.m_MapEnabled &&
@@ -121,9 +122,8 @@ bool Show(DispatchState& state, DispatchHooks& hooks, const ZdaRecord& record)
 
 // The main step for one decoded sentence type: one sentence in replay,
 // every sentence up to the end or the first failure in online mode.
-template <class Record>
-void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow,
-                  int32_t (*parse)(std::string_view, Record&))
+template <class Record, int32_t (*Parse)(std::string_view, Record&)>
+void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow)
 {
     const std::string_view text = state.NmeaText;
     const std::string_view type = MessageTable[size_t(messageRow)].id;
@@ -133,7 +133,7 @@ void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow,
         if (state.m_ParsePosition <= 0)
             return;
         Record record;
-        if (const int32_t code = parse(sentence, record); code != 0) {
+        if (const int32_t code = Parse(sentence, record); code != 0) {
             hooks.AppendLine(ErrorLine(type, code));
             state.m_Running = false;
             return;
@@ -143,6 +143,28 @@ void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow,
         if (!state.m_Online)
             return;
     }
+}
+
+// The decoded sentence types, one row each: the message row and its main
+// step. A new type is one row here and one Show for its record.
+struct DecodedType {
+    int messageRow;
+    void (*dispatch)(DispatchState&, DispatchHooks&, int messageRow);
+};
+
+constexpr DecodedType kDecodedTypes[] = {
+    {kGgaRow, DispatchType<GgaRecord, ParseGga>}, {kGllRow, DispatchType<GllRecord, ParseGll>},
+    {kGsaRow, DispatchType<GsaRecord, ParseGsa>}, {kRmcRow, DispatchType<RmcRecord, ParseRmc>},
+    {kVtgRow, DispatchType<VtgRecord, ParseVtg>}, {kZdaRow, DispatchType<ZdaRecord, ParseZda>},
+};
+
+const DecodedType* FindDecodedType(int messageRow)
+{
+    for (const DecodedType& type : kDecodedTypes) {
+        if (type.messageRow == messageRow)
+            return &type;
+    }
+    return nullptr;
 }
 
 // The slider's share of the text, truncated toward zero.
@@ -159,17 +181,7 @@ int32_t SliderValueOf(int32_t position, int32_t length)
 
 int DecodedMessageRow(int messageRow)
 {
-    switch (messageRow) {
-    case kGgaRow:
-    case kGllRow:
-    case kGsaRow:
-    case kRmcRow:
-    case kVtgRow:
-    case kZdaRow:
-        return messageRow;
-    default:
-        return -1;
-    }
+    return FindDecodedType(messageRow) ? messageRow : -1;
 }
 
 bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
@@ -178,37 +190,20 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
         hooks.AppendLine("Logic Error (1)");
         return false;
     }
-    // Rows 8 to 17 pass this guard and then find nothing.
-    if (state.m_TalkerRow >= 18) {
+    // kept as is: the talker row is checked against the message table's
+    // size, so rows 8 to 17 pass this guard and then find nothing.
+    if (state.m_TalkerRow >= kMessageCount) {
         hooks.AppendLine("Logic Error (2)");
         return false;
     }
     const int32_t start = state.m_ParsePosition;
     const std::optional<int32_t> resumeAt = std::exchange(state.m_GsvResumeAt, std::nullopt);
 
-    switch (const int messageRow = hooks.SelectedMessageRow(); DecodedMessageRow(messageRow)) {
-    case kGgaRow:
-        DispatchType<GgaRecord>(state, hooks, messageRow, ParseGga);
-        break;
-    case kGllRow:
-        DispatchType<GllRecord>(state, hooks, messageRow, ParseGll);
-        break;
-    case kGsaRow:
-        DispatchType<GsaRecord>(state, hooks, messageRow, ParseGsa);
-        break;
-    case kRmcRow:
-        DispatchType<RmcRecord>(state, hooks, messageRow, ParseRmc);
-        break;
-    case kVtgRow:
-        DispatchType<VtgRecord>(state, hooks, messageRow, ParseVtg);
-        break;
-    case kZdaRow:
-        DispatchType<ZdaRecord>(state, hooks, messageRow, ParseZda);
-        break;
-    default:
+    const int messageRow = hooks.SelectedMessageRow();
+    if (const DecodedType* type = FindDecodedType(messageRow))
+        type->dispatch(state, hooks, messageRow);
+    else
         state.m_ParsePosition = -1;
-        break;
-    }
 
     if (!state.m_Online) {
         state.m_SliderValue = SliderValueOf(state.m_ParsePosition, state.NmeaTextLength);

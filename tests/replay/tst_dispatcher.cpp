@@ -204,8 +204,8 @@ private slots:
     }
 
     // A coordinate too large for a double is infinite: the line shows it,
-    // but like a position of zero it moves no map, is sent nowhere and does
-    // not become the last position.
+    // but like a position of zero it moves no map; an RMC sends and keeps
+    // a position of zero, never an infinity.
     void infiniteCoordinateIsNoPosition_data()
     {
         QTest::addColumn<int>("messageRow");
@@ -241,10 +241,19 @@ private slots:
         QVERIFY(!DispatchSentences(state, hooks));
         QCOMPARE(hooks.lines, std::vector<std::string>{line.toStdString()});
         QVERIFY(hooks.maps.empty());
-        QVERIFY(hooks.sends.empty());
-        QCOMPARE(state.m_Latitude, kStartLatitude);
-        QCOMPARE(state.m_Longitude, kStartLongitude);
-        QCOMPARE(state.m_Heading, 33.0);
+        if (messageRow == kRmcRow) {
+            // An RMC still sends its line, with a position of zero.
+            QCOMPARE(hooks.sends.size(), size_t(1));
+            QCOMPARE(hooks.sends[0], (std::array<double, 3>{0.0, 0.0, 84.4}));
+            QCOMPARE(state.m_Latitude, 0.0);
+            QCOMPARE(state.m_Longitude, 0.0);
+            QCOMPARE(state.m_Heading, 84.4);
+        } else {
+            QVERIFY(hooks.sends.empty());
+            QCOMPARE(state.m_Latitude, kStartLatitude);
+            QCOMPARE(state.m_Longitude, kStartLongitude);
+            QCOMPARE(state.m_Heading, 33.0);
+        }
         QVERIFY(state.m_Running);
     }
 
