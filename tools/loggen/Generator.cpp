@@ -1,5 +1,9 @@
 #include "Generator.h"
 
+#include "Calendar.h"
+#include "Earth.h"
+#include "Random.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,140 +17,16 @@ namespace {
 // Constants of the simulated world
 // ---------------------------------------------------------------------------
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180.0;
-
-// WGS-84 ellipsoid and Earth rotation rate.
-constexpr double kWgsA = 6378137.0;
-constexpr double kWgsF = 1.0 / 298.257223563;
-constexpr double kWgsE2 = kWgsF * (2.0 - kWgsF);
-constexpr double kEarthRate = 7.2921151467e-5; // rad/s
-
 // Starting point: in front of Seoul Station, facing south on Hangang-daero.
 constexpr double kStartLat = 37.5554652;
 constexpr double kStartLon = 126.9715542;
 constexpr double kStartHeading = 172.0;
-
-// First epoch: 2026-03-14 23:58:00 UTC, so a default run crosses midnight.
-constexpr int kStartYear = 2026;
-constexpr int kStartMonth = 3;
-constexpr int kStartDay = 14;
-constexpr int kStartSecondOfDay = 23 * 3600 + 58 * 60;
 
 constexpr double kKnotsPerMs = 3600.0 / 1852.0;
 constexpr double kKmhPerMs = 3.6;
 constexpr double kMaxSpeed = 79.4 / kKmhPerMs; // the driver never exceeds 80 km/h
 
 constexpr int kSubSteps = 10; // vehicle integration steps per epoch
-
-// ---------------------------------------------------------------------------
-// Pseudo-random numbers: splitmix64 to seed, xoshiro256** to draw.
-// ---------------------------------------------------------------------------
-
-std::uint64_t splitmix64(std::uint64_t& state)
-{
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-}
-
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed)
-    {
-        std::uint64_t sm = seed;
-        for (auto& word : s_)
-            word = splitmix64(sm);
-    }
-
-    std::uint64_t next()
-    {
-        const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
-        const std::uint64_t t = s_[1] << 17;
-        s_[2] ^= s_[0];
-        s_[3] ^= s_[1];
-        s_[1] ^= s_[2];
-        s_[0] ^= s_[3];
-        s_[2] ^= t;
-        s_[3] = rotl(s_[3], 45);
-        return result;
-    }
-
-    // Uniform in [0, 1).
-    double uniform() { return double(next() >> 11) * 0x1.0p-53; }
-    double uniform(double lo, double hi) { return lo + (hi - lo) * uniform(); }
-    int below(int n) { return int(next() % std::uint64_t(n)); }
-
-    // Approximately standard normal: sum of four uniforms, rescaled. Bounded
-    // to about +-3.5 sigma, which suits noise models, and needs no libm.
-    double gauss()
-    {
-        double sum = uniform(); // one draw per statement: a fixed order
-        sum += uniform();
-        sum += uniform();
-        sum += uniform();
-        return (sum - 2.0) * 1.7320508075688772;
-    }
-
-private:
-    static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-    std::array<std::uint64_t, 4> s_{};
-};
-
-// A fixed pseudo-random fraction in [0, 1) for a key. Used for properties of
-// the world that must not depend on the seed (satellite slots, receiver
-// antenna gain per satellite).
-double fixedFraction(std::uint64_t key)
-{
-    std::uint64_t state = key * 0x2545F4914F6CDD1DULL + 0x1234567ULL;
-    return double(splitmix64(state) >> 11) * 0x1.0p-53;
-}
-
-double wrap360(double deg)
-{
-    deg = std::fmod(deg, 360.0);
-    return deg < 0.0 ? deg + 360.0 : deg;
-}
-
-double wrap180(double deg)
-{
-    deg = wrap360(deg);
-    return deg > 180.0 ? deg - 360.0 : deg;
-}
-
-// ---------------------------------------------------------------------------
-// Calendar arithmetic on days since 1970-01-01 (proleptic Gregorian).
-// ---------------------------------------------------------------------------
-
-std::int64_t daysFromCivil(std::int64_t y, int m, int d)
-{
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-struct CivilDate {
-    std::int64_t year;
-    int month;
-    int day;
-};
-
-CivilDate civilFromDays(std::int64_t z)
-{
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const int d = int(doy - (153 * mp + 2) / 5 + 1);
-    const int m = int(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (m <= 2), m, d};
-}
 
 // ---------------------------------------------------------------------------
 // Number formatting. Everything is integer arithmetic on rounded values, so
@@ -215,22 +95,6 @@ void finish(std::string& out, std::size_t start)
     out += "\r\n";
 }
 
-// ---------------------------------------------------------------------------
-// Geometry
-// ---------------------------------------------------------------------------
-
-struct Vec3 {
-    double x, y, z;
-};
-
-Vec3 geodeticToEcef(double latDeg, double lonDeg, double h)
-{
-    const double lat = latDeg * kDeg, lon = lonDeg * kDeg;
-    const double sl = std::sin(lat), cl = std::cos(lat);
-    const double n = kWgsA / std::sqrt(1.0 - kWgsE2 * sl * sl);
-    return {(n + h) * cl * std::cos(lon), (n + h) * cl * std::sin(lon), (n * (1.0 - kWgsE2) + h) * sl};
-}
-
 enum class System { Gps, Qzss, Sbas, Glonass, Galileo };
 
 // Which GSV/GSA group (talker) a satellite is reported under.
@@ -273,7 +137,7 @@ Satellite makeOrbit(System system, int prn, Group group, double radius, double i
     s.raan0 = raanDeg * kDeg;
     s.u0 = u0Deg * kDeg;
     s.meanMotion = 2.0 * kPi / periodS;
-    s.gainDb = (fixedFraction(std::uint64_t(prn) * 7 + std::uint64_t(system)) - 0.5) * 5.0;
+    s.gainDb = (FixedFraction(std::uint64_t(prn) * 7 + std::uint64_t(system)) - 0.5) * 5.0;
     return s;
 }
 
@@ -291,7 +155,7 @@ std::vector<Satellite> buildConstellations()
                 continue;
             const int plane = k % 6, slot = k / 6;
             const double spacing = plane == 0 ? 60.0 : 72.0;
-            const double jitter = (fixedFraction(std::uint64_t(prn) + 100) - 0.5) * 20.0;
+            const double jitter = (FixedFraction(std::uint64_t(prn) + 100) - 0.5) * 20.0;
             sats.push_back(makeOrbit(System::Gps, prn, kGroupGp, 26559.7e3, 55.0, kSiderealDay / 2.0,
                                      17.0 + 60.0 * plane, slot * spacing + plane * 43.0 + jitter));
             ++k;
@@ -314,7 +178,7 @@ std::vector<Satellite> buildConstellations()
     // GLONASS: three planes of eight slots at 64.8 degrees; slot n is PRN 64+n.
     for (int n = 1; n <= 24; ++n) {
         const int plane = (n - 1) / 8, slot = (n - 1) % 8;
-        const double jitter = (fixedFraction(std::uint64_t(n) + 200) - 0.5) * 4.0;
+        const double jitter = (FixedFraction(std::uint64_t(n) + 200) - 0.5) * 4.0;
         sats.push_back(makeOrbit(System::Glonass, 64 + n, kGroupGl, 25508.2e3, 64.8, 40544.0,
                                  61.0 + 120.0 * plane, 45.0 * slot + 15.0 * plane + jitter));
     }
@@ -324,7 +188,7 @@ std::vector<Satellite> buildConstellations()
         int k = 0;
         for (int prn : prns) {
             const int plane = k % 3, slot = k / 3;
-            const double jitter = (fixedFraction(std::uint64_t(prn) + 300) - 0.5) * 8.0;
+            const double jitter = (FixedFraction(std::uint64_t(prn) + 300) - 0.5) * 8.0;
             sats.push_back(makeOrbit(System::Galileo, prn, kGroupGa, 29599.8e3, 56.0, 50680.7,
                                      144.0 + 120.0 * plane, 40.0 * slot + 13.3 * plane + jitter));
             ++k;
@@ -460,40 +324,40 @@ Generator::Impl::Impl(std::uint64_t seed)
 
     // The car waits at the kerb for a few seconds, then sets off south on a
     // main road.
-    hold = 6.0 + rng.uniform() * 6.0;
+    hold = 6.0 + rng.Uniform() * 6.0;
     planRoad();
-    cruise = rng.uniform(62.0, 78.0) / kKmhPerMs;
-    remaining = rng.uniform(700.0, 1100.0);
+    cruise = rng.Uniform(62.0, 78.0) / kKmhPerMs;
+    remaining = rng.Uniform(700.0, 1100.0);
     curvature = 0.0;
     urban = 1;
 }
 
 void Generator::Impl::planRoad()
 {
-    const bool arterial = rng.uniform() < 0.6;
+    const bool arterial = rng.Uniform() < 0.6;
     double length;
     if (arterial) {
-        cruise = rng.uniform(50.0, 80.0) / kKmhPerMs;
-        length = rng.uniform(350.0, 1300.0);
-        const double u = rng.uniform();
+        cruise = rng.Uniform(50.0, 80.0) / kKmhPerMs;
+        length = rng.Uniform(350.0, 1300.0);
+        const double u = rng.Uniform();
         urban = u < 0.3 ? 0 : (u < 0.75 ? 1 : 2);
     } else {
-        cruise = rng.uniform(24.0, 42.0) / kKmhPerMs;
-        length = rng.uniform(120.0, 420.0);
-        urban = rng.uniform() < 0.6 ? 2 : 1;
+        cruise = rng.Uniform(24.0, 42.0) / kKmhPerMs;
+        length = rng.Uniform(120.0, 420.0);
+        urban = rng.Uniform() < 0.6 ? 2 : 1;
     }
     remaining = length;
-    curvature = rng.uniform() < 0.3 ? rng.uniform(-0.05, 0.05) : rng.uniform(-0.004, 0.004);
+    curvature = rng.Uniform() < 0.3 ? rng.Uniform(-0.05, 0.05) : rng.Uniform(-0.004, 0.004);
 
-    const double r = rng.uniform();
+    const double r = rng.Uniform();
     if (r < 0.38) {
         roadEnd = RoadEnd::Light;
-        lightWait = rng.uniform(8.0, 55.0);
-        const double q = rng.uniform();
+        lightWait = rng.Uniform(8.0, 55.0);
+        const double q = rng.Uniform();
         endTurn = q < 0.5 ? 0.0 : (q < 0.75 ? 90.0 : -90.0);
     } else if (r < 0.72) {
         roadEnd = RoadEnd::Turn;
-        const double q = rng.uniform();
+        const double q = rng.Uniform();
         endTurn = q < 0.4 ? 90.0 : (q < 0.8 ? -90.0 : (q < 0.9 ? 45.0 : -45.0));
     } else {
         roadEnd = RoadEnd::Through;
@@ -503,12 +367,12 @@ void Generator::Impl::planRoad()
     // Far from the start, junctions tend to lead back towards it, so long
     // runs stay in the city instead of wandering off.
     const double distance = std::hypot(north, east);
-    if (distance > 4000.0 && roadEnd != RoadEnd::Through && rng.uniform() < 0.8) {
+    if (distance > 4000.0 && roadEnd != RoadEnd::Through && rng.Uniform() < 0.8) {
         const double home = std::atan2(-east, -north) / kDeg;
         const double atEnd = roadHeading + curvature * length;
         double best = 0.0, bestErr = 1e9;
         for (double c : {0.0, 90.0, -90.0}) {
-            const double err = std::fabs(wrap180(atEnd + c - home));
+            const double err = std::fabs(Wrap180(atEnd + c - home));
             if (err < bestErr) {
                 bestErr = err;
                 best = c;
@@ -516,8 +380,8 @@ void Generator::Impl::planRoad()
         }
         endTurn = best;
     }
-    endSpeed = std::fabs(endTurn) > 60.0 ? rng.uniform(4.2, 6.0)
-                                         : (endTurn != 0.0 ? rng.uniform(7.0, 10.0) : 1e9);
+    endSpeed = std::fabs(endTurn) > 60.0 ? rng.Uniform(4.2, 6.0)
+                                         : (endTurn != 0.0 ? rng.Uniform(7.0, 10.0) : 1e9);
 }
 
 void Generator::Impl::stepVehicle(double dt)
@@ -530,7 +394,7 @@ void Generator::Impl::stepVehicle(double dt)
         return;
     }
 
-    const double headingError = wrap180(roadHeading - heading);
+    const double headingError = Wrap180(roadHeading - heading);
     double target = std::min(cruise + wobble, kMaxSpeed);
     if (std::fabs(headingError) > 15.0)
         target = std::min(target, cornerSpeed); // finish the corner first
@@ -555,24 +419,24 @@ void Generator::Impl::stepVehicle(double dt)
     yawRate += (rateCommand - yawRate) * std::min(1.0, dt / 0.4);
     if (speed < 0.2)
         yawRate = 0.0;
-    heading = wrap360(heading + yawRate * dt);
+    heading = Wrap360(heading + yawRate * dt);
 
     const double ds = speed * dt;
     north += ds * std::cos(heading * kDeg);
     east += ds * std::sin(heading * kDeg);
-    roadHeading = wrap360(roadHeading + curvature * ds);
+    roadHeading = Wrap360(roadHeading + curvature * ds);
     remaining -= ds;
 
     if (roadEnd == RoadEnd::Light) {
         if (remaining < 4.0 && speed < 0.25) {
             speed = accel = yawRate = 0.0;
             hold = lightWait;
-            roadHeading = wrap360(roadHeading + endTurn);
+            roadHeading = Wrap360(roadHeading + endTurn);
             cornerSpeed = 5.0;
             planRoad();
         }
     } else if (remaining <= 0.0) {
-        roadHeading = wrap360(roadHeading + endTurn);
+        roadHeading = Wrap360(roadHeading + endTurn);
         cornerSpeed = std::min(endSpeed, 10.0);
         planRoad();
     }
@@ -580,16 +444,16 @@ void Generator::Impl::stepVehicle(double dt)
 
 void Generator::Impl::advanceOneSecond()
 {
-    wobble = 0.9 * wobble + 0.35 * rng.gauss();
+    wobble = 0.9 * wobble + 0.35 * rng.Gauss();
     for (int i = 0; i < kSubSteps; ++i)
         stepVehicle(1.0 / kSubSteps);
 
     // Position error of the receiver: a slow random walk that holds still
     // while the car stands (static hold).
     if (speed > 0.3) {
-        noiseNorth = 0.97 * noiseNorth + 0.12 * signalRng.gauss();
-        noiseEast = 0.97 * noiseEast + 0.12 * signalRng.gauss();
-        noiseUp = 0.95 * noiseUp + 0.10 * signalRng.gauss();
+        noiseNorth = 0.97 * noiseNorth + 0.12 * signalRng.Gauss();
+        noiseEast = 0.97 * noiseEast + 0.12 * signalRng.Gauss();
+        noiseUp = 0.95 * noiseUp + 0.10 * signalRng.Gauss();
     }
     ++epoch;
 }
@@ -610,7 +474,7 @@ void Generator::Impl::updateSatellites(double t, const Vec3& rx, double latDeg, 
         const double n = -sLat * cLon * dx - sLat * sLon * dy + cLat * dz;
         const double up = cLat * cLon * dx + cLat * sLon * dy + sLat * dz;
         s.elevation = std::atan2(up, std::hypot(e, n)) / kDeg;
-        s.azimuth = wrap360(std::atan2(e, n) / kDeg);
+        s.azimuth = Wrap360(std::atan2(e, n) / kDeg);
     }
 }
 
@@ -625,13 +489,13 @@ void Generator::Impl::updateSignals()
         s.snr = 0;
         if (s.elevation <= 0.0) {
             // Below the horizon: once it rises it takes a few seconds to acquire.
-            s.lockWait = 3 + int(fixedFraction(std::uint64_t(s.prn) + epoch) * 8.0);
+            s.lockWait = 3 + int(FixedFraction(std::uint64_t(s.prn) + epoch) * 8.0);
             s.trackedFor = 0;
             s.fadeDb = 0.0;
             continue;
         }
 
-        s.fadeDb = 0.85 * s.fadeDb + (moving ? 0.6 : 0.35) * signalRng.gauss();
+        s.fadeDb = 0.85 * s.fadeDb + (moving ? 0.6 : 0.35) * signalRng.Gauss();
 
         // Street canyon: walls across the direction of travel hide low
         // satellites; along the street the sky stays open further down.
@@ -649,13 +513,13 @@ void Generator::Impl::updateSignals()
         else if (s.elevation < wall)
             snr -= 4.0 + (wall - s.elevation) * 1.6; // diffracted over the roof edge
 
-        if (s.lockWait == 0 && signalRng.uniform() < (moving ? 0.0025 : 0.0005))
-            s.lockWait = 1 + signalRng.below(4); // a passing truck, a tree, a bridge
+        if (s.lockWait == 0 && signalRng.Uniform() < (moving ? 0.0025 : 0.0005))
+            s.lockWait = 1 + signalRng.Below(4); // a passing truck, a tree, a bridge
 
         if (snr < 15.0)
             lost = true;
         if (lost) {
-            s.lockWait = std::max(s.lockWait, 1 + signalRng.below(3));
+            s.lockWait = std::max(s.lockWait, 1 + signalRng.Below(3));
             s.trackedFor = 0;
             continue;
         }
@@ -740,13 +604,10 @@ void Generator::Impl::computeDops()
 void Generator::Impl::appendEpoch(std::string& out)
 {
     // --- time ---
-    const std::int64_t startDay = daysFromCivil(kStartYear, kStartMonth, kStartDay);
-    const std::int64_t seconds = std::int64_t(kStartSecondOfDay) + std::int64_t(epoch);
-    const std::int64_t day = startDay + seconds / 86400;
-    const int secondOfDay = int(seconds % 86400);
-    const CivilDate date = civilFromDays(day);
-    const int hh = secondOfDay / 3600, mm = secondOfDay / 60 % 60, ss = secondOfDay % 60;
-    const double unixTime = double(day) * 86400.0 + double(secondOfDay);
+    const EpochTime time = TimeOfEpoch(epoch);
+    const CivilDate& date = time.date;
+    const int hh = time.hour, mm = time.minute, ss = time.second;
+    const double unixTime = time.unixTime;
 
     // --- solution ---
     const double lat = kStartLat + (north + noiseNorth) / metresPerDegLat;
@@ -756,7 +617,7 @@ void Generator::Impl::appendEpoch(std::string& out)
     const double altitude = std::max(terrain, 8.0) + 1.4 + noiseUp; // antenna on the roof
     const double separation = 23.62 - north * 2e-5 + east * 1e-5;
 
-    updateSatellites(unixTime, geodeticToEcef(lat, lon, altitude + separation), lat, lon);
+    updateSatellites(unixTime, GeodeticToEcef(lat, lon, altitude + separation), lat, lon);
     updateSignals();
     computeDops();
 
@@ -768,12 +629,12 @@ void Generator::Impl::appendEpoch(std::string& out)
     // filter reports a few millimetres per second.
     double sog;
     if (speed > 0.3)
-        sog = std::max(0.0, speed + 0.03 * signalRng.gauss());
+        sog = std::max(0.0, speed + 0.03 * signalRng.Gauss());
     else
-        sog = std::fabs(0.004 * signalRng.gauss());
+        sog = std::fabs(0.004 * signalRng.Gauss());
     // Course over ground is frozen below walking pace, like a real receiver.
     if (sog > 0.3)
-        reportedCourse = wrap360(heading + (0.15 + 0.4 / sog) * signalRng.gauss());
+        reportedCourse = Wrap360(heading + (0.15 + 0.4 / sog) * signalRng.Gauss());
     double course = reportedCourse;
     if (std::llround(course * 100.0) >= 36000)
         course = 0.0;
