@@ -3,6 +3,7 @@
 #include "Calendar.h"
 #include "Earth.h"
 #include "Random.h"
+#include "Sky.h"
 
 #include <algorithm>
 #include <array>
@@ -95,145 +96,6 @@ void finish(std::string& out, std::size_t start)
     out += "\r\n";
 }
 
-enum class System { Gps, Qzss, Sbas, Glonass, Galileo };
-
-// Which GSV/GSA group (talker) a satellite is reported under.
-enum Group { kGroupGp = 0, kGroupGl = 1, kGroupGa = 2, kGroupCount = 3 };
-
-// Circular orbit described in the Earth-fixed frame at t = 0. Geostationary
-// satellites are the special case of zero inclination and a period of one
-// sidereal day, so their Earth-fixed longitude is raan0 + u0.
-struct Satellite {
-    System system;
-    int prn;          // number as written in GSV/GSA
-    Group group;
-    double radius;    // m
-    double cosI, sinI;
-    double raan0;     // rad, node longitude in the Earth-fixed frame at t = 0
-    double u0;        // rad, argument of latitude at t = 0
-    double meanMotion; // rad/s
-    double gainDb;    // fixed antenna/satellite power offset
-
-    // Per-epoch results and tracking state.
-    double elevation = -90.0; // deg
-    double azimuth = 0.0;     // deg
-    double fadeDb = 0.0;      // slowly varying fading
-    int lockWait = 0;         // epochs until the signal is tracked again
-    int trackedFor = 30;      // epochs of continuous tracking
-    bool tracked = false;
-    int snr = 0;
-};
-
-Satellite makeOrbit(System system, int prn, Group group, double radius, double inclDeg, double periodS,
-                    double raanDeg, double u0Deg)
-{
-    Satellite s{};
-    s.system = system;
-    s.prn = prn;
-    s.group = group;
-    s.radius = radius;
-    s.cosI = std::cos(inclDeg * kDeg);
-    s.sinI = std::sin(inclDeg * kDeg);
-    s.raan0 = raanDeg * kDeg;
-    s.u0 = u0Deg * kDeg;
-    s.meanMotion = 2.0 * kPi / periodS;
-    s.gainDb = (FixedFraction(std::uint64_t(prn) * 7 + std::uint64_t(system)) - 0.5) * 5.0;
-    return s;
-}
-
-std::vector<Satellite> buildConstellations()
-{
-    std::vector<Satellite> sats;
-    constexpr double kGeoRadius = 42164.2e3;
-    constexpr double kSiderealDay = 2.0 * kPi / kEarthRate;
-
-    // GPS: six planes at 55 degrees, 31 satellites, half a sidereal day.
-    {
-        int k = 0;
-        for (int prn = 1; prn <= 32; ++prn) {
-            if (prn == 22)
-                continue;
-            const int plane = k % 6, slot = k / 6;
-            const double spacing = plane == 0 ? 60.0 : 72.0;
-            const double jitter = (FixedFraction(std::uint64_t(prn) + 100) - 0.5) * 20.0;
-            sats.push_back(makeOrbit(System::Gps, prn, kGroupGp, 26559.7e3, 55.0, kSiderealDay / 2.0,
-                                     17.0 + 60.0 * plane, slot * spacing + plane * 43.0 + jitter));
-            ++k;
-        }
-    }
-    // QZSS: two inclined geosynchronous satellites on a figure-eight ground
-    // track centred near 139 E, and one geostationary at 127 E.
-    {
-        const int prns[] = {194, 195};
-        for (int i = 0; i < 2; ++i) {
-            const double u0 = 150.0 * i + 35.0;
-            sats.push_back(makeOrbit(System::Qzss, prns[i], kGroupGp, kGeoRadius, 41.0, kSiderealDay,
-                                     139.0 - u0, u0));
-        }
-        sats.push_back(makeOrbit(System::Qzss, 199, kGroupGp, kGeoRadius, 0.0, kSiderealDay, 127.0, 0.0));
-    }
-    // SBAS: KASS (PRN 134, written as 47) on its geostationary slot at 91.5 E.
-    sats.push_back(makeOrbit(System::Sbas, 47, kGroupGp, kGeoRadius, 0.0, kSiderealDay, 91.5, 0.0));
-
-    // GLONASS: three planes of eight slots at 64.8 degrees; slot n is PRN 64+n.
-    for (int n = 1; n <= 24; ++n) {
-        const int plane = (n - 1) / 8, slot = (n - 1) % 8;
-        const double jitter = (FixedFraction(std::uint64_t(n) + 200) - 0.5) * 4.0;
-        sats.push_back(makeOrbit(System::Glonass, 64 + n, kGroupGl, 25508.2e3, 64.8, 40544.0,
-                                 61.0 + 120.0 * plane, 45.0 * slot + 15.0 * plane + jitter));
-    }
-    // Galileo: three planes at 56 degrees.
-    {
-        const int prns[] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 19, 21, 23, 24, 25, 26, 27, 29, 30, 31, 33, 34, 36};
-        int k = 0;
-        for (int prn : prns) {
-            const int plane = k % 3, slot = k / 3;
-            const double jitter = (FixedFraction(std::uint64_t(prn) + 300) - 0.5) * 8.0;
-            sats.push_back(makeOrbit(System::Galileo, prn, kGroupGa, 29599.8e3, 56.0, 50680.7,
-                                     144.0 + 120.0 * plane, 40.0 * slot + 13.3 * plane + jitter));
-            ++k;
-        }
-    }
-    return sats;
-}
-
-// Symmetric positive definite inverse by Gauss-Jordan elimination; returns
-// false if the matrix is singular.
-template <std::size_t N>
-bool invert(std::array<std::array<double, N>, N>& m, std::size_t n)
-{
-    std::array<std::array<double, N>, N> inv{};
-    for (std::size_t i = 0; i < n; ++i)
-        inv[i][i] = 1.0;
-    for (std::size_t col = 0; col < n; ++col) {
-        std::size_t pivot = col;
-        for (std::size_t r = col + 1; r < n; ++r)
-            if (std::fabs(m[r][col]) > std::fabs(m[pivot][col]))
-                pivot = r;
-        if (std::fabs(m[pivot][col]) < 1e-12)
-            return false;
-        std::swap(m[pivot], m[col]);
-        std::swap(inv[pivot], inv[col]);
-        const double d = m[col][col];
-        for (std::size_t c = 0; c < n; ++c) {
-            m[col][c] /= d;
-            inv[col][c] /= d;
-        }
-        for (std::size_t r = 0; r < n; ++r) {
-            if (r == col)
-                continue;
-            const double f = m[r][col];
-            if (f == 0.0)
-                continue;
-            for (std::size_t c = 0; c < n; ++c) {
-                m[r][c] -= f * m[col][c];
-                inv[r][c] -= f * inv[col][c];
-            }
-        }
-    }
-    m = inv;
-    return true;
-}
 
 } // namespace
 
@@ -267,11 +129,6 @@ struct Generator::Impl {
     void stepVehicle(double dt);
     void advanceOneSecond();
 
-    // Receiver
-    void updateSatellites(double t, const Vec3& rx, double latDeg, double lonDeg);
-    void updateSignals();
-    void computeDops();
-
     // Separate streams, so the route does not change when the sky does.
     Rng rng;       // driving
     Rng signalRng; // receiver noise and signal fading
@@ -304,16 +161,12 @@ struct Generator::Impl {
     double noiseNorth = 0.0, noiseEast = 0.0, noiseUp = 0.0; // m
     double reportedCourse = kStartHeading;
 
-    std::vector<Satellite> sats;
-    std::array<std::vector<const Satellite*>, kGroupCount> inView;
-    std::array<std::vector<const Satellite*>, kGroupCount> used;
-    double pdop = 0.0, hdop = 0.0, vdop = 0.0;
+    Sky sky;
 };
 
 Generator::Impl::Impl(std::uint64_t seed)
     : rng(seed)
     , signalRng(seed ^ 0x5DEECE66DULL)
-    , sats(buildConstellations())
 {
     const double sl = std::sin(kStartLat * kDeg);
     const double w = std::sqrt(1.0 - kWgsE2 * sl * sl);
@@ -458,148 +311,6 @@ void Generator::Impl::advanceOneSecond()
     ++epoch;
 }
 
-void Generator::Impl::updateSatellites(double t, const Vec3& rx, double latDeg, double lonDeg)
-{
-    const double sLat = std::sin(latDeg * kDeg), cLat = std::cos(latDeg * kDeg);
-    const double sLon = std::sin(lonDeg * kDeg), cLon = std::cos(lonDeg * kDeg);
-    for (Satellite& s : sats) {
-        const double node = s.raan0 - kEarthRate * t;
-        const double u = s.u0 + s.meanMotion * t;
-        const double cu = std::cos(u), su = std::sin(u);
-        const double cn = std::cos(node), sn = std::sin(node);
-        const Vec3 p{s.radius * (cu * cn - su * s.cosI * sn), s.radius * (cu * sn + su * s.cosI * cn),
-                     s.radius * su * s.sinI};
-        const double dx = p.x - rx.x, dy = p.y - rx.y, dz = p.z - rx.z;
-        const double e = -sLon * dx + cLon * dy;
-        const double n = -sLat * cLon * dx - sLat * sLon * dy + cLat * dz;
-        const double up = cLat * cLon * dx + cLat * sLon * dy + sLat * dz;
-        s.elevation = std::atan2(up, std::hypot(e, n)) / kDeg;
-        s.azimuth = Wrap360(std::atan2(e, n) / kDeg);
-    }
-}
-
-void Generator::Impl::updateSignals()
-{
-    // How high the buildings along the street reach, seen from the car.
-    static constexpr double kWall[] = {4.0, 16.0, 28.0};
-    const bool moving = speed > 0.3;
-
-    for (Satellite& s : sats) {
-        s.tracked = false;
-        s.snr = 0;
-        if (s.elevation <= 0.0) {
-            // Below the horizon: once it rises it takes a few seconds to acquire.
-            s.lockWait = 3 + int(FixedFraction(std::uint64_t(s.prn) + epoch) * 8.0);
-            s.trackedFor = 0;
-            s.fadeDb = 0.0;
-            continue;
-        }
-
-        s.fadeDb = 0.85 * s.fadeDb + (moving ? 0.6 : 0.35) * signalRng.Gauss();
-
-        // Street canyon: walls across the direction of travel hide low
-        // satellites; along the street the sky stays open further down.
-        const double across = std::fabs(std::sin((s.azimuth - heading) * kDeg));
-        const double wall = kWall[urban] * (0.3 + 0.7 * across) + (s.gainDb * 0.6);
-        double snr = 17.0 + 31.0 * std::sqrt(std::sin(s.elevation * kDeg)) + s.gainDb + s.fadeDb;
-        if (s.system == System::Glonass)
-            snr -= 1.5;
-        if (s.system == System::Sbas)
-            snr -= 2.0;
-
-        bool lost = false;
-        if (s.elevation < wall - 5.0)
-            lost = true;
-        else if (s.elevation < wall)
-            snr -= 4.0 + (wall - s.elevation) * 1.6; // diffracted over the roof edge
-
-        if (s.lockWait == 0 && signalRng.Uniform() < (moving ? 0.0025 : 0.0005))
-            s.lockWait = 1 + signalRng.Below(4); // a passing truck, a tree, a bridge
-
-        if (snr < 15.0)
-            lost = true;
-        if (lost) {
-            s.lockWait = std::max(s.lockWait, 1 + signalRng.Below(3));
-            s.trackedFor = 0;
-            continue;
-        }
-        if (s.lockWait > 0) {
-            --s.lockWait;
-            s.trackedFor = 0;
-            continue;
-        }
-        s.tracked = true;
-        s.snr = std::clamp(int(std::lround(snr)), 15, 54);
-        ++s.trackedFor;
-    }
-
-    // Satellites reported in GSV: above a 5 degree mask, at most 16 for the
-    // GPS talker (4 sentences) and 12 for the others (3 sentences).
-    static constexpr std::size_t kMaxInView[kGroupCount] = {16, 12, 12};
-    for (int g = 0; g < kGroupCount; ++g) {
-        auto& list = inView[g];
-        list.clear();
-        for (const Satellite& s : sats)
-            if (s.group == g && s.elevation >= 5.0)
-                list.push_back(&s);
-        if (list.size() > kMaxInView[g]) {
-            std::sort(list.begin(), list.end(), [](const Satellite* a, const Satellite* b) {
-                return a->elevation != b->elevation ? a->elevation > b->elevation : a->prn < b->prn;
-            });
-            list.resize(kMaxInView[g]);
-        }
-        std::sort(list.begin(), list.end(), [](const Satellite* a, const Satellite* b) { return a->prn < b->prn; });
-
-        // Satellites in the solution: steadily tracked, above the 8 degree
-        // navigation mask and strong enough. SBAS is tracked for its
-        // corrections only and never ranged.
-        auto& fix = used[g];
-        fix.clear();
-        for (const Satellite* s : list)
-            if (s->tracked && s->trackedFor >= 3 && s->elevation >= 8.0 && s->snr >= 24 &&
-                s->system != System::Sbas)
-                fix.push_back(s);
-        if (fix.size() > 12) {
-            std::sort(fix.begin(), fix.end(), [](const Satellite* a, const Satellite* b) {
-                return a->snr != b->snr ? a->snr > b->snr : a->prn < b->prn;
-            });
-            fix.resize(12);
-            std::sort(fix.begin(), fix.end(), [](const Satellite* a, const Satellite* b) { return a->prn < b->prn; });
-        }
-    }
-}
-
-void Generator::Impl::computeDops()
-{
-    // Least-squares geometry: east, north, up and one clock per constellation
-    // group that contributes satellites.
-    std::array<std::array<double, 6>, 6> normal{};
-    std::array<int, kGroupCount> clockColumn{};
-    std::size_t columns = 3;
-    for (int g = 0; g < kGroupCount; ++g)
-        clockColumn[g] = used[g].empty() ? -1 : int(columns++);
-
-    for (int g = 0; g < kGroupCount; ++g) {
-        for (const Satellite* s : used[g]) {
-            const double el = s->elevation * kDeg, az = s->azimuth * kDeg;
-            std::array<double, 6> row{};
-            row[0] = -std::cos(el) * std::sin(az);
-            row[1] = -std::cos(el) * std::cos(az);
-            row[2] = -std::sin(el);
-            row[std::size_t(clockColumn[g])] = 1.0;
-            for (std::size_t i = 0; i < columns; ++i)
-                for (std::size_t j = 0; j < columns; ++j)
-                    normal[i][j] += row[i] * row[j];
-        }
-    }
-    if (!invert(normal, columns)) {
-        pdop = hdop = vdop = 99.99;
-        return;
-    }
-    hdop = std::min(std::sqrt(normal[0][0] + normal[1][1]), 99.99);
-    vdop = std::min(std::sqrt(normal[2][2]), 99.99);
-    pdop = std::min(std::sqrt(normal[0][0] + normal[1][1] + normal[2][2]), 99.99);
-}
 
 void Generator::Impl::appendEpoch(std::string& out)
 {
@@ -617,13 +328,12 @@ void Generator::Impl::appendEpoch(std::string& out)
     const double altitude = std::max(terrain, 8.0) + 1.4 + noiseUp; // antenna on the roof
     const double separation = 23.62 - north * 2e-5 + east * 1e-5;
 
-    updateSatellites(unixTime, GeodeticToEcef(lat, lon, altitude + separation), lat, lon);
-    updateSignals();
-    computeDops();
-
-    int usedCount = 0;
-    for (const auto& fix : used)
-        usedCount += int(fix.size());
+    sky.Update(unixTime, GeodeticToEcef(lat, lon, altitude + separation), lat, lon,
+               Street{heading, urban, speed > 0.3}, epoch, signalRng);
+    const int usedCount = sky.UsedCount();
+    const double pdop = sky.Dilution().pdop, hdop = sky.Dilution().hdop, vdop = sky.Dilution().vdop;
+    const auto& used = sky.Used();
+    const auto& inView = sky.InView();
 
     // Speed over ground with the receiver's Doppler noise; standing still the
     // filter reports a few millimetres per second.
