@@ -1,6 +1,6 @@
 #pragma once
 // The Earth the simulation runs on: angle helpers, the WGS-84 ellipsoid and
-// its rotation, and positions in the Earth-fixed frame.
+// its rotation, speed units, and positions in the Earth-fixed frame.
 
 namespace orvane::loggen {
 
@@ -12,6 +12,10 @@ inline constexpr double kWgsA = 6378137.0;
 inline constexpr double kWgsF = 1.0 / 298.257223563;
 inline constexpr double kWgsE2 = kWgsF * (2.0 - kWgsF);
 inline constexpr double kEarthRate = 7.2921151467e-5;  // rad/s
+
+// Speeds are m/s inside the simulation; the sentences report these units.
+inline constexpr double kKnotsPerMs = 3600.0 / 1852.0;
+inline constexpr double kKmhPerMs = 3.6;
 
 // Degrees folded into [0, 360) and into (-180, 180].
 double Wrap360(double deg);

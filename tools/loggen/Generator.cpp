@@ -1,6 +1,9 @@
 #include "Generator.h"
 
 #include "Calendar.h"
+#include "Drive.h"
+#include "Fix.h"
+#include "Receiver.h"
 #include "Earth.h"
 #include "Random.h"
 #include "Sky.h"
@@ -13,21 +16,6 @@
 namespace orvane::loggen {
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// Constants of the simulated world
-// ---------------------------------------------------------------------------
-
-// Starting point: in front of Seoul Station, facing south on Hangang-daero.
-constexpr double kStartLat = 37.5554652;
-constexpr double kStartLon = 126.9715542;
-constexpr double kStartHeading = 172.0;
-
-constexpr double kKnotsPerMs = 3600.0 / 1852.0;
-constexpr double kKmhPerMs = 3.6;
-constexpr double kMaxSpeed = 79.4 / kKmhPerMs; // the driver never exceeds 80 km/h
-
-constexpr int kSubSteps = 10; // vehicle integration steps per epoch
 
 // ---------------------------------------------------------------------------
 // Number formatting. Everything is integer arithmetic on rounded values, so
@@ -124,193 +112,19 @@ struct Generator::Impl {
 
     void appendEpoch(std::string& out);
 
-    // Vehicle
-    void planRoad();
-    void stepVehicle(double dt);
-    void advanceOneSecond();
-
     // Separate streams, so the route does not change when the sky does.
-    Rng rng;       // driving
-    Rng signalRng; // receiver noise and signal fading
-    std::uint64_t epoch = 0;
-
-    // Local metric frame around the start point.
-    double metresPerDegLat = 0.0;
-    double metresPerDegLon = 0.0;
-
-    // --- vehicle state ---
-    double north = 0.0, east = 0.0; // m from the start point
-    double speed = 0.0;             // m/s
-    double accel = 0.0;             // m/s^2
-    double heading = kStartHeading; // deg true
-    double yawRate = 0.0;           // deg/s
-    double roadHeading = kStartHeading;
-    double curvature = 0.0;         // deg of road bend per metre
-    double remaining = 0.0;         // m to the end of the current road
-    double cruise = 0.0;            // m/s the driver aims for on this road
-    double wobble = 0.0;            // m/s of driver speed variation
-    enum class RoadEnd { Light, Turn, Through } roadEnd = RoadEnd::Through;
-    double endTurn = 0.0;           // deg, applied at the end of the road
-    double endSpeed = 0.0;          // m/s to take the corner at
-    double cornerSpeed = 5.0;       // m/s while finishing the current corner
-    double lightWait = 0.0;         // s to stand at the light at the end
-    double hold = 0.0;              // s left standing still
-    int urban = 1;                  // 0 open, 1 mid-rise, 2 dense street canyon
-
-    // --- receiver output state ---
-    double noiseNorth = 0.0, noiseEast = 0.0, noiseUp = 0.0; // m
-    double reportedCourse = kStartHeading;
-
+    Drive drive;    // draws for the driving
+    Rng signalRng;  // receiver noise and signal fading
+    Receiver receiver;
     Sky sky;
+    std::uint64_t epoch = 0;
 };
 
 Generator::Impl::Impl(std::uint64_t seed)
-    : rng(seed)
+    : drive(seed)
     , signalRng(seed ^ 0x5DEECE66DULL)
 {
-    const double sl = std::sin(kStartLat * kDeg);
-    const double w = std::sqrt(1.0 - kWgsE2 * sl * sl);
-    const double meridian = kWgsA * (1.0 - kWgsE2) / (w * w * w);
-    const double prime = kWgsA / w;
-    metresPerDegLat = meridian * kDeg;
-    metresPerDegLon = prime * std::cos(kStartLat * kDeg) * kDeg;
-
-    // The car waits at the kerb for a few seconds, then sets off south on a
-    // main road.
-    hold = 6.0 + rng.Uniform() * 6.0;
-    planRoad();
-    cruise = rng.Uniform(62.0, 78.0) / kKmhPerMs;
-    remaining = rng.Uniform(700.0, 1100.0);
-    curvature = 0.0;
-    urban = 1;
 }
-
-void Generator::Impl::planRoad()
-{
-    const bool arterial = rng.Uniform() < 0.6;
-    double length;
-    if (arterial) {
-        cruise = rng.Uniform(50.0, 80.0) / kKmhPerMs;
-        length = rng.Uniform(350.0, 1300.0);
-        const double u = rng.Uniform();
-        urban = u < 0.3 ? 0 : (u < 0.75 ? 1 : 2);
-    } else {
-        cruise = rng.Uniform(24.0, 42.0) / kKmhPerMs;
-        length = rng.Uniform(120.0, 420.0);
-        urban = rng.Uniform() < 0.6 ? 2 : 1;
-    }
-    remaining = length;
-    curvature = rng.Uniform() < 0.3 ? rng.Uniform(-0.05, 0.05) : rng.Uniform(-0.004, 0.004);
-
-    const double r = rng.Uniform();
-    if (r < 0.38) {
-        roadEnd = RoadEnd::Light;
-        lightWait = rng.Uniform(8.0, 55.0);
-        const double q = rng.Uniform();
-        endTurn = q < 0.5 ? 0.0 : (q < 0.75 ? 90.0 : -90.0);
-    } else if (r < 0.72) {
-        roadEnd = RoadEnd::Turn;
-        const double q = rng.Uniform();
-        endTurn = q < 0.4 ? 90.0 : (q < 0.8 ? -90.0 : (q < 0.9 ? 45.0 : -45.0));
-    } else {
-        roadEnd = RoadEnd::Through;
-        endTurn = 0.0;
-    }
-
-    // Far from the start, junctions tend to lead back towards it, so long
-    // runs stay in the city instead of wandering off.
-    const double distance = std::hypot(north, east);
-    if (distance > 4000.0 && roadEnd != RoadEnd::Through && rng.Uniform() < 0.8) {
-        const double home = std::atan2(-east, -north) / kDeg;
-        const double atEnd = roadHeading + curvature * length;
-        double best = 0.0, bestErr = 1e9;
-        for (double c : {0.0, 90.0, -90.0}) {
-            const double err = std::fabs(Wrap180(atEnd + c - home));
-            if (err < bestErr) {
-                bestErr = err;
-                best = c;
-            }
-        }
-        endTurn = best;
-    }
-    endSpeed = std::fabs(endTurn) > 60.0 ? rng.Uniform(4.2, 6.0)
-                                         : (endTurn != 0.0 ? rng.Uniform(7.0, 10.0) : 1e9);
-}
-
-void Generator::Impl::stepVehicle(double dt)
-{
-    if (hold > 0.0) {
-        speed = accel = yawRate = 0.0;
-        hold -= dt;
-        if (hold < 0.0)
-            hold = 0.0;
-        return;
-    }
-
-    const double headingError = Wrap180(roadHeading - heading);
-    double target = std::min(cruise + wobble, kMaxSpeed);
-    if (std::fabs(headingError) > 15.0)
-        target = std::min(target, cornerSpeed); // finish the corner first
-    if (roadEnd == RoadEnd::Light)
-        target = std::min(target, std::sqrt(2.0 * 1.5 * std::max(remaining - 1.0, 0.0)));
-    else if (roadEnd == RoadEnd::Turn)
-        target = std::min(target, std::sqrt(endSpeed * endSpeed + 2.0 * 1.5 * std::max(remaining, 0.0)));
-
-    const double maxAccel = 2.1 - 0.045 * speed;
-    const double command = std::clamp((target - speed) / 0.9, -3.5, maxAccel);
-    accel += (command - accel) * std::min(1.0, dt / 0.5);
-    speed += accel * dt;
-    if (speed <= 0.0) {
-        speed = 0.0;
-        accel = std::max(accel, 0.0);
-    }
-
-    // A car cannot turn on the spot, and at speed the turn rate is bounded
-    // by a comfortable lateral acceleration.
-    const double maxRate = speed < 0.2 ? 0.0 : std::min(24.0, 3.0 / speed / kDeg);
-    const double rateCommand = std::clamp(headingError * 1.5, -maxRate, maxRate);
-    yawRate += (rateCommand - yawRate) * std::min(1.0, dt / 0.4);
-    if (speed < 0.2)
-        yawRate = 0.0;
-    heading = Wrap360(heading + yawRate * dt);
-
-    const double ds = speed * dt;
-    north += ds * std::cos(heading * kDeg);
-    east += ds * std::sin(heading * kDeg);
-    roadHeading = Wrap360(roadHeading + curvature * ds);
-    remaining -= ds;
-
-    if (roadEnd == RoadEnd::Light) {
-        if (remaining < 4.0 && speed < 0.25) {
-            speed = accel = yawRate = 0.0;
-            hold = lightWait;
-            roadHeading = Wrap360(roadHeading + endTurn);
-            cornerSpeed = 5.0;
-            planRoad();
-        }
-    } else if (remaining <= 0.0) {
-        roadHeading = Wrap360(roadHeading + endTurn);
-        cornerSpeed = std::min(endSpeed, 10.0);
-        planRoad();
-    }
-}
-
-void Generator::Impl::advanceOneSecond()
-{
-    wobble = 0.9 * wobble + 0.35 * rng.Gauss();
-    for (int i = 0; i < kSubSteps; ++i)
-        stepVehicle(1.0 / kSubSteps);
-
-    // Position error of the receiver: a slow random walk that holds still
-    // while the car stands (static hold).
-    if (speed > 0.3) {
-        noiseNorth = 0.97 * noiseNorth + 0.12 * signalRng.Gauss();
-        noiseEast = 0.97 * noiseEast + 0.12 * signalRng.Gauss();
-        noiseUp = 0.95 * noiseUp + 0.10 * signalRng.Gauss();
-    }
-    ++epoch;
-}
-
 
 void Generator::Impl::appendEpoch(std::string& out)
 {
@@ -321,33 +135,19 @@ void Generator::Impl::appendEpoch(std::string& out)
     const double unixTime = time.unixTime;
 
     // --- solution ---
-    const double lat = kStartLat + (north + noiseNorth) / metresPerDegLat;
-    const double lon = kStartLon + (east + noiseEast) / metresPerDegLon;
-    const double terrain = 27.0 + 8.0 * std::sin(east / 1900.0 + 0.4) * std::cos(north / 2600.0) +
-                           4.0 * std::sin(north / 700.0 - east / 900.0);
-    const double altitude = std::max(terrain, 8.0) + 1.4 + noiseUp; // antenna on the roof
-    const double separation = 23.62 - north * 2e-5 + east * 1e-5;
-
+    Fix fix;
+    fix.time = time;
+    receiver.Locate(drive, fix);
+    const double lat = fix.latitude, lon = fix.longitude;
+    const double altitude = fix.altitude, separation = fix.separation;
     sky.Update(unixTime, GeodeticToEcef(lat, lon, altitude + separation), lat, lon,
-               Street{heading, urban, speed > 0.3}, epoch, signalRng);
+               Street{drive.Heading(), drive.Urban(), drive.Speed() > 0.3}, epoch, signalRng);
     const int usedCount = sky.UsedCount();
     const double pdop = sky.Dilution().pdop, hdop = sky.Dilution().hdop, vdop = sky.Dilution().vdop;
     const auto& used = sky.Used();
     const auto& inView = sky.InView();
-
-    // Speed over ground with the receiver's Doppler noise; standing still the
-    // filter reports a few millimetres per second.
-    double sog;
-    if (speed > 0.3)
-        sog = std::max(0.0, speed + 0.03 * signalRng.Gauss());
-    else
-        sog = std::fabs(0.004 * signalRng.Gauss());
-    // Course over ground is frozen below walking pace, like a real receiver.
-    if (sog > 0.3)
-        reportedCourse = Wrap360(heading + (0.15 + 0.4 / sog) * signalRng.Gauss());
-    double course = reportedCourse;
-    if (std::llround(course * 100.0) >= 36000)
-        course = 0.0;
+    receiver.ReportMotion(drive, signalRng, fix);
+    const double sog = fix.speed, course = fix.course;
 
     const double latAbs = std::fabs(lat), lonAbs = std::fabs(lon);
     const char latHemi = lat >= 0.0 ? 'N' : 'S';
@@ -493,7 +293,9 @@ void Generator::Impl::appendEpoch(std::string& out)
     putRmc(out, "GNRMC");
     putGga(out, "GNGGA");
 
-    advanceOneSecond();
+    drive.AdvanceOneSecond();
+    receiver.AdvanceError(drive, signalRng);
+    ++epoch;
 }
 
 Generator::Generator(std::uint64_t seed)
