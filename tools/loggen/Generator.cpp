@@ -76,7 +76,7 @@ std::size_t begin(std::string& out, const char* address)
 
 void finish(std::string& out, std::size_t start)
 {
-    const std::uint8_t sum = nmeaChecksum(std::string_view(out).substr(start + 1));
+    const std::uint8_t sum = NmeaChecksum(std::string_view(out).substr(start + 1));
     static constexpr char kHex[] = "0123456789ABCDEF";
     out += '*';
     out += kHex[sum >> 4];
@@ -87,7 +87,7 @@ void finish(std::string& out, std::size_t start)
 
 } // namespace
 
-std::uint8_t nmeaChecksum(std::string_view body)
+std::uint8_t NmeaChecksum(std::string_view body)
 {
     std::uint8_t sum = 0;
     for (char c : body)
@@ -95,7 +95,7 @@ std::uint8_t nmeaChecksum(std::string_view body)
     return sum;
 }
 
-void appendSentence(std::string& out, std::string_view body)
+void AppendSentence(std::string& out, std::string_view body)
 {
     const std::size_t start = out.size();
     out += '$';
@@ -110,7 +110,7 @@ void appendSentence(std::string& out, std::string_view body)
 struct Generator::Impl {
     explicit Impl(std::uint64_t seed);
 
-    void appendEpoch(std::string& out);
+    void AppendEpoch(std::string& out);
 
     // Separate streams, so the route does not change when the sky does.
     Drive drive;    // draws for the driving
@@ -126,7 +126,7 @@ Generator::Impl::Impl(std::uint64_t seed)
 {
 }
 
-void Generator::Impl::appendEpoch(std::string& out)
+void Generator::Impl::AppendEpoch(std::string& out)
 {
     // --- time ---
     const EpochTime time = TimeOfEpoch(epoch);
@@ -299,14 +299,14 @@ void Generator::Impl::appendEpoch(std::string& out)
 }
 
 Generator::Generator(std::uint64_t seed)
-    : impl_(std::make_unique<Impl>(seed))
+    : m_Impl(std::make_unique<Impl>(seed))
 {
 }
 
 Generator::~Generator() = default;
 
-void Generator::appendEpoch(std::string& out) { impl_->appendEpoch(out); }
+void Generator::AppendEpoch(std::string& out) { m_Impl->AppendEpoch(out); }
 
-std::uint64_t Generator::epochCount() const { return impl_->epoch; }
+std::uint64_t Generator::EpochCount() const { return m_Impl->epoch; }
 
 } // namespace orvane::loggen

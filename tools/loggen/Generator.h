@@ -17,10 +17,10 @@ namespace orvane::loggen {
 inline constexpr std::uint64_t kDefaultSeed = 11;
 
 // XOR of every byte of the sentence body (the text between "$" and "*").
-std::uint8_t nmeaChecksum(std::string_view body);
+std::uint8_t NmeaChecksum(std::string_view body);
 
 // Appends "$" + body + "*" + two uppercase hex checksum digits + CR LF.
-void appendSentence(std::string& out, std::string_view body);
+void AppendSentence(std::string& out, std::string_view body);
 
 class Generator {
 public:
@@ -31,14 +31,14 @@ public:
 
     // Appends the sentences of the next epoch to `out` and advances the
     // simulation by one second. Nothing already in `out` is touched.
-    void appendEpoch(std::string& out);
+    void AppendEpoch(std::string& out);
 
     // Number of epochs appended so far.
-    std::uint64_t epochCount() const;
+    std::uint64_t EpochCount() const;
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<Impl> m_Impl;
 };
 
 } // namespace orvane::loggen

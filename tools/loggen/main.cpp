@@ -149,9 +149,9 @@ int main(int argc, char** argv)
 
     const std::uint64_t epochs = opt.seconds.value_or(kDefaultSeconds);
     for (;;) {
-        if (opt.bytes ? written + buffer.size() >= *opt.bytes : generator.epochCount() >= epochs)
+        if (opt.bytes ? written + buffer.size() >= *opt.bytes : generator.EpochCount() >= epochs)
             break;
-        generator.appendEpoch(buffer);
+        generator.AppendEpoch(buffer);
         if (buffer.size() >= kFlushSize) {
             if (std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size())
                 return fail();
