@@ -14,6 +14,10 @@ inline constexpr double kStartLat = 37.5554652;
 inline constexpr double kStartLon = 126.9715542;
 inline constexpr double kStartHeading = 172.0;
 
+// Below this speed the car counts as standing: the signals fade as for a
+// parked car and the receiver holds its position error and course.
+inline constexpr double kStandingSpeed = 0.3;  // m/s
+
 class Drive {
 public:
     // The car waits at the kerb for a few seconds, then sets off south on a

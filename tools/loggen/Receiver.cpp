@@ -7,14 +7,6 @@
 
 namespace orvane::loggen {
 
-namespace {
-
-// Below this the car counts as standing: the error walk holds still and
-// the speed reported is the filter's residue.
-constexpr double kStandingSpeed = 0.3;  // m/s
-
-}  // namespace
-
 Receiver::Receiver()
 {
     const double sl = std::sin(kStartLat * kDeg);
