@@ -1,7 +1,7 @@
 #pragma once
 // Pseudo-random numbers for the simulation: splitmix64 to seed, xoshiro256**
-// to draw. Both are fully specified integer recipes, so a seed gives the
-// same numbers on every compiler and library.
+// to draw. Both are fixed integer recipes, so a seed gives the same numbers
+// on every compiler and library.
 
 #include <array>
 #include <cstdint>
