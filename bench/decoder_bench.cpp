@@ -29,7 +29,7 @@ const std::string& LargeText()
         out.reserve(kLargeTextBytes + 4096);
         loggen::Generator generator;
         while (out.size() < kLargeTextBytes)
-            generator.appendEpoch(out);
+            generator.AppendEpoch(out);
         return out;
     }();
     return text;

@@ -154,7 +154,7 @@ int main(int argc, char** argv)
         auto next = Clock::now();
         while (!stop) {
             std::string epoch;
-            generator.appendEpoch(epoch);
+            generator.AppendEpoch(epoch);
             if (filling)
                 epoch += burstText;
             if (input < 0 || !SendAll(input, epoch))

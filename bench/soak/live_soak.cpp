@@ -125,7 +125,7 @@ void StartSlowClients(Load& load, quint16 port, int clients, double seconds)
         while (Clock::now() < end && !load.stop) {
             for (int i = 0; i < clients; ++i) {
                 std::string epoch;
-                generators[size_t(i)]->appendEpoch(epoch);
+                generators[size_t(i)]->AppendEpoch(epoch);
                 cut = cut * 6364136223846793005ULL + 1442695040888963407ULL;
                 const size_t split = size_t(cut >> 33) % epoch.size();
                 if (fds[size_t(i)] < 0 || !SendAll(fds[size_t(i)], std::string_view(epoch).substr(0, split)) ||
@@ -154,7 +154,7 @@ void StartFastClient(Load& load, quint16 port, double bytesPerSecond, double sec
         while (fd >= 0 && Clock::now() < end && !load.stop) {
             std::string block;
             while (block.size() < 16384)
-                generator.appendEpoch(block);
+                generator.AppendEpoch(block);
             if (!SendAll(fd, block))
                 break;
             sent += long(block.size());
@@ -177,7 +177,7 @@ void StartSerialWriter(Load& load, int master, double seconds)
         long sent = 0;
         while (Clock::now() < end && !load.stop) {
             std::string epoch;
-            generator.appendEpoch(epoch);
+            generator.AppendEpoch(epoch);
             for (size_t p = 0; p < epoch.size();) {
                 const size_t n = std::min<size_t>(64, epoch.size() - p);
                 if (::write(master, epoch.data() + p, n) != ssize_t(n))

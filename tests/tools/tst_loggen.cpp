@@ -30,7 +30,7 @@ std::string generate(std::uint64_t seed, int epochs)
     Generator gen(seed);
     std::string out;
     for (int i = 0; i < epochs; ++i)
-        gen.appendEpoch(out);
+        gen.AppendEpoch(out);
     return out;
 }
 
@@ -132,13 +132,13 @@ class TestLoggen : public QObject {
 private slots:
     void checksumOfKnownSentences()
     {
-        QCOMPARE(int(orvane::loggen::nmeaChecksum("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,")),
+        QCOMPARE(int(orvane::loggen::NmeaChecksum("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,")),
                  0x47);
         std::string out = "keep";
-        orvane::loggen::appendSentence(out, "GPZDA,201530.00,04,07,2002,00,00");
+        orvane::loggen::AppendSentence(out, "GPZDA,201530.00,04,07,2002,00,00");
         QCOMPARE(out, std::string("keep$GPZDA,201530.00,04,07,2002,00,00*60\r\n"));
         out.clear();
-        orvane::loggen::appendSentence(out, "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W");
+        orvane::loggen::AppendSentence(out, "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W");
         QCOMPARE(out, std::string("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
     }
 
@@ -178,11 +178,11 @@ private slots:
         std::string piecewise = "prefix";
         for (int i = 0; i < 120; ++i) {
             std::string one;
-            gen.appendEpoch(one);
+            gen.AppendEpoch(one);
             piecewise += one;
         }
         QCOMPARE(piecewise, "prefix" + a);
-        QCOMPARE(gen.epochCount(), std::uint64_t(120));
+        QCOMPARE(gen.EpochCount(), std::uint64_t(120));
     }
 
     void epochLayout()
@@ -466,7 +466,7 @@ private slots:
         std::string text;
         const int epochs = 8 * 3600;
         for (int i = 0; i < epochs; ++i)
-            gen.appendEpoch(text);
+            gen.AppendEpoch(text);
         int rmc = 0;
         double maxDistance = 0.0;
         for (const std::string& line : splitLines(text)) {

@@ -18,7 +18,7 @@ constexpr const char* kProgram = "orvane-loggen";
 constexpr std::uint64_t kDefaultSeconds = 300;
 constexpr std::size_t kFlushSize = std::size_t(1) << 20;
 
-void printUsage()
+void PrintUsage()
 {
     std::printf(
         "usage: %s [--seconds N | --bytes N] [--seed N] [-o FILE]\n"
@@ -37,24 +37,24 @@ void printUsage()
         static_cast<unsigned long long>(orvane::loggen::kDefaultSeed));
 }
 
-[[noreturn]] void usageError(const std::string& message)
+[[noreturn]] void UsageError(const std::string& message)
 {
     std::fprintf(stderr, "%s: %s (try --help)\n", kProgram, message.c_str());
     std::exit(2);
 }
 
-std::uint64_t parseNumber(std::string_view option, std::string_view text, bool allowZero)
+std::uint64_t ParseNumber(std::string_view option, std::string_view text, bool allowZero)
 {
     std::uint64_t value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(first, last, value, 10);
     if (ec == std::errc::result_out_of_range)
-        usageError(std::string(option) + " value '" + std::string(text) + "' is too large");
+        UsageError(std::string(option) + " value '" + std::string(text) + "' is too large");
     if (text.empty() || ec != std::errc() || ptr != last)
-        usageError(std::string(option) + " needs a non-negative decimal integer, got '" + std::string(text) + "'");
+        UsageError(std::string(option) + " needs a non-negative decimal integer, got '" + std::string(text) + "'");
     if (!allowZero && value == 0)
-        usageError(std::string(option) + " must be at least 1");
+        UsageError(std::string(option) + " must be at least 1");
     return value;
 }
 
@@ -65,13 +65,13 @@ struct Options {
     std::optional<std::string> output;
 };
 
-Options parseArguments(int argc, char** argv)
+Options ParseArguments(int argc, char** argv)
 {
     Options opt;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "-h" || arg == "--help") {
-            printUsage();
+            PrintUsage();
             std::exit(0);
         }
 
@@ -87,45 +87,45 @@ Options parseArguments(int argc, char** argv)
         const bool known = name == "--seconds" || name == "--bytes" || name == "--seed" || name == "-o";
         if (!known) {
             if (arg.starts_with("-") && arg != "-")
-                usageError("unknown option '" + std::string(arg) + "'");
-            usageError("unexpected argument '" + std::string(arg) + "'");
+                UsageError("unknown option '" + std::string(arg) + "'");
+            UsageError("unexpected argument '" + std::string(arg) + "'");
         }
         if (!value) {
             if (i + 1 >= argc)
-                usageError(std::string(name) + " needs a value");
+                UsageError(std::string(name) + " needs a value");
             value = std::string_view(argv[++i]);
         }
 
         if (name == "--seconds") {
             if (opt.seconds)
-                usageError("--seconds given twice");
-            opt.seconds = parseNumber(name, *value, false);
+                UsageError("--seconds given twice");
+            opt.seconds = ParseNumber(name, *value, false);
         } else if (name == "--bytes") {
             if (opt.bytes)
-                usageError("--bytes given twice");
-            opt.bytes = parseNumber(name, *value, false);
+                UsageError("--bytes given twice");
+            opt.bytes = ParseNumber(name, *value, false);
         } else if (name == "--seed") {
             if (opt.seed)
-                usageError("--seed given twice");
-            opt.seed = parseNumber(name, *value, true);
+                UsageError("--seed given twice");
+            opt.seed = ParseNumber(name, *value, true);
         } else {
             if (opt.output)
-                usageError("-o given twice");
+                UsageError("-o given twice");
             if (value->empty())
-                usageError("-o needs a file name");
+                UsageError("-o needs a file name");
             opt.output = std::string(*value);
         }
     }
     if (opt.seconds && opt.bytes)
-        usageError("--seconds and --bytes exclude each other");
+        UsageError("--seconds and --bytes exclude each other");
     return opt;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    const Options opt = parseArguments(argc, argv);
+    const Options opt = ParseArguments(argc, argv);
 
     const bool toStdout = !opt.output || *opt.output == "-";
     const std::string outName = toStdout ? std::string("standard output") : *opt.output;
@@ -149,9 +149,9 @@ int main(int argc, char** argv)
 
     const std::uint64_t epochs = opt.seconds.value_or(kDefaultSeconds);
     for (;;) {
-        if (opt.bytes ? written + buffer.size() >= *opt.bytes : generator.epochCount() >= epochs)
+        if (opt.bytes ? written + buffer.size() >= *opt.bytes : generator.EpochCount() >= epochs)
             break;
-        generator.appendEpoch(buffer);
+        generator.AppendEpoch(buffer);
         if (buffer.size() >= kFlushSize) {
             if (std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size())
                 return fail();

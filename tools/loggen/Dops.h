@@ -1,0 +1,22 @@
+#pragma once
+// Dilution of precision of the satellites in the solution.
+
+#include <array>
+#include <vector>
+
+#include "Constellations.h"
+
+namespace orvane::loggen {
+
+struct Dops {
+    double pdop = 0.0, hdop = 0.0, vdop = 0.0;
+};
+
+using GroupLists = std::array<std::vector<const Satellite*>, kGroupCount>;
+
+// Least-squares geometry of the used satellites: east, north, up and one
+// clock per group that contributes. Each value is capped at 99.99, which is
+// also what a geometry without a solution gets.
+Dops ComputeDops(const GroupLists& used);
+
+}  // namespace orvane::loggen

@@ -1,0 +1,20 @@
+#pragma once
+// The receiver's solution at one epoch, as its sentences report it.
+
+#include "Calendar.h"
+#include "Dops.h"
+
+namespace orvane::loggen {
+
+struct Fix {
+    EpochTime time;
+    double latitude = 0.0, longitude = 0.0;  // deg, north and east positive
+    double altitude = 0.0;                   // m above mean sea level
+    double separation = 0.0;                 // m, geoid above the ellipsoid
+    double speed = 0.0;                      // m/s over ground
+    double course = 0.0;                     // deg true, below 360.00 as written
+    int usedCount = 0;                       // satellites in the solution
+    Dops dops;
+};
+
+}  // namespace orvane::loggen
