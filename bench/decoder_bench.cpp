@@ -122,7 +122,7 @@ std::string TextWithGsaErrors(size_t bytes)
     size_t sentences = 0;
     while (out.size() < bytes) {
         epoch.clear();
-        generator.appendEpoch(epoch);
+        generator.AppendEpoch(epoch);
         for (size_t begin = 0; begin < epoch.size();) {
             const size_t end = epoch.find('\n', begin) + 1;
             out.append(epoch, begin, end - begin);
