@@ -4,17 +4,13 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <unistd.h>
 
+#include "EmbeddedBrowser.h"
 #include "MeasureModes.h"
 
 int main(int argc, char** argv)
 {
-    // As the viewer: the embedded browser refuses its sandbox as root and
-    // shares its GL contexts with the widgets.
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    orvane::PrepareEmbeddedBrowser();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     if (const std::optional<int> status = orvane::RunMeasureMode(QApplication::arguments()))

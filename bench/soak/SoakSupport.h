@@ -15,15 +15,6 @@
 #include <string_view>
 #include <vector>
 
-// Before the application object: the window holds an embedded browser,
-// whose sandbox refuses to start as root, and which shares GL contexts.
-inline void PrepareEmbeddedBrowser()
-{
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-
 // A blocking client socket on 127.0.0.1, or -1. A small receive buffer
 // makes a client that never reads stall its sender sooner.
 inline int Connect(quint16 port, int receiveBuffer = 0)

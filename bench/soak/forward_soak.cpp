@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "Config.h"
+#include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SoakSupport.h"
@@ -94,7 +95,7 @@ Stats Summarise(std::vector<double> values)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrepareEmbeddedBrowser();
+    orvane::PrepareEmbeddedBrowser();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "Config.h"
+#include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SoakSupport.h"
@@ -197,7 +198,7 @@ void StartSerialWriter(Load& load, int master, double seconds)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrepareEmbeddedBrowser();
+    orvane::PrepareEmbeddedBrowser();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool serial = args.size() >= 3 && args[1] == "serial";

@@ -70,6 +70,14 @@ void WriteConfig(const QTemporaryDir& folder, const QByteArray& mapSection)
     WriteFile(folder, "config.ini", mapSection);
 }
 
+// Settings from folder, whose config.ini names one map page: the file
+// name in folder, holding page.
+void UseOneMapPage(const QTemporaryDir& folder, const QString& name, const QByteArray& page)
+{
+    SetConfigFolder(folder.path());
+    WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, name, page).toUtf8() + "\n");
+}
+
 // A window on a log of kLog, with the given message type chosen and the
 // replay running under the test's own ticks.
 struct MapWindow {
@@ -237,8 +245,7 @@ private slots:
     void ggaHeadingZeroAndRmcCourse()
     {
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
-        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "rec.html", kRecordingPage).toUtf8() + "\n");
+        UseOneMapPage(folder, "rec.html", kRecordingPage);
         MapWindow window(folder);
         window.EnableMap().click();
         QVERIFY(Loaded(window.Main(), "recording"));
@@ -297,8 +304,7 @@ private slots:
     void secondaryFollowsWhileShownAndMapOn()
     {
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
-        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "main.html", kRecordingPage).toUtf8() + "\n");
+        UseOneMapPage(folder, "main.html", kRecordingPage);
         AnsweringSeam seam;
         MapWindow window(folder, &seam);
         CGNSS_SecondaryMapDlg& secondary = *window.dialog.SecondaryMapDlg();
@@ -360,8 +366,7 @@ private slots:
     void pageWithoutSetCurPos()
     {
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
-        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "plain.html", kPlainPage).toUtf8() + "\n");
+        UseOneMapPage(folder, "plain.html", kPlainPage);
         MapWindow window(folder);
         window.EnableMap().click();
         QVERIFY(Loaded(window.Main(), "plain"));
@@ -392,10 +397,9 @@ private slots:
     {
         QFETCH(QByteArray, declaration);
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
-        const QByteArray page = "<!DOCTYPE html><html><head><title>bound</title><script>window.calls = [];" +
-                                declaration + "</script></head><body></body></html>";
-        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "bound.html", page).toUtf8() + "\n");
+        UseOneMapPage(folder, "bound.html",
+                      "<!DOCTYPE html><html><head><title>bound</title><script>window.calls = [];" + declaration +
+                          "</script></head><body></body></html>");
         MapWindow window(folder);
         window.EnableMap().click();
         QVERIFY(Loaded(window.Main(), "bound"));
@@ -411,8 +415,7 @@ private slots:
     void dropOverTheMapLoads()
     {
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
-        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "rec.html", kRecordingPage).toUtf8() + "\n");
+        UseOneMapPage(folder, "rec.html", kRecordingPage);
         MapWindow window(folder);
         window.dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window.dialog));
@@ -439,8 +442,7 @@ private slots:
     void secondaryCloseRequestLeavesItShown()
     {
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
-        WriteConfig(folder, "[map]\ncount=1\nurl1=" + WriteFile(folder, "rec.html", kRecordingPage).toUtf8() + "\n");
+        UseOneMapPage(folder, "rec.html", kRecordingPage);
         MapWindow window(folder);
         window.dialog.show();
         window.EnableMap().click();
