@@ -118,7 +118,7 @@ void PositionSender::Upload(std::string_view line)
     if (m_Upload->state() != QAbstractSocket::ConnectedState) {
         // Lines of a time without a connection are not kept for later.
         ++m_UploadDropped;
-        if (m_Upload->state() == QAbstractSocket::UnconnectedState && m_LastAttempt.elapsed() >= kUploadRetryMs)
+        if (m_Upload->state() == QAbstractSocket::UnconnectedState && m_LastAttempt.elapsed() >= m_UploadRetryMs)
             ConnectUpload();
         return;
     }

@@ -23,7 +23,8 @@ class CNetworkClient;
 // Bytes a connection may hold back before a forwarding client is dropped
 // or an upload line is left out.
 inline constexpr qint64 kSendBacklog = 64 * 1024;
-// An upload that is not connected is tried again at most this often.
+// An upload that is not connected is tried again at most this often,
+// unless the sender is given another period.
 inline constexpr qint64 kUploadRetryMs = 5000;
 
 // "%s,%.6lf,%.6lf,%.2f\n": the identifier, the signed latitude and
@@ -44,6 +45,12 @@ public:
     // waiting. Returns whether the connection was started.
     bool StartUpload(const QString& host, quint16 port);
     void Shutdown();
+
+    // The least time between two attempts to connect the upload, counted
+    // from the start of the last one; kUploadRetryMs unless changed. A
+    // change applies from the next line sent on.
+    void SetUploadRetryMs(qint64 ms) { m_UploadRetryMs = ms; }
+    qint64 UploadRetryMs() const { return m_UploadRetryMs; }
 
     // Sends the line to the upload server and to every forwarding client.
     // A forwarding client whose backlog would pass kSendBacklog is dropped
@@ -70,6 +77,7 @@ private:
     QString m_UploadHost;
     quint16 m_UploadPort = 0;
     QElapsedTimer m_LastAttempt;
+    qint64 m_UploadRetryMs = kUploadRetryMs;
     SourceId m_UploadSource = 0;
     QString m_UploadPeer;
     quint64 m_UploadDropped = 0;

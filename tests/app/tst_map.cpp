@@ -62,7 +62,7 @@ QStringList Calls(CWebBrowser2& browser)
 
 bool Loaded(CWebBrowser2& browser, const QString& title)
 {
-    return QTest::qWaitFor([&] { return !browser.Busy() && browser.View()->title() == title; }, 20000);
+    return WaitInEventLoop([&] { return !browser.Busy() && browser.View()->title() == title; }, 20000);
 }
 
 void WriteConfig(const QTemporaryDir& folder, const QByteArray& mapSection)
@@ -221,7 +221,7 @@ private slots:
             window.EnableMap().click();
             QVERIFY(window.dialog.State().m_MapEnabled);
             requested << window.Main().RequestedUrl();
-            QVERIFY(QTest::qWaitFor([&] { return !window.Main().Busy(); }, 20000));
+            QVERIFY(WaitInEventLoop([&] { return !window.Main().Busy(); }, 20000));
             if (k < 2)
                 window.EnableMap().click();
         }
@@ -235,7 +235,7 @@ private slots:
             window.EnableMap().click();
             window.EnableMap().click();
             QCOMPARE(window.Main().RequestedUrl(), blank);
-            QVERIFY(QTest::qWaitFor([&] { return !window.Main().Busy(); }, 20000));
+            QVERIFY(WaitInEventLoop([&] { return !window.Main().Busy(); }, 20000));
         }
         QCOMPARE(Evaluate(window.Main(), "document.body ? document.body.innerHTML : 'none'").toString(), QString());
     }
@@ -277,7 +277,7 @@ private slots:
         MapWindow window(folder, &seam);
 
         window.EnableMap().click();
-        QVERIFY(QTest::qWaitFor([&] { return !server.held.isEmpty(); }, 20000));
+        QVERIFY(WaitInEventLoop([&] { return !server.held.isEmpty(); }, 20000));
         QVERIFY(window.Main().Busy());
         window.SecondaryMap().click();
         QVERIFY(window.dialog.SecondaryMapDlg()->isVisible());
@@ -497,7 +497,7 @@ private slots:
             }
             browser.Navigate2(QUrl(server.PageUrl()));
             QVERIFY(browser.Busy());
-            QVERIFY(QTest::qWaitFor([&] { return !server.held.isEmpty(); }, 20000));
+            QVERIFY(WaitInEventLoop([&] { return !server.held.isEmpty(); }, 20000));
             QVERIFY2(browser.Busy(), stopFirst ? "after Stop" : "after a replaced load");
             server.Release();
             QVERIFY(Loaded(browser, "held"));

@@ -8,6 +8,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,6 +32,27 @@ inline std::optional<QVariant> EvaluateInPage(CWebBrowser2& browser, const QStri
     });
     loop.exec();
     return *answer;
+}
+
+// Serves events until ready() holds, checking it every few milliseconds;
+// false when it did not within timeoutMs. The browser engine runs many of
+// its own steps on this thread: a wait that sleeps between turns of events,
+// as QTest::qWaitFor does, holds each of them back, and a page load takes
+// seconds instead of milliseconds.
+inline bool WaitInEventLoop(const std::function<bool()>& ready, int timeoutMs)
+{
+    if (ready())
+        return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (ready())
+            loop.quit();
+    });
+    check.start(5);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return ready();
 }
 
 }  // namespace orvane
