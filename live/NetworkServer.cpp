@@ -14,13 +14,6 @@ namespace {
 constexpr qint64 kReceiveChunk = 1024;
 constexpr int kListenBacklog = 5;
 
-// Serial data is source 0; every connection gets a number of its own.
-SourceId NextSourceId()
-{
-    static SourceId next = kSerialSource;
-    return ++next;
-}
-
 void Post(QObject* target, QEvent* event)
 {
     QCoreApplication::postEvent(target, event);
@@ -43,8 +36,24 @@ QString PeerTextOf(const QTcpSocket& socket)
     return PeerText(socket.peerAddress(), socket.peerPort());
 }
 
+SourceId NewSourceId()
+{
+    static SourceId last = kSerialSource;
+    return ++last;
+}
+
+void PostReceived(QTcpSocket& socket, SourceId source, const QString& peer, QObject* target)
+{
+    while (socket.bytesAvailable() > 0) {
+        QByteArray data = socket.read(kReceiveChunk);
+        if (data.isEmpty())
+            break;
+        Post(target, new TcpDataNotice(source, peer, std::move(data)));
+    }
+}
+
 CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target)
-    : m_Socket(socket), m_Owner(owner), m_Target(target), m_PeerText(PeerTextOf(*socket)), m_Id(NextSourceId())
+    : m_Socket(socket), m_Owner(owner), m_Target(target), m_PeerText(PeerTextOf(*socket)), m_Id(NewSourceId())
 {
     socket->setParent(this);
     connect(socket, &QTcpSocket::readyRead, this, &CNetwork::OnReceive);
@@ -55,13 +64,7 @@ CNetwork::~CNetwork() = default;
 
 void CNetwork::OnReceive()
 {
-    // Every receive hands on at most 1024 bytes.
-    while (m_Socket->bytesAvailable() > 0) {
-        QByteArray data = m_Socket->read(kReceiveChunk);
-        if (data.isEmpty())
-            break;
-        Post(m_Target, new TcpDataNotice(m_Id, m_PeerText, std::move(data)));
-    }
+    PostReceived(*m_Socket, m_Id, m_PeerText, m_Target);
 }
 
 void CNetwork::OnClose()
@@ -80,7 +83,7 @@ CNetworkClient::CNetworkClient(QObject* target) : m_Server(new QTcpServer(this))
 
 CNetworkClient::~CNetworkClient()
 {
-    RemoveClient(nullptr);
+    RemoveAllClients();
     m_Server->close();
 }
 
@@ -122,11 +125,12 @@ void CNetworkClient::OnAcceptError()
 
 void CNetworkClient::RemoveClient(CNetwork* connection)
 {
-    if (connection) {
-        if (m_Clients.contains(connection))
-            Remove(connection);
-        return;
-    }
+    if (m_Clients.contains(connection))
+        Remove(connection);
+}
+
+void CNetworkClient::RemoveAllClients()
+{
     while (!m_Clients.isEmpty())
         Remove(m_Clients.first());
 }

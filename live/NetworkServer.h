@@ -29,6 +29,15 @@ QString PeerText(const QHostAddress& address, quint16 port);
 // PeerText of a connection's peer.
 QString PeerTextOf(const QTcpSocket& socket);
 
+// A number of its own for a new live source; the serial port is source 0.
+// Input connections and the upload connection draw from one count, so
+// their unfinished lines never mix.
+SourceId NewSourceId();
+
+// Posts what the socket holds to target as data notices of the source, in
+// chunks of at most 1024 bytes, as every receive hands them on.
+void PostReceived(QTcpSocket& socket, SourceId source, const QString& peer, QObject* target);
+
 class CNetwork : public QObject {
     Q_OBJECT
 public:
@@ -64,9 +73,11 @@ public:
     // bound and false is returned.
     bool Listen(quint16 port);
 
-    // Closes and forgets one connection of the list, or with nullptr all of
-    // them in order; each posts "[TCP] a client is disconnected (%s:%d)".
+    // Closes and forgets one connection of the list; it posts
+    // "[TCP] a client is disconnected (%s:%d)".
     void RemoveClient(CNetwork* connection);
+    // The same for every connection, in order of acceptance.
+    void RemoveAllClients();
 
     // Drops every connection and stops listening without any line: a
     // server that ends with the program leaves its connections to end with

@@ -10,17 +10,6 @@ namespace orvane {
 
 namespace {
 
-constexpr qint64 kReceiveChunk = 1024;
-
-// The upload connection's data is live input like a TCP client's; its
-// source numbers count down from the top so they never meet the
-// connections', which count up from 1.
-SourceId NextUploadSource()
-{
-    static SourceId next = ~SourceId(0);
-    return next--;
-}
-
 // Whether the line still fits into the connection's backlog. What the
 // system takes at once does not count against it.
 bool Fits(QTcpSocket& socket, std::string_view line)
@@ -99,7 +88,7 @@ void PositionSender::Shutdown()
 void PositionSender::ConnectUpload()
 {
     m_LastAttempt.start();
-    m_UploadSource = NextUploadSource();
+    m_UploadSource = NewSourceId();
     m_UploadPeer.clear();
     m_Upload->abort();
     m_Upload->connectToHost(m_UploadHost, m_UploadPort);
@@ -145,12 +134,8 @@ void PositionSender::Forward(std::string_view line)
 
 void PositionSender::OnUploadReceive()
 {
-    while (m_Upload->bytesAvailable() > 0) {
-        QByteArray data = m_Upload->read(kReceiveChunk);
-        if (data.isEmpty())
-            break;
-        QCoreApplication::postEvent(m_Target, new TcpDataNotice(m_UploadSource, m_UploadPeer, std::move(data)));
-    }
+    // The upload server's data is live input like a TCP client's.
+    PostReceived(*m_Upload, m_UploadSource, m_UploadPeer, m_Target);
 }
 
 void PositionSender::OnUploadClosed()
