@@ -117,7 +117,7 @@ int32_t ToInt32(int64_t value)
 
 // One text key: accepted when present and at least minLength characters.
 KeyState ReadText(const IniFile& ini, const char* section, const char* key, qsizetype minLength, QString& field,
-                  const QString& lineFormat, const ConfigLineSink& appendLine)
+    const QString& lineFormat, const ConfigLineSink& appendLine)
 {
     const QString value = ini.Text(section, key, kTextMarker);
     KeyState state = KeyState::Missing;
@@ -130,8 +130,8 @@ KeyState ReadText(const IniFile& ini, const char* section, const char* key, qsiz
 }
 
 // One port-like integer key: accepted when present and within [low, high].
-KeyState ReadInt(const IniFile& ini, const char* section, const char* key, int32_t low, int32_t high,
-                 int32_t& field, const QString& lineFormat, const ConfigLineSink& appendLine)
+KeyState ReadInt(const IniFile& ini, const char* section, const char* key, int32_t low, int32_t high, int32_t& field,
+    const QString& lineFormat, const ConfigLineSink& appendLine)
 {
     const int32_t value = ToInt32(ini.Int(section, key, kIntMarker));
     KeyState state = KeyState::Missing;
@@ -150,13 +150,13 @@ bool ReadSerialPort(const IniFile& ini, const ConfigLineSink& appendLine)
         KeyState::Accepted)
         return false;
     return ReadInt(ini, "uart", "baudrate", 1200, 115200, c.UartBaudrate,
-                   QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
+               QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
 }
 
 bool ReadTcpInput(const IniFile& ini, const ConfigLineSink& appendLine)
 {
     return ReadInt(ini, "server", "inputport", 21, 65534, ConfigSettings.ServerInputPort,
-                   QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted;
+               QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted;
 }
 
 bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
@@ -171,9 +171,9 @@ bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
     // A missing or rejected port still lets forwarding run, on the port the
     // field holds.
     ReadInt(ini, "server", "outputport", 21, 65534, c.ServerOutputPort,
-            QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine);
+        QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine);
     return ReadText(ini, "server", "outputformat", 3, c.ServerOutputFormat,
-                    QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
+               QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
 }
 
 bool ReadUpload(const IniFile& ini, const ConfigLineSink& appendLine)
@@ -183,10 +183,10 @@ bool ReadUpload(const IniFile& ini, const ConfigLineSink& appendLine)
         KeyState::Accepted)
         return false;
     if (ReadInt(ini, "client", "port", 21, 65534, c.ClientPort, QStringLiteral("[Config] client/port = %1 (%2)"),
-                appendLine) != KeyState::Accepted)
+            appendLine) != KeyState::Accepted)
         return false;
-    return ReadText(ini, "client", "vin", 5, c.ClientVin, QStringLiteral("[Config] cient/vin = %1 (%2)"),
-                    appendLine) == KeyState::Accepted;
+    return ReadText(ini, "client", "vin", 5, c.ClientVin, QStringLiteral("[Config] cient/vin = %1 (%2)"), appendLine) ==
+           KeyState::Accepted;
 }
 
 bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
@@ -200,7 +200,8 @@ bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
         state = count <= 9 ? KeyState::Accepted : KeyState::Rejected;
     if (state == KeyState::Accepted)
         c.MapCount = count;
-    appendLine(QStringLiteral("[Config] map/count = %1 (%2)").arg(QString::number(int32_t(c.MapCount)), StatusWord(state)));
+    appendLine(
+        QStringLiteral("[Config] map/count = %1 (%2)").arg(QString::number(int32_t(c.MapCount)), StatusWord(state)));
     if (state != KeyState::Accepted)
         return false;
     for (uint32_t n = 1; n <= c.MapCount; ++n) {

@@ -8,10 +8,10 @@ namespace orvane {
 
 enum class DeveloperCode {
     Invalid,
-    ShowRawData,     // VIEWLOGDUMP
-    HideRawData,     // MASKLOGDUMP
-    ShowRecording,   // VIEWTAPESTATE
-    HideRecording,   // MASKTAPESTATE
+    ShowRawData,    // VIEWLOGDUMP
+    HideRawData,    // MASKLOGDUMP
+    ShowRecording,  // VIEWTAPESTATE
+    HideRecording,  // MASKTAPESTATE
 };
 
 // The code the typed text names: upper-cased, with every blank (U+0020)

@@ -5,9 +5,9 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QProgressBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 
@@ -46,8 +46,7 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& t)
     case ControlKind::RightLabel:
     case ControlKind::CentredLabel: {
         auto* label = new QLabel(caption, parent);
-        label->setAlignment(Qt::AlignVCenter |
-                            (t.kind == ControlKind::RightLabel ? Qt::AlignRight : Qt::AlignHCenter));
+        label->setAlignment(Qt::AlignVCenter | (t.kind == ControlKind::RightLabel ? Qt::AlignRight : Qt::AlignHCenter));
         return label;
     }
     case ControlKind::DropDownCombo:
@@ -118,7 +117,7 @@ QFont DialogFont(int pointSize)
 }
 
 QHash<int, QWidget*> CreateControls(QWidget* parent, std::span<const ControlTemplate> controls,
-                                    const DialogUnits& units)
+    const DialogUnits& units)
 {
     QHash<int, QWidget*> byId;
     for (const ControlTemplate& t : controls) {

@@ -19,7 +19,7 @@ namespace orvane {
 inline constexpr int kNoControlId = -1;
 
 enum class ControlKind {
-    TrackBar,          // horizontal slider
+    TrackBar,  // horizontal slider
     PushButton,
     DefaultPushButton,
     PushLikeCheckBox,  // a toggle button whose caption the program sets
@@ -60,6 +60,6 @@ QFont DialogFont(int pointSize);
 // Creates the controls of the table as children of parent, each with its id
 // as objectName, and returns them by id (labels without id are left out).
 QHash<int, QWidget*> CreateControls(QWidget* parent, std::span<const ControlTemplate> controls,
-                                    const DialogUnits& units);
+    const DialogUnits& units);
 
 }  // namespace orvane

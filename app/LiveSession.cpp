@@ -16,8 +16,7 @@ constexpr uint16_t kSerialPortId = 0;
 LiveSession::LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state)
     : m_AppendLine(std::move(appendLine)), m_ReadConfig(std::move(readConfig)), m_NoticeTarget(noticeTarget),
       m_State(state)
-{
-}
+{ }
 
 LiveSession::~LiveSession() = default;
 
@@ -26,12 +25,12 @@ void LiveSession::Open()
     if (m_ReadConfig(kConfigSerialPort)) {
         std::string reason;
         m_SerialOpen = m_SerialPort.Open(kSerialPortId, ConfigSettings.UartPort.toStdString(),
-                                         ConfigSettings.UartBaudrate, m_NoticeTarget, reason);
+            ConfigSettings.UartBaudrate, m_NoticeTarget, reason);
     }
     // kept as is: no blank before the parenthesis in this line alone.
-    m_AppendLine(QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
-                     .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort,
-                          QString::number(ConfigSettings.UartBaudrate)));
+    m_AppendLine(
+        QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
+            .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
     if (m_SerialOpen)
         return;
     if (m_ReadConfig(kConfigTcpInput)) {
@@ -52,8 +51,7 @@ void LiveSession::Close()
         if (closed)
             m_SerialOpen = false;
         m_AppendLine(QStringLiteral("[UART] %1 to close the GNSS data port (%2 %3bps)")
-                         .arg(OkOrFail(closed), ConfigSettings.UartPort,
-                              QString::number(ConfigSettings.UartBaudrate)));
+                         .arg(OkOrFail(closed), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
     }
     m_TcpInputOpen = false;
     if (m_TcpInput) {

@@ -13,7 +13,7 @@ int COrvaneApp::InitInstance(const QStringList& arguments)
     const QStringList files = arguments.mid(1);
     if (files == QStringList{QStringLiteral("--help")}) {
         std::fputs("usage: orvane [FILE]\nOpens the NMEA log viewer; a FILE is loaded at start as if dropped on it.\n",
-                   stdout);
+            stdout);
         return 0;
     }
     if (files == QStringList{QStringLiteral("--version")}) {

@@ -14,11 +14,11 @@
 #include "Config.h"
 #include "KeyRule.h"
 #include "MapView.h"
-#include "live/NetworkServer.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
+#include "live/NetworkServer.h"
 
 namespace orvane {
 
@@ -28,10 +28,9 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 }  // namespace
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
-    : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()),
-      m_Replay(m_State, *this),
+    : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()), m_Replay(m_State, *this),
       m_Live([this](const QString& line) { AppendLine(line); }, [this](int group) { return ReadConfig(group); }, this,
-             m_State),
+          m_State),
       m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();
@@ -170,8 +169,7 @@ void COrvaneDlg::OnShowSignals()
     if (!m_SatellitesDlg)
         return;
     m_State.m_SignalsShown = !m_State.m_SignalsShown;
-    m_Ui.showSignals
-        ->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
+    m_Ui.showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
     m_SatellitesDlg->setVisible(m_State.m_SignalsShown);
 }
 

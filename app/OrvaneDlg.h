@@ -21,8 +21,8 @@
 
 #include "ControlIds.h"
 #include "LiveSession.h"
-#include "live/PositionSender.h"
 #include "live/LiveRecorder.h"
+#include "live/PositionSender.h"
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
 #include "replay/LogCheck.h"
@@ -155,7 +155,6 @@ protected:
     void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites) override;
 
 private:
-
     // Start-up and shutdown.
     void CreateLayout();
     void ConnectCommands();
@@ -202,9 +201,9 @@ private:
     MainWindowControls m_Ui;
 
     DispatchState m_State;
-    TextViewBuffer m_TextView;  // m_DisplayText
+    TextViewBuffer m_TextView;      // m_DisplayText
     qsizetype m_NewHeadLength = 0;  // length of the lines the view does not show yet
-    bool m_TextViewReset = false;  // the view must be rewritten whole
+    bool m_TextViewReset = false;   // the view must be rewritten whole
     bool m_TextRefreshQueued = false;
     LogSummary m_LogSummary;
 
@@ -221,11 +220,11 @@ private:
     bool m_RecordingProgressVisible = false;
     bool m_Forwarding = false;
     bool m_Uploading = false;
-    LiveSession m_Live;  // the sources, m_SerialOpen, m_TcpInputOpen, m_LiveBusy
-    LiveRecorder m_Recorder;                     // m_Recording, the file and timer 546
-    std::unique_ptr<PositionSender> m_Sender;    // the forwarding server and the upload
+    LiveSession m_Live;                        // the sources, m_SerialOpen, m_TcpInputOpen, m_LiveBusy
+    LiveRecorder m_Recorder;                   // m_Recording, the file and timer 546
+    std::unique_ptr<PositionSender> m_Sender;  // the forwarding server and the upload
 
-    QTimer m_LiveTimer;              // kLiveTimerId
+    QTimer m_LiveTimer;  // kLiveTimerId
 
     bool m_Destroyed = false;
 };

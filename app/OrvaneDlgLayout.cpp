@@ -111,10 +111,9 @@ MainWindowControls::MainWindowControls(const QHash<int, QWidget*>& c)
       liveInput(Typed<QPushButton>(c, IDC_LIVE_INPUT)), recording(Typed<QPushButton>(c, IDC_RECORDING)),
       developerCode(Typed<QPushButton>(c, IDC_DEVELOPER_CODE)), talkers(Typed<QComboBox>(c, IDC_SATELLITE_LIST)),
       messages(Typed<QComboBox>(c, IDC_MESSAGE_LIST)), slider(Typed<QSlider>(c, IDC_REPLAY_SLIDER)),
-      textView(Typed<QPlainTextEdit>(c, IDC_TEXT_VIEW)), developerCodeEdit(Typed<QLineEdit>(c, IDC_DEVELOPER_CODE_EDIT)),
-      mapView(Typed<QWidget>(c, IDC_MAP_VIEW))
-{
-}
+      textView(Typed<QPlainTextEdit>(c, IDC_TEXT_VIEW)),
+      developerCodeEdit(Typed<QLineEdit>(c, IDC_DEVELOPER_CODE_EDIT)), mapView(Typed<QWidget>(c, IDC_MAP_VIEW))
+{ }
 
 void COrvaneDlg::UpdateWindow()
 {
@@ -126,9 +125,9 @@ void COrvaneDlg::UpdateWindow()
     m_Ui.messages->setEnabled(online);
     for (const int id : kOnlineOnly)
         Control(id)->setVisible(online);
-    m_Ui.liveInput
-        ->setText(m_Live.IsOpen() ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
-    m_Ui.recording->setText(m_Recorder.Recording() ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
+    m_Ui.liveInput->setText(m_Live.IsOpen() ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
+    m_Ui.recording->setText(
+        m_Recorder.Recording() ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
 }
 
 }  // namespace orvane

@@ -3,14 +3,13 @@
 // and the live tick that decodes what arrived in the last 100 ms.
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QPushButton>
 
-
+#include "DeveloperCode.h"
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
-#include "DeveloperCode.h"
 #include "UiSeam.h"
 #include "live/Notices.h"
 #include "replay/Dispatcher.h"
@@ -134,8 +133,7 @@ void COrvaneDlg::OnLiveTick()
         m_State.m_TalkerRow = m_Ui.talkers->currentIndex();
         if (m_RawDataVisible)
             AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
-        while (DispatchSentences(m_State, *this)) {
-        }
+        while (DispatchSentences(m_State, *this)) { }
     }
     m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
     m_Live.EndTick();

@@ -21,7 +21,7 @@ namespace orvane {
 void COrvaneDlg::OnLoadFile()
 {
     const OpenFileRequest request{QStringLiteral("NMEA Files"), QStringLiteral("*.*"), QStringLiteral("NMEA"),
-                                  QStringLiteral("*.*")};
+        QStringLiteral("*.*")};
     const QString path = m_Seam.OpenFileName(this, request);
     if (!path.isEmpty()) {
         Purge();

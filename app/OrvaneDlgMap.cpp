@@ -55,15 +55,15 @@ void COrvaneDlg::OnSecondaryMap()
     m_SecondaryMapDlg->setVisible(m_SecondaryMapShown);
     QPushButton* button = m_Ui.secondaryMap;
     button->setChecked(m_SecondaryMapShown);
-    button->setText(m_SecondaryMapShown ? QStringLiteral("Hide a Secondary Map")
-                                        : QStringLiteral("Show a Secondary Map"));
+    button->setText(
+        m_SecondaryMapShown ? QStringLiteral("Hide a Secondary Map") : QStringLiteral("Show a Secondary Map"));
     UpdateButtons();
 }
 
 void COrvaneDlg::UpdateMapPosition(double latitude, double longitude, double heading)
 {
     m_Map->UpdatePosition(latitude, longitude, heading,
-                          m_SecondaryMapDlg && m_SecondaryMapShown ? m_SecondaryMapDlg->Browser() : nullptr);
+        m_SecondaryMapDlg && m_SecondaryMapShown ? m_SecondaryMapDlg->Browser() : nullptr);
 }
 
 }  // namespace orvane

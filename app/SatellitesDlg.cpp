@@ -111,7 +111,8 @@ void CGNSS_SatellitesDlg::FillBlock(int firstBar, const SatelliteTable::Row& sat
         const GsvSatellite& satellite = satellites[size_t(k)];
         // The bar shows what fits its range; the label the true value.
         Bar(firstBar + k)->setValue(std::clamp(satellite.snr, 0, kBarMaximum));
-        BarLabel(firstBar + k)->setText(QStringLiteral("%1(%2)").arg(QString::number(satellite.prn), QString::number(satellite.snr)));
+        BarLabel(firstBar + k)
+            ->setText(QStringLiteral("%1(%2)").arg(QString::number(satellite.prn), QString::number(satellite.snr)));
     }
 }
 

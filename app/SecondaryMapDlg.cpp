@@ -63,7 +63,7 @@ void CGNSS_SecondaryMapDlg::SetBrowserEnabled(bool enabled)
 void CGNSS_SecondaryMapDlg::OnLoadHtml()
 {
     const OpenFileRequest request{QStringLiteral("HTML Files"), QStringLiteral("*.html"), QStringLiteral("HTML"),
-                                  QStringLiteral("*.html")};
+        QStringLiteral("*.html")};
     const QString path = m_Seam.OpenFileName(this, request);
     if (path.isEmpty())
         return;

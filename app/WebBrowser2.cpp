@@ -32,12 +32,12 @@ protected:
         return m_Silent ? false : QWebEnginePage::javaScriptConfirm(origin, message);
     }
     bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
-                          QString* result) override
+        QString* result) override
     {
         return m_Silent ? false : QWebEnginePage::javaScriptPrompt(origin, message, defaultValue, result);
     }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
-                                  const QString& source) override
+        const QString& source) override
     {
         if (!m_Silent)
             QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);

@@ -38,7 +38,7 @@ const std::string& LargeText()
 // Lines are built as in the viewer but go nowhere.
 class DiscardingHooks : public DispatchHooks {
 public:
-    explicit DiscardingHooks(int messageRow) : m_MessageRow(messageRow) {}
+    explicit DiscardingHooks(int messageRow) : m_MessageRow(messageRow) { }
     void AppendLine(std::string_view line) override { m_Bytes += line.size(); }
     int SelectedMessageRow() const override { return m_MessageRow; }
     size_t m_Bytes = 0;
@@ -90,8 +90,7 @@ void DispatchWholeText(benchmark::State& state, int messageRow, bool signalsShow
     DiscardingHooks hooks(messageRow);
     for (auto _ : state) {
         dispatch.m_ParsePosition = 0;
-        while (DispatchSentences(dispatch, hooks)) {
-        }
+        while (DispatchSentences(dispatch, hooks)) { }
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
@@ -152,8 +151,7 @@ void BM_DispatchGsaWithErrors(benchmark::State& state)
     int64_t calls = 0;
     for (auto _ : state) {
         dispatch.m_ParsePosition = 0;
-        for (calls = 1; DispatchSentences(dispatch, hooks); ++calls) {
-        }
+        for (calls = 1; DispatchSentences(dispatch, hooks); ++calls) { }
     }
     const double megabytes = double(dispatch.NmeaText.size()) / 1e6;
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(dispatch.NmeaText.size()));
@@ -227,13 +225,34 @@ void ParseOne(benchmark::State& state, int32_t (*parse)(std::string_view, Record
     }
 }
 
-void BM_ParseGga(benchmark::State& state) { ParseOne<GgaRecord>(state, ParseGga, kGga); }
-void BM_ParseGll(benchmark::State& state) { ParseOne<GllRecord>(state, ParseGll, kGll); }
-void BM_ParseGsa(benchmark::State& state) { ParseOne<GsaRecord>(state, ParseGsa, kGsa); }
-void BM_ParseGsv(benchmark::State& state) { ParseOne<GsvList>(state, ParseGsv, kGsv); }
-void BM_ParseRmc(benchmark::State& state) { ParseOne<RmcRecord>(state, ParseRmc, kRmc); }
-void BM_ParseVtg(benchmark::State& state) { ParseOne<VtgRecord>(state, ParseVtg, kVtg); }
-void BM_ParseZda(benchmark::State& state) { ParseOne<ZdaRecord>(state, ParseZda, kZda); }
+void BM_ParseGga(benchmark::State& state)
+{
+    ParseOne<GgaRecord>(state, ParseGga, kGga);
+}
+void BM_ParseGll(benchmark::State& state)
+{
+    ParseOne<GllRecord>(state, ParseGll, kGll);
+}
+void BM_ParseGsa(benchmark::State& state)
+{
+    ParseOne<GsaRecord>(state, ParseGsa, kGsa);
+}
+void BM_ParseGsv(benchmark::State& state)
+{
+    ParseOne<GsvList>(state, ParseGsv, kGsv);
+}
+void BM_ParseRmc(benchmark::State& state)
+{
+    ParseOne<RmcRecord>(state, ParseRmc, kRmc);
+}
+void BM_ParseVtg(benchmark::State& state)
+{
+    ParseOne<VtgRecord>(state, ParseVtg, kVtg);
+}
+void BM_ParseZda(benchmark::State& state)
+{
+    ParseOne<ZdaRecord>(state, ParseZda, kZda);
+}
 BENCHMARK(BM_ParseGga);
 BENCHMARK(BM_ParseGll);
 BENCHMARK(BM_ParseGsa);

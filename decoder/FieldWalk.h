@@ -17,7 +17,7 @@ inline constexpr size_t kMinSentenceLength = 10;
 // Moves from field to field; pos is where the next field begins.
 class FieldCursor {
 public:
-    explicit FieldCursor(std::string_view sentence) : m_Text(sentence) {}
+    explicit FieldCursor(std::string_view sentence) : m_Text(sentence) { }
 
     // The field from pos up to the next comma; false when there is none.
     bool Next(std::string_view& field)
@@ -90,8 +90,7 @@ void StoreTime(std::string_view field, ClassOf<Member>& record)
 // A field whose closing comma is required but whose value is not kept.
 template <class R>
 void SkipField(std::string_view, R&)
-{
-}
+{ }
 
 // Walks the address field and then one field per table entry. An empty
 // field stores nothing. Returns 0, or the ordinal of the first missing comma.

@@ -6,14 +6,12 @@
 
 namespace orvane {
 
-int32_t FindSentence(std::string_view text, int32_t start, int32_t talkerRow, int32_t messageRow,
-                     std::string_view& out)
+int32_t FindSentence(std::string_view text, int32_t start, int32_t talkerRow, int32_t messageRow, std::string_view& out)
 {
     if (text.size() > size_t(kMaxTextLength))
         text = text.substr(0, size_t(kMaxTextLength));
     const auto length = int32_t(text.size());
-    if (talkerRow < 0 || talkerRow >= kTalkerCount || messageRow < 0 || messageRow >= kMessageCount ||
-        start >= length)
+    if (talkerRow < 0 || talkerRow >= kTalkerCount || messageRow < 0 || messageRow >= kMessageCount || start >= length)
         return -1;
     out = {};
     if (start < 0)

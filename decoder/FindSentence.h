@@ -20,6 +20,6 @@ inline constexpr int32_t kMaxTextLength = 0x7fffffff;
 //   otherwise the position just after the "*", with out set to the sentence
 //   from "$" through "*" (a view into text).
 int32_t FindSentence(std::string_view text, int32_t start, int32_t talkerRow, int32_t messageRow,
-                     std::string_view& out);
+    std::string_view& out);
 
 }  // namespace orvane

@@ -16,7 +16,7 @@ using SeenRow = std::array<int32_t, kGsvMaxSatellites>;
 // With notes, also records for the sentence whose "$" lies at the given
 // position which slots its satellites were merged into.
 void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& row, SeenRow& seen,
-           GsvProgress::Row* notes = nullptr, int32_t at = 0)
+    GsvProgress::Row* notes = nullptr, int32_t at = 0)
 {
     for (int32_t e = 0; e < count; ++e) {
         const GsvSatellite& satellite = list.entries[size_t(e)];
@@ -55,7 +55,7 @@ void ClearUnseen(SatelliteTable& table)
 // The search of one talker row from start, as the plain pass makes it,
 // writing the notes of what it finds. Returns the bytes it searched.
 int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talker, SatelliteTable& table,
-                  const LineSink& appendLine, GsvProgress::Row& notes)
+    const LineSink& appendLine, GsvProgress::Row& notes)
 {
     notes = GsvProgress::Row{};
     notes.lastAt.fill(-1);
@@ -111,7 +111,7 @@ void MergeAgain(const GsvProgress::Row& notes, int32_t start, SatelliteTable::Ro
 }  // namespace
 
 void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> bound, SatelliteTable& table,
-                   const LineSink& appendLine)
+    const LineSink& appendLine)
 {
     for (auto& row : table.seen)
         row.fill(0);
@@ -153,7 +153,7 @@ void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> 
 }
 
 void AccumulateGsvResuming(std::string_view text, int32_t start, SatelliteTable& table, const LineSink& appendLine,
-                           GsvProgress& progress)
+    GsvProgress& progress)
 {
     const auto length = int32_t(std::min(text.size(), size_t(kMaxTextLength)));
     // A search that began before a "*" has passed that "*" by the time it

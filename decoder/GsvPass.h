@@ -19,7 +19,7 @@ using LineSink = std::function<void(std::string_view line)>;
 // slot not reported in this pass keeps its prn with zero values. A sentence
 // that does not parse is reported through appendLine and ends its row.
 void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> bound, SatelliteTable& table,
-                   const LineSink& appendLine);
+    const LineSink& appendLine);
 
 // What the unbounded passes over one text have found, kept from pass to pass
 // so that a pass from a later start need not search again what an earlier
@@ -44,7 +44,7 @@ struct GsvProgress {
     bool valid = false;
     const char* textData = nullptr;  // the text the rows describe, compared, never read
     size_t textSize = 0;
-    int32_t start = 0;  // the start of the latest pass
+    int32_t start = 0;                                        // the start of the latest pass
     std::array<SatelliteTable::Row, kSatelliteRows> after{};  // the slots as the latest pass left them
     std::array<Row, kSatelliteRows> rows{};
     // Bytes the passes with this progress have searched, summed over the
@@ -73,7 +73,7 @@ struct GsvProgress {
 // text must not change while progress describes it: Reset progress when it
 // may have.
 void AccumulateGsvResuming(std::string_view text, int32_t start, SatelliteTable& table, const LineSink& appendLine,
-                           GsvProgress& progress);
+    GsvProgress& progress);
 
 // Sets every slot and seen flag of the table to zero.
 void ClearSatelliteTable(SatelliteTable& table);

@@ -28,8 +28,7 @@ void AppendFixed(std::string& out, double value, int precision, int minWidth)
     // Room for the largest double written out in full: 309 integer digits,
     // a sign, a point and the decimals.
     char buffer[320 + 32];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
     const int length = int(result.ptr - buffer);
     if (length < minWidth)
         out.append(size_t(minWidth - length), ' ');

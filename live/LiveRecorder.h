@@ -56,10 +56,10 @@ private:
 
     LineSink m_AppendLine;
     bool m_Recording = false;
-    RecordingFile m_File;        // open exactly while m_Recording is on
-    QTimer m_RestartTimer;       // kRecordingRestartTimerId
-    std::string m_Held;          // bytes waiting for the next file
-    QString m_RotatedPath;       // the file the last rotation closed
+    RecordingFile m_File;   // open exactly while m_Recording is on
+    QTimer m_RestartTimer;  // kRecordingRestartTimerId
+    std::string m_Held;     // bytes waiting for the next file
+    QString m_RotatedPath;  // the file the last rotation closed
 };
 
 }  // namespace orvane

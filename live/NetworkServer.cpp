@@ -101,7 +101,8 @@ void CNetworkClient::OnAccept()
         auto* connection = new CNetwork(socket, this, m_Target);
         connection->setParent(this);
         m_Clients.append(connection);
-        Post(m_Target, new StatusNotice(QStringLiteral("[TCP] new client is connected (%1)").arg(connection->PeerText())));
+        Post(m_Target,
+            new StatusNotice(QStringLiteral("[TCP] new client is connected (%1)").arg(connection->PeerText())));
         // Bytes that came with the connection are not announced again.
         if (socket->bytesAvailable() > 0)
             connection->OnReceive();

@@ -25,7 +25,7 @@ inline constexpr SourceId kSerialSource = 0;
 
 class StatusNotice : public QEvent {
 public:
-    explicit StatusNotice(QString line) : QEvent(QEvent::Type(kStatusNotice)), m_Line(std::move(line)) {}
+    explicit StatusNotice(QString line) : QEvent(QEvent::Type(kStatusNotice)), m_Line(std::move(line)) { }
     const QString& Line() const { return m_Line; }
 
 private:
@@ -34,7 +34,7 @@ private:
 
 class SerialDataNotice : public QEvent {
 public:
-    explicit SerialDataNotice(quint16 portId) : QEvent(QEvent::Type(kSerialDataNotice)), m_PortId(portId) {}
+    explicit SerialDataNotice(quint16 portId) : QEvent(QEvent::Type(kSerialDataNotice)), m_PortId(portId) { }
     quint16 PortId() const { return m_PortId; }
 
 private:
@@ -45,8 +45,7 @@ class TcpDataNotice : public QEvent {
 public:
     TcpDataNotice(SourceId source, QString peer, QByteArray data)
         : QEvent(QEvent::Type(kTcpDataNotice)), m_Source(source), m_Peer(std::move(peer)), m_Data(std::move(data))
-    {
-    }
+    { }
     SourceId Source() const { return m_Source; }
     const QString& Peer() const { return m_Peer; }
     const QByteArray& Data() const { return m_Data; }
@@ -59,7 +58,7 @@ private:
 
 class TcpClosedNotice : public QEvent {
 public:
-    explicit TcpClosedNotice(SourceId source) : QEvent(QEvent::Type(kTcpClosedNotice)), m_Source(source) {}
+    explicit TcpClosedNotice(SourceId source) : QEvent(QEvent::Type(kTcpClosedNotice)), m_Source(source) { }
     SourceId Source() const { return m_Source; }
 
 private:
@@ -68,7 +67,7 @@ private:
 
 class SerialLostNotice : public QEvent {
 public:
-    explicit SerialLostNotice(QString reason) : QEvent(QEvent::Type(kSerialLostNotice)), m_Reason(std::move(reason)) {}
+    explicit SerialLostNotice(QString reason) : QEvent(QEvent::Type(kSerialLostNotice)), m_Reason(std::move(reason)) { }
     const QString& Reason() const { return m_Reason; }
 
 private:
@@ -77,7 +76,7 @@ private:
 
 class QueueFullNotice : public QEvent {
 public:
-    QueueFullNotice() : QEvent(QEvent::Type(kQueueFullNotice)) {}
+    QueueFullNotice() : QEvent(QEvent::Type(kQueueFullNotice)) { }
 };
 
 }  // namespace orvane

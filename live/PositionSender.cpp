@@ -44,7 +44,7 @@ std::string PositionLine(std::string_view vin, double latitude, double longitude
     return line;
 }
 
-PositionSender::PositionSender(QObject* target) : m_Target(target) {}
+PositionSender::PositionSender(QObject* target) : m_Target(target) { }
 
 PositionSender::~PositionSender()
 {

@@ -9,7 +9,7 @@ namespace orvane {
 
 bool ApplySerialLineSettings(int fd, int bitsPerSecond)
 {
-    struct termios2 settings {};
+    struct termios2 settings { };
     if (::ioctl(fd, TCGETS2, &settings) != 0)
         return false;
     // Raw input: no line editing, echo, signals or character translation.

@@ -36,7 +36,7 @@ std::string SerialPort::DevicePath(const std::string& portName)
 }
 
 bool SerialPort::Open(uint16_t portId, const std::string& portName, int bitsPerSecond, QObject* target,
-                      std::string& reason)
+    std::string& reason)
 {
     if (IsOpen())
         Close();

@@ -21,17 +21,17 @@ public:
     virtual int SelectedMessageRow() const = 0;
 
     // Moves the replay slider (0 to 10000).
-    virtual void MoveSlider(int32_t /*value*/) {}
+    virtual void MoveSlider(int32_t /*value*/) { }
 
     // Moves the map to a position in signed degrees with a heading.
-    virtual void UpdateMapPosition(double /*latitude*/, double /*longitude*/, double /*heading*/) {}
+    virtual void UpdateMapPosition(double /*latitude*/, double /*longitude*/, double /*heading*/) { }
 
     // Sends the position line to the upload server and the forwarding clients.
-    virtual void SendPosition(double /*latitude*/, double /*longitude*/, double /*heading*/) {}
+    virtual void SendPosition(double /*latitude*/, double /*longitude*/, double /*heading*/) { }
 
     // The satellites window exists and takes one talker row's slots.
     virtual bool SatellitesWindowExists() const { return false; }
-    virtual void UpdateSignals(int /*talkerRow*/, const SatelliteTable::Row& /*slots*/) {}
+    virtual void UpdateSignals(int /*talkerRow*/, const SatelliteTable::Row& /*slots*/) { }
 };
 
 }  // namespace orvane

@@ -153,9 +153,12 @@ struct DecodedType {
 };
 
 constexpr DecodedType kDecodedTypes[] = {
-    {kGgaRow, DispatchType<GgaRecord, ParseGga>}, {kGllRow, DispatchType<GllRecord, ParseGll>},
-    {kGsaRow, DispatchType<GsaRecord, ParseGsa>}, {kRmcRow, DispatchType<RmcRecord, ParseRmc>},
-    {kVtgRow, DispatchType<VtgRecord, ParseVtg>}, {kZdaRow, DispatchType<ZdaRecord, ParseZda>},
+    {kGgaRow, DispatchType<GgaRecord, ParseGga>},
+    {kGllRow, DispatchType<GllRecord, ParseGll>},
+    {kGsaRow, DispatchType<GsaRecord, ParseGsa>},
+    {kRmcRow, DispatchType<RmcRecord, ParseRmc>},
+    {kVtgRow, DispatchType<VtgRecord, ParseVtg>},
+    {kZdaRow, DispatchType<ZdaRecord, ParseZda>},
 };
 
 const DecodedType* FindDecodedType(int messageRow)

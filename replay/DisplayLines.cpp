@@ -48,7 +48,7 @@ void AppendDateTime(std::string& line, const NmeaDateTime& time)
 
 // "(N)48.117300, (E)11.516667"
 void AppendPosition(std::string& line, char16_t latHemisphere, double latitude, char16_t lonHemisphere,
-                    double longitude)
+    double longitude)
 {
     line.push_back('(');
     line.push_back(Shown(latHemisphere));

@@ -11,7 +11,7 @@
 namespace orvane {
 
 struct LogSummary {
-    int32_t length = 0;                      // the examined text's length
+    int32_t length = 0;                        // the examined text's length
     std::array<bool, kTalkerCount> present{};  // the talker occurs often enough to be offered
 };
 
@@ -21,9 +21,9 @@ inline constexpr int kTalkerOccurrenceThreshold = 10;
 inline constexpr int32_t kMinimumLogLength = 100;
 
 // Records the text's length in summary. Returns 0, leaving the present
-// flags alone, for a text of 100 characters or less. Otherwise sets the present flag of every talker whose "$" + id occurs
-// more than ten times (a plain substring count, so "$GN" counts for the
-// combined talker only) and returns the text's length.
+// flags alone, for a text of 100 characters or less. Otherwise sets the present flag of every talker whose "$" + id
+// occurs more than ten times (a plain substring count, so "$GN" counts for the combined talker only) and returns the
+// text's length.
 int32_t CheckLogText(std::string_view text, LogSummary& summary);
 
 }  // namespace orvane

@@ -92,7 +92,7 @@ size_t AppendWithoutZeros(std::string& text, std::string_view bytes)
 }
 
 bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& text, std::string& reason,
-                 size_t* zeroBytes)
+    size_t* zeroBytes)
 {
     // Non-blocking open, so that a FIFO without a writer does not hang.
     const int flags = O_RDONLY | O_CLOEXEC | (regularFileOnly ? O_NONBLOCK : 0);
@@ -101,7 +101,7 @@ bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& tex
         reason = SystemReason(errno);
         return false;
     }
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0) {
         reason = SystemReason(errno);
         ::close(fd);

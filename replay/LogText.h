@@ -14,7 +14,7 @@ namespace orvane {
 // returns false and sets reason to the system's explanation. The number of
 // zero bytes left out goes to zeroBytes when it is given.
 bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& text, std::string& reason,
-                 size_t* zeroBytes = nullptr);
+    size_t* zeroBytes = nullptr);
 
 // Reads an open descriptor to its end.
 bool ReadLogStream(int fd, std::string& text, std::string& reason, size_t* zeroBytes = nullptr);

@@ -5,7 +5,7 @@
 
 namespace orvane {
 
-ReplayEngine::ReplayEngine(DispatchState& state, DispatchHooks& hooks) : m_State(state), m_Hooks(hooks) {}
+ReplayEngine::ReplayEngine(DispatchState& state, DispatchHooks& hooks) : m_State(state), m_Hooks(hooks) { }
 
 void ReplayEngine::RunOrStop(int32_t talkerRow)
 {

@@ -1,7 +1,7 @@
 #include "MeasureModes.h"
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -54,8 +54,7 @@ void Report(const char* where, int32_t from, int32_t to, std::vector<double> tim
     const size_t slowest = size_t(std::max_element(times.begin(), times.end()) - times.begin());
     std::sort(times.begin(), times.end());
     std::printf("  %-6s positions %d..%d: %zu ticks, median %.3f ms, 99th %.3f ms, max %.3f ms (tick %zu)\n", where,
-                from, to, times.size(), times[times.size() / 2], times[times.size() * 99 / 100], times.back(),
-                slowest + 1);
+        from, to, times.size(), times[times.size() / 2], times[times.size() * 99 / 100], times.back(), slowest + 1);
 }
 
 int MeasureTicks(int count, const QString& file)
@@ -75,9 +74,8 @@ int MeasureTicks(int count, const QString& file)
         dialog.Button(IDC_FASTER)->click();
     dialog.Button(IDC_SHOW_SIGNALS)->click();
     std::printf("speed step %d (%d ms), signals %s, talker list '%s', message row %d\n", dialog.Replay().SpeedStep(),
-                dialog.Replay().Interval(), dialog.State().m_SignalsShown ? "shown" : "hidden",
-                qPrintable(dialog.Combo(IDC_SATELLITE_LIST)->currentText()),
-                dialog.Combo(IDC_MESSAGE_LIST)->currentIndex());
+        dialog.Replay().Interval(), dialog.State().m_SignalsShown ? "shown" : "hidden",
+        qPrintable(dialog.Combo(IDC_SATELLITE_LIST)->currentText()), dialog.Combo(IDC_MESSAGE_LIST)->currentIndex());
 
     // The lines of the load are shown before the ticks, as in a real run.
     QCoreApplication::processEvents();
@@ -121,7 +119,6 @@ int ExitAfterLoad(const QStringList& files)
     std::printf("loaded: %s, %d bytes\n", dialog.State().m_Loaded ? "yes" : "no", dialog.State().NmeaTextLength);
     return 0;
 }
-
 
 // Runs the event loop for ms milliseconds.
 void Spin(int ms)
@@ -216,13 +213,13 @@ int MeasureMap(int count)
         inPage.push_back(t.toDouble());
     const int after = TrackPointCount(browser);
     std::printf("track points: %d before, %d after %d calls\n", before, after, count);
-    std::printf("UpdateMapPosition on the UI thread: median %.1f us, 99th %.1f us, max %.1f us\n",
-                Percentile(call, 50), Percentile(call, 99), Percentile(call, 100));
+    std::printf("UpdateMapPosition on the UI thread: median %.1f us, 99th %.1f us, max %.1f us\n", Percentile(call, 50),
+        Percentile(call, 99), Percentile(call, 100));
     if (!inPage.empty())
         std::printf("setCurPos in the page: %zu calls, median %.4f ms, 99th %.4f ms, max %.4f ms\n", inPage.size(),
-                    Percentile(inPage, 50), Percentile(inPage, 99), Percentile(inPage, 100));
+            Percentile(inPage, 50), Percentile(inPage, 99), Percentile(inPage, 100));
     std::printf("call until run in the renderer: median %.2f ms, 99th %.2f ms\n", Percentile(roundTrip, 50),
-                Percentile(roundTrip, 99));
+        Percentile(roundTrip, 99));
     return after == before + count ? 0 : 1;
 }
 
@@ -274,9 +271,10 @@ int MeasureFirstPosition(const QString& file)
             return loaded >= 0 && TrackPointCount(browser) >= 1;
         },
         30000);
-    std::printf("window, load and Run: %.1f ms; page loaded: %.1f ms; first position on the page: %.1f ms"
-                " (%.0f ms after the process started)\n",
-                started, loaded, double(clock.nsecsElapsed()) / 1e6, MsSinceProcessStart());
+    std::printf(
+        "window, load and Run: %.1f ms; page loaded: %.1f ms; first position on the page: %.1f ms"
+        " (%.0f ms after the process started)\n",
+        started, loaded, double(clock.nsecsElapsed()) / 1e6, MsSinceProcessStart());
     return drawn ? 0 : 1;
 }
 
@@ -314,8 +312,9 @@ int MapScreenshots(const QString& folder, const QString& file, int ticks)
     dialog.FlushTextView();
     Spin(1500);  // the page's frame and the windows' repaint
     const QDir dir(folder);
-    const bool saved = Picture(dialog).save(dir.filePath(QStringLiteral("map-window.png")), "PNG") &&
-                       dialog.SatellitesDlg()->grab().save(dir.filePath(QStringLiteral("satellites-window.png")), "PNG");
+    const bool saved =
+        Picture(dialog).save(dir.filePath(QStringLiteral("map-window.png")), "PNG") &&
+        dialog.SatellitesDlg()->grab().save(dir.filePath(QStringLiteral("satellites-window.png")), "PNG");
     std::printf("track points: %d\n", points);
     return saved && points > 0 ? 0 : 1;
 }

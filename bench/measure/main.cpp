@@ -15,8 +15,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     if (const std::optional<int> status = orvane::RunMeasureMode(QApplication::arguments()))
         return *status;
-    std::fputs("usage: orvane-measure --screenshot PNG FILE | --measure-ticks N FILE | --measure-map N |\n"
-               "       --measure-first-position FILE | --map-screenshots DIR FILE N | --exit-after-load [FILE]\n",
-               stderr);
+    std::fputs(
+        "usage: orvane-measure --screenshot PNG FILE | --measure-ticks N FILE | --measure-map N |\n"
+        "       --measure-first-position FILE | --map-screenshots DIR FILE N | --exit-after-load [FILE]\n",
+        stderr);
     return 2;
 }

@@ -110,7 +110,8 @@ int main(int argc, char** argv)
     const quint16 outputPort = quint16(inputPort + 1);
     QFile config(folder.filePath("config.ini"));
     config.open(QIODevice::WriteOnly);
-    config.write(QString("[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n").arg(inputPort).arg(outputPort).toUtf8());
+    config.write(
+        QString("[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n").arg(inputPort).arg(outputPort).toUtf8());
     config.close();
     SetConfigFolder(folder.path());
 
@@ -215,18 +216,20 @@ int main(int argc, char** argv)
     for (int phase = 0; phase < 2; ++phase) {
         const Stats p = Summarise(periods[phase]);
         const Stats d = Summarise(durations[phase]);
-        std::printf("%s: %zu tick periods: median %.1f ms, p99 %.1f ms, max %.1f ms; tick duration median %.2f ms, max %.2f ms\n",
-                    names[phase], p.count, p.median, p.p99, p.max, d.median, d.max);
+        std::printf(
+            "%s: %zu tick periods: median %.1f ms, p99 %.1f ms, max %.1f ms; tick duration median %.2f ms, max %.2f ms\n",
+            names[phase], p.count, p.median, p.p99, p.max, d.median, d.max);
     }
     // The healthy reader may still be draining; give it a moment.
     for (int i = 0; i < 100 && healthyLines.load() < dialog.rmcLines; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::printf("RMC sent %ld, decoded %ld; healthy client got %ld position lines; stalled client %s\n", rmcSent.load(),
-                dialog.rmcLines, healthyLines.load(),
-                dialog.stalledDropped ? qPrintable(QString("dropped at %1 s").arg(dialog.droppedAtS, 0, 'f', 2))
-                                      : "still connected");
-    std::printf("stalled client's backlog: %lld bytes when the 10 Hz phase began (from %.2f s), %lld bytes at its end%s\n",
-                (long long)backlogAtSteady, steadyFromS, (long long)backlogAtEnd, stalledGone ? " (dropped)" : "");
+        dialog.rmcLines, healthyLines.load(),
+        dialog.stalledDropped ? qPrintable(QString("dropped at %1 s").arg(dialog.droppedAtS, 0, 'f', 2))
+                              : "still connected");
+    std::printf(
+        "stalled client's backlog: %lld bytes when the 10 Hz phase began (from %.2f s), %lld bytes at its end%s\n",
+        (long long)backlogAtSteady, steadyFromS, (long long)backlogAtEnd, stalledGone ? " (dropped)" : "");
     ::shutdown(healthy, SHUT_RDWR);
     reader.join();
     receiver.join();

@@ -55,7 +55,8 @@ protected:
     {
         if (line.find(", Speed:") != std::string_view::npos && line.find("Km/h, Heading:") != std::string_view::npos)
             ++rmcLines;
-        else if (line.find("Error Code") != std::string_view::npos || line.find("Invalid Data") != std::string_view::npos)
+        else if (line.find("Error Code") != std::string_view::npos ||
+                 line.find("Invalid Data") != std::string_view::npos)
             ++errorLines;
         else if (line.find("Discard Live Data") != std::string_view::npos)
             ++discardLines;
@@ -204,8 +205,9 @@ int main(int argc, char** argv)
     const bool serial = args.size() >= 3 && args[1] == "serial";
     const bool tcp = args.size() >= 5 && args[1] == "tcp";
     if (!serial && !tcp) {
-        std::fprintf(stderr, "usage: orvane-live-soak tcp SECONDS CLIENTS FAST_BYTES_PER_SECOND\n"
-                             "       orvane-live-soak serial SECONDS\n");
+        std::fprintf(stderr,
+            "usage: orvane-live-soak tcp SECONDS CLIENTS FAST_BYTES_PER_SECOND\n"
+            "       orvane-live-soak serial SECONDS\n");
         return 2;
     }
     const double seconds = args[2].toDouble();
@@ -222,7 +224,8 @@ int main(int argc, char** argv)
     const quint16 port = 20000 + quint16(::getpid() % 20000);
     QFile config(folder.filePath("config.ini"));
     config.open(QIODevice::WriteOnly);
-    config.write(QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort).arg(port).toUtf8());
+    config.write(
+        QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort).arg(port).toUtf8());
     config.close();
     SetConfigFolder(folder.path());
 
@@ -291,16 +294,16 @@ int main(int argc, char** argv)
     const double median = ticks.durationMs.empty() ? 0 : ticks.durationMs[ticks.durationMs.size() / 2];
     const double maxTick = ticks.durationMs.empty() ? 0 : ticks.durationMs.back();
     std::printf("%s run: %.0f s, %ld bytes sent, %.2f MB/s\n", serial ? "serial" : "tcp", elapsed,
-                load.bytesSent.load(), double(load.bytesSent.load()) / elapsed / 1e6);
+        load.bytesSent.load(), double(load.bytesSent.load()) / elapsed / 1e6);
     std::printf("GP RMC sentences sent %ld, RMC lines decoded %ld, error lines %ld, discarded %ld\n",
-                load.rmcSent.load(), dialog.rmcLines.load(), dialog.errorLines, dialog.discardLines);
+        load.rmcSent.load(), dialog.rmcLines.load(), dialog.errorLines, dialog.discardLines);
     std::printf("live ticks %zu: median %.2f ms, max %.2f ms\n", ticks.durationMs.size(), median, maxTick);
     if (!memory.empty())
         std::printf("resident memory: first %ld KiB, max %ld KiB, last %ld KiB\n", memory.front(),
-                    *std::max_element(memory.begin(), memory.end()), memory.back());
+            *std::max_element(memory.begin(), memory.end()), memory.back());
     if (serial)
-        std::printf("serial reader thread CPU: %.2f s over %.0f s (%.2f%%)\n", readerLast - readerFirst,
-                    readerSeconds, readerSeconds > 0 ? 100.0 * (readerLast - readerFirst) / readerSeconds : 0.0);
+        std::printf("serial reader thread CPU: %.2f s over %.0f s (%.2f%%)\n", readerLast - readerFirst, readerSeconds,
+            readerSeconds > 0 ? 100.0 * (readerLast - readerFirst) / readerSeconds : 0.0);
     const bool ok = load.rmcSent.load() == dialog.rmcLines.load() && dialog.errorLines == 0 && maxTick < 100.0;
     std::printf("%s\n", ok ? "PASS" : "FAIL");
     if (master >= 0)

@@ -13,8 +13,8 @@ namespace {
 constexpr double kGeoRadius = 42164.2e3;
 constexpr double kSiderealDay = 2.0 * kPi / kEarthRate;
 
-Satellite MakeOrbit(System system, int prn, Group group, double radius, double inclDeg, double periodS,
-                    double raanDeg, double u0Deg)
+Satellite MakeOrbit(System system, int prn, Group group, double radius, double inclDeg, double periodS, double raanDeg,
+    double u0Deg)
 {
     Satellite s{};
     s.system = system;
@@ -40,8 +40,8 @@ void AddGps(std::vector<Satellite>& sats)
         const int plane = k % 6, slot = k / 6;
         const double spacing = plane == 0 ? 60.0 : 72.0;
         const double jitter = (FixedFraction(uint64_t(prn) + 100) - 0.5) * 20.0;
-        sats.push_back(MakeOrbit(System::Gps, prn, kGroupGp, 26559.7e3, 55.0, kSiderealDay / 2.0,
-                                 17.0 + 60.0 * plane, slot * spacing + plane * 43.0 + jitter));
+        sats.push_back(MakeOrbit(System::Gps, prn, kGroupGp, 26559.7e3, 55.0, kSiderealDay / 2.0, 17.0 + 60.0 * plane,
+            slot * spacing + plane * 43.0 + jitter));
         ++k;
     }
 }
@@ -64,8 +64,8 @@ void AddGlonass(std::vector<Satellite>& sats)
     for (int n = 1; n <= 24; ++n) {
         const int plane = (n - 1) / 8, slot = (n - 1) % 8;
         const double jitter = (FixedFraction(uint64_t(n) + 200) - 0.5) * 4.0;
-        sats.push_back(MakeOrbit(System::Glonass, 64 + n, kGroupGl, 25508.2e3, 64.8, 40544.0,
-                                 61.0 + 120.0 * plane, 45.0 * slot + 15.0 * plane + jitter));
+        sats.push_back(MakeOrbit(System::Glonass, 64 + n, kGroupGl, 25508.2e3, 64.8, 40544.0, 61.0 + 120.0 * plane,
+            45.0 * slot + 15.0 * plane + jitter));
     }
 }
 
@@ -77,8 +77,8 @@ void AddGalileo(std::vector<Satellite>& sats)
     for (int prn : prns) {
         const int plane = k % 3, slot = k / 3;
         const double jitter = (FixedFraction(uint64_t(prn) + 300) - 0.5) * 8.0;
-        sats.push_back(MakeOrbit(System::Galileo, prn, kGroupGa, 29599.8e3, 56.0, 50680.7,
-                                 144.0 + 120.0 * plane, 40.0 * slot + 13.3 * plane + jitter));
+        sats.push_back(MakeOrbit(System::Galileo, prn, kGroupGa, 29599.8e3, 56.0, 50680.7, 144.0 + 120.0 * plane,
+            40.0 * slot + 13.3 * plane + jitter));
         ++k;
     }
 }

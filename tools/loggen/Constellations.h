@@ -16,9 +16,9 @@ enum Group { kGroupGp = 0, kGroupGl = 1, kGroupGa = 2, kGroupCount = 3 };
 // sidereal day, so their Earth-fixed longitude is raan0 + u0.
 struct Satellite {
     System system;
-    int prn;            // number as written in GSV/GSA
+    int prn;  // number as written in GSV/GSA
     Group group;
-    double radius;      // m
+    double radius;  // m
     double cosI, sinI;
     double raan0;       // rad, node longitude in the Earth-fixed frame at t = 0
     double u0;          // rad, argument of latitude at t = 0

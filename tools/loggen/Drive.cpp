@@ -15,8 +15,7 @@ constexpr double kBraking = 1.5;                // m/s^2 the driver plans to sto
 
 }  // namespace
 
-Drive::Drive(uint64_t seed)
-    : m_Random(seed)
+Drive::Drive(uint64_t seed) : m_Random(seed)
 {
     m_Hold = 6.0 + m_Random.Uniform() * 6.0;
     PlanRoad();

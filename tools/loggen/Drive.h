@@ -56,10 +56,10 @@ private:
     double m_Heading = kStartHeading;    // deg true
     double m_YawRate = 0.0;              // deg/s
     double m_RoadHeading = kStartHeading;
-    double m_Curvature = 0.0;    // deg of road bend per metre
-    double m_Remaining = 0.0;    // m to the end of the current road
-    double m_Cruise = 0.0;       // m/s the driver aims for on this road
-    double m_Wobble = 0.0;       // m/s of driver speed variation
+    double m_Curvature = 0.0;  // deg of road bend per metre
+    double m_Remaining = 0.0;  // m to the end of the current road
+    double m_Cruise = 0.0;     // m/s the driver aims for on this road
+    double m_Wobble = 0.0;     // m/s of driver speed variation
     RoadEnd m_RoadEnd = RoadEnd::Through;
     double m_EndTurn = 0.0;      // deg, applied at the end of the road
     double m_EndSpeed = 0.0;     // m/s to take the corner at

@@ -23,11 +23,7 @@ constexpr const char* kGsvAddress[kGroupCount] = {"GPGSV", "GLGSV", "GAGSV"};
 }  // namespace
 
 struct Generator::Impl {
-    explicit Impl(uint64_t seed)
-        : m_Drive(seed)
-        , m_SignalRandom(seed ^ kSignalSeedMix)
-    {
-    }
+    explicit Impl(uint64_t seed) : m_Drive(seed), m_SignalRandom(seed ^ kSignalSeedMix) { }
 
     void AppendEpoch(std::string& out);
     Fix Solve();
@@ -86,10 +82,7 @@ void Generator::Impl::AppendSentences(std::string& out, const Fix& fix) const
     AppendGga(out, "GNGGA", fix);
 }
 
-Generator::Generator(uint64_t seed)
-    : m_Impl(std::make_unique<Impl>(seed))
-{
-}
+Generator::Generator(uint64_t seed) : m_Impl(std::make_unique<Impl>(seed)) { }
 
 Generator::~Generator() = default;
 

@@ -42,7 +42,7 @@ void AppendPosition(std::string& out, const Fix& fix)
 // view, then prn, elevation, azimuth and SNR of up to four of them. A
 // satellite in view but not tracked has an empty SNR.
 void AppendGsvSentence(std::string& out, const char* address, const SatelliteList& inView, size_t number,
-                       size_t sentences)
+    size_t sentences)
 {
     const size_t start = BeginSentence(out, address);
     out += ',';

@@ -22,13 +22,10 @@ bool ByPrn(const Satellite* a, const Satellite* b)
 
 }  // namespace
 
-Sky::Sky()
-    : m_Satellites(BuildConstellations())
-{
-}
+Sky::Sky() : m_Satellites(BuildConstellations()) { }
 
 void Sky::Update(double unixTime, const Vec3& antenna, double latDeg, double lonDeg, const Street& street,
-                 uint64_t epoch, Rng& random)
+    uint64_t epoch, Rng& random)
 {
     UpdateLookAngles(unixTime, antenna, latDeg, lonDeg);
     for (Satellite& s : m_Satellites)
@@ -59,7 +56,7 @@ void Sky::UpdateLookAngles(double unixTime, const Vec3& antenna, double latDeg, 
         const double cu = std::cos(u), su = std::sin(u);
         const double cn = std::cos(node), sn = std::sin(node);
         const Vec3 p{s.radius * (cu * cn - su * s.cosI * sn), s.radius * (cu * sn + su * s.cosI * cn),
-                     s.radius * su * s.sinI};
+            s.radius * su * s.sinI};
         const double dx = p.x - antenna.x, dy = p.y - antenna.y, dz = p.z - antenna.z;
         const double e = -sLon * dx + cLon * dy;
         const double n = -sLat * cLon * dx - sLat * sLon * dy + cLat * dz;

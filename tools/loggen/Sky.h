@@ -24,7 +24,7 @@ public:
     // Brings the sky to unixTime for an antenna at the given place: look
     // angles, signals, reported and used satellites, and their DOPs.
     void Update(double unixTime, const Vec3& antenna, double latDeg, double lonDeg, const Street& street,
-                uint64_t epoch, Rng& random);
+        uint64_t epoch, Rng& random);
 
     // Per group and ordered by PRN: the satellites reported in GSV, and
     // those of them used in the solution.

@@ -24,7 +24,7 @@ namespace {
 
 // "--name VALUE" or "--name=VALUE"; advances i past a separate value.
 bool TakeValue(std::string_view arg, std::string_view name, int argc, char** argv, int& i, std::string_view& value,
-               bool& missing)
+    bool& missing)
 {
     missing = false;
     if (arg == name) {

@@ -8,7 +8,7 @@
 namespace orvane {
 
 struct DecodeOptions {
-    int talkerRow = 0;    // GP
+    int talkerRow = 0;  // GP
     int messageRow = kRmcRow;
     bool satellites = false;
     std::string path;  // empty or "-": standard input

@@ -20,8 +20,7 @@ void LineWriter::WriteLine(std::string_view latin1)
 
 void LineWriter::Flush()
 {
-    if (!m_Buffer.empty() && !m_Failed &&
-        std::fwrite(m_Buffer.data(), 1, m_Buffer.size(), m_Stream) != m_Buffer.size())
+    if (!m_Buffer.empty() && !m_Failed && std::fwrite(m_Buffer.data(), 1, m_Buffer.size(), m_Stream) != m_Buffer.size())
         m_Failed = true;
     m_Buffer.clear();
 }

@@ -20,7 +20,7 @@ using namespace orvane;
 
 class PrintingHooks : public DispatchHooks {
 public:
-    PrintingHooks(LineWriter& out, int messageRow) : m_Out(out), m_MessageRow(messageRow) {}
+    PrintingHooks(LineWriter& out, int messageRow) : m_Out(out), m_MessageRow(messageRow) { }
     void AppendLine(std::string_view line) override { m_Out.WriteLine(line); }
     int SelectedMessageRow() const override { return m_MessageRow; }
 
@@ -39,7 +39,7 @@ void PrintSatelliteTable(const SatelliteTable& table, LineWriter& out)
             line.assign("SAT,");
             line.append(TalkerTable[size_t(row)].id);
             for (const long long value : {(long long)k, (long long)satellite.prn, (long long)satellite.elevation,
-                                          (long long)satellite.azimuth, (long long)satellite.snr}) {
+                     (long long)satellite.azimuth, (long long)satellite.snr}) {
                 line.push_back(',');
                 AppendInt(line, value);
             }
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
                                 : ReadLogFile(options.path, false, state.NmeaText, reason);
     if (!read) {
         std::fprintf(stderr, "orvane-decode: cannot read %s: %s\n",
-                     fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
+            fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
         return 1;
     }
 
@@ -85,8 +85,7 @@ int main(int argc, char** argv)
     state.m_TalkerRow = options.talkerRow;
     state.m_ParsePosition = 0;
     if (!state.NmeaText.empty()) {
-        while (DispatchSentences(state, hooks)) {
-        }
+        while (DispatchSentences(state, hooks)) { }
     }
     if (options.satellites)
         PrintSatelliteTable(state.m_SatelliteTable, out);
