@@ -82,17 +82,17 @@ public:
     explicit COrvaneDlg(UiSeam* seam = nullptr, QWidget* parent = nullptr);
     ~COrvaneDlg() override;
 
-    // The control with the id, nullptr when there is none: for tests, which
-    // press the controls by id. The program uses the typed members.
+    // Test seam. The controls by id, nullptr when there is none: tests press
+    // them as a user would; the program itself uses the typed members.
+    // Below them, read-only views of the state and of the parts; a test
+    // ticks a timer with OnTimer (after HoldTimer) and answers the modal
+    // boxes through the UiSeam it passes in.
     QWidget* Control(int id) const { return m_Controls.value(id); }
     QPushButton* Button(int id) const;
     QComboBox* Combo(int id) const;
     QSlider* Slider() const;
-
-    // The state, for the parts of the program that read it.
     const DispatchState& State() const { return m_State; }
     const QString& DisplayText() const { return m_TextView.Text(); }
-    const LogSummary& Summary() const { return m_LogSummary; }
     const ReplayEngine& Replay() const { return m_Replay; }
     bool SecondaryMapShown() const { return m_SecondaryMapShown; }
     const QTimer& LiveTimer() const { return m_LiveTimer; }
@@ -116,7 +116,6 @@ public:
 
     // Purges, then loads the first of the paths as a dropped file.
     void DropFiles(const QStringList& paths);
-    void LoadLogFile(const QString& path, const QString& name);
 
     // The window's timers, by id.
     void OnTimer(int timerId);
@@ -125,10 +124,6 @@ public:
     void HoldTimer(int timerId);
     // Seeks to a slider position, as releasing the thumb there does.
     void OnSeek(int value);
-
-    void Purge();
-    void UpdateButtons();
-    bool ReadConfig(int group);
 
     // The window menu: ends with a separator and the About item
     // (command 16). The caller owns the menu.
@@ -155,6 +150,10 @@ protected:
     void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites) override;
 
 private:
+    void Purge();
+    void UpdateButtons();
+    bool ReadConfig(int group);
+
     // Start-up and shutdown.
     void CreateLayout();
     void ConnectCommands();
@@ -164,6 +163,7 @@ private:
 
     // Loading.
     void OnLoadFile();
+    void LoadLogFile(const QString& path, const QString& name);
     void FillLists();
 
     // Replay.
