@@ -224,12 +224,15 @@ private slots:
     }
 
     // GGA positions go out with heading 0, RMC positions with their course,
-    // each once and in the order decoded.
-    void ggaHeadingZeroAndRmcCourse()
+    // each once and in the order decoded. A file dropped over the map then
+    // loads like any drop on the window; the map page stays where it was.
+    void ggaHeadingZeroAndRmcCourseThenDrop()
     {
         QTemporaryDir folder;
         UseOneMapPage(folder, "rec.html", kRecordingPage);
         MapWindow window(folder);
+        window.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.dialog));
         QVERIFY(window.MapOn());
         QVERIFY(window.Choose("GGA"));
         window.Tick(3);
@@ -237,6 +240,20 @@ private slots:
         QVERIFY(window.Choose("RMC"));
         window.Tick(3);
         QTRY_COMPARE_WITH_TIMEOUT(Calls(window.Main()), kGga + kRmc, 10000);
+
+        const QUrl page = window.Main().View()->url();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11)))});
+        const QPoint at = window.dialog.Control(IDC_MAP_VIEW)->geometry().center();
+        QWindow* handle = window.dialog.windowHandle();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &move);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &drop);
+        QCOMPARE(TopLines(window.dialog, 2), (QStringList{"Load 'dropped.nmea' OK!", "dropped.nmea"}));
+        QCOMPARE(window.Main().View()->url(), page);
     }
 
     // While the main page loads, positions reach neither page, even an idle
@@ -271,13 +288,15 @@ private slots:
     // The secondary page follows only while its window is shown and the map
     // is on; switching the map off leaves the window shown. Its Load a HTML
     // asks for HTML files and works with the map off; cancelled, it leaves
-    // the page.
+    // the page. The window has no close box; a close request of the window
+    // manager leaves it shown, as the main window's caption says.
     void secondaryFollowsWhileShownAndMapOn()
     {
         QTemporaryDir folder;
         UseOneMapPage(folder, "main.html", kRecordingPage);
         AnsweringSeam seam;
         MapWindow window(folder, &seam);
+        window.dialog.show();
         CGNSS_SecondaryMapDlg& secondary = *window.dialog.SecondaryMapDlg();
         QCOMPARE(secondary.windowTitle(), QString("Secondary Map"));
         QVERIFY(!secondary.isVisible() && window.Secondary().Silent() && window.Main().Silent());
@@ -299,8 +318,10 @@ private slots:
         QVERIFY(window.Choose("RMC"));
         window.Tick();  // 1: hidden
         window.SecondaryMap().click();
+        QVERIFY(QTest::qWaitForWindowExposed(&secondary));
+        QVERIFY(!secondary.windowHandle()->close());
+        QVERIFY(secondary.isVisible() && window.dialog.SecondaryMapShown());
         QCOMPARE(window.SecondaryMap().text(), QString("Hide a Secondary Map"));
-        QVERIFY(secondary.isVisible());
         window.Tick();  // 2: shown
         window.SecondaryMap().click();
         QCOMPARE(window.SecondaryMap().text(), QString("Show a Secondary Map"));
@@ -358,49 +379,6 @@ private slots:
         QVERIFY(window.dialog.State().m_MapEnabled);
         const QString newLines = window.dialog.DisplayText().chopped(before.size());
         QVERIFY2(!newLines.contains("setCurPos"), qPrintable(newLines));
-    }
-
-    // A file dropped over the map, with the map on, loads like any drop on
-    // the window; the map page stays where it was.
-    void dropOverTheMapLoads()
-    {
-        QTemporaryDir folder;
-        UseOneMapPage(folder, "rec.html", kRecordingPage);
-        MapWindow window(folder);
-        window.dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window.dialog));
-        QVERIFY(window.MapOn());
-        const QUrl page = window.Main().View()->url();
-
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11)))});
-        const QPoint at = window.dialog.Control(IDC_MAP_VIEW)->geometry().center();
-        QWindow* handle = window.dialog.windowHandle();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(handle, &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(handle, &move);
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(handle, &drop);
-        QCOMPARE(TopLines(window.dialog, 2), (QStringList{"Load 'dropped.nmea' OK!", "dropped.nmea"}));
-        QCOMPARE(window.Main().View()->url(), page);
-    }
-
-    // The secondary window has no close box; a close request of the window
-    // manager leaves it shown, as the main window's caption says.
-    void secondaryCloseRequestLeavesItShown()
-    {
-        QTemporaryDir folder;
-        UseOneMapPage(folder, "rec.html", kRecordingPage);
-        MapWindow window(folder);
-        window.dialog.show();
-        window.EnableMap().click();
-        window.SecondaryMap().click();
-        CGNSS_SecondaryMapDlg& secondary = *window.dialog.SecondaryMapDlg();
-        QVERIFY(QTest::qWaitForWindowExposed(&secondary));
-        QVERIFY(!secondary.windowHandle()->close());
-        QVERIFY(secondary.isVisible() && window.dialog.SecondaryMapShown());
-        QCOMPARE(window.SecondaryMap().text(), QString("Hide a Secondary Map"));
     }
 
     // Without a map section, or with a count of 0, every switch-on writes
