@@ -33,15 +33,6 @@ QStringList Block(const CGNSS_SatellitesDlg& window, int firstBar, int n)
 class TestSatellites : public QObject {
     Q_OBJECT
 private slots:
-    void startsEmptyOnGlonass()
-    {
-        CGNSS_SatellitesDlg window(nullptr);
-        QCOMPARE(window.Constellations()->count(), 8);
-        QCOMPARE(window.Constellations()->currentIndex(), 1);
-        QCOMPARE(window.Bar(kLowerFirstBar + 29)->maximum(), kBarMaximum);
-        QCOMPARE(Block(window, kUpperFirstBar, 30) + Block(window, kLowerFirstBar, 30), QStringList(60, "0/REV."));
-    }
-
     // GPS fills the upper block, and the lower one too while it is chosen;
     // another choice clears only the lower block until the next update.
     void blocksFollowTheChoice()
@@ -64,9 +55,16 @@ private slots:
         QCOMPARE(Block(window, kLowerFirstBar, 3), (QStringList{"0/70(0)", "20/66(20)", "20/67(20)"}));
     }
 
+    // A new window shows GLONASS and no satellite; a full row fills all 30
+    // bars, a strong signal reaching the top; a reset without the labels
+    // keeps them.
     void fullRowAndStrongSignal()
     {
         CGNSS_SatellitesDlg window(nullptr);
+        QCOMPARE(window.Constellations()->count(), 8);
+        QCOMPARE(window.Constellations()->currentIndex(), 1);
+        QCOMPARE(window.Bar(kLowerFirstBar + 29)->maximum(), kBarMaximum);
+        QCOMPARE(Block(window, kUpperFirstBar, 30) + Block(window, kLowerFirstBar, 30), QStringList(60, "0/REV."));
         window.UpdateSignals(0, Satellites(30, 1, 60));
         QCOMPARE(Block(window, kUpperFirstBar, 30).last(), QString("50/30(60)"));
         QCOMPARE(window.BarLabel(kUpperFirstBar)->text(), QString("1(60)"));
