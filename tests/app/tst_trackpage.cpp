@@ -7,9 +7,6 @@
 
 #include <QtTest>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -84,33 +81,19 @@ class TestTrackPage : public QObject {
         return EvaluateInPage(*m_Browser, script, timeoutMs).value_or(QStringLiteral("<no answer>"));
     }
 
-    QJsonValue EvaluateJson(const QString& expression)
-    {
-        const QString text = Evaluate("JSON.stringify(" + expression + ")").toString();
-        return QJsonDocument::fromJson(("[" + text + "]").toUtf8()).array().first();
-    }
-
     int PointCount() { return Evaluate("trackPointCount()").toInt(); }
 
     // The texts the overlay shows now, in drawing order.
-    QStringList Texts()
-    {
-        QStringList texts;
-        for (const QJsonValue& text : EvaluateJson("window.overlayShown.texts").toArray())
-            texts << text.toString();
-        return texts;
-    }
+    QStringList Texts() { return Evaluate("window.overlayShown.texts").toStringList(); }
 
     // The centre of the first circle of the radius on the overlay now, in
     // CSS pixels; the marker's halo has radius 13, the start ring 4.
     QPointF CircleCentre(int radius)
     {
-        for (const QJsonValue& arc : EvaluateJson("window.overlayShown.arcs").toArray()) {
-            const QJsonArray a = arc.toArray();
-            if (a.at(2).toDouble() == radius)
-                return QPointF(a.at(0).toDouble(), a.at(1).toDouble());
-        }
-        return QPointF(-1, -1);
+        const QVariantList c =
+            Evaluate(QString("window.overlayShown.arcs.find(function (a) { return a[2] === %1; }) || [-1, -1]").arg(radius))
+                .toList();
+        return QPointF(c.value(0).toDouble(), c.value(1).toDouble());
     }
 
     // The darkest pixel of a canvas within a square of side 2 * reach + 1
@@ -118,20 +101,20 @@ class TestTrackPage : public QObject {
     // each of which it then covers only in part.
     Rgba Darkest(const char* canvas, QPointF at, int reach)
     {
-        const QJsonArray p =
-            EvaluateJson(QString("(function () { var d = window.devicePixelRatio || 1;"
-                                 " var c = document.getElementById('%1').getContext('2d');"
-                                 " var r = %4, p = c.getImageData(Math.round(%2 * d) - r, Math.round(%3 * d) - r, 2 * r + 1, 2 * r + 1).data;"
-                                 " var best = 0;"
-                                 " for (var i = 4; i < p.length; i += 4)"
-                                 "   if (p[i] + p[i + 1] + p[i + 2] < p[best] + p[best + 1] + p[best + 2]) best = i;"
-                                 " return Array.from(p.slice(best, best + 4)); })()")
-                             .arg(canvas)
-                             .arg(at.x(), 0, 'f', 3)
-                             .arg(at.y(), 0, 'f', 3)
-                             .arg(reach))
-                .toArray();
-        return {p.at(0).toInt(), p.at(1).toInt(), p.at(2).toInt(), p.at(3).toInt()};
+        const QVariantList p =
+            Evaluate(QString("(function () { var d = window.devicePixelRatio || 1;"
+                             " var c = document.getElementById('%1').getContext('2d');"
+                             " var r = %4, p = c.getImageData(Math.round(%2 * d) - r, Math.round(%3 * d) - r, 2 * r + 1, 2 * r + 1).data;"
+                             " var best = 0;"
+                             " for (var i = 4; i < p.length; i += 4)"
+                             "   if (p[i] + p[i + 1] + p[i + 2] < p[best] + p[best + 1] + p[best + 2]) best = i;"
+                             " return Array.from(p.slice(best, best + 4)); })()")
+                         .arg(canvas)
+                         .arg(at.x(), 0, 'f', 3)
+                         .arg(at.y(), 0, 'f', 3)
+                         .arg(reach))
+                .toList();
+        return {p.value(0).toInt(), p.value(1).toInt(), p.value(2).toInt(), p.value(3).toInt()};
     }
 
     // The pixel of a canvas at a point in CSS pixels.
