@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QFileSystemModel>
-#include <QMimeData>
 
 #include "AppTestSupport.h"
 
@@ -39,41 +38,48 @@ private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
 
     // A log is taken when it holds more than 100 characters, and offers the
-    // talkers that occur more than ten times; zero bytes are left out.
+    // talkers that occur more than ten times; zero bytes are left out. A
+    // path of any length is taken whole.
     void dropLoads_data()
     {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("lines");  // newest first, down to the file's name
         QTest::addColumn<QStringList>("talkers");
-
+        const auto row = [](const char* tag, const QByteArray& content, const QStringList& lines, const QStringList& talkers,
+                            const QString& name = "log.nmea") { QTest::newRow(tag) << name << content << lines << talkers; };
         const QStringList ok{"Load 'log.nmea' OK!", "log.nmea"};
         const QStringList fail{"Fail to load 'log.nmea'.", "log.nmea"};
         const QString invalid = "Invalid NMEA or not enough information";
         const QByteArray hundred(100, 'x');
         const QByteArray eleven = Sentences("GP", "RMC", 11);
-        QTest::newRow("100 characters") << hundred << fail << QStringList{};
-        QTest::newRow("101 characters, no talker") << hundred + 'x' << QStringList{invalid} + ok << QStringList{};
-        QTest::newRow("ten GPS sentences") << Sentences("GP", "RMC", 10) << QStringList{invalid} + ok << QStringList{};
+        row("100 characters", hundred, fail, {});
+        row("101 characters, no talker", hundred + 'x', QStringList{invalid} + ok, {});
+        row("ten GPS sentences", Sentences("GP", "RMC", 10), QStringList{invalid} + ok, {});
         // Prefixes count whatever the type, and GN counts for itself only.
-        QTest::newRow("GN and GP") << Sentences("GN", "GSA", 11) + Sentences("GP", "TXT", 11) + Sentences("GL", "RMC", 10)
-                                   << ok << QStringList{"GPS (GP)", "IMES (GN)"};
+        row("GN and GP", Sentences("GN", "GSA", 11) + Sentences("GP", "TXT", 11) + Sentences("GL", "RMC", 10), ok,
+            {"GPS (GP)", "IMES (GN)"});
         // A cut write leaves zero bytes; the text after them loads too.
-        QTest::newRow("zero bytes in the middle") << eleven + QByteArray(4000, '\0') + Sentences("GL", "RMC", 20)
-                                                  << QStringList{"4000 zero bytes skipped"} + ok
-                                                  << QStringList{"GPS (GP)", "GLONASS (GL)"};
-        QTest::newRow("zero byte first") << QByteArray(1, '\0') + eleven << QStringList{"1 zero byte skipped"} + ok
-                                         << QStringList{"GPS (GP)"};
-        QTest::newRow("only zero bytes") << QByteArray(500, '\0') << QStringList{"500 zero bytes skipped"} + fail
-                                         << QStringList{};
+        row("zero bytes in the middle", eleven + QByteArray(4000, '\0') + Sentences("GL", "RMC", 20),
+            QStringList{"4000 zero bytes skipped"} + ok, {"GPS (GP)", "GLONASS (GL)"});
+        row("zero byte first", QByteArray(1, '\0') + eleven, QStringList{"1 zero byte skipped"} + ok, {"GPS (GP)"});
+        row("only zero bytes", QByteArray(500, '\0'), QStringList{"500 zero bytes skipped"} + fail, {});
+        QString deep;
+        for (int k = 0; k < 6; ++k)
+            deep += QString(60, QChar('a' + k)) + '/';
+        const QString longName = QString(80, 'n') + ".nmea";
+        row("long path", eleven, {"Load '" + longName + "' OK!", longName}, {"GPS (GP)"}, deep + longName);
     }
     void dropLoads()
     {
+        QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QStringList, lines);
         QFETCH(QStringList, talkers);
+        QVERIFY(QDir().mkpath(QFileInfo(m_Logs.filePath(name)).path()));
         AnsweringSeam seam;
         COrvaneDlg dialog(&seam);
-        dialog.DropFiles({WriteFile(m_Logs, "log.nmea", content)});
+        dialog.DropFiles({WriteFile(m_Logs, name, content)});
         QCOMPARE(seam.messages, QStringList{});
         QCOMPARE(TopLines(dialog, lines.size()), lines);
         if (talkers.isEmpty()) {
@@ -117,37 +123,6 @@ private slots:
         QCOMPARE(seam.messages, QStringList{message});
         QCOMPARE(TopLines(dialog, 1), QStringList{name});
         VerifyNothingLoaded(dialog);
-    }
-
-    void longPathIsNotCut()
-    {
-        QTemporaryDir dir;
-        QString folder = dir.path();
-        for (int k = 0; k < 6; ++k)
-            folder += '/' + QString(60, QChar('a' + k));
-        QVERIFY(QDir().mkpath(folder));
-        const QString name = QString(80, 'n') + ".nmea";
-        QTemporaryDir logs(folder + "/XXXXXX");
-        COrvaneDlg dialog;
-        dialog.DropFiles({WriteFile(logs, name, Sentences("GP", "RMC", 11))});
-        QVERIFY(dialog.State().m_Loaded);
-        QCOMPARE(TopLines(dialog, 2), (QStringList{"Load '" + name + "' OK!", name}));
-    }
-
-    void realDropTakesTheFirstFileOnly()
-    {
-        COrvaneDlg dialog;
-        dialog.show();
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(WriteFile(m_Logs, "first.nmea", Sentences("GP", "RMC", 11))),
-                      QUrl::fromLocalFile(WriteFile(m_Logs, "second.nmea", Sentences("GL", "RMC", 11)))});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&dialog, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&dialog, &drop);
-        QCOMPARE(TopLines(dialog, 2), (QStringList{"Load 'first.nmea' OK!", "first.nmea"}));
-        QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), QStringList{"GPS (GP)"});
     }
 
     // Load Flie asks for any file; a cancelled dialog keeps the log that

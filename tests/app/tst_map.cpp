@@ -224,8 +224,8 @@ private slots:
     }
 
     // GGA positions go out with heading 0, RMC positions with their course,
-    // each once and in the order decoded. A file dropped over the map then
-    // loads like any drop on the window; the map page stays where it was.
+    // each once and in the order decoded. Files dropped over the map then
+    // load like any drop on the window; the map page stays where it was.
     void ggaHeadingZeroAndRmcCourseThenDrop()
     {
         QTemporaryDir folder;
@@ -243,7 +243,9 @@ private slots:
 
         const QUrl page = window.Main().View()->url();
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11)))});
+        // Of more files, the first is taken.
+        data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11))),
+                      QUrl::fromLocalFile(WriteFile(folder, "second.nmea", Sentences("GP", "RMC", 11)))});
         const QPoint at = window.dialog.Control(IDC_MAP_VIEW)->geometry().center();
         QWindow* handle = window.dialog.windowHandle();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
