@@ -4,7 +4,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-
 #include "../common/LoopbackPort.h"
 #include "../common/PseudoTerminal.h"
 #include "AppTestSupport.h"
@@ -14,8 +13,12 @@ using namespace orvane;
 namespace {
 
 const QByteArray kRmc = "$GPRMC,235800.00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n";
-const QString kRmcLine = "[2026.03.14 23:58:00] (N)37.555465, (E)126.971554, Speed:0.02Km/h, Heading:172.00";
 const QByteArray kGga = "$GPGGA,235800.00,3733.32791,N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,*6F\r\n";
+
+int Count(const COrvaneDlg& dialog, const QString& line)
+{
+    return int(dialog.DisplayText().split("\r\n").count(line));
+}
 
 }  // namespace
 
@@ -25,27 +28,19 @@ class TestOnline : public QObject {
     QTemporaryDir m_Folder;
     quint16 m_Port = 0;
 
+    // The serial port as given, 115200 bps, and a free TCP input port.
     void WriteConfig(const QString& uartPort)
     {
         m_Port = FreePort();
         QVERIFY(!WriteFile(m_Folder, "config.ini",
-                           QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n")
-                               .arg(uartPort, QString::number(m_Port))
-                               .toUtf8())
+                           QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort, QString::number(m_Port)).toUtf8())
                      .isEmpty());
     }
 
-    static void GoLive(COrvaneDlg& dialog)
+    // A line of the serial port, which names the receiver's device.
+    static QString UartLine(const char* format, const PseudoTerminal& receiver)
     {
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        dialog.Button(IDC_LIVE_INPUT)->click();
-    }
-
-    static void Tick(COrvaneDlg& dialog) { dialog.OnTimer(kLiveTimerId); }
-
-    static int Count(const COrvaneDlg& dialog, const QString& line)
-    {
-        return int(dialog.DisplayText().split("\r\n").count(line));
+        return QString(format).arg(QString::fromStdString(receiver.SlavePath()));
     }
 
 private slots:
@@ -61,7 +56,6 @@ private slots:
             QVERIFY(!dialog.Control(id)->isVisible());
         for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
             QVERIFY(dialog.Control(id)->isVisible());
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
         QCOMPARE(talkers->count(), 8);
         QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
@@ -70,8 +64,7 @@ private slots:
 
         dialog.Button(IDC_ONLINE_MODE)->click();
         QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
-        QVERIFY(dialog.Control(IDC_RUN)->isVisible());
-        QVERIFY(!dialog.Control(IDC_LIVE_INPUT)->isVisible());
+        QVERIFY(dialog.Control(IDC_RUN)->isVisible() && !dialog.Control(IDC_LIVE_INPUT)->isVisible());
         QCOMPARE(talkers->count(), 0);
     }
 
@@ -80,15 +73,13 @@ private slots:
     void serialSentenceAcrossTicks()
     {
         PseudoTerminal receiver;
-        QVERIFY(!QString::fromStdString(receiver.SlavePath()).isEmpty());
+        QVERIFY(receiver.Ok());
         WriteConfig(QString::fromStdString(receiver.SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
-        QCOMPARE(TopLines(dialog, 1).first(),
-                 QString("[UART] OK to open the GNSS data port(%1 115200bps)").arg(QString::fromStdString(receiver.SlavePath())));
+        QCOMPARE(TopLine(dialog), UartLine("[UART] OK to open the GNSS data port(%1 115200bps)", receiver));
         QVERIFY(!dialog.DisplayText().contains("[TCP]"));
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
-        QVERIFY(dialog.LiveTimer().isActive());
 
         QVERIFY(receiver.Send((kGga + kRmc.left(30)).toStdString()));
         QTRY_VERIFY(dialog.Live().Lines().Waiting(kSerialSource) == 30);
@@ -98,14 +89,13 @@ private slots:
         QVERIFY(ticks.wait());
         QCOMPARE(dialog.Live().Lines().Waiting(kSerialSource), size_t(30));
         QVERIFY(receiver.Send(kRmc.mid(30).toStdString()));
-        QTRY_COMPARE(Count(dialog, kRmcLine), 1);
-        Tick(dialog);
-        QCOMPARE(Count(dialog, kRmcLine), 1);
+        QTRY_COMPARE(Count(dialog, RmcLine(0)), 1);
+        LiveTick(dialog);
+        QCOMPARE(Count(dialog, RmcLine(0)), 1);
         QVERIFY(!dialog.DisplayText().contains("Error Code"));
 
         dialog.Button(IDC_LIVE_INPUT)->click();
-        QCOMPARE(TopLines(dialog, 1).first(),
-                 QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(QString::fromStdString(receiver.SlavePath())));
+        QCOMPARE(TopLine(dialog), UartLine("[UART] OK to close the GNSS data port (%1 115200bps)", receiver));
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QVERIFY(!dialog.LiveTimer().isActive());
     }
@@ -117,12 +107,11 @@ private slots:
         WriteConfig(QString::fromStdString(receiver->SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        QVERIFY(dialog.LiveTimer().isActive());
         receiver->CloseMaster();
         QTRY_COMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
-        const QStringList lines = TopLines(dialog, 2);
-        QCOMPARE(lines[0], QString("[UART] OK to close the GNSS data port (%1 115200bps)").arg(QString::fromStdString(receiver->SlavePath())));
-        QVERIFY(lines[1].startsWith(QString("[UART] Lost the GNSS data port (%1 115200bps): ").arg(QString::fromStdString(receiver->SlavePath()))));
+        QCOMPARE(TopLine(dialog), UartLine("[UART] OK to close the GNSS data port (%1 115200bps)", *receiver));
+        QVERIFY(TopLines(dialog, 2)[1].startsWith(UartLine("[UART] Lost the GNSS data port (%1 115200bps): ", *receiver)));
         QVERIFY(!dialog.LiveTimer().isActive());
 
         receiver = std::make_unique<PseudoTerminal>();
@@ -133,88 +122,38 @@ private slots:
 
     // Without a serial receiver the TCP input opens; three clients come and
     // their disconnect lines follow the close line in order of connection.
+    // A "%1" inside the port name is printed as it stands. A sentence sent
+    // without a line end is decoded at once, not held until 4096 bytes pile
+    // up.
     void tcpClientsInOrder()
-    {
-        WriteConfig("/nonexistent/ttyGPS");
-        COrvaneDlg dialog;
-        GoLive(dialog);
-        QCOMPARE(TopLines(dialog, 3), (QStringList{QString("[TCP] OK to open GNSS data port (%1)").arg(m_Port),
-                                                     QString("[Config] server/inputport = %1 (ok)").arg(m_Port),
-                                                     "[UART] Fail to open the GNSS data port(/nonexistent/ttyGPS 115200bps)"}));
-        QTcpSocket clients[3];
-        QStringList peers;
-        for (QTcpSocket& client : clients) {
-            client.connectToHost(QHostAddress::LocalHost, m_Port);
-            QVERIFY(client.waitForConnected(5000));
-            peers << QString("127.0.0.1:%1").arg(client.localPort());
-            QTRY_VERIFY(dialog.DisplayText().contains("[TCP] new client is connected (" + peers.last() + ")"));
-        }
-        dialog.Button(IDC_LIVE_INPUT)->click();
-        QCOMPARE(TopLines(dialog, 1).first(), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
-        QTRY_COMPARE(TopLines(dialog, 4),
-                     (QStringList{"[TCP] a client is disconnected (" + peers[2] + ")",
-                                  "[TCP] a client is disconnected (" + peers[1] + ")",
-                                  "[TCP] a client is disconnected (" + peers[0] + ")",
-                                  QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port)}));
-    }
-
-    // Two clients whose sentences arrive in interleaved pieces are both
-    // decoded, each once.
-    void interleavedClients()
-    {
-        WriteConfig("/nonexistent/ttyGPS");
-        COrvaneDlg dialog;
-        GoLive(dialog);
-        QTcpSocket first, second;
-        for (QTcpSocket* client : {&first, &second}) {
-            client->connectToHost(QHostAddress::LocalHost, m_Port);
-            QVERIFY(client->waitForConnected(5000));
-        }
-        const QByteArray other = QByteArray(kRmc).replace("235800.00", "235801.00");
-        QTRY_COMPARE(dialog.DisplayText().count("[TCP] new client is connected"), 2);
-        // Just after a tick of the window's timer, so that no source stays
-        // silent for a whole tick while the pieces come.
-        QSignalSpy ticks(&dialog.LiveTimer(), &QTimer::timeout);
-        QVERIFY(ticks.wait());
-        first.write(kRmc.left(20));
-        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(20));
-        second.write(other.left(40));
-        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(60));
-        first.write(kRmc.mid(20));
-        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(40));
-        second.write(other.mid(40));
-        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
-        const QString otherLine = QString(kRmcLine).replace("23:58:00", "23:58:01");
-        QTRY_VERIFY((Tick(dialog), Count(dialog, kRmcLine) == 1 && Count(dialog, otherLine) == 1));
-        Tick(dialog);
-        QCOMPARE(Count(dialog, kRmcLine), 1);
-        QCOMPARE(Count(dialog, otherLine), 1);
-        QVERIFY(!dialog.DisplayText().contains("Error Code"));
-    }
-
-    // A peer that sends whole sentences without line ends is decoded at the
-    // next tick, not held until 4096 bytes pile up.
-    void sentenceWithoutLineEndIsDecoded()
-    {
-        WriteConfig("/nonexistent/ttyGPS");
-        COrvaneDlg dialog;
-        GoLive(dialog);
-        QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, m_Port);
-        QVERIFY(client.waitForConnected(5000));
-        client.write(kRmc.chopped(2));
-        QTRY_COMPARE(Count(dialog, kRmcLine), 1);
-        QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
-    }
-
-    // A "%1" inside a configured port name is printed as it stands, not
-    // replaced by the next value of the line.
-    void placeholderInPortNamePrintedAsIs()
     {
         WriteConfig("/nonexistent/tty%1x");
         COrvaneDlg dialog;
         GoLive(dialog);
-        QVERIFY(dialog.DisplayText().contains("[UART] Fail to open the GNSS data port(/nonexistent/tty%1x 115200bps)"));
+        QCOMPARE(TopLines(dialog, 3), (QStringList{QString("[TCP] OK to open GNSS data port (%1)").arg(m_Port),
+                                                   QString("[Config] server/inputport = %1 (ok)").arg(m_Port),
+                                                   "[UART] Fail to open the GNSS data port(/nonexistent/tty%1x 115200bps)"}));
+        QTcpSocket clients[3];
+        QStringList disconnected;
+        for (QTcpSocket& client : clients) {
+            QVERIFY(ConnectInput(dialog, client, m_Port));
+            QVERIFY(dialog.DisplayText().contains(QString("[TCP] new client is connected (127.0.0.1:%1)").arg(client.localPort())));
+            disconnected.prepend(QString("[TCP] a client is disconnected (127.0.0.1:%1)").arg(client.localPort()));
+        }
+        clients[1].write(kRmc.chopped(2));
+        QTRY_COMPARE(Count(dialog, RmcLine(0)), 1);
+        QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
+        // Any other rest goes on once its source stays silent for a tick.
+        dialog.HoldTimer(kLiveTimerId);
+        clients[2].write("$GPTXT,rest");
+        QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(11));
+        LiveTick(dialog);
+        QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(11));
+        LiveTick(dialog);
+        QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
+        QTRY_COMPARE(TopLines(dialog, 4), disconnected + QStringList{QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port)});
     }
 
     // Online, the map buttons keep the lists open for a new choice.
@@ -232,32 +171,23 @@ private slots:
     }
 
     // A log dropped while online touches neither the live text nor the
-    // lists; one line says why.
-    void dropWhileOnlineRefused()
+    // lists; one line says why. Leaving online mode then closes the source.
+    void dropWhileOnlineRefusedThenLeave()
     {
         WriteConfig("/nonexistent/ttyGPS");
         COrvaneDlg dialog;
         GoLive(dialog);
         dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(2);
-        const QString log = WriteFile(m_Folder, "log.nmea", kRmc.repeated(20));
-        dialog.DropFiles({log});
-        QCOMPARE(TopLines(dialog, 1).first(), QString("Fail to load 'log.nmea': leave Online Mode first."));
+        dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
+        QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
         QVERIFY(!dialog.State().m_Loaded);
         QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 8);
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 2);
         QVERIFY(dialog.LiveTimer().isActive());
-    }
 
-    // Leaving online mode while live closes the source first.
-    void leaveWhileLive()
-    {
-        WriteConfig("/nonexistent/ttyGPS");
-        COrvaneDlg dialog;
-        GoLive(dialog);
-        QVERIFY(dialog.LiveTimer().isActive());
         dialog.Button(IDC_ONLINE_MODE)->click();
-        QCOMPARE(TopLines(dialog, 1).first(), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
+        QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
         QVERIFY(!dialog.LiveTimer().isActive());
         QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 0);

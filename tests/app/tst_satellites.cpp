@@ -33,18 +33,6 @@ QStringList Block(const CGNSS_SatellitesDlg& window, int firstBar, int n)
 class TestSatellites : public QObject {
     Q_OBJECT
 private slots:
-    void startsEmptyOnGlonass()
-    {
-        CGNSS_SatellitesDlg window(nullptr);
-        QCOMPARE(window.Constellations()->count(), 8);
-        QCOMPARE(window.Constellations()->itemText(0), QString("GPS (GP)"));
-        QCOMPARE(window.Constellations()->currentIndex(), 1);
-        QCOMPARE(window.Bar(1077)->maximum(), kBarMaximum);
-        QCOMPARE(window.BarLabel(1018)->objectName(), QString("1079"));
-        QCOMPARE(Block(window, kUpperFirstBar, 30), QStringList(30, "0/REV."));
-        QCOMPARE(Block(window, kLowerFirstBar, 30), QStringList(30, "0/REV."));
-    }
-
     // GPS fills the upper block, and the lower one too while it is chosen;
     // another choice clears only the lower block until the next update.
     void blocksFollowTheChoice()
@@ -67,9 +55,16 @@ private slots:
         QCOMPARE(Block(window, kLowerFirstBar, 3), (QStringList{"0/70(0)", "20/66(20)", "20/67(20)"}));
     }
 
+    // A new window shows GLONASS and no satellite; a full row fills all 30
+    // bars, a strong signal reaching the top; a reset without the labels
+    // keeps them.
     void fullRowAndStrongSignal()
     {
         CGNSS_SatellitesDlg window(nullptr);
+        QCOMPARE(window.Constellations()->count(), 8);
+        QCOMPARE(window.Constellations()->currentIndex(), 1);
+        QCOMPARE(window.Bar(kLowerFirstBar + 29)->maximum(), kBarMaximum);
+        QCOMPARE(Block(window, kUpperFirstBar, 30) + Block(window, kLowerFirstBar, 30), QStringList(60, "0/REV."));
         window.UpdateSignals(0, Satellites(30, 1, 60));
         QCOMPARE(Block(window, kUpperFirstBar, 30).last(), QString("50/30(60)"));
         QCOMPARE(window.BarLabel(kUpperFirstBar)->text(), QString("1(60)"));
@@ -109,8 +104,9 @@ private slots:
         QCOMPARE(Block(window, kLowerFirstBar, 30), QStringList(30, "0/REV."));
     }
 
-    // The window has no close box; a close request of the window manager
-    // leaves it shown, as the main window's caption says.
+    // Show Signals shows and hides the window. It has no close box; a close
+    // request of the window manager leaves it shown, as the main window's
+    // caption says.
     void closeRequestLeavesItShown()
     {
         QTemporaryDir folder;
@@ -118,14 +114,16 @@ private slots:
         COrvaneDlg dialog;
         dialog.show();
         dialog.DropFiles({WriteFile(folder, "log.nmea", Sentences("GP", "RMC", 12))});
-        dialog.Button(IDC_SHOW_SIGNALS)->click();
+        QPushButton* button = dialog.Button(IDC_SHOW_SIGNALS);
+        button->click();
         CGNSS_SatellitesDlg& window = *dialog.SatellitesDlg();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!window.windowHandle()->close());
-        QVERIFY(window.isVisible());
-        QCOMPARE(dialog.Button(IDC_SHOW_SIGNALS)->text(), QString("Hide Signals"));
-        dialog.Button(IDC_SHOW_SIGNALS)->click();
-        QVERIFY(!window.isVisible());
+        QVERIFY(window.isVisible() && dialog.State().m_SignalsShown);
+        QCOMPARE(button->text(), QString("Hide Signals"));
+        button->click();
+        QVERIFY(!window.isVisible() && !dialog.State().m_SignalsShown);
+        QCOMPARE(button->text(), QString("Show Signals"));
     }
 };
 
