@@ -133,9 +133,9 @@ inline bool ConnectInput(COrvaneDlg& dialog, QTcpSocket& client, quint16 port)
 // The tests that load pages: under AddressSanitizer the browser engine
 // deletes some of its own objects through a pointer of another size when
 // a loaded page is destroyed. That one check is off for them.
-#define ORVANE_PAGE_TEST_MAIN(TestClass)                   \
-    extern "C" const char* __asan_default_options()        \
-    {                                                      \
-        return "new_delete_type_mismatch=0";               \
-    }                                                      \
+#define ORVANE_PAGE_TEST_MAIN(TestClass)                                                                               \
+    extern "C" const char* __asan_default_options()                                                                    \
+    {                                                                                                                  \
+        return "new_delete_type_mismatch=0";                                                                           \
+    }                                                                                                                  \
     QTEST_MAIN(TestClass)

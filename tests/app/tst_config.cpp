@@ -39,7 +39,8 @@ private slots:
             QTest::newRow(name) << group << (ini ? QByteArray(ini) : QByteArray()) << lines << result;
         };
         const QString port7 = "uart/port = COM7 (ok)|uart/baudrate = ";
-        row("uart valid", 1, "[uart]\nport=ttyUSB0\nbaudrate=9600\n", "uart/port = ttyUSB0 (ok)|uart/baudrate = 9600 (ok)", true);
+        row("uart valid", 1, "[uart]\nport=ttyUSB0\nbaudrate=9600\n",
+            "uart/port = ttyUSB0 (ok)|uart/baudrate = 9600 (ok)", true);
         row("baud 1200", 1, "[uart]\nport=COM7\nbaudrate=1200\n", port7 + "1200 (ok)", true);
         row("baud 115200", 1, "[uart]\nport=COM7\nbaudrate=115200\n", port7 + "115200 (ok)", true);
         row("baud 1199", 1, "[uart]\nport=COM7\nbaudrate=1199\n", port7 + "115200 (default)", false);
@@ -67,8 +68,8 @@ private slots:
         row("no file", 3, nullptr, "server/outputport = 22 (default)|server/outputformat = NMEA (default)", false);
         row("upload valid", 4, "[client]\nurl=gnss.example.net\nport=5000\nvin=KMHXX00XXXX000000\n",
             "cient/url = gnss.example.net (ok)|client/port = 5000 (ok)|cient/vin = KMHXX00XXXX000000 (ok)", true);
-        row("url short", 4, "[client]\nurl=abcd\nport=5000\nvin=KMHXX00XXXX000000\n", "cient/url = upload.example.com (default)",
-            false);
+        row("url short", 4, "[client]\nurl=abcd\nport=5000\nvin=KMHXX00XXXX000000\n",
+            "cient/url = upload.example.com (default)", false);
         row("upload port 20", 4, "[client]\nurl=gnss.example.net\nport=20\nvin=KMHXX00XXXX000000\n",
             "cient/url = gnss.example.net (ok)|client/port = 22 (default)", false);
         row("vin missing", 4, "[client]\nurl=gnss.example.net\nport=5000\n",
@@ -105,7 +106,8 @@ private slots:
     void valuesAreStoredWhole()
     {
         QStringList lines;
-        QVERIFY(Read(5, "[map]\ncount=3\nurl1=maps/track.html?a=1;b=2 # kept\nurl2=second.html\nurl1=ignored.html\n", lines));
+        QVERIFY(Read(5, "[map]\ncount=3\nurl1=maps/track.html?a=1;b=2 # kept\nurl2=second.html\nurl1=ignored.html\n",
+            lines));
         QCOMPARE(ConfigSettings.MapCount, 3u);
         QCOMPARE(ConfigSettings.MapUrls[0], QString("maps/track.html?a=1;b=2 # kept"));
         QCOMPARE(ConfigSettings.MapUrls[1], QString("second.html"));

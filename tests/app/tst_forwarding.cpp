@@ -35,8 +35,9 @@ class TestForwarding : public QObject {
         m_InputPort = FreePort();
         m_OutputPort = FreePort();
         m_UploadPort = FreePort();
-        const QString text = QString("[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n"
-                                     "[client]\nurl=127.0.0.1\nport=%3\nvin=%4\n")
+        const QString text = QString(
+            "[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n"
+            "[client]\nurl=127.0.0.1\nport=%3\nvin=%4\n")
                                  .arg(m_InputPort)
                                  .arg(outputPort.isEmpty() ? QString::number(m_OutputPort) : outputPort)
                                  .arg(m_UploadPort)
@@ -77,13 +78,12 @@ private slots:
         WriteConfig();
         COrvaneDlg dialog;
         QCOMPARE(TopLines(dialog, 7),
-                 (QStringList{QString("[TCP] OK to open the TCP port for data uploading: %1").arg(m_UploadPort),
-                              "[Config] cient/vin = ZYXWVUTS987654321 (ok)",
-                              QString("[Config] client/port = %1 (ok)").arg(m_UploadPort),
-                              "[Config] cient/url = 127.0.0.1 (ok)",
-                              QString("[TCP] OK to open the TCP port for data forwarding (%1)").arg(m_OutputPort),
-                              "[Config] server/outputformat = NMEA (ok)",
-                              QString("[Config] server/outputport = %1 (ok)").arg(m_OutputPort)}));
+            (QStringList{QString("[TCP] OK to open the TCP port for data uploading: %1").arg(m_UploadPort),
+                "[Config] cient/vin = ZYXWVUTS987654321 (ok)",
+                QString("[Config] client/port = %1 (ok)").arg(m_UploadPort), "[Config] cient/url = 127.0.0.1 (ok)",
+                QString("[TCP] OK to open the TCP port for data forwarding (%1)").arg(m_OutputPort),
+                "[Config] server/outputformat = NMEA (ok)",
+                QString("[Config] server/outputport = %1 (ok)").arg(m_OutputPort)}));
         QVERIFY(dialog.Forwarding() && dialog.Uploading());
         // The refused attempt writes nothing afterwards.
         QTRY_COMPARE(dialog.Sender()->UploadSocket()->state(), QAbstractSocket::UnconnectedState);
@@ -91,7 +91,8 @@ private slots:
         QVERIFY(TopLine(dialog).startsWith("[TCP] OK to open the TCP port for data uploading"));
 
         COrvaneDlg second;
-        QVERIFY(second.DisplayText().contains(QString("[TCP] Fail to open the TCP port for data forwarding (%1)").arg(m_OutputPort)));
+        QVERIFY(second.DisplayText().contains(
+            QString("[TCP] Fail to open the TCP port for data forwarding (%1)").arg(m_OutputPort)));
         QVERIFY(!second.Forwarding());
     }
 
@@ -105,7 +106,8 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost, m_UploadPort));
         COrvaneDlg dialog;
         QVERIFY(dialog.DisplayText().contains("[Config] server/outputport = 0 (unused)"));
-        QVERIFY(!dialog.DisplayText().contains("server/outputformat") && !dialog.DisplayText().contains("data forwarding"));
+        QVERIFY(
+            !dialog.DisplayText().contains("server/outputformat") && !dialog.DisplayText().contains("data forwarding"));
         QVERIFY(!dialog.Forwarding() && dialog.Sender()->ForwardingServer() == nullptr);
         QCOMPARE(dialog.Sender()->UploadRetryMs(), kUploadRetryMs);
         QTRY_VERIFY(server.hasPendingConnections());
@@ -116,7 +118,7 @@ private slots:
         Decode(dialog, input, Rmc("3730.00000,S,12715.00000,W", "1.5") + Rmc(kNorthEast, "2.5", 1));
         QByteArray got;
         QTRY_COMPARE((got += peer->readAll()),
-                     kVin + ",-37.500000,-127.250000,1.50\n" + kVin + ",37.500000,127.250000,2.50\n");
+            kVin + ",-37.500000,-127.250000,1.50\n" + kVin + ",37.500000,127.250000,2.50\n");
     }
 
     // The position line of each decoded RMC goes to every forwarding client,

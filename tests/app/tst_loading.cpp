@@ -46,8 +46,10 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("lines");  // newest first, down to the file's name
         QTest::addColumn<QStringList>("talkers");
-        const auto row = [](const char* tag, const QByteArray& content, const QStringList& lines, const QStringList& talkers,
-                            const QString& name = "log.nmea") { QTest::newRow(tag) << name << content << lines << talkers; };
+        const auto row = [](const char* tag, const QByteArray& content, const QStringList& lines,
+                             const QStringList& talkers, const QString& name = "log.nmea") {
+            QTest::newRow(tag) << name << content << lines << talkers;
+        };
         const QStringList ok{"Load 'log.nmea' OK!", "log.nmea"};
         const QStringList fail{"Fail to load 'log.nmea'.", "log.nmea"};
         const QString invalid = "Invalid NMEA or not enough information";
@@ -106,8 +108,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "missing" << "File Open Error";
-        QTest::newRow("empty") << "empty" << "File Size Error";
+        QTest::newRow("missing") << "missing"
+                                 << "File Open Error";
+        QTest::newRow("empty") << "empty"
+                               << "File Size Error";
     }
     void refusals()
     {
@@ -144,7 +148,7 @@ private slots:
         QCOMPARE(seam.requests.size(), 1);
         const OpenFileRequest& request = seam.requests.first();
         QCOMPARE(QStringList({request.filterName, request.pattern, request.defaultSuffix, request.initialName}),
-                 QStringList({"NMEA Files", "*.*", "NMEA", "*.*"}));
+            QStringList({"NMEA Files", "*.*", "NMEA", "*.*"}));
         QCOMPARE(TopLines(dialog, 1), QStringList{confirm ? "Load 'chosen.nmea' OK!" : "Load 'before.nmea' OK!"});
         QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), QStringList{confirm ? "GPS (GP)" : "GLONASS (GL)"});
         QVERIFY(dialog.Button(IDC_RUN)->isEnabled());

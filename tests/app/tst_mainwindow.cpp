@@ -52,7 +52,7 @@ private slots:
         }
         QCOMPARE(Sorted(hidden), Sorted({IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE}));
         QCOMPARE(Sorted(disabled), Sorted({IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_SECONDARY_MAP, IDC_SHOW_SIGNALS,
-                                           IDC_MAP_VIEW, IDC_REPLAY_SLIDER, IDC_SATELLITE_LIST, IDC_MESSAGE_LIST}));
+                                       IDC_MAP_VIEW, IDC_REPLAY_SLIDER, IDC_SATELLITE_LIST, IDC_MESSAGE_LIST}));
         QVERIFY(places.size() > 15);
         for (qsizetype i = 0; i < places.size(); ++i) {
             QVERIFY(!places[i].isEmpty() && dialog.rect().contains(places[i]));
@@ -181,7 +181,8 @@ private slots:
                 if (emptyEvery < 0 && line % -emptyEvery == 0)
                     dialog.AppendLine(QString("raw %1\r\n$GPGGA,1*00\r\n\r\nend").arg(line));
                 else
-                    dialog.AppendLine(emptyEvery > 0 && line % emptyEvery == 0 ? QString() : QString("line %1").arg(line));
+                    dialog.AppendLine(
+                        emptyEvery > 0 && line % emptyEvery == 0 ? QString() : QString("line %1").arg(line));
             }
             if (turn == 20)
                 dialog.Button(IDC_CLEAR)->click();

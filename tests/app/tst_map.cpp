@@ -40,8 +40,10 @@ const QByteArray kLog =
     + QByteArray("$GPVTG,84.4,T,,M,0.5,N,0.9,K,A*00\r\n").repeated(6);
 
 // The positions of kLog as the page gets them: "lat,lon,heading".
-const QStringList kGga{"48.117300,11.516667,0.000000", "-33.750000,-70.500000,0.000000", "48.126667,11.526667,0.000000"};
-const QStringList kRmc{"48.118333,11.518333,84.400000", "-33.751000,-70.502000,271.250000", "48.127667,11.527667,12.500000"};
+const QStringList kGga{"48.117300,11.516667,0.000000", "-33.750000,-70.500000,0.000000",
+    "48.126667,11.526667,0.000000"};
+const QStringList kRmc{"48.118333,11.518333,84.400000", "-33.751000,-70.502000,271.250000",
+    "48.127667,11.527667,12.500000"};
 
 QVariant Evaluate(CWebBrowser2& browser, const QString& script)
 {
@@ -51,8 +53,9 @@ QVariant Evaluate(CWebBrowser2& browser, const QString& script)
 // The page's recorded calls with six decimals.
 QStringList Calls(CWebBrowser2& browser)
 {
-    return Evaluate(browser, "window.calls ? window.calls.map(function (c) {"
-                             " return c.map(function (v) { return v.toFixed(6); }).join(','); }) : null")
+    return Evaluate(browser,
+        "window.calls ? window.calls.map(function (c) {"
+        " return c.map(function (v) { return v.toFixed(6); }).join(','); }) : null")
         .toStringList();
 }
 
@@ -179,8 +182,8 @@ private slots:
         QTemporaryDir folder;
         const QString first = WriteFile(folder, "first.html", kRecordingPage);
         const QString second = WriteFile(folder, "second.html", kRecordingPage);
-        UseMapSection(folder, "[map]\ncount=2\nurl1=" + first.toUtf8() + "\nurl2=" +
-                                  QUrl::fromLocalFile(second).toString().toUtf8() + "\n");
+        UseMapSection(folder, "[map]\ncount=2\nurl1=" + first.toUtf8() +
+                                  "\nurl2=" + QUrl::fromLocalFile(second).toString().toUtf8() + "\n");
         MapWindow window(folder);
         const auto verifyMap = [&](bool on) {
             QCOMPARE(window.EnableMap().text(), QString(on ? "Disable Map" : "Enable Map"));
@@ -245,7 +248,7 @@ private slots:
         QMimeData data;
         // Of more files, the first is taken.
         data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11))),
-                      QUrl::fromLocalFile(WriteFile(folder, "second.nmea", Sentences("GP", "RMC", 11)))});
+            QUrl::fromLocalFile(WriteFile(folder, "second.nmea", Sentences("GP", "RMC", 11)))});
         const QPoint at = window.dialog.Control(IDC_MAP_VIEW)->geometry().center();
         QWindow* handle = window.dialog.windowHandle();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -308,7 +311,7 @@ private slots:
         QCOMPARE(seam.requests.size(), 1);
         const OpenFileRequest& request = seam.requests[0];
         QCOMPARE(QStringList({request.filterName, request.pattern, request.defaultSuffix, request.initialName}),
-                 QStringList({"HTML Files", "*.html", "HTML", "*.html"}));
+            QStringList({"HTML Files", "*.html", "HTML", "*.html"}));
         QVERIFY(Loaded(window.Secondary(), "recording"));
         seam.answer.clear();
         secondary.OnLoadHtml();
@@ -352,9 +355,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("function") << QByteArray("function setCurPos(a, b, c) { calls.push([a, b, c]); }") << kGga.mid(0, 1);
+        QTest::newRow("function") << QByteArray("function setCurPos(a, b, c) { calls.push([a, b, c]); }")
+                                  << kGga.mid(0, 1);
         QTest::newRow("const") << QByteArray("const setCurPos = (a, b, c) => calls.push([a, b, c]);") << kGga.mid(0, 1);
-        QTest::newRow("let") << QByteArray("let setCurPos = function (a, b, c) { calls.push([a, b, c]); };") << kGga.mid(0, 1);
+        QTest::newRow("let") << QByteArray("let setCurPos = function (a, b, c) { calls.push([a, b, c]); };")
+                             << kGga.mid(0, 1);
         QTest::newRow("missing") << QByteArray("alert('hello'); confirm('sure?'); window.notAFunction.call();")
                                  << QStringList{};
     }

@@ -33,7 +33,9 @@ class TestOnline : public QObject {
     {
         m_Port = FreePort();
         QVERIFY(!WriteFile(m_Folder, "config.ini",
-                           QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort, QString::number(m_Port)).toUtf8())
+            QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n")
+                .arg(uartPort, QString::number(m_Port))
+                .toUtf8())
                      .isEmpty());
     }
 
@@ -111,7 +113,8 @@ private slots:
         receiver->CloseMaster();
         QTRY_COMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QCOMPARE(TopLine(dialog), UartLine("[UART] OK to close the GNSS data port (%1 115200bps)", *receiver));
-        QVERIFY(TopLines(dialog, 2)[1].startsWith(UartLine("[UART] Lost the GNSS data port (%1 115200bps): ", *receiver)));
+        QVERIFY(
+            TopLines(dialog, 2)[1].startsWith(UartLine("[UART] Lost the GNSS data port (%1 115200bps): ", *receiver)));
         QVERIFY(!dialog.LiveTimer().isActive());
 
         receiver = std::make_unique<PseudoTerminal>();
@@ -131,13 +134,14 @@ private slots:
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLines(dialog, 3), (QStringList{QString("[TCP] OK to open GNSS data port (%1)").arg(m_Port),
-                                                   QString("[Config] server/inputport = %1 (ok)").arg(m_Port),
-                                                   "[UART] Fail to open the GNSS data port(/nonexistent/tty%1x 115200bps)"}));
+                                          QString("[Config] server/inputport = %1 (ok)").arg(m_Port),
+                                          "[UART] Fail to open the GNSS data port(/nonexistent/tty%1x 115200bps)"}));
         QTcpSocket clients[3];
         QStringList disconnected;
         for (QTcpSocket& client : clients) {
             QVERIFY(ConnectInput(dialog, client, m_Port));
-            QVERIFY(dialog.DisplayText().contains(QString("[TCP] new client is connected (127.0.0.1:%1)").arg(client.localPort())));
+            QVERIFY(dialog.DisplayText().contains(
+                QString("[TCP] new client is connected (127.0.0.1:%1)").arg(client.localPort())));
             disconnected.prepend(QString("[TCP] a client is disconnected (127.0.0.1:%1)").arg(client.localPort()));
         }
         clients[1].write(kRmc.chopped(2));
@@ -153,7 +157,8 @@ private slots:
         QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
         dialog.Button(IDC_LIVE_INPUT)->click();
         QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
-        QTRY_COMPARE(TopLines(dialog, 4), disconnected + QStringList{QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port)});
+        QTRY_COMPARE(TopLines(dialog, 4),
+            disconnected + QStringList{QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port)});
     }
 
     // Online, the map buttons keep the lists open for a new choice.

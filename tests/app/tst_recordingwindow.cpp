@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(client.write(last), last.size());
         QTRY_VERIFY((LiveTick(dialog), !dialog.Recorder().Recording()));
         QCOMPARE(TopLines(dialog, 2),
-                 (QStringList{"Stop Recording", QString("Recording Size:  %1 / 3072000").arg(3072000 + last.size())}));
+            (QStringList{"Stop Recording", QString("Recording Size:  %1 / 3072000").arg(3072000 + last.size())}));
         VerifyStopped(dialog);
         const QTimer& restart = dialog.Recorder().RestartTimer();
         QVERIFY(restart.isActive() && restart.isSingleShot());
@@ -198,7 +198,7 @@ private slots:
         // Past the limit; more while the rotation waits; past the limit of
         // the second file; the rest.
         const qsizetype cuts[] = {0, kRecordingSizeLimit + 1000, 2 * kRecordingSizeLimit, stream.size() - 5000,
-                                  stream.size()};
+            stream.size()};
         const char* awaited[] = {"Stop Recording", "NMEA Recording (", "Stop Recording", "NMEA Recording ("};
         const int counts[] = {1, 2, 2, 3};
         for (int part = 0; part < 4; ++part) {
@@ -242,8 +242,9 @@ private slots:
         else
             dialog.Button(IDC_ONLINE_MODE)->click();
         QVERIFY(!dialog.DisplayText().contains("Logic Error"));
-        QCOMPARE(TopLines(dialog, 4), (QStringList{"Stop Recording", QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port),
-                                                   RmcLine(2), RmcLine(1)}));
+        QCOMPARE(TopLines(dialog, 4),
+            (QStringList{"Stop Recording", QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port), RmcLine(2),
+                RmcLine(1)}));
         QVERIFY(ReadFile(path) == bytes);
     }
 
@@ -305,8 +306,9 @@ private slots:
         QVERIFY(dialog.Recorder().Recording());
         client.write(Sentences("GP", "RMC", 1));
         QTRY_VERIFY((LiveTick(dialog), !dialog.Recorder().Recording()));
-        QCOMPARE(TopLines(dialog, 2), (QStringList{"Stop Recording",
-                                                   "Couldn't write the recording file: No space left on device (0 bytes written)"}));
+        QCOMPARE(TopLines(dialog, 2),
+            (QStringList{"Stop Recording",
+                "Couldn't write the recording file: No space left on device (0 bytes written)"}));
         QVERIFY(!dialog.DisplayText().contains("Recording Size:"));
         VerifyStopped(dialog);
     }
@@ -340,7 +342,8 @@ private slots:
         first.write(tail);
         // (The tail may go on early, once its source stays silent for a tick.)
         QTRY_VERIFY(dialog.Live().Lines().WaitingTotal() + dialog.State().NmeaText.size() +
-                        size_t(dialog.Recorder().File().Size()) == size_t(a.size() + b.size() + tail.size()));
+                        size_t(dialog.Recorder().File().Size()) ==
+                    size_t(a.size() + b.size() + tail.size()));
         // What is left is decoded and recorded as the source closes.
         dialog.Button(IDC_LIVE_INPUT)->click();
         QVERIFY(!dialog.Recorder().Recording());

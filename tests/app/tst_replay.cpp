@@ -15,7 +15,7 @@ class TestReplay : public QObject {
 
     // Three GPS RMC sentences among GGA sentences that make GPS offered.
     void Load(COrvaneDlg& dialog,
-              const QByteArray& content = Sentences("GP", "GGA", 4) + Sentences("GP", "RMC", 3) + Sentences("GP", "GGA", 4))
+        const QByteArray& content = Sentences("GP", "GGA", 4) + Sentences("GP", "RMC", 3) + Sentences("GP", "GGA", 4))
     {
         dialog.DropFiles({WriteFile(m_Logs, "log.nmea", content)});
         QVERIFY(dialog.State().m_Loaded);
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
         const int beforeWheel = slider->value();
         QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(slider, &wheel);
         QVERIFY(slider->value() > beforeWheel);
         QCOMPARE(dialog.State().m_SliderValue, slider->value());

@@ -90,9 +90,9 @@ class TestTrackPage : public QObject {
     // CSS pixels; the marker's halo has radius 13, the start ring 4.
     QPointF CircleCentre(int radius)
     {
-        const QVariantList c =
-            Evaluate(QString("window.overlayShown.arcs.find(function (a) { return a[2] === %1; }) || [-1, -1]").arg(radius))
-                .toList();
+        const QVariantList c = Evaluate(
+            QString("window.overlayShown.arcs.find(function (a) { return a[2] === %1; }) || [-1, -1]").arg(radius))
+                                   .toList();
         return QPointF(c.value(0).toDouble(), c.value(1).toDouble());
     }
 
@@ -101,19 +101,20 @@ class TestTrackPage : public QObject {
     // each of which it then covers only in part.
     Rgba Darkest(const char* canvas, QPointF at, int reach)
     {
-        const QVariantList p =
-            Evaluate(QString("(function () { var d = window.devicePixelRatio || 1;"
-                             " var c = document.getElementById('%1').getContext('2d');"
-                             " var r = %4, p = c.getImageData(Math.round(%2 * d) - r, Math.round(%3 * d) - r, 2 * r + 1, 2 * r + 1).data;"
-                             " var best = 0;"
-                             " for (var i = 4; i < p.length; i += 4)"
-                             "   if (p[i] + p[i + 1] + p[i + 2] < p[best] + p[best + 1] + p[best + 2]) best = i;"
-                             " return Array.from(p.slice(best, best + 4)); })()")
-                         .arg(canvas)
-                         .arg(at.x(), 0, 'f', 3)
-                         .arg(at.y(), 0, 'f', 3)
-                         .arg(reach))
-                .toList();
+        const QVariantList p = Evaluate(
+            QString(
+                "(function () { var d = window.devicePixelRatio || 1;"
+                " var c = document.getElementById('%1').getContext('2d');"
+                " var r = %4, p = c.getImageData(Math.round(%2 * d) - r, Math.round(%3 * d) - r, 2 * r + 1, 2 * r + 1).data;"
+                " var best = 0;"
+                " for (var i = 4; i < p.length; i += 4)"
+                "   if (p[i] + p[i + 1] + p[i + 2] < p[best] + p[best + 1] + p[best + 2]) best = i;"
+                " return Array.from(p.slice(best, best + 4)); })()")
+                .arg(canvas)
+                .arg(at.x(), 0, 'f', 3)
+                .arg(at.y(), 0, 'f', 3)
+                .arg(reach))
+                                   .toList();
         return {p.value(0).toInt(), p.value(1).toInt(), p.value(2).toInt(), p.value(3).toInt()};
     }
 
@@ -185,16 +186,16 @@ private slots:
         QTest::addColumn<QString>("coordinates");
         QTest::addColumn<QString>("second");
         QTest::addColumn<double>("extent");  // metres, the longer side of the track's box
-        QTest::newRow("north east")
-            << "setCurPos(37.5, 127.25, 90); setCurPos(37.5005, 127.2507, 90.5);" << 2
-            << "37.500500 N, 127.250700 E" << QString("heading 90.5\u00b0  \u00b7  2 points") << 62.0;
-        QTest::newRow("south west")
-            << "setCurPos(-33.75, -70.5, 271.25); setCurPos(-33.7502, -70.5031, 271.25);"
-               " setCurPos(-33.7504, -70.5062, 271.25);"
-            << 3 << "33.750400 S, 70.506200 W" << QString("heading 271.3\u00b0  \u00b7  3 points") << 573.0;
-        QTest::newRow("numeric strings") << "setCurPos('48.1173', '11.516667', '12.5'); setCurPos('48.118', '11.517', '12.5');"
-                                         << 2 << "48.118000 N, 11.517000 E"
-                                         << QString("heading 12.5\u00b0  \u00b7  2 points") << 78.0;
+        QTest::newRow("north east") << "setCurPos(37.5, 127.25, 90); setCurPos(37.5005, 127.2507, 90.5);" << 2
+                                    << "37.500500 N, 127.250700 E" << QString("heading 90.5\u00b0  \u00b7  2 points")
+                                    << 62.0;
+        QTest::newRow("south west") << "setCurPos(-33.75, -70.5, 271.25); setCurPos(-33.7502, -70.5031, 271.25);"
+                                       " setCurPos(-33.7504, -70.5062, 271.25);"
+                                    << 3 << "33.750400 S, 70.506200 W"
+                                    << QString("heading 271.3\u00b0  \u00b7  3 points") << 573.0;
+        QTest::newRow("numeric strings")
+            << "setCurPos('48.1173', '11.516667', '12.5'); setCurPos('48.118', '11.517', '12.5');" << 2
+            << "48.118000 N, 11.517000 E" << QString("heading 12.5\u00b0  \u00b7  2 points") << 78.0;
         QTest::newRow("across the antimeridian")
             << "setCurPos(-16.5, 179.9995, 90); setCurPos(-16.5, -179.9995, 90);" << 2 << "16.500000 S, 179.999500 W"
             << QString("heading 90.0\u00b0  \u00b7  2 points") << 107.0;
@@ -217,7 +218,7 @@ private slots:
         // The scale fits the track's size; the view spans 120 m at least.
         const double scale = LabelMetres(ScaleLabel());
         QVERIFY2(scale >= extent / 20 && scale <= std::max(extent, 120.0),
-                 qPrintable(QString("%1 for a track of %2 m").arg(ScaleLabel()).arg(extent)));
+            qPrintable(QString("%1 for a track of %2 m").arg(ScaleLabel()).arg(extent)));
 
         // The track runs from the start ring to the marker: the middle of
         // the way is on the newest part of the track (orange, overlay) and
@@ -300,7 +301,7 @@ private slots:
             const double metres = LabelMetres(label);
             // The bar is a part of the view, which holds the track with room.
             QVERIFY2(metres >= extent / 20 && metres <= extent / 2,
-                     qPrintable(QString("%1 for a track of %2 m").arg(label).arg(extent)));
+                qPrintable(QString("%1 for a track of %2 m").arg(label).arg(extent)));
             QVERIFY2(metres > previous, qPrintable(QString("%1 after %2 m").arg(label).arg(previous)));
             previous = metres;
         }
@@ -323,7 +324,7 @@ private slots:
         SetCurPos(37.6, 127.1, 12.5);
         QCOMPARE(PointCount(), 100001);
         QTRY_COMPARE(Texts().mid(0, 2),
-                     (QStringList{"37.600000 N, 127.100000 E", QString("heading 12.5\u00b0  \u00b7  100,001 points")}));
+            (QStringList{"37.600000 N, 127.100000 E", QString("heading 12.5\u00b0  \u00b7  100,001 points")}));
     }
 };
 
