@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Builds Orvane and runs every test, then builds and runs the tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Checks the code's style, builds Orvane and runs every test, then builds
+# and runs the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+
+# One style: every source as .clang-format writes it.
+find decoder replay live app tools bench tests \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2

@@ -75,7 +75,8 @@ private slots:
             const double expected = std::strtod(text.c_str(), nullptr);
             const double got = ParseDecimal(text);
             if (got != expected)
-                QFAIL(qPrintable(QString("%1: %2 != %3").arg(text.c_str()).arg(got, 0, 'g', 17).arg(expected, 0, 'g', 17)));
+                QFAIL(qPrintable(
+                    QString("%1: %2 != %3").arg(text.c_str()).arg(got, 0, 'g', 17).arg(expected, 0, 'g', 17)));
         }
     }
 

@@ -21,19 +21,18 @@ private slots:
                                          << QByteArray("$GPGGA,1\r\n$GPRMC,1*");
         QTest::newRow("second of two") << QByteArray("$GPRMC,1*00\r\n$GPRMC,2*00") << 11 << 0 << kRmcRow << 22
                                        << QByteArray("$GPRMC,2*");
-        QTest::newRow("no star: text length") << QByteArray("xx$GPRMC,1,2") << 0 << 0 << kRmcRow << 12
-                                              << QByteArray();
+        QTest::newRow("no star: text length") << QByteArray("xx$GPRMC,1,2") << 0 << 0 << kRmcRow << 12 << QByteArray();
         QTest::newRow("not present") << QByteArray("$GPGGA,1*00") << 0 << 0 << kRmcRow << -1 << QByteArray();
-        QTest::newRow("seven-letter address") << QByteArray("$GNGGAH,1*00") << 0 << 7 << kGgaRow << 10
-                                              << QByteArray("$GNGGAH,1*");
-        QTest::newRow("not at line start") << QByteArray("junk$GPZDA,1*") << 0 << 0 << kZdaRow << 13
-                                           << QByteArray("$GPZDA,1*");
+        QTest::newRow("seven-letter address")
+            << QByteArray("$GNGGAH,1*00") << 0 << 7 << kGgaRow << 10 << QByteArray("$GNGGAH,1*");
+        QTest::newRow("not at line start")
+            << QByteArray("junk$GPZDA,1*") << 0 << 0 << kZdaRow << 13 << QByteArray("$GPZDA,1*");
         QTest::newRow("case-sensitive") << QByteArray("$gprmc,1*00") << 0 << 0 << kRmcRow << -1 << QByteArray();
         QTest::newRow("pattern cut by end") << QByteArray("abc$GPRM") << 0 << 0 << kRmcRow << -1 << QByteArray();
         QTest::newRow("start past the $") << QByteArray("$GPRMC,1*00") << 1 << 0 << kRmcRow << -1 << QByteArray();
         QTest::newRow("negative start") << QByteArray("$GPRMC,1*00") << -1 << 0 << kRmcRow << -1 << QByteArray();
-        QTest::newRow("star at the very end") << QByteArray("$GPRMC*") << 0 << 0 << kRmcRow << 7
-                                              << QByteArray("$GPRMC*");
+        QTest::newRow("star at the very end")
+            << QByteArray("$GPRMC*") << 0 << 0 << kRmcRow << 7 << QByteArray("$GPRMC*");
     }
     void results()
     {
@@ -45,7 +44,7 @@ private slots:
         QFETCH(QByteArray, sentence);
         std::string_view out = "previous";
         QCOMPARE(FindSentence(std::string_view(text.constData(), size_t(text.size())), start, talker, message, out),
-                 result);
+            result);
         QCOMPARE(QByteArray(out.data(), qsizetype(out.size())), sentence);
     }
 

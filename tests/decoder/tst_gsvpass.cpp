@@ -33,7 +33,7 @@ QString Row(const SatelliteTable& table, int talker)
 // The pass as first written: every sentence is located in the whole text
 // and those ending at or past the bound are dropped afterwards.
 void UnboundedSearchPass(std::string_view text, int32_t start, int32_t bound, SatelliteTable& table,
-                         std::vector<std::string>& lines)
+    std::vector<std::string>& lines)
 {
     for (auto& row : table.seen)
         row.fill(0);
@@ -77,7 +77,11 @@ QString Dump(const SatelliteTable& table)
         text += QString("\n%1:").arg(t);
         for (int i = 0; i < kGsvMaxSatellites; ++i) {
             const GsvSatellite& s = table.entries[size_t(t)][size_t(i)];
-            text += QString(" %1/%2/%3/%4/%5").arg(s.prn).arg(s.elevation).arg(s.azimuth).arg(s.snr)
+            text += QString(" %1/%2/%3/%4/%5")
+                        .arg(s.prn)
+                        .arg(s.elevation)
+                        .arg(s.azimuth)
+                        .arg(s.snr)
                         .arg(table.seen[size_t(t)][size_t(i)]);
         }
     }
@@ -104,8 +108,9 @@ private slots:
     {
         SatelliteTable table;
         Lines lines;
-        const std::string_view text = "$GPGSV,2,1,05,01,1,1,1,02,2,2,2*00\r\n$GLGSV,1,1,01,65,5,5,5*00\r\n"
-                                      "$GPGSV,2,2,05,03,3,3,3,,,,*00\r\n$GNGSV,1,1,01,07,7,7,7*00\r\n";
+        const std::string_view text =
+            "$GPGSV,2,1,05,01,1,1,1,02,2,2,2*00\r\n$GLGSV,1,1,01,65,5,5,5*00\r\n"
+            "$GPGSV,2,2,05,03,3,3,3,,,,*00\r\n$GNGSV,1,1,01,07,7,7,7*00\r\n";
         AccumulateGsv(text, 0, std::nullopt, table, lines.Sink());
         // The all-empty group lands in the first free slot and leaves it free.
         QCOMPARE(Row(table, 0), QString("1/1/1/1 2/2/2/2 3/3/3/3 "));
@@ -117,7 +122,8 @@ private slots:
     {
         SatelliteTable table;
         Lines lines;
-        const std::string_view text = "$GPGSV,1,1,01,03,10*00\r\n$GPGSV,1,1,01,05,5,5,5*00\r\n$GLGSV,1,1,01,70,1,2,3*00";
+        const std::string_view text =
+            "$GPGSV,1,1,01,03,10*00\r\n$GPGSV,1,1,01,05,5,5,5*00\r\n$GLGSV,1,1,01,70,1,2,3*00";
         AccumulateGsv(text, 0, std::nullopt, table, lines.Sink());
         QCOMPARE(lines.lines, std::vector<std::string>{"[GSV] Error Code:  -8"});
         QCOMPARE(Row(table, 0), QString());
@@ -150,8 +156,8 @@ private slots:
     void boundedEqualsFullSearch()
     {
         std::mt19937 random(7);
-        const char* pieces[] = {"$GPGSV,1,1,01,", "$GLGSV,1,1,02,", "$GNGSV,1,1,01,", "$GPRMC,", "12,", "34,",
-                                "*", "*4A\r\n", ",", "\r\n", "$GPGSV,1,1,01,05,10,100,30*00\r\n", ",,,,"};
+        const char* pieces[] = {"$GPGSV,1,1,01,", "$GLGSV,1,1,02,", "$GNGSV,1,1,01,", "$GPRMC,", "12,", "34,", "*",
+            "*4A\r\n", ",", "\r\n", "$GPGSV,1,1,01,05,10,100,30*00\r\n", ",,,,"};
         for (int round = 0; round < 3000; ++round) {
             std::string text;
             const int count = int(random() % 30);
@@ -183,12 +189,11 @@ private slots:
     void resumingEqualsPlainPasses()
     {
         std::mt19937 random(11);
-        const char* pieces[] = {
-            "$GPGSV,1,1,02,03,10,100,40,04,20,200,41*00\r\n", "$GPGSV,1,1,01,04,21,201,42*00\r\n",
+        const char* pieces[] = {"$GPGSV,1,1,02,03,10,100,40,04,20,200,41*00\r\n", "$GPGSV,1,1,01,04,21,201,42*00\r\n",
             "$GPGSV,1,1,01,,1,2,3*00\r\n", "$GPGSV,1,1,01,0,9,9,9*00\r\n", "$GLGSV,1,1,01,70,1,2,3*00\r\n",
-            "$GLGSV,1,1,02,71,4,5,6,70,7,8,9*00\r\n", "$GNGSV,1,1,01,07,7,7,7*00\r\n",
-            "$GPGSV,1,1,01,05,5*00\r\n", "$GLGSV,12*00\r\n", "$GPGSV,1,1,01,08,1,2", "$GPGSA,A,3*00\r\n",
-            "$GPRMC,1*00\r\n", "*", "$", "\r\n", ",", "$GPGSV,1,1,01,"};
+            "$GLGSV,1,1,02,71,4,5,6,70,7,8,9*00\r\n", "$GNGSV,1,1,01,07,7,7,7*00\r\n", "$GPGSV,1,1,01,05,5*00\r\n",
+            "$GLGSV,12*00\r\n", "$GPGSV,1,1,01,08,1,2", "$GPGSA,A,3*00\r\n", "$GPRMC,1*00\r\n", "*", "$", "\r\n", ",",
+            "$GPGSV,1,1,01,"};
         const auto newSatellite = [&random] {
             return "$GAGSV,1,1,01," + std::to_string(1 + random() % 40) + ",1,2," + std::to_string(random() % 50) +
                    "*00\r\n";

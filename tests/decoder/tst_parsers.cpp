@@ -8,8 +8,8 @@ namespace {
 
 QString Time(const NmeaDateTime& t)
 {
-    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d.%02d", t.year, t.month, t.day, t.hour, t.minute,
-                             t.second, t.hundredths);
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d.%02d", t.year, t.month, t.day, t.hour, t.minute, t.second,
+        t.hundredths);
 }
 
 QString Letter(char16_t c)
@@ -21,13 +21,13 @@ QString Letter(char16_t c)
 QString Describe(const GgaRecord& r)
 {
     return QString::asprintf("%s %.6f %s %.6f %s q%d n%d h%.2f a%.1f %s", qPrintable(Time(r.dateTime)), r.latitude,
-                             qPrintable(Letter(r.latHemisphere)), r.longitude, qPrintable(Letter(r.lonHemisphere)),
-                             r.fixQuality, r.satelliteCount, r.hdop, r.altitude, qPrintable(Letter(r.altitudeUnit)));
+        qPrintable(Letter(r.latHemisphere)), r.longitude, qPrintable(Letter(r.lonHemisphere)), r.fixQuality,
+        r.satelliteCount, r.hdop, r.altitude, qPrintable(Letter(r.altitudeUnit)));
 }
 QString Describe(const GllRecord& r)
 {
     return QString::asprintf("%.6f %s %.6f %s %s", r.latitude, qPrintable(Letter(r.latHemisphere)), r.longitude,
-                             qPrintable(Letter(r.lonHemisphere)), qPrintable(Time(r.dateTime)));
+        qPrintable(Letter(r.lonHemisphere)), qPrintable(Time(r.dateTime)));
 }
 QString Describe(const GsaRecord& r)
 {
@@ -35,19 +35,19 @@ QString Describe(const GsaRecord& r)
     for (int prn : r.prn)
         prns += QString::number(prn) + ' ';
     return QString::asprintf("%s %d %sp%.1f h%.1f v%.1f", qPrintable(Letter(r.selectionMode)), r.fixType,
-                             qPrintable(prns), r.pdop, r.hdop, r.vdop);
+        qPrintable(prns), r.pdop, r.hdop, r.vdop);
 }
 QString Describe(const RmcRecord& r)
 {
     return QString::asprintf("%s %s %.6f %s %.6f %s %.4f %.1f", qPrintable(Time(r.dateTime)),
-                             qPrintable(Letter(r.status)), r.latitude, qPrintable(Letter(r.latHemisphere)),
-                             r.longitude, qPrintable(Letter(r.lonHemisphere)), r.speedKmh, r.course);
+        qPrintable(Letter(r.status)), r.latitude, qPrintable(Letter(r.latHemisphere)), r.longitude,
+        qPrintable(Letter(r.lonHemisphere)), r.speedKmh, r.course);
 }
 QString Describe(const VtgRecord& r)
 {
     return QString::asprintf("%.1f %s %s %.1f %s %.1f %s", r.courseTrue, qPrintable(Letter(r.courseTrueRef)),
-                             qPrintable(Letter(r.courseMagneticRef)), r.speedKnots,
-                             qPrintable(Letter(r.speedKnotsUnit)), r.speedKmh, qPrintable(Letter(r.speedKmhUnit)));
+        qPrintable(Letter(r.courseMagneticRef)), r.speedKnots, qPrintable(Letter(r.speedKnotsUnit)), r.speedKmh,
+        qPrintable(Letter(r.speedKmhUnit)));
 }
 
 template <class Record>
@@ -76,8 +76,8 @@ private slots:
     void gga_data()
     {
         Columns();
-        QTest::newRow("full") << QByteArray("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*")
-                              << 0 << "0000-00-00 12:35:19.00 48.117300 N 11.516667 E q1 n8 h0.90 a545.4 M";
+        QTest::newRow("full") << QByteArray("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*") << 0
+                              << "0000-00-00 12:35:19.00 48.117300 N 11.516667 E q1 n8 h0.90 a545.4 M";
         QTest::newRow("no fix") << QByteArray("$GPGGA,,,,,,0,00,99.99,,,,,,*") << 0
                                 << "0000-00-00 00:00:00.00 0.000000 0 0.000000 0 q0 n0 h99.99 a0.0 0";
         QTest::newRow("cut after N") << QByteArray("$GPGGA,123519,4807.038,N*") << 4
@@ -124,12 +124,12 @@ private slots:
                               << "A 3 4 5 0 9 12 0 0 24 0 0 0 0 p2.5 h1.3 v2.1";
         QTest::newRow("system id") << QByteArray("$GNGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1,1*") << 0
                                    << "A 3 4 5 0 9 12 0 0 24 0 0 0 0 p2.5 h1.3 v2.1";
-        QTest::newRow("cut after fifth slot") << QByteArray("$GPGSA,A,3,04,05,,09,12*") << 8
-                                              << "A 3 4 5 0 9 0 0 0 0 0 0 0 0 p0.0 h0.0 v0.0";
+        QTest::newRow("cut after fifth slot")
+            << QByteArray("$GPGSA,A,3,04,05,,09,12*") << 8 << "A 3 4 5 0 9 0 0 0 0 0 0 0 0 p0.0 h0.0 v0.0";
         QTest::newRow("empty vdop") << QByteArray("$GPGSA,M,2,,,,,,,,,,,,,1.0,2.0,*") << 0
                                     << "M 2 0 0 0 0 0 0 0 0 0 0 0 0 p1.0 h2.0 v0.0";
-        QTest::newRow("vdop without end") << QByteArray("$GPGSA,A,3,,,,,,,,,,,,,1.0,2.0,3.0") << 18
-                                          << "A 3 0 0 0 0 0 0 0 0 0 0 0 0 p1.0 h2.0 v0.0";
+        QTest::newRow("vdop without end")
+            << QByteArray("$GPGSA,A,3,,,,,,,,,,,,,1.0,2.0,3.0") << 18 << "A 3 0 0 0 0 0 0 0 0 0 0 0 0 p1.0 h2.0 v0.0";
         QTest::newRow("hdop unclosed") << QByteArray("$GPGSA,A,3,,,,,,,,,,,,,1.0,2.0*") << 17
                                        << "A 3 0 0 0 0 0 0 0 0 0 0 0 0 p1.0 h0.0 v0.0";
     }
@@ -140,8 +140,8 @@ private slots:
         QTest::addColumn<QByteArray>("sentence");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("entries");
-        QTest::newRow("four") << QByteArray("$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*")
-                              << 4 << "3/3/111/0 4/15/270/0 6/1/10/0 13/6/292/0 ";
+        QTest::newRow("four") << QByteArray("$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*") << 4
+                              << "3/3/111/0 4/15/270/0 6/1/10/0 13/6/292/0 ";
         QTest::newRow("empty last snr") << QByteArray("$GPGSV,1,1,02,03,03,111,40,04,15,270,*") << 2
                                         << "3/3/111/40 4/15/270/0 ";
         QTest::newRow("signal id tail") << QByteArray("$GPGSV,1,1,01,03,03,111,40,1*") << 1 << "3/3/111/40 ";
@@ -181,9 +181,8 @@ private slots:
     void rmc_data()
     {
         Columns();
-        QTest::newRow("full")
-            << QByteArray("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*") << 0
-            << "2094-03-23 12:35:19.00 A 48.117300 N 11.516667 E 41.4848 84.4";
+        QTest::newRow("full") << QByteArray("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*") << 0
+                              << "2094-03-23 12:35:19.00 A 48.117300 N 11.516667 E 41.4848 84.4";
         QTest::newRow("void, no position") << QByteArray("$GPRMC,123519,V,,,,,,,230394,,*") << 0
                                            << "2094-03-23 12:35:19.00 V 0.000000 0 0.000000 0 0.0000 0.0";
         QTest::newRow("course unclosed") << QByteArray("$GPRMC,123519,A,4807.038,N,01131.000,E,1.0,084.4*") << 9
@@ -205,8 +204,8 @@ private slots:
         QTest::newRow("mode field") << QByteArray("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*") << 0
                                     << "54.7 T M 5.5 N 10.2 K";
         QTest::newRow("empty unit stores star") << QByteArray("$GPVTG,1,T,,M,2,N,3,*") << 0 << "1.0 T M 2.0 N 3.0 *";
-        QTest::newRow("knots unit unclosed") << QByteArray("$GPVTG,054.7,T,034.4,M,005.5,N*") << 7
-                                             << "54.7 T M 5.5 0 0.0 0";
+        QTest::newRow("knots unit unclosed")
+            << QByteArray("$GPVTG,054.7,T,034.4,M,005.5,N*") << 7 << "54.7 T M 5.5 0 0.0 0";
     }
     void vtg() { Check<VtgRecord>(ParseVtg); }
 
@@ -216,8 +215,7 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("time");
         QTest::newRow("full") << QByteArray("$GPZDA,201530.00,04,07,2002,00,00*") << 0 << "2002-07-04 20:15:30.00";
-        QTest::newRow("year empty unclosed") << QByteArray("$GPZDA,201530.00,04,07,*") << 5
-                                             << "0000-07-04 20:15:30.00";
+        QTest::newRow("year empty unclosed") << QByteArray("$GPZDA,201530.00,04,07,*") << 5 << "0000-07-04 20:15:30.00";
         QTest::newRow("day kept in 16 bits") << QByteArray("$GPZDA,1,65568,1,2000,*") << 0 << "2000-01-32 00:00:01.00";
     }
     void zda()

@@ -16,12 +16,9 @@ private slots:
     void fixedMatchesPrintf()
     {
         std::mt19937_64 random(99);
-        std::vector<double> values = {0.125,  0.375, 2.5,   -0.0,  1e300, -1e300, 5e-324, 0.005, 0.015,
-                                      99.995, 1e22,  1e-7, 48.1173, 126.9715542,
-                                      std::numeric_limits<double>::infinity(),
-                                      -std::numeric_limits<double>::infinity(),
-                                      std::numeric_limits<double>::quiet_NaN(),
-                                      -std::numeric_limits<double>::quiet_NaN()};
+        std::vector<double> values = {0.125, 0.375, 2.5, -0.0, 1e300, -1e300, 5e-324, 0.005, 0.015, 99.995, 1e22, 1e-7,
+            48.1173, 126.9715542, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+            std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN()};
         for (int i = 0; i < 20000; ++i) {
             values.push_back(double(random() % 100000000) / double(1 << (random() % 20)));
             uint64_t bits = random();
@@ -32,7 +29,7 @@ private slots:
         char expected[400];
         for (const double value : values) {
             for (const auto& [precision, width, format] :
-                 {std::tuple{2, 3, "%3.2f"}, std::tuple{6, 0, "%.6f"}, std::tuple{2, 0, "%.2f"}}) {
+                {std::tuple{2, 3, "%3.2f"}, std::tuple{6, 0, "%.6f"}, std::tuple{2, 0, "%.2f"}}) {
                 std::snprintf(expected, sizeof expected, format, value);
                 std::string got;
                 AppendFixed(got, value, precision, width);

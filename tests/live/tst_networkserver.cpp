@@ -167,8 +167,10 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("text");
-        QTest::newRow("IPv4 held as IPv6") << "::ffff:127.0.0.1" << "127.0.0.1:4001";
-        QTest::newRow("link-local, scope %1") << "fe80::1%1" << "fe80::1%1:4001";
+        QTest::newRow("IPv4 held as IPv6") << "::ffff:127.0.0.1"
+                                           << "127.0.0.1:4001";
+        QTest::newRow("link-local, scope %1") << "fe80::1%1"
+                                              << "fe80::1%1:4001";
     }
     void peerTextKeepsPercentInAddress()
     {

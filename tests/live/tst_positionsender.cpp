@@ -20,10 +20,10 @@ private slots:
         QTest::addColumn<double>("longitude");
         QTest::addColumn<double>("heading");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("north east, 17-char vin")
-            << "ZYXWVUTS987654321" << 37.5 << 127.25 << 90.5 << QByteArray("ZYXWVUTS987654321,37.500000,127.250000,90.50\n");
-        QTest::newRow("south west")
-            << "ZYXWVUTS987654321" << -37.5 << -127.25 << 90.5 << QByteArray("ZYXWVUTS987654321,-37.500000,-127.250000,90.50\n");
+        QTest::newRow("north east, 17-char vin") << "ZYXWVUTS987654321" << 37.5 << 127.25 << 90.5
+                                                 << QByteArray("ZYXWVUTS987654321,37.500000,127.250000,90.50\n");
+        QTest::newRow("south west") << "ZYXWVUTS987654321" << -37.5 << -127.25 << 90.5
+                                    << QByteArray("ZYXWVUTS987654321,-37.500000,-127.250000,90.50\n");
         QTest::newRow("rounding") << "ABCDE" << 37.5554652 << 126.9715542 << 172.005
                                   << QByteArray("ABCDE,37.555465,126.971554,172.00\n");
         QTest::newRow("zero") << "ABCDE" << 0.0 << -0.0 << 0.0 << QByteArray("ABCDE,0.000000,-0.000000,0.00\n");
@@ -146,10 +146,10 @@ private slots:
         startsNs << 0;
         QVERIFY(sender.StartUpload("127.0.0.1", port));
         connect(sender.UploadSocket(), &QAbstractSocket::stateChanged, &window,
-                [&](QAbstractSocket::SocketState state) {
-                    if (state == QAbstractSocket::HostLookupState)
-                        startsNs << clock.nsecsElapsed();
-                });
+            [&](QAbstractSocket::SocketState state) {
+                if (state == QAbstractSocket::HostLookupState)
+                    startsNs << clock.nsecsElapsed();
+            });
 
         // A line every few milliseconds, far more often than the period.
         int lines = 0;
@@ -167,14 +167,14 @@ private slots:
             // The sender starts its clock just before the socket's call; a
             // millisecond covers that step.
             QVERIFY2(gapNs >= (kPeriodMs - 1) * 1000000,
-                     qPrintable(QString("attempt %1 came %2 ms after the one before").arg(i).arg(gapNs / 1e6)));
+                qPrintable(QString("attempt %1 came %2 ms after the one before").arg(i).arg(gapNs / 1e6)));
         }
         QVERIFY2(startsNs.size() <= elapsedMs / kPeriodMs + 1,
-                 qPrintable(QString("%1 attempts in %2 ms").arg(startsNs.size()).arg(elapsedMs)));
+            qPrintable(QString("%1 attempts in %2 ms").arg(startsNs.size()).arg(elapsedMs)));
         // Many more lines than attempts were left out for want of a
         // connection.
         QVERIFY2(sender.UploadLinesDropped() > quint64(3 * kAttempts),
-                 qPrintable(QString("%1 of %2 lines left out").arg(sender.UploadLinesDropped()).arg(lines)));
+            qPrintable(QString("%1 of %2 lines left out").arg(sender.UploadLinesDropped()).arg(lines)));
         if (listening) {
             // Each attempt counted reached the server as one connection.
             QTRY_COMPARE(accepted, int(startsNs.size()));

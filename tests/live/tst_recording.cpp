@@ -71,8 +71,10 @@ private slots:
     {
         QTest::addColumn<QString>("relative");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing folder") << "missing/x.log" << "No such file or directory";
-        QTest::newRow("parent is a file") << "plain/x.log" << "Not a directory";
+        QTest::newRow("missing folder") << "missing/x.log"
+                                        << "No such file or directory";
+        QTest::newRow("parent is a file") << "plain/x.log"
+                                          << "Not a directory";
     }
     void openFailsWithReason()
     {

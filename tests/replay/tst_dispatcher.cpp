@@ -38,7 +38,7 @@ public:
 // Every line and every satellite row handed over, in order, as text.
 class EventHooks : public DispatchHooks {
 public:
-    explicit EventHooks(int row) : messageRow(row) {}
+    explicit EventHooks(int row) : messageRow(row) { }
     void AppendLine(std::string_view line) override { events.emplace_back(line); }
     int SelectedMessageRow() const override { return messageRow; }
     bool SatellitesWindowExists() const override { return true; }
@@ -61,10 +61,9 @@ public:
 std::string RandomLog(std::mt19937& random, int sentences)
 {
     const char* fixed[] = {"$GPGSA,A,3,01,02,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GPGSA,A,3*00\r\n",
-                           "$GLGSA,A,3,65,,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GLGSA,A*00\r\n",
-                           "$GPGGA,1,,,,,1,1,,,,*00\r\n", "$GPGGA*00\r\n", "$GPZDA,1,40,07,2002,00,00*00\r\n",
-                           "$GPZDA,1,12,07,2002,00,00*00\r\n", "$GPGSV,1,1,01,05,5*00\r\n", "$GLGSV,12*00\r\n",
-                           "$GNGSV,1,1,01,07,1,2", "*", "$GPGSV,1,1,01,,1,2,3*00\r\n"};
+        "$GLGSA,A,3,65,,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GLGSA,A*00\r\n", "$GPGGA,1,,,,,1,1,,,,*00\r\n",
+        "$GPGGA*00\r\n", "$GPZDA,1,40,07,2002,00,00*00\r\n", "$GPZDA,1,12,07,2002,00,00*00\r\n",
+        "$GPGSV,1,1,01,05,5*00\r\n", "$GLGSV,12*00\r\n", "$GNGSV,1,1,01,07,1,2", "*", "$GPGSV,1,1,01,,1,2,3*00\r\n"};
     const char* talkers[] = {"GP", "GL", "GA", "GN", "BD"};
     std::string text;
     for (int i = 0; i < sentences; ++i) {
@@ -136,12 +135,12 @@ private slots:
         DispatchState state = Loaded(text);
         QVERIFY(DispatchSentences(state, hooks));
         QCOMPARE(hooks.lines.back(),
-                 std::string("[2094.03.23 12:35:19] (N)48.117300, (E)11.516667, Speed:41.48Km/h, Heading:84.40"));
+            std::string("[2094.03.23 12:35:19] (N)48.117300, (E)11.516667, Speed:41.48Km/h, Heading:84.40"));
         QCOMPARE(state.m_ParsePosition, int32_t(kRmc1.size()) - 4);
         QCOMPARE(hooks.sliderMoves.back(), int32_t(double(state.m_ParsePosition) / double(text.size()) * 10000.0));
         QVERIFY(DispatchSentences(state, hooks));
         QCOMPARE(hooks.lines.back(),
-                 std::string("[2094.03.23 12:35:20] (S)48.117300, (W)11.516667, Speed:0.00Km/h, Heading:270.00"));
+            std::string("[2094.03.23 12:35:20] (S)48.117300, (W)11.516667, Speed:0.00Km/h, Heading:270.00"));
         QVERIFY(DispatchSentences(state, hooks));
         QCOMPARE(hooks.lines.back(), std::string("[2094.03.23 12:35:21] (?)0.000000, (?)0.000000, Speed:0.00Km/h, "
                                                  "Heading:0.00"));
@@ -182,8 +181,9 @@ private slots:
     {
         RecordingHooks hooks;
         hooks.messageRow = kGgaRow;
-        DispatchState state = Online("$GPGGA,1,4807.038,N,01131.000,E,1,8,0.9,5,M,,,,*00\r\n"
-                                     "$GPGGA,2,,,,,0,0,,,,,,,*00\r\n");
+        DispatchState state = Online(
+            "$GPGGA,1,4807.038,N,01131.000,E,1,8,0.9,5,M,,,,*00\r\n"
+            "$GPGGA,2,,,,,0,0,,,,,,,*00\r\n");
         state.m_MapEnabled = true;
         state.m_Heading = 33;
         QVERIFY(!DispatchSentences(state, hooks));
@@ -221,12 +221,15 @@ private slots:
                                   << QByteArray("[22:54:44] (N)inf, (E)inf");
         QTest::newRow("rmc latitude") << kRmcRow
                                       << QByteArray("$GPRMC,123519,A,1e400,N,01131.000,E,022.4,084.4,230394,003.1,W*6A")
-                                      << QByteArray("[2094.03.23 12:35:19] (N)inf, (E)11.516667, Speed:41.48Km/h, "
-                                                    "Heading:84.40");
+                                      << QByteArray(
+                                             "[2094.03.23 12:35:19] (N)inf, (E)11.516667, Speed:41.48Km/h, "
+                                             "Heading:84.40");
         QTest::newRow("rmc longitude") << kRmcRow
-                                       << QByteArray("$GPRMC,123519,A,4807.038,N,-1e309,E,022.4,084.4,230394,003.1,W*6A")
-                                       << QByteArray("[2094.03.23 12:35:19] (N)48.117300, (E)-inf, Speed:41.48Km/h, "
-                                                     "Heading:84.40");
+                                       << QByteArray(
+                                              "$GPRMC,123519,A,4807.038,N,-1e309,E,022.4,084.4,230394,003.1,W*6A")
+                                       << QByteArray(
+                                              "[2094.03.23 12:35:19] (N)48.117300, (E)-inf, Speed:41.48Km/h, "
+                                              "Heading:84.40");
     }
     void infiniteCoordinateIsNoPosition()
     {
@@ -267,10 +270,9 @@ private slots:
         while (DispatchSentences(state, hooks))
             ++calls;
         QCOMPARE(calls, 1);
-        QCOMPARE(hooks.lines, (std::vector<std::string>{
-                                  "[00:00:01] Signal: 1, NOS: 1, HDOP: 0.00, (?)0.000000, (?)0.000000",
-                                  "[GGA] Error Code:  -1",
-                                  "[00:00:03] Signal: 1, NOS: 1, HDOP: 0.00, (?)0.000000, (?)0.000000"}));
+        QCOMPARE(hooks.lines,
+            (std::vector<std::string>{"[00:00:01] Signal: 1, NOS: 1, HDOP: 0.00, (?)0.000000, (?)0.000000",
+                "[GGA] Error Code:  -1", "[00:00:03] Signal: 1, NOS: 1, HDOP: 0.00, (?)0.000000, (?)0.000000"}));
         QVERIFY(!state.m_Running);
     }
 
@@ -331,8 +333,8 @@ private slots:
     {
         RecordingHooks hooks;
         hooks.windowExists = true;
-        DispatchState state = Loaded("$GPGSV,1,1,01,03,10,100,40*00\r\n" + kRmc1 + "$GPGSV,1,1,01,05,50,150,45*00\r\n" +
-                                     kRmc2);
+        DispatchState state =
+            Loaded("$GPGSV,1,1,01,03,10,100,40*00\r\n" + kRmc1 + "$GPGSV,1,1,01,05,50,150,45*00\r\n" + kRmc2);
         state.m_SignalsShown = true;
         QVERIFY(DispatchSentences(state, hooks));
         QCOMPARE(state.m_SatelliteTable.entries[0][0].snr, 40);
@@ -390,15 +392,14 @@ private slots:
                 const int32_t start = plain.m_ParsePosition;
                 more = DispatchSentences(plain, expected);
                 AccumulateGsv(plain.NmeaText, start, std::nullopt, plain.m_SatelliteTable,
-                              [&expected](std::string_view line) { expected.AppendLine(line); });
+                    [&expected](std::string_view line) { expected.AppendLine(line); });
                 for (int row = 0; row < kSatelliteRows; ++row)
                     expected.UpdateSignals(row, plain.m_SatelliteTable.entries[size_t(row)]);
             }
             QVERIFY(calls > 5);
 
             EventHooks got(messageRow);
-            while (DispatchSentences(resuming, got)) {
-            }
+            while (DispatchSentences(resuming, got)) { }
             QCOMPARE(got.events, expected.events);
             QVERIFY(resuming.m_SatelliteTable == plain.m_SatelliteTable);
             QCOMPARE(resuming.m_ParsePosition, plain.m_ParsePosition);

@@ -20,8 +20,8 @@ class TestDecode : public QObject {
         process.write(input);
         process.closeWriteChannel();
         process.waitForFinished();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
     }
 
     QString WriteLog(const QByteArray& bytes)
@@ -80,18 +80,21 @@ private slots:
             QCOMPARE(result.out, line + line);
         }
         const Result gn = Run({"--talker", "GN", path});
-        QCOMPARE(gn.out, QByteArray("[0000.00.00 00:00:02] (?)0.000000, (?)0.000000, Speed:0.00Km/h, Heading:0.00\n").repeated(2));
+        QCOMPARE(gn.out,
+            QByteArray("[0000.00.00 00:00:02] (?)0.000000, (?)0.000000, Speed:0.00Km/h, Heading:0.00\n").repeated(2));
         QCOMPARE(Run({}, QByteArray()).out, QByteArray());
     }
 
     void satelliteLinesFollowInTableOrder()
     {
-        const QByteArray log = "$GLGSV,1,1,01,70,10,20,30*00\r\n$GPGSV,1,1,02,05,1,2,3,07,4,5,6*00\r\n"
-                               "$GPGGA,1,,,,,,,,,,*00\r\n";
+        const QByteArray log =
+            "$GLGSV,1,1,01,70,10,20,30*00\r\n$GPGSV,1,1,02,05,1,2,3,07,4,5,6*00\r\n"
+            "$GPGGA,1,,,,,,,,,,*00\r\n";
         const Result result = Run({"--satellites", "--message", "GGA"}, log);
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, "[00:00:01] Signal: 0, NOS: 0, HDOP: 0.00, (?)0.000000, (?)0.000000\n"
-                             "SAT,GP,0,5,1,2,3\nSAT,GP,1,7,4,5,6\nSAT,GL,0,70,10,20,30\n");
+        QCOMPARE(result.out,
+            "[00:00:01] Signal: 0, NOS: 0, HDOP: 0.00, (?)0.000000, (?)0.000000\n"
+            "SAT,GP,0,5,1,2,3\nSAT,GP,1,7,4,5,6\nSAT,GL,0,70,10,20,30\n");
         QCOMPARE(Run({"--message", "GGA"}, log).out.count("SAT,"), 0);
     }
 

@@ -19,8 +19,8 @@ using orvane::loggen::Generator;
 namespace {
 
 struct Sentence {
-    std::string address;             // e.g. "GPRMC"
-    std::vector<std::string> fields; // fields after the address
+    std::string address;              // e.g. "GPRMC"
+    std::vector<std::string> fields;  // fields after the address
 };
 
 using Epoch = std::vector<Sentence>;
@@ -46,7 +46,7 @@ std::vector<std::string> splitLines(const std::string& text)
     while (pos < text.size()) {
         const std::size_t end = text.find("\r\n", pos);
         if (end == std::string::npos) {
-            lines.push_back(text.substr(pos)); // unterminated tail, caught by the callers
+            lines.push_back(text.substr(pos));  // unterminated tail, caught by the callers
             break;
         }
         lines.push_back(text.substr(pos, end - pos));
@@ -124,7 +124,7 @@ std::string hhmmss(int secondOfDay)
     return buf;
 }
 
-} // namespace
+}  // namespace
 
 class TestLoggen : public QObject {
     Q_OBJECT
@@ -133,7 +133,7 @@ private slots:
     void checksumOfKnownSentences()
     {
         QCOMPARE(int(orvane::loggen::NmeaChecksum("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,")),
-                 0x47);
+            0x47);
         std::string out = "keep";
         orvane::loggen::AppendSentence(out, "GPZDA,201530.00,04,07,2002,00,00");
         QCOMPARE(out, std::string("keep$GPZDA,201530.00,04,07,2002,00,00*60\r\n"));
@@ -189,10 +189,10 @@ private slots:
     {
         const std::vector<Epoch> epochs = parseEpochs(defaultSample());
         QCOMPARE(int(epochs.size()), 300);
-        const std::vector<std::string> expected = {"GPRMC", "GPVTG", "GPGGA", "GPGSA", "GLGSA", "GAGSA",
-                                                   "GPGSV", "GLGSV", "GAGSV", "GPGLL", "GPZDA", "GNRMC", "GNGGA"};
-        const std::map<std::string, std::pair<int, int>> gsvRange = {
-            {"GPGSV", {3, 4}}, {"GLGSV", {2, 3}}, {"GAGSV", {2, 3}}};
+        const std::vector<std::string> expected = {"GPRMC", "GPVTG", "GPGGA", "GPGSA", "GLGSA", "GAGSA", "GPGSV",
+            "GLGSV", "GAGSV", "GPGLL", "GPZDA", "GNRMC", "GNGGA"};
+        const std::map<std::string, std::pair<int, int>> gsvRange = {{"GPGSV", {3, 4}}, {"GLGSV", {2, 3}},
+            {"GAGSV", {2, 3}}};
 
         for (const Epoch& e : epochs) {
             std::vector<std::string> order;
@@ -206,7 +206,7 @@ private slots:
             QCOMPARE(order, expected);
 
             // GSV sets: numbering, satellites in view, four per sentence.
-            std::map<std::string, std::map<int, bool>> tracked; // talker -> prn -> has SNR
+            std::map<std::string, std::map<int, bool>> tracked;  // talker -> prn -> has SNR
             for (const auto& [address, set] : gsv) {
                 const int n = int(set.size());
                 QVERIFY2(n >= gsvRange.at(address).first && n <= gsvRange.at(address).second, address.c_str());
@@ -261,7 +261,7 @@ private slots:
                 const std::string these = f[14] + "," + f[15] + "," + f[16];
                 if (dops.empty())
                     dops = these;
-                QCOMPARE(these, dops); // one solution, one set of DOPs
+                QCOMPARE(these, dops);  // one solution, one set of DOPs
             }
             const Sentence* gga = find(e, "GPGGA");
             QCOMPARE(std::stoi(gga->fields[6]), usedTotal);
@@ -294,7 +294,7 @@ private slots:
             } else if (s.address == "GPVTG") {
                 QVERIFY2(std::regex_match(line, std::regex("\\$GPVTG,[0-9]{3}\\.[0-9]{2},T,,M,[0-9]{3}\\.[0-9]{2},N,"
                                                            "[0-9]{3}\\.[0-9]{2},K,A\\*[0-9A-F]{2}")),
-                         line.c_str());
+                    line.c_str());
             } else if (s.address == "GPGGA" || s.address == "GNGGA") {
                 QCOMPARE(f.size(), std::size_t(14));
                 QVERIFY(matches(f[0], "[0-9]{6}\\.00"));
@@ -309,11 +309,11 @@ private slots:
             } else if (s.address == "GPGLL") {
                 QVERIFY2(std::regex_match(line, std::regex("\\$GPGLL,[0-9]{4}\\.[0-9]{5},N,[0-9]{5}\\.[0-9]{5},E,"
                                                            "[0-9]{6}\\.00,A,A\\*[0-9A-F]{2}")),
-                         line.c_str());
+                    line.c_str());
             } else if (s.address == "GPZDA") {
                 QVERIFY2(std::regex_match(line, std::regex("\\$GPZDA,[0-9]{6}\\.00,[0-9]{2},[0-9]{2},[0-9]{4},00,00"
                                                            "\\*[0-9A-F]{2}")),
-                         line.c_str());
+                    line.c_str());
             }
         }
     }
@@ -386,12 +386,12 @@ private slots:
                 const double dist = std::hypot(dn, de);
                 const double expected = (knots + prevKnots) / 2.0 * 1852.0 / 3600.0;
                 QVERIFY2(std::fabs(dist - expected) < 1.0 + 0.1 * expected,
-                         qPrintable(QStringLiteral("epoch %1: moved %2 m at %3 m/s").arg(k).arg(dist).arg(expected)));
+                    qPrintable(QStringLiteral("epoch %1: moved %2 m at %3 m/s").arg(k).arg(dist).arg(expected)));
                 if (dist > 3.0) {
                     const double bearing = std::atan2(de, dn) / kRad;
                     const double mid = prevCourse + wrapDiff(course, prevCourse) / 2.0;
                     QVERIFY2(std::fabs(wrapDiff(bearing, mid)) < 12.0,
-                             qPrintable(QStringLiteral("epoch %1: bearing %2, course %3").arg(k).arg(bearing).arg(mid)));
+                        qPrintable(QStringLiteral("epoch %1: bearing %2, course %3").arg(k).arg(bearing).arg(mid)));
                 }
             }
             prevLat = lat;
@@ -408,7 +408,7 @@ private slots:
     void satellitesMoveSlowlyAndSignalsVary()
     {
         const std::vector<Epoch> epochs = parseEpochs(defaultSample());
-        std::map<std::string, std::pair<int, int>> last; // talker+prn -> elevation, azimuth
+        std::map<std::string, std::pair<int, int>> last;  // talker+prn -> elevation, azimuth
         std::map<std::string, std::set<int>> snrValues;
         std::map<std::string, int> firstElevation, lastElevation;
         int emptySnr = 0, groups = 0;
@@ -437,8 +437,8 @@ private slots:
             }
         }
         QVERIFY(groups > 300 * 25);
-        QVERIFY(emptySnr > 0);                 // some tracked satellites without signal
-        QVERIFY(emptySnr < groups / 3);        // but most have one
+        QVERIFY(emptySnr > 0);           // some tracked satellites without signal
+        QVERIFY(emptySnr < groups / 3);  // but most have one
         int varying = 0, drifting = 0;
         for (const auto& [key, values] : snrValues)
             varying += values.size() >= 3;
@@ -486,8 +486,8 @@ private slots:
             }
         }
         QCOMPARE(rmc, epochs);
-        QVERIFY(maxDistance > 1000.0); // it really drives somewhere
-        QVERIFY(maxDistance < 25000.0); // and stays in the city
+        QVERIFY(maxDistance > 1000.0);   // it really drives somewhere
+        QVERIFY(maxDistance < 25000.0);  // and stays in the city
     }
 };
 
