@@ -7,33 +7,25 @@ using namespace orvane;
 class TestLineAssembler : public QObject {
     Q_OBJECT
 private slots:
-    void sentenceSplitAcrossFeeds()
+    // A source's bytes go on up to its last line end, CR or LF; the rest
+    // waits for that source's next bytes, apart from other sources', and
+    // goes on when its source closes.
+    void wholeLinesPerSource()
     {
         LineAssembler lines;
         std::string out;
         lines.Feed(1, "$GPRMC,1*00\r\n$GPR", out);
+        lines.Feed(2, "$GPGGA,1,", out);
         QCOMPARE(out, std::string("$GPRMC,1*00\r\n"));
         lines.Feed(1, "MC,2*00\r", out);
-        QCOMPARE(out, std::string("$GPRMC,1*00\r\n$GPRMC,2*00\r"));
-        lines.Feed(1, "\n", out);
-        QCOMPARE(out, std::string("$GPRMC,1*00\r\n$GPRMC,2*00\r\n"));
+        lines.Feed(2, "2*00\n$GP", out);
+        QCOMPARE(out, std::string("$GPRMC,1*00\r\n$GPRMC,2*00\r$GPGGA,1,2*00\n"));
         QCOMPARE(lines.Waiting(1), size_t(0));
-    }
-
-    // Pieces of two sources arriving interleaved come out as whole lines.
-    void sourcesKeptApart()
-    {
-        LineAssembler lines;
-        std::string out;
-        lines.Feed(1, "$GPGGA,1,", out);
-        lines.Feed(2, "$GPRMC,2,", out);
-        lines.Feed(1, "2*00\r\n", out);
-        lines.Feed(2, "3*00\r\n$GP", out);
-        QCOMPARE(out, std::string("$GPGGA,1,2*00\r\n$GPRMC,2,3*00\r\n"));
+        QCOMPARE(lines.Waiting(2), size_t(3));
         lines.Close(2, out);
-        QCOMPARE(out, std::string("$GPGGA,1,2*00\r\n$GPRMC,2,3*00\r\n$GP"));
         lines.Close(2, out);
-        QCOMPARE(lines.Waiting(2), size_t(0));
+        QCOMPARE(out, std::string("$GPRMC,1*00\r\n$GPRMC,2*00\r$GPGGA,1,2*00\n$GP"));
+        QCOMPARE(lines.WaitingTotal(), size_t(0));
     }
 
     // A source that sends no line end is handed on once past 4096 bytes.
@@ -83,29 +75,24 @@ private slots:
         QCOMPARE(lines.WaitingTotal(), size_t(0));
     }
 
-    // Only the silent source's rest goes on; one still sending keeps its own.
+    // Only the silent source's rest goes on; one still sending keeps its
+    // own until every rest is handed on at the end.
     void idleRestOfOneSourceOnly()
     {
         LineAssembler lines;
         std::string out;
         lines.Feed(1, "$GPRMC,1", out);
         lines.Feed(2, "$GPGGA,2", out);
+        lines.Feed(3, "abc", out);
         lines.PassOnIdle(out);
         lines.Feed(2, ",3", out);
+        lines.Feed(3, "def", out);
         lines.PassOnIdle(out);
         QCOMPARE(out, std::string("$GPRMC,1"));
         QCOMPARE(lines.Waiting(2), size_t(10));
-    }
-
-    void closeAllHandsOnEveryRest()
-    {
-        LineAssembler lines;
-        std::string out;
-        lines.Feed(1, "abc", out);
-        lines.Feed(2, "def", out);
         lines.CloseAll(out);
-        QCOMPARE(out.size(), size_t(6));
-        QVERIFY(out == "abcdef" || out == "defabc");
+        QVERIFY(out == "$GPRMC,1$GPGGA,2,3abcdef" || out == "$GPRMC,1abcdef$GPGGA,2,3");
+        QCOMPARE(lines.WaitingTotal(), size_t(0));
     }
 };
 

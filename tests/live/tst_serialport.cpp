@@ -1,9 +1,5 @@
 #include <QtTest>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include "../common/PseudoTerminal.h"
 #include "NoticeRecorder.h"
 #include "live/SerialPort.h"
@@ -31,11 +27,7 @@ struct Receiver {
 class TestSerialPort : public QObject {
     Q_OBJECT
 private slots:
-    void devicePath()
-    {
-        QCOMPARE(SerialPort::DevicePath("ttyUSB0"), std::string("/dev/ttyUSB0"));
-        QCOMPARE(SerialPort::DevicePath("/dev/serial/by-id/usb-u-blox"), std::string("/dev/serial/by-id/usb-u-blox"));
-    }
+    void devicePath() { QCOMPARE(SerialPort::DevicePath("ttyUSB0"), std::string("/dev/ttyUSB0")); }
 
     void refusesWhatIsNoSerialDevice()
     {
@@ -49,23 +41,10 @@ private slots:
         QVERIFY(!port.IsOpen());
     }
 
-    void speeds_data()
-    {
-        QTest::addColumn<int>("speed");
-        for (int speed : {1200, 9600, 14400, 38400, 57600, 115200})
-            QTest::newRow(qPrintable(QString::number(speed))) << speed;
-    }
-    void speeds()
-    {
-        QFETCH(int, speed);
-        Receiver receiver;
-        QVERIFY2(receiver.Open(speed), receiver.reason.c_str());
-        auto& [terminal, window, port, reason] = receiver;
-        QVERIFY(port.Close());
-    }
-
     // Bytes arrive through the queue with a notice per burst; bytes not yet
-    // taken when the port closes come first after it opens again.
+    // taken when the port closes come first after it opens again, here at a
+    // speed that is none of the standard ones. Closing an idle reader
+    // returns at once.
     void readsAndKeepsQueueAcrossReopen()
     {
         Receiver receiver;
@@ -80,8 +59,8 @@ private slots:
         QVERIFY(terminal.Send("$GPRMC,2*00\r\n"));
         QTRY_COMPARE(port.Queue().Used(), 13u);
         QVERIFY(port.Close());
-        QVERIFY(!port.IsOpen());
-        QVERIFY(port.Open(0, terminal.SlavePath(), 115200, &window, reason));
+        QVERIFY(!port.IsOpen() && port.ReaderEnded() && window.lostReasons.isEmpty());
+        QVERIFY(port.Open(0, terminal.SlavePath(), 14400, &window, reason));
         QVERIFY(terminal.Send("$GPRMC,3*00\r\n"));
         QTRY_COMPARE(port.Queue().Used(), 26u);
         taken.clear();
@@ -130,17 +109,6 @@ private slots:
         QVERIFY(port.IsOpen());
         QVERIFY(port.Close());
         QCOMPARE(window.lostReasons.size(), 1);
-    }
-
-    // Closing while the reader waits on an idle device returns at once.
-    void closeWakesIdleReader()
-    {
-        Receiver receiver;
-        QVERIFY2(receiver.Open(4800), receiver.reason.c_str());
-        auto& [terminal, window, port, reason] = receiver;
-        QVERIFY(port.Close());
-        QVERIFY(port.ReaderEnded());
-        QVERIFY(window.lostReasons.isEmpty());
     }
 };
 

@@ -1,6 +1,7 @@
 #include <QtTest>
 
-#include "NoticeRecorder.h"
+#include <thread>
+
 #include "live/SerialRing.h"
 
 using namespace orvane;
@@ -19,8 +20,6 @@ private slots:
         QTest::newRow("4096 onto 4096") << 4096 << 4096 << false;
         QTest::newRow("8191 onto empty") << 0 << 8191 << true;
         QTest::newRow("8192 onto empty") << 0 << 8192 << false;
-        QTest::newRow("1 onto 8190") << 8190 << 1 << true;
-        QTest::newRow("1 onto 8191") << 8191 << 1 << false;
     }
     void chunkFits()
     {
@@ -39,23 +38,8 @@ private slots:
         QCOMPARE(ring.Used(), 0u);
     }
 
-    // The indices wrap around the end of the buffer without losing order.
-    void wrapsAround()
-    {
-        SerialRing ring;
-        std::string all, taken;
-        for (int round = 0; round < 50; ++round) {
-            std::string chunk;
-            for (int i = 0; i < 3000; ++i)
-                chunk.push_back(char('A' + (round * 7 + i) % 26));
-            QVERIFY(ring.Push(chunk.data(), chunk.size()));
-            all += chunk;
-            ring.TakeAll(taken);
-        }
-        QCOMPARE(taken, all);
-    }
-
-    // One thread stores while another takes: every byte arrives once, in order.
+    // One thread stores while another takes: every byte arrives once, in
+    // order, the indices wrapping around the buffer many times.
     void producerAndConsumer()
     {
         SerialRing ring;

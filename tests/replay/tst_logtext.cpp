@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "replay/LogText.h"
 
@@ -43,19 +42,6 @@ private slots:
         QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
         QVERIFY(!ReadLogFile(fifo.toStdString(), true, text, reason));
         QCOMPARE(reason, std::string("Not a regular file"));
-    }
-
-    void readsAStreamToItsEnd()
-    {
-        int fds[2];
-        QCOMPARE(::pipe(fds), 0);
-        const std::string chunk(5000, 'x');
-        QCOMPARE(::write(fds[1], chunk.data(), chunk.size()), ssize_t(chunk.size()));
-        ::close(fds[1]);
-        std::string text, reason;
-        QVERIFY(ReadLogStream(fds[0], text, reason));
-        ::close(fds[0]);
-        QCOMPARE(text, chunk);
     }
 };
 

@@ -7,52 +7,44 @@ using namespace orvane;
 class TestTextViewBuffer : public QObject {
     Q_OBJECT
 private slots:
+    // The view keeps the newest line and the 100 before it. A CR LF at the
+    // very top (an empty newest line) is not counted, so one more old line
+    // stays; line ends inside a line count like any other.
+    void keepsNewest101Lines_data()
+    {
+        QTest::addColumn<int>("numbered");  // "line 1" to "line N" first
+        QTest::addColumn<QStringList>("appended");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("bottom");
+        QTest::newRow("102 lines") << 101 << QStringList{"line 102"} << 101 << "line 102"
+                                   << "line 2";
+        QTest::newRow("empty newest line") << 101 << QStringList{"", "top"} << 102 << "top"
+                                           << "line 2";
+        QTest::newRow("empty line below the top") << 101 << QStringList{"", "top", "next"} << 101 << "next"
+                                                  << "line 4";
+        QTest::newRow("two empty lines") << 101 << QStringList{"", ""} << 102 << ""
+                                         << "line 2";
+        QTest::newRow("line ends inside a line")
+            << 0 << QStringList{"old", QString("a\r\n").repeated(99) + "b", "new"} << 101 << "new"
+            << "b";
+    }
     void keepsNewest101Lines()
     {
+        QFETCH(int, numbered);
+        QFETCH(QStringList, appended);
+        QFETCH(int, lines);
+        QFETCH(QString, top);
+        QFETCH(QString, bottom);
         TextViewBuffer view;
-        for (int i = 1; i <= 102; ++i)
+        for (int i = 1; i <= numbered; ++i)
             view.AppendLine(QString("line %1").arg(i));
-        const QStringList lines = view.Text().split("\r\n");
-        QCOMPARE(lines.size(), 101);
-        QCOMPARE(lines.first(), QString("line 102"));
-        QCOMPARE(lines.last(), QString("line 2"));
-        QVERIFY(view.Text().endsWith("line 2"));
-    }
-
-    void emptyNewestLineIsNotCounted()
-    {
-        TextViewBuffer view;
-        for (int i = 1; i <= 101; ++i)
-            view.AppendLine(QString("line %1").arg(i));
-        view.AppendLine(QString());
-        view.AppendLine(QStringLiteral("top"));
-        // The empty line's CR LF stood at index 0 when "top" arrived and was
-        // not counted, so one more old line stays.
-        const QStringList lines = view.Text().split("\r\n");
-        QCOMPARE(lines.size(), 102);
-        QCOMPARE(lines[0], QString("top"));
-        QCOMPARE(lines[1], QString());
-        QCOMPARE(lines.last(), QString("line 2"));
-        view.AppendLine(QStringLiteral("next"));
-        QCOMPARE(view.Text().split("\r\n").size(), 101);
-
-        TextViewBuffer emptyTop;
-        for (int i = 1; i <= 101; ++i)
-            emptyTop.AppendLine(QString("line %1").arg(i));
-        emptyTop.AppendLine(QString());
-        emptyTop.AppendLine(QString());
-        QCOMPARE(emptyTop.Text().split("\r\n").size(), 102);
-        QCOMPARE(emptyTop.Text().split("\r\n").last(), QString("line 2"));
-    }
-
-    // A line holding line ends of its own counts them too.
-    void embeddedLineEndsCount()
-    {
-        TextViewBuffer view;
-        view.AppendLine("old");
-        view.AppendLine(QString("a\r\n").repeated(99) + "b");
-        view.AppendLine("new");
-        QCOMPARE(view.Text(), "new\r\n" + QString("a\r\n").repeated(99) + "b");
+        for (const QString& line : appended)
+            view.AppendLine(line);
+        const QStringList shown = view.Text().split("\r\n");
+        QCOMPARE(shown.size(), lines);
+        QCOMPARE(shown.first(), top);
+        QCOMPARE(shown.last(), bottom);
         view.Clear();
         QVERIFY(view.Text().isEmpty());
     }
