@@ -22,10 +22,12 @@ void COrvaneDlg::SetUpForwardingAndUpload()
     if (!ReadConfig(kConfigUpload))
         return;
     // The connection is made in the background; a server that cannot be
-    // reached is tried again when a position is to be sent.
-    m_Uploading = m_Sender->StartUpload(ConfigSettings.ClientUrl, quint16(ConfigSettings.ClientPort));
-    AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data uploading: %2")
-                   .arg(OkOrFail(m_Uploading), QString::number(ConfigSettings.ClientPort)));
+    // reached is tried again when a position is to be sent. Making the
+    // socket cannot fail, so the line always reads OK.
+    m_Sender->StartUpload(ConfigSettings.ClientUrl, quint16(ConfigSettings.ClientPort));
+    m_Uploading = true;
+    AppendLine(QStringLiteral("[TCP] OK to open the TCP port for data uploading: %1")
+                   .arg(QString::number(ConfigSettings.ClientPort)));
 }
 
 void COrvaneDlg::ShutDownForwardingAndUpload()

@@ -225,41 +225,13 @@ void ParseOne(benchmark::State& state, int32_t (*parse)(std::string_view, Record
     }
 }
 
-void BM_ParseGga(benchmark::State& state)
-{
-    ParseOne<GgaRecord>(state, ParseGga, kGga);
-}
-void BM_ParseGll(benchmark::State& state)
-{
-    ParseOne<GllRecord>(state, ParseGll, kGll);
-}
-void BM_ParseGsa(benchmark::State& state)
-{
-    ParseOne<GsaRecord>(state, ParseGsa, kGsa);
-}
-void BM_ParseGsv(benchmark::State& state)
-{
-    ParseOne<GsvList>(state, ParseGsv, kGsv);
-}
-void BM_ParseRmc(benchmark::State& state)
-{
-    ParseOne<RmcRecord>(state, ParseRmc, kRmc);
-}
-void BM_ParseVtg(benchmark::State& state)
-{
-    ParseOne<VtgRecord>(state, ParseVtg, kVtg);
-}
-void BM_ParseZda(benchmark::State& state)
-{
-    ParseOne<ZdaRecord>(state, ParseZda, kZda);
-}
-BENCHMARK(BM_ParseGga);
-BENCHMARK(BM_ParseGll);
-BENCHMARK(BM_ParseGsa);
-BENCHMARK(BM_ParseGsv);
-BENCHMARK(BM_ParseRmc);
-BENCHMARK(BM_ParseVtg);
-BENCHMARK(BM_ParseZda);
+BENCHMARK_CAPTURE(ParseOne, Gga, ParseGga, kGga);
+BENCHMARK_CAPTURE(ParseOne, Gll, ParseGll, kGll);
+BENCHMARK_CAPTURE(ParseOne, Gsa, ParseGsa, kGsa);
+BENCHMARK_CAPTURE(ParseOne, Gsv, ParseGsv, kGsv);
+BENCHMARK_CAPTURE(ParseOne, Rmc, ParseRmc, kRmc);
+BENCHMARK_CAPTURE(ParseOne, Vtg, ParseVtg, kVtg);
+BENCHMARK_CAPTURE(ParseOne, Zda, ParseZda, kZda);
 
 }  // namespace
 

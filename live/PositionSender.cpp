@@ -60,7 +60,7 @@ bool PositionSender::StartForwarding(quint16 port)
     return true;
 }
 
-bool PositionSender::StartUpload(const QString& host, quint16 port)
+void PositionSender::StartUpload(const QString& host, quint16 port)
 {
     m_UploadHost = host;
     m_UploadPort = port;
@@ -69,7 +69,6 @@ bool PositionSender::StartUpload(const QString& host, quint16 port)
     connect(m_Upload, &QTcpSocket::readyRead, this, &PositionSender::OnUploadReceive);
     connect(m_Upload, &QTcpSocket::disconnected, this, &PositionSender::OnUploadClosed);
     ConnectUpload();
-    return true;
 }
 
 void PositionSender::Shutdown()

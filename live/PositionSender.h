@@ -42,8 +42,8 @@ public:
     // Listens for forwarding clients on the port; false when it cannot.
     bool StartForwarding(quint16 port);
     // Starts connecting to the upload server; the name is resolved without
-    // waiting. Returns whether the connection was started.
-    bool StartUpload(const QString& host, quint16 port);
+    // waiting; a failed attempt is made again before a later send.
+    void StartUpload(const QString& host, quint16 port);
     void Shutdown();
 
     // The least time between two attempts to connect the upload, counted
