@@ -101,6 +101,12 @@ if [ "$(id -u)" -eq 0 ]; then
   chmod 755 "$work"
   as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 fi
+# A sanitizer's suppressions go along where that user can read them.
+if [[ "${LSAN_OPTIONS:-}" =~ suppressions=([^:]+) ]]; then
+  cp "${BASH_REMATCH[1]}" "$work/lsan.supp"
+  chmod 644 "$work/lsan.supp"
+  export LSAN_OPTIONS=${LSAN_OPTIONS/${BASH_REMATCH[1]}/$work/lsan.supp}
+fi
 user_env=(env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
   XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/runtime"
   QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
