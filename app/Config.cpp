@@ -1,13 +1,16 @@
 #include "Config.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <ini.h>
 
 #include <limits>
 #include <map>
 #include <string>
+
+#include "LookupOrder.h"
+#include "live/StandardFolders.h"
 
 namespace orvane {
 
@@ -222,8 +225,20 @@ void SetConfigFolder(const QString& folder)
 
 QString ConfigFilePath()
 {
-    const QString folder = g_ConfigFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_ConfigFolder;
-    return folder + QStringLiteral("/config.ini");
+    if (!g_ConfigFolder.isEmpty())
+        return g_ConfigFolder + QStringLiteral("/config.ini");
+    // Next to the executable, else the user's, else the installed default;
+    // with none of them every key reads as missing, as for a missing file.
+    const QStringList folders = ConfigFolders(ExecutableFolder());
+    const QString found = FindInFolders(folders, QStringLiteral("config.ini"));
+    return found.isEmpty() ? folders.constFirst() + QStringLiteral("/config.ini") : found;
+}
+
+QString ConfigFileLine()
+{
+    const QString path = ConfigFilePath();
+    return QStringLiteral("[Config] file = %1 (%2)")
+        .arg(path, QFileInfo(path).isFile() ? QStringLiteral("ok") : QStringLiteral("missing"));
 }
 
 bool ReadConfig(int group, const ConfigLineSink& appendLine)

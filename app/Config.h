@@ -1,7 +1,8 @@
 #pragma once
 // config.ini: the settings record of the process and the reading of one
-// group of keys. The file lies next to the executable, is read group by
-// group when a feature is switched on, and is never written.
+// group of keys. The file lies next to the executable (else in the user's
+// or the installed folder), is read group by group when a feature is
+// switched on, and is never written.
 
 #include <QString>
 
@@ -44,10 +45,14 @@ using ConfigLineSink = std::function<void(const QString& line)>;
 // returns false.
 bool ReadConfig(int group, const ConfigLineSink& appendLine);
 
-// The folder whose config.ini is read: the executable's folder unless a
-// folder was set (tests point it at a folder of their own). An empty
-// folder restores the executable's.
+// The folder whose config.ini is read: the folder that was set (tests
+// point it at a folder of their own), else the first of ConfigFolders that
+// holds a config.ini. An empty folder restores the lookup.
 void SetConfigFolder(const QString& folder);
 QString ConfigFilePath();
+
+// The start-up line that names the config.ini read: "[Config] file = PATH
+// (ok)", or "(missing)" when no folder holds one.
+QString ConfigFileLine();
 
 }  // namespace orvane

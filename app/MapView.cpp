@@ -1,12 +1,13 @@
 #include "MapView.h"
 
-#include <QCoreApplication>
 #include <QVBoxLayout>
 
 #include <cstdint>
 
 #include "Config.h"
+#include "LookupOrder.h"
 #include "WebBrowser2.h"
+#include "live/StandardFolders.h"
 
 namespace orvane {
 
@@ -26,7 +27,7 @@ MapView::MapView(QWidget* frame)
 void MapView::ShowNextPage(const ConfigRecord& settings)
 {
     g_PageTurn %= settings.MapCount;
-    m_Browser->Navigate2(MapUrlFromConfig(settings.MapUrls[g_PageTurn], QCoreApplication::applicationDirPath()));
+    m_Browser->Navigate2(MapPageUrl(settings.MapUrls[g_PageTurn], MapPageFolders(ExecutableFolder())));
     ++g_PageTurn;
 }
 

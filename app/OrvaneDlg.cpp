@@ -106,6 +106,8 @@ void COrvaneDlg::OnInitDialog()
     m_SecondaryMapDlg = std::make_unique<CGNSS_SecondaryMapDlg>(this, m_Seam);
 
     UpdateWindow();
+    // Which config.ini the start-up reads, and every later read.
+    AppendLine(ConfigFileLine());
     SetUpForwardingAndUpload();
 
     // Nothing is loaded yet: Run, Purge, the lists and the slider start

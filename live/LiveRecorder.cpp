@@ -31,7 +31,7 @@ void LiveRecorder::Toggle()
         return;
     }
     m_Recording = true;
-    const QString path = RecordingFolder() + QChar('/') + RecordingFileName(QDateTime::currentDateTime());
+    const QString path = PrepareRecordingFolder() + QChar('/') + RecordingFileName(QDateTime::currentDateTime());
     QString reason;
     if (!m_File.Open(path, reason)) {
         m_AppendLine(QStringLiteral("Couldn't open source file: %1").arg(reason.left(kReasonWidth), kReasonWidth));

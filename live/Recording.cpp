@@ -1,10 +1,13 @@
 #include "Recording.h"
 
-#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
+
+#include "StandardFolders.h"
 
 namespace orvane {
 
@@ -41,9 +44,27 @@ void SetRecordingFolder(const QString& folder)
     FolderOverride() = folder;
 }
 
+QString ChooseRecordingFolder(const QString& exeFolder, const QString& dataHome)
+{
+    if (FolderWritable(exeFolder))
+        return exeFolder;
+    return dataHome + QStringLiteral("/orvane/recordings");
+}
+
 QString RecordingFolder()
 {
-    return FolderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : FolderOverride();
+    if (!FolderOverride().isEmpty())
+        return FolderOverride();
+    return ChooseRecordingFolder(ExecutableFolder(), XdgDataHome());
+}
+
+QString PrepareRecordingFolder()
+{
+    const QString folder = RecordingFolder();
+    // A folder that cannot be made shows as the open's failure.
+    if (FolderOverride().isEmpty() && !QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
+    return folder;
 }
 
 bool RecordingFile::Open(const QString& path, QString& reason, Mode mode)

@@ -1,7 +1,8 @@
 #pragma once
 // A recording file: the live text of each tick appended byte for byte and
 // flushed at once, in a file named after the local time when it started.
-// The folder is the executable's unless a test points it elsewhere.
+// The folder is the executable's when it can be written, else the user's
+// recordings folder, unless a test points it elsewhere.
 
 #include <QDateTime>
 #include <QFile>
@@ -17,10 +18,20 @@ inline constexpr qint64 kRecordingSizeLimit = 3072000;
 // "[YYYYMMDD] hhmmss.log" for the given local time.
 QString RecordingFileName(const QDateTime& localTime);
 
-// The folder recordings are written to: the executable's folder unless a
-// folder was set. An empty folder restores the executable's.
+// The folder recordings are written to: the folder that was set, else the
+// executable's folder when it can be written, else the user's
+// $XDG_DATA_HOME/orvane/recordings. An empty folder restores the lookup.
 void SetRecordingFolder(const QString& folder);
 QString RecordingFolder();
+
+// The folder of the next recording: RecordingFolder(), with the user's
+// recordings folder created on first use (a folder that was set is taken
+// as it is).
+QString PrepareRecordingFolder();
+
+// Where recordings go without a folder set: exeFolder when it can be
+// written, else dataHome/orvane/recordings.
+QString ChooseRecordingFolder(const QString& exeFolder, const QString& dataHome);
 
 class RecordingFile {
 public:

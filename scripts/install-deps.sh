@@ -9,6 +9,8 @@ packages=(
   libinih-dev
   libbenchmark-dev
   xvfb xauth fonts-noto-cjk
+  librsvg2-bin file dpkg-dev
+  lintian desktop-file-utils appstream inotify-tools
 )
 
 missing=()

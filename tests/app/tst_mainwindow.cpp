@@ -72,10 +72,12 @@ private slots:
         QCOMPARE(dialog.Slider()->maximum(), 10000);
         QVERIFY(!dialog.SatellitesDlg()->isVisible() && !dialog.SecondaryMapDlg()->isVisible());
         // Forwarding and upload are read at start; with no config.ini only
-        // their status lines are written.
+        // their status lines are written, after the line naming the file.
         QCOMPARE(dialog.DisplayText(), QString("[Config] cient/url = upload.example.com (default)\r\n"
                                                "[Config] server/outputformat = NMEA (default)\r\n"
-                                               "[Config] server/outputport = 22 (default)\r\n"));
+                                               "[Config] server/outputport = 22 (default)\r\n"
+                                               "[Config] file = %1/config.ini (missing)\r\n")
+                                           .arg(m_Folder.path()));
     }
 
     // The keys a dialog acts on are swallowed, whichever control has focus.

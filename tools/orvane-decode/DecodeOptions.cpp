@@ -18,6 +18,7 @@ const char* const kDecodeUsage =
     "                   the signals are shown, and print the satellite table as\n"
     "                   SAT,<talker>,<slot>,<prn>,<elevation>,<azimuth>,<snr>\n"
     "  --help           show this text\n"
+    "  --version        show the version\n"
     "Exit status: 0 done, 1 the input cannot be read, 2 bad arguments.\n";
 
 namespace {

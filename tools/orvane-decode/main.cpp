@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "DecodeOptions.h"
 #include "LineWriter.h"
@@ -52,6 +53,10 @@ void PrintSatelliteTable(const SatelliteTable& table, LineWriter& out)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("orvane-decode %s\n", ORVANE_VERSION);
+        return 0;
+    }
     DecodeOptions options;
     std::string message;
     switch (ParseDecodeOptions(argc, argv, options, message)) {
