@@ -9,6 +9,7 @@ packages=(
   libinih-dev
   libbenchmark-dev
   xvfb xauth fonts-noto-cjk
+  libjs-leaflet gpsbabel libxml2-utils
 )
 
 missing=()
