@@ -72,11 +72,6 @@ private slots:
             << QStringList{"2026-12-31T23:59:58Z", "2026-12-31T23:59:59Z", "2027-01-01T00:00:00Z",
                    "2027-01-01T00:00:01Z"}
             << QList<int>{0};
-        QTest::newRow("midnight without a date sentence after it")
-            << log({Rmc("235959", "280224"), Gga("000000"), Gga("000005"), Gga("000016")})
-            << QStringList{"2024-02-28T23:59:59Z", "2024-02-29T00:00:00Z", "2024-02-29T00:00:05Z",
-                   "2024-02-29T00:00:16Z"}
-            << QList<int>{0, 3};
         QTest::newRow("no date at all: times of day across midnight")
             << log({Gga("235955"), Gga("235959"), Gga("000003"), Gga("000020")}) << QStringList{"-", "-", "-", "-"}
             << QList<int>{0, 3};
