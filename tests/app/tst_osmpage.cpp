@@ -185,6 +185,24 @@ private slots:
         QVERIFY(Load(QString()));
         QCOMPARE(Tiles().value("template").toString(), QString("https://tile.openstreetmap.org/{z}/{x}/{y}.png"));
     }
+
+    // config.ini's [basemap] tiles reaches the page the map switch-on loads.
+    void configuredTilesReachTheMap()
+    {
+        QTemporaryDir folder;
+        SetConfigFolder(folder.path());
+        const QString tiles = Template(m_Tiles.path());
+        QVERIFY(!WriteFile(folder, "config.ini",
+            QString("[map]\ncount=1\nurl1=%1\n[basemap]\ntiles=%2\n").arg(ORVANE_OSM_PAGE, tiles).toUtf8())
+                     .isEmpty());
+        COrvaneDlg dialog;
+        dialog.show();
+        dialog.Button(IDC_ENABLE_MAP)->click();
+        CWebBrowser2& map = *dialog.Browser();
+        QVERIFY(WaitInEventLoop([&] { return !map.Busy(); }, 20000));
+        QCOMPARE(EvaluateInPage(map, "tileState().template", 10000).value_or(QString()).toString(), tiles);
+        SetConfigFolder(QString());
+    }
 };
 
 ORVANE_PAGE_TEST_MAIN(TestOsmPage)
