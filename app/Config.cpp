@@ -263,3 +263,14 @@ bool ReadConfig(int group, const ConfigLineSink& appendLine)
 }
 
 }  // namespace orvane
+
+namespace orvane {
+
+QString ReadConfigValue(const char* section, const char* key)
+{
+    const IniFile ini(ConfigFilePath());
+    const std::string* value = ini.Find(section, key);
+    return value ? QString::fromUtf8(*value).trimmed() : QString();
+}
+
+}  // namespace orvane

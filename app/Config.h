@@ -45,6 +45,11 @@ using ConfigLineSink = std::function<void(const QString& line)>;
 // returns false.
 bool ReadConfig(int group, const ConfigLineSink& appendLine);
 
+// One text value of config.ini, read now, whole and without a status
+// line; empty when the file, the group or the key is missing. For the
+// settings of features that come with their own group.
+QString ReadConfigValue(const char* section, const char* key);
+
 // The folder whose config.ini is read: the folder that was set (tests
 // point it at a folder of their own), else the first of ConfigFolders that
 // holds a config.ini. An empty folder restores the lookup.

@@ -144,6 +144,7 @@ QMenu* COrvaneDlg::CreateWindowMenu()
 {
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
     menu->addSeparator();
     QAction* about = menu->addAction(QString::fromUtf8(kAboutItemText));
     about->setData(IDM_ABOUTBOX);

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "ControlIds.h"
 #include "LiveSession.h"
@@ -28,6 +29,7 @@
 #include "replay/LogCheck.h"
 #include "replay/ReplayEngine.h"
 #include "replay/TextViewBuffer.h"
+#include "replay/TrackCollect.h"
 
 class QComboBox;
 class QLineEdit;
@@ -129,6 +131,10 @@ public:
     // (command 16). The caller owns the menu.
     QMenu* CreateWindowMenu();
     void OnSysCommand(int commandId);
+    // The window menu's Save Track as GPX: the loaded log's track, or the
+    // live session's so far (the last session's once it has ended).
+    void OnSaveTrack();
+    std::vector<TrackPoint> TrackToSave() const;
 
     // Ends the dialog; the window's destruction order runs once.
     void done(int result) override;
@@ -222,6 +228,7 @@ private:
     bool m_Uploading = false;
     LiveSession m_Live;                        // the sources, m_SerialOpen, m_TcpInputOpen, m_LiveBusy
     LiveRecorder m_Recorder;                   // m_Recording, the file and timer 546
+    TrackCollector m_LiveTrack;                // the positions of the live session
     std::unique_ptr<PositionSender> m_Sender;  // the forwarding server and the upload
 
     QTimer m_LiveTimer;  // kLiveTimerId

@@ -25,6 +25,7 @@ void COrvaneDlg::OnOnlineMode()
     if (!m_State.m_Online) {
         m_State.m_Online = true;
         Purge();
+        m_LiveTrack.Clear();
         m_Live.EndTick();
         QComboBox* talkers = m_Ui.talkers;
         for (int row = 0; row < kTalkerCount; ++row)
@@ -129,6 +130,7 @@ void COrvaneDlg::OnLiveTick()
         return;
     m_Live.SetBusy(true);
     if (!m_State.NmeaText.empty()) {
+        m_LiveTrack.Feed(m_State.NmeaText);
         m_State.m_ParsePosition = 0;
         m_State.m_TalkerRow = m_Ui.talkers->currentIndex();
         if (m_RawDataVisible)

@@ -5,6 +5,7 @@
 
 #include <QPushButton>
 
+#include "BaseMapSettings.h"
 #include "Config.h"
 #include "MapView.h"
 #include "SecondaryMapDlg.h"
@@ -39,6 +40,11 @@ void COrvaneDlg::OnEnableMap()
     UpdateButtons();
 
     if (m_State.m_MapEnabled) {
+        // The base map's tiles, read again at each switch-on like the pages.
+        const QString tileUrl = ConfiguredTileUrl();
+        ApplyTileUrl(*m_Map->Browser(), tileUrl);
+        if (m_SecondaryMapDlg)
+            ApplyTileUrl(*m_SecondaryMapDlg->Browser(), tileUrl);
         m_Map->ShowNextPage(ConfigSettings);
     } else {
         // The last page stays in the disabled view; the secondary window

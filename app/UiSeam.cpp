@@ -47,6 +47,19 @@ QString UiSeam::OpenFileName(QWidget* parent, const OpenFileRequest& request)
     return dialog.selectedFiles().constFirst();
 }
 
+QString UiSeam::SaveFileName(QWidget* parent, const SaveFileRequest& request)
+{
+    QFileDialog dialog(parent, request.caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(request.filterName + QStringLiteral(" (") + request.pattern + QLatin1Char(')'));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 int UiSeam::RunModal(QDialog& dialog)
 {
     return dialog.exec();

@@ -18,6 +18,14 @@ struct OpenFileRequest {
     QString initialName;    // "*.*"
 };
 
+struct SaveFileRequest {
+    QString caption;        // "Save Track as GPX"
+    QString filterName;     // "GPX Files"
+    QString pattern;        // "*.gpx"
+    QString defaultSuffix;  // "gpx"
+    QString initialName;    // "track.gpx"
+};
+
 // The open-file dialog of a request. Every file is listed; a typed name
 // opens as it is when it exists, else with the default suffix added.
 class OpenFileDialog : public QFileDialog {
@@ -40,6 +48,11 @@ public:
     // An open-file dialog for one existing file. Returns the chosen file's
     // full path, or an empty text when the user cancels.
     virtual QString OpenFileName(QWidget* parent, const OpenFileRequest& request);
+
+    // A save-file dialog that asks before replacing a file. Returns the
+    // chosen path, with the default suffix added to a name without one, or
+    // an empty text when the user cancels.
+    virtual QString SaveFileName(QWidget* parent, const SaveFileRequest& request);
 
     // Runs a dialog modally and returns its result.
     virtual int RunModal(QDialog& dialog);

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-noto-cjk
   librsvg2-bin file dpkg-dev
   lintian desktop-file-utils appstream inotify-tools
+  libjs-leaflet gpsbabel libxml2-utils
 )
 
 missing=()

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "../../tests/common/PageScript.h"
+#include "BaseMapShot.h"
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
 #include "WebBrowser2.h"
@@ -344,6 +345,11 @@ std::optional<int> RunMeasureMode(const QStringList& arguments)
         bool ok = false;
         const int ticks = arguments.at(4).toInt(&ok);
         return ok && ticks > 0 ? MapScreenshots(arguments.at(2), arguments.at(3), ticks) : 2;
+    }
+    if (mode == QStringLiteral("--basemap-screenshot") && arguments.size() == 5) {
+        bool ok = false;
+        const int ticks = arguments.at(4).toInt(&ok);
+        return ok && ticks > 0 ? BaseMapScreenshot(arguments.at(2), arguments.at(3), ticks) : 2;
     }
     if (mode == QStringLiteral("--exit-after-load") && arguments.size() <= 3)
         return ExitAfterLoad(arguments.mid(2));

@@ -13,6 +13,8 @@
 //   --map-screenshots DIR FILE N  replays N ticks of FILE with the map on
 //                           and the satellites window shown, and saves
 //                           both windows as PNG files in DIR;
+//   --basemap-screenshot PNG FILE N  the same with maps/osm.html over
+//                           test tiles (BaseMapShot.h);
 //   --exit-after-load [FILE] builds the window, loads FILE if given, and
 //                           exits (for measuring peak memory).
 

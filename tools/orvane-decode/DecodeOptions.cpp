@@ -8,6 +8,7 @@ namespace orvane {
 
 const char* const kDecodeUsage =
     "Usage: orvane-decode [--talker ID] [--message TYPE] [--satellites] [FILE]\n"
+    "       orvane-decode [--gpx OUT] [--geojson OUT] [FILE]\n"
     "Decodes the NMEA sentences of one talker and type in FILE (or standard\n"
     "input when FILE is '-' or missing) and prints the line the viewer shows\n"
     "for each, oldest first.\n"
@@ -17,9 +18,13 @@ const char* const kDecodeUsage =
     "  --satellites     also merge the GSV sentences of every talker, as while\n"
     "                   the signals are shown, and print the satellite table as\n"
     "                   SAT,<talker>,<slot>,<prn>,<elevation>,<azimuth>,<snr>\n"
+    "  --gpx OUT        write the track of FILE (every talker, one point per\n"
+    "                   fix) as GPX 1.1 to OUT instead of printing lines\n"
+    "  --geojson OUT    the same as GeoJSON; OUT '-' is standard output\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
-    "Exit status: 0 done, 1 the input cannot be read, 2 bad arguments.\n";
+    "Exit status: 0 done, 1 the input cannot be read or the output not written,\n"
+    "2 bad arguments.\n";
 
 namespace {
 
@@ -75,6 +80,18 @@ OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, 
             options.messageRow = MessageRowFromId(value);
             if (options.messageRow < 0) {
                 message = "unknown message '" + std::string(value) + "'";
+                return OptionsResult::Error;
+            }
+        } else if (!onlyPaths && (TakeValue(arg, "--gpx", argc, argv, i, value, missing) ||
+                                     TakeValue(arg, "--geojson", argc, argv, i, value, missing))) {
+            const bool gpx = arg.substr(0, 5) == "--gpx";
+            if (missing || value.empty()) {
+                message = std::string(gpx ? "--gpx" : "--geojson") + " needs an output file";
+                return OptionsResult::Error;
+            }
+            (gpx ? options.gpxPath : options.geoJsonPath) = value;
+            if (options.gpxPath == "-" && options.geoJsonPath == "-") {
+                message = "only one of --gpx and --geojson may write to standard output";
                 return OptionsResult::Error;
             }
         } else if (!onlyPaths && arg == "--") {

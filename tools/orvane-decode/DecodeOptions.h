@@ -12,6 +12,9 @@ struct DecodeOptions {
     int messageRow = kRmcRow;
     bool satellites = false;
     std::string path;  // empty or "-": standard input
+    // Track export instead of the lines; "-": standard output.
+    std::string gpxPath;
+    std::string geoJsonPath;
 };
 
 enum class OptionsResult { Run, Help, Error };

@@ -9,6 +9,7 @@
 
 #include "DecodeOptions.h"
 #include "LineWriter.h"
+#include "TrackFiles.h"
 #include "decoder/Tables.h"
 #include "decoder/TextFormat.h"
 #include "replay/DispatchHooks.h"
@@ -80,6 +81,9 @@ int main(int argc, char** argv)
             fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
         return 1;
     }
+
+    if (!options.gpxPath.empty() || !options.geoJsonPath.empty())
+        return WriteTrackFiles(options, state.NmeaText);
 
     // One live tick over the whole text.
     LineWriter out(stdout);
