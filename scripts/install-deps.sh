@@ -9,6 +9,9 @@ packages=(
   libinih-dev
   libbenchmark-dev
   xvfb xauth fonts-noto-cjk
+  # the tests of the gpsd source start their own gpsd in the foreground on a
+  # free port; the package's systemd socket and service are not used
+  gpsd
 )
 
 missing=()
