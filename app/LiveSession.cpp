@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Config.h"
+#include "SourcesConfig.h"
 #include "StatusWord.h"
 #include "live/NetworkServer.h"
 #include "replay/LogText.h"
@@ -21,6 +22,12 @@ LiveSession::LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* 
 LiveSession::~LiveSession() = default;
 
 void LiveSession::Open()
+{
+    OpenSerialOrTcpInput();
+    m_Sources.Open(ReadSourcesConfig(ConfigFilePath(), m_AppendLine), m_NoticeTarget, m_AppendLine);
+}
+
+void LiveSession::OpenSerialOrTcpInput()
 {
     if (m_ReadConfig(kConfigSerialPort)) {
         std::string reason;
@@ -60,6 +67,7 @@ void LiveSession::Close()
         m_AppendLine(QStringLiteral("[TCP] %1 to close GNSS data port (%2)")
                          .arg(OkOrFail(true), QString::number(ConfigSettings.ServerInputPort)));
     }
+    m_Sources.Close(m_AppendLine);
 }
 
 bool LiveSession::Discarding()
@@ -78,20 +86,21 @@ void LiveSession::OnSerialData()
 
 void LiveSession::OnTcpData(const TcpDataNotice& notice, bool rawDataVisible)
 {
-    if (!m_TcpInputOpen || Discarding())
+    if (!Accepts(notice.Source()) || Discarding())
         return;
     const std::string_view bytes(notice.Data().constData(), size_t(notice.Data().size()));
     if (rawDataVisible) {
         // The characters of the received text; zero bytes are none.
         const auto characters = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c != '\0'; });
-        m_AppendLine(QStringLiteral("[TCP] %1 (%2)").arg(notice.Peer(), QString::number(characters)));
+        m_AppendLine(QStringLiteral("%1 %2 (%3)")
+                         .arg(m_Sources.LabelOf(notice.Source()), notice.Peer(), QString::number(characters)));
     }
     AppendBytes(notice.Source(), bytes);
 }
 
 void LiveSession::OnTcpClosed(SourceId source)
 {
-    if (!m_TcpInputOpen)
+    if (!Accepts(source))
         return;
     std::string rest;
     m_Lines.Close(source, rest);
@@ -118,6 +127,9 @@ void LiveSession::TakeEverything()
 {
     if (m_SerialOpen)
         TakeSerialBytes();
+    m_Sources.TakePending([this](SourceId source, const QByteArray& bytes) {
+        AppendBytes(source, std::string_view(bytes.constData(), size_t(bytes.size())));
+    });
     std::string rests;
     m_Lines.CloseAll(rests);
     Pass(rests);

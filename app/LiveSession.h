@@ -1,6 +1,7 @@
 #pragma once
 // The live sources of online mode: the serial port, or the TCP input server
-// when the port cannot be opened, with their open and close lines; the
+// when the port cannot be opened, with their open and close lines; then the
+// sources of the [sources] group (a NMEA server, gpsd, a UDP port); the
 // received bytes of each source joined into whole lines; and the text of
 // one live tick in two forms: as received, for the recording, and without
 // zero bytes, as NmeaText for the decoder.
@@ -16,6 +17,7 @@
 #include <string_view>
 
 #include "live/LineAssembler.h"
+#include "live/LiveSources.h"
 #include "live/Notices.h"
 #include "live/SerialPort.h"
 #include "replay/DispatchState.h"
@@ -34,12 +36,13 @@ public:
     LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state);
     ~LiveSession();
 
-    bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen; }
+    bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen || m_Sources.IsOpen(); }
     bool SerialOpen() const { return m_SerialOpen; }
     bool TcpInputOpen() const { return m_TcpInputOpen; }
 
     // Opens the serial port, or else the TCP input server, each as its
-    // config.ini group allows, writing one line for each try.
+    // config.ini group allows, writing one line for each try; then the
+    // sources that [sources] names, in their order.
     void Open();
     // Closes what is open, writing its close line.
     void Close();
@@ -67,6 +70,8 @@ public:
     const LineAssembler& Lines() const { return m_Lines; }
 
 private:
+    void OpenSerialOrTcpInput();
+    bool Accepts(SourceId source) const { return m_TcpInputOpen || m_Sources.Owns(source); }
     void AppendBytes(SourceId source, std::string_view bytes);
     void Pass(std::string_view bytes);
     void TakeSerialBytes();
@@ -82,6 +87,7 @@ private:
     bool m_LiveBusy = false;
     SerialPort m_SerialPort;
     std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
+    LiveSources m_Sources;                       // the [sources] group's sources
     LineAssembler m_Lines;                       // each source's unfinished sentence
     std::string m_RecordText;                    // this tick's bytes as received, zeros included
 };

@@ -25,6 +25,18 @@ public:
     bool Ok() const { return m_Master >= 0 && !m_SlavePath.empty(); }
     const std::string& SlavePath() const { return m_SlavePath; }
     bool Send(std::string_view bytes) { return ::write(m_Master, bytes.data(), bytes.size()) == ssize_t(bytes.size()); }
+    // Reads and returns what the program wrote to the device so far.
+    std::string Drain()
+    {
+        std::string written;
+        char buffer[4096];
+        const int flags = ::fcntl(m_Master, F_GETFL);
+        ::fcntl(m_Master, F_SETFL, flags | O_NONBLOCK);
+        for (ssize_t n; (n = ::read(m_Master, buffer, sizeof buffer)) > 0;)
+            written.append(buffer, size_t(n));
+        ::fcntl(m_Master, F_SETFL, flags);
+        return written;
+    }
     // The receiver goes away, as an unplugged one does.
     void CloseMaster()
     {

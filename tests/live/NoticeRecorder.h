@@ -17,9 +17,13 @@ public:
     int queueFullNotices = 0;
     QStringList lostReasons;
 
+    QList<int> types;  // the type of every notice, in order
+
     bool event(QEvent* event) override
     {
         using namespace orvane;
+        if (event->type() >= QEvent::User)
+            types << int(event->type());
         switch (int(event->type())) {
         case kStatusNotice:
             statusLines << static_cast<StatusNotice*>(event)->Line();

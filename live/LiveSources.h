@@ -1,0 +1,55 @@
+#pragma once
+// The live sources Orvane opens beside the serial port and the TCP input
+// server: a NMEA server it follows, gpsd, and a UDP port. Start Parsing
+// opens the configured ones in this order, each with a line, and Pause
+// closes them, each with a line. Each has a source id of its own, so its
+// unfinished lines never mix with another source's.
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "Notices.h"
+#include "TcpFeed.h"
+#include "UdpFeed.h"
+
+namespace orvane {
+
+struct LiveSourceSettings {
+    QString nmeaServerHost;  // empty: not followed
+    quint16 nmeaServerPort = 10110;
+    QString gpsdHost;  // empty: not used
+    quint16 gpsdPort = 2947;
+    quint16 udpPort = 0;  // 0: not listened on
+    FeedTiming timing;
+};
+
+class LiveSources {
+public:
+    using LineSink = std::function<void(const QString&)>;
+
+    LiveSources();
+    ~LiveSources();
+
+    // Opens what settings name: the NMEA server, gpsd, then the UDP port.
+    void Open(const LiveSourceSettings& settings, QObject* noticeTarget, const LineSink& appendLine);
+    // Closes every open source in the same order.
+    void Close(const LineSink& appendLine);
+    bool IsOpen() const { return m_NmeaServer || m_Gpsd || m_Udp; }
+
+    // Whether the source id is one of the open sources'.
+    bool Owns(SourceId source) const;
+    // The prefix of a line about the source, "[TCP]" when it is none of
+    // these.
+    QString LabelOf(SourceId source) const;
+    // What the sources hold and have not yet posted, straight to sink.
+    void TakePending(const SourceBytesSink& sink);
+
+private:
+    std::unique_ptr<TcpFeed> m_NmeaServer;
+    std::unique_ptr<TcpFeed> m_Gpsd;
+    std::unique_ptr<UdpFeed> m_Udp;
+};
+
+}  // namespace orvane
