@@ -16,6 +16,7 @@
 #include "MapView.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
+#include "SkyViewDlg.h"
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
 #include "live/NetworkServer.h"
@@ -107,6 +108,7 @@ void COrvaneDlg::OnInitDialog()
 
     UpdateWindow();
     SetUpForwardingAndUpload();
+    SetUpSkyView();
 
     // Nothing is loaded yet: Run, Purge, the lists and the slider start
     // disabled.
@@ -130,6 +132,7 @@ void COrvaneDlg::OnDestroy()
         Purge();
     m_SatellitesDlg.reset();
     m_SecondaryMapDlg.reset();
+    m_SkyViewDlg.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -142,6 +145,7 @@ QMenu* COrvaneDlg::CreateWindowMenu()
 {
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
     menu->addSeparator();
     QAction* about = menu->addAction(QString::fromUtf8(kAboutItemText));
     about->setData(IDM_ABOUTBOX);

@@ -8,6 +8,7 @@ namespace orvane {
 
 const char* const kDecodeUsage =
     "Usage: orvane-decode [--talker ID] [--message TYPE] [--satellites] [FILE]\n"
+    "       orvane-decode [--summary] [--sky] [FILE]\n"
     "Decodes the NMEA sentences of one talker and type in FILE (or standard\n"
     "input when FILE is '-' or missing) and prints the line the viewer shows\n"
     "for each, oldest first.\n"
@@ -17,6 +18,10 @@ const char* const kDecodeUsage =
     "  --satellites     also merge the GSV sentences of every talker, as while\n"
     "                   the signals are shown, and print the satellite table as\n"
     "                   SAT,<talker>,<slot>,<prn>,<elevation>,<azimuth>,<snr>\n"
+    "  --summary        print instead the fix summary of every talker at the end\n"
+    "                   of FILE, one key=value line per field\n"
+    "  --sky            print instead the satellites in view at the end of FILE as\n"
+    "                   SKY,<talker>,<prn>,<elevation>,<azimuth>,<snr>,<used>\n"
     "  --help           show this text\n"
     "Exit status: 0 done, 1 the input cannot be read, 2 bad arguments.\n";
 
@@ -56,6 +61,10 @@ OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, 
             return OptionsResult::Help;
         } else if (!onlyPaths && arg == "--satellites") {
             options.satellites = true;
+        } else if (!onlyPaths && arg == "--summary") {
+            options.summary = true;
+        } else if (!onlyPaths && arg == "--sky") {
+            options.sky = true;
         } else if (!onlyPaths && TakeValue(arg, "--talker", argc, argv, i, value, missing)) {
             if (missing) {
                 message = "--talker needs a talker id";
