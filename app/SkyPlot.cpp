@@ -112,7 +112,12 @@ void SkyPlot::paintEvent(QPaintEvent*)
     painter.setPen(kRingColour);
     for (const int elevation : {30, 60}) {
         const double ring = radius * (90 - elevation) / 90.0;
-        painter.drawText(centre + QPointF(3, -ring - 2), QString::number(elevation) + QChar(0x00B0));
+        // Beside the north axis, on a patch of background so the axis does not cross it.
+        const QString label = QString::number(elevation) + QChar(0x00B0);
+        const QRectF box(centre.x() + 3, centre.y() - ring - metrics.height() + 1, metrics.horizontalAdvance(label) + 2,
+            metrics.height() - 2);
+        painter.fillRect(box, kBackground);
+        painter.drawText(box, Qt::AlignCenter, label);
     }
 
     // The marks: filled when used, empty otherwise; larger with a stronger

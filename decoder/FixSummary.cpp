@@ -14,6 +14,10 @@ namespace {
 
 constexpr int32_t kHundredthsPerDay = 24 * 60 * 60 * 100;
 constexpr int kGnTalkerRow = 7;
+constexpr size_t kLongestSentence = 4096;
+// A talker's lists hold at most this many satellites, however many sets of
+// one epoch a stream adds up.
+constexpr size_t kMostSatellites = 128;
 
 int HexValue(char c)
 {
@@ -48,6 +52,54 @@ int32_t TimeOfDay(const NmeaDateTime& dateTime)
     return ((int32_t(dateTime.hour) * 60 + dateTime.minute) * 60 + dateTime.second) * 100 + dateTime.hundredths;
 }
 
+// The talker row of the two letters after "$", or -1.
+int TalkerRowOf(char first, char second)
+{
+    switch (first << 8 | second) {
+    case 'G' << 8 | 'P':
+        return 0;
+    case 'G' << 8 | 'L':
+        return 1;
+    case 'G' << 8 | 'A':
+        return 2;
+    case 'G' << 8 | 'B':
+        return 3;
+    case 'B' << 8 | 'D':
+        return 4;
+    case 'G' << 8 | 'I':
+        return 5;
+    case 'Q' << 8 | 'Z':
+        return 6;
+    case 'G' << 8 | 'N':
+        return 7;
+    default:
+        return -1;
+    }
+}
+
+// The message row of a decoded sentence type, or -1 for any other type.
+int DecodedRowOf(char first, char second, char third)
+{
+    switch (first << 16 | second << 8 | third) {
+    case 'G' << 16 | 'G' << 8 | 'A':
+        return kGgaRow;
+    case 'G' << 16 | 'L' << 8 | 'L':
+        return kGllRow;
+    case 'G' << 16 | 'S' << 8 | 'A':
+        return kGsaRow;
+    case 'G' << 16 | 'S' << 8 | 'V':
+        return kGsvRow;
+    case 'R' << 16 | 'M' << 8 | 'C':
+        return kRmcRow;
+    case 'V' << 16 | 'T' << 8 | 'G':
+        return kVtgRow;
+    case 'Z' << 16 | 'D' << 8 | 'A':
+        return kZdaRow;
+    default:
+        return -1;
+    }
+}
+
 // A hemisphere letter as a sign: +1, -1, or 0 when it is no hemisphere.
 int HemisphereSign(char16_t letter, char16_t positive, char16_t negative)
 {
@@ -67,34 +119,36 @@ void FixSummary::Consume(std::string_view text, size_t begin, size_t end)
             return;
         const size_t dollar = size_t(static_cast<const char*>(found) - data);
 
-        // The sentence runs to its "*", or stops at a line end or the next "$".
-        unsigned char sum = 0;
-        size_t p = dollar + 1;
-        while (p < text.size()) {
-            const char c = data[p];
-            if (c == '*' || c == '\r' || c == '\n' || c == '$')
-                break;
-            sum ^= static_cast<unsigned char>(c);
-            ++p;
+        // The sentence runs to its "*", or stops at a line end or the next
+        // "$", whichever comes first. No sentence is longer than the limit,
+        // which keeps the search linear in the stretch.
+        size_t stop = std::min(text.size(), dollar + kLongestSentence);
+        for (const char mark : {'*', '\n', '\r', '$'}) {
+            const void* at = std::memchr(data + dollar + 1, mark, stop - dollar - 1);
+            if (at)
+                stop = size_t(static_cast<const char*>(at) - data);
         }
-        const bool starred = p < text.size() && data[p] == '*';
+        const bool starred = stop < text.size() && data[stop] == '*';
         bool checksumOk = false;
-        if (starred && p + 2 < text.size()) {
-            const int high = HexValue(data[p + 1]);
-            const int low = HexValue(data[p + 2]);
+        if (starred && stop + 2 < text.size()) {
+            unsigned char sum = 0;
+            for (size_t p = dollar + 1; p < stop; ++p)
+                sum ^= static_cast<unsigned char>(data[p]);
+            const int high = HexValue(data[stop + 1]);
+            const int low = HexValue(data[stop + 2]);
             checksumOk = high >= 0 && low >= 0 && (high << 4 | low) == sum;
         }
-        const std::string_view sentence = text.substr(dollar, (starred ? p + 1 : p) - dollar);
-        pos = std::max(p, dollar + 1);
+        const std::string_view sentence = text.substr(dollar, (starred ? stop + 1 : stop) - dollar);
+        pos = std::max(stop, dollar + 1);
 
         if (sentence.size() < 6)
             continue;
-        const int talkerRow = TalkerRowFromId(sentence.substr(1, 2));
+        const int talkerRow = TalkerRowOf(sentence[1], sentence[2]);
         if (talkerRow < 0)
             continue;
         if (!checksumOk)
             ++m_Talkers[size_t(talkerRow)].badChecksum;
-        const int messageRow = MessageRowFromId(sentence.substr(3, 3));
+        const int messageRow = DecodedRowOf(sentence[3], sentence[4], sentence[5]);
         if (messageRow >= 0)
             TakeSentence(sentence, talkerRow, messageRow);
     }
@@ -110,12 +164,13 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
         GgaRecord record;
         if ((code = ParseGga(sentence, record)) != 0)
             break;
-        TakeTime(Field(sentence, 1), record.dateTime);
+        const std::string_view timeField = Field(sentence, 1);
+        TakeTime(timeField, record.dateTime);
         if (!Field(sentence, 6).empty())
             m_Quality.Set(record.fixQuality);
         if (record.fixQuality > 0) {
-            TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere,
-                Field(sentence, 1), record.dateTime);
+            TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere, timeField,
+                record.dateTime);
             if (!Field(sentence, 9).empty() && std::isfinite(record.altitude))
                 m_Altitude.Set(record.altitude);
             if (record.hdop > 0 && std::isfinite(record.hdop))
@@ -138,22 +193,17 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
             break;
         if (record.fixType >= 1 && record.fixType <= 3)
             m_FixType.Set(record.fixType);
-        std::vector<int32_t> prns;
-        for (const int32_t prn : record.prn) {
-            if (prn != 0)
-                prns.push_back(prn);
-        }
         // A second GSA of the talker in the same epoch (more than twelve
         // satellites, or one per system) adds its satellites.
-        if (m_Epoch != 0 && talker.used.Known() && talker.usedEpoch == m_Epoch) {
-            std::vector<int32_t> merged = talker.used.value;
-            for (const int32_t prn : prns) {
-                if (std::find(merged.begin(), merged.end(), prn) == merged.end())
-                    merged.push_back(prn);
-            }
-            prns = std::move(merged);
+        const bool adds = m_Epoch != 0 && talker.used.Known() && talker.usedEpoch == m_Epoch;
+        std::vector<int32_t>& prns = talker.used.Update();
+        if (!adds)
+            prns.clear();
+        for (const int32_t prn : record.prn) {
+            if (prn != 0 && prns.size() < kMostSatellites &&
+                (!adds || std::find(prns.begin(), prns.end(), prn) == prns.end()))
+                prns.push_back(prn);
         }
-        talker.used.Set(prns);
         talker.usedEpoch = m_Epoch;
         for (auto [dop, value] : {std::pair{&m_Pdop, record.pdop}, {&m_Hdop, record.hdop}, {&m_Vdop, record.vdop}}) {
             if (value > 0 && std::isfinite(value))
@@ -256,7 +306,7 @@ void FixSummary::TakeGsv(std::string_view sentence, TalkerSummary& talker, const
     }
     for (int k = 0; k < list.count; ++k) {
         const GsvSatellite& satellite = list.entries[size_t(k)];
-        if (satellite.prn != 0)
+        if (satellite.prn != 0 && talker.pending.size() < kMostSatellites)
             talker.pending.push_back(satellite);
     }
     if (number < total) {
@@ -266,19 +316,22 @@ void FixSummary::TakeGsv(std::string_view sentence, TalkerSummary& talker, const
     talker.pendingNext = 0;
     // A second set of the talker in the same epoch (another signal band)
     // adds the satellites the first did not report.
-    if (m_Epoch != 0 && talker.inView.Known() && talker.inViewEpoch == m_Epoch) {
-        std::vector<GsvSatellite> merged = talker.inView.value;
+    const bool adds = m_Epoch != 0 && talker.inView.Known() && talker.inViewEpoch == m_Epoch;
+    std::vector<GsvSatellite>& inView = talker.inView.Update();
+    if (adds) {
         for (const GsvSatellite& satellite : talker.pending) {
-            auto same = std::find_if(merged.begin(), merged.end(),
+            auto same = std::find_if(inView.begin(), inView.end(),
                 [&](const GsvSatellite& known) { return known.prn == satellite.prn; });
-            if (same == merged.end())
-                merged.push_back(satellite);
-            else if (same->snr == 0)
+            if (same == inView.end()) {
+                if (inView.size() < kMostSatellites)
+                    inView.push_back(satellite);
+            } else if (same->snr == 0) {
                 *same = satellite;
+            }
         }
-        talker.pending = std::move(merged);
+    } else {
+        inView.swap(talker.pending);
     }
-    talker.inView.Set(talker.pending);
     talker.inViewEpoch = m_Epoch;
     talker.pending.clear();
 }

@@ -29,6 +29,12 @@ struct Latest {
         value = newValue;
         ++updates;
     }
+    // The value to change in place, counted as an update.
+    T& Update()
+    {
+        ++updates;
+        return value;
+    }
 };
 
 struct SummaryDate {

@@ -13,6 +13,8 @@
 //   --map-screenshots DIR FILE N  replays N ticks of FILE with the map on
 //                           and the satellites window shown, and saves
 //                           both windows as PNG files in DIR;
+//   --sky-screenshot PNG FILE N  replays N ticks of FILE with the Sky View
+//                           open and saves that window's picture to PNG;
 //   --exit-after-load [FILE] builds the window, loads FILE if given, and
 //                           exits (for measuring peak memory).
 

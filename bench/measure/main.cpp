@@ -17,7 +17,8 @@ int main(int argc, char** argv)
         return *status;
     std::fputs(
         "usage: orvane-measure --screenshot PNG FILE | --measure-ticks N FILE | --measure-map N |\n"
-        "       --measure-first-position FILE | --map-screenshots DIR FILE N | --exit-after-load [FILE]\n",
+        "       --measure-first-position FILE | --map-screenshots DIR FILE N | --exit-after-load [FILE] |\n"
+        "       --sky-screenshot PNG FILE N\n",
         stderr);
     return 2;
 }

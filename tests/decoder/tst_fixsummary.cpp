@@ -228,6 +228,30 @@ private slots:
         QCOMPARE(summary.Talker(0).inView.value, (std::vector<GsvSatellite>{{4, 50, 100, 20}}));
     }
 
+    // However many sentences of one epoch a stream sends, a talker's lists
+    // stay bounded.
+    void listsStayBounded()
+    {
+        std::string text = "$GPGGA,120000.00,3000.0,N,01000.0,E,1,10,0.9,5.0,M,,M,,*00\r\n";
+        int prn = 1;
+        for (int k = 0; k < 100; ++k) {
+            text += "$GPGSA,A,3";
+            for (int slot = 0; slot < 12; ++slot)
+                text.append(",").append(std::to_string(prn++));
+            text += ",2.0,1.0,1.5*00\r\n";
+        }
+        for (int k = 1; k <= 200; ++k) {
+            text.append("$GPGSV,200,").append(std::to_string(k)).append(",800");
+            for (int slot = 0; slot < 4; ++slot)
+                text.append(",").append(std::to_string(prn++)).append(",10,100,30");
+            text += "*00\r\n";
+        }
+        const FixSummary summary = Summarise(text);
+        QCOMPARE(summary.Talker(0).used.value.size(), size_t(128));
+        QCOMPARE(summary.Talker(0).inView.value.size(), size_t(128));
+        QCOMPARE(summary.Talker(0).decoded, uint64_t(301));
+    }
+
     void sampleAtKnownTimes()
     {
         const std::string sample = ReadSample();
