@@ -16,6 +16,7 @@
 #include "MapView.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
+#include "SkyViewDlg.h"
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
 #include "live/NetworkServer.h"
@@ -109,6 +110,7 @@ void COrvaneDlg::OnInitDialog()
     // Which config.ini the start-up reads, and every later read.
     AppendLine(ConfigFileLine());
     SetUpForwardingAndUpload();
+    SetUpSkyView();
 
     // Nothing is loaded yet: Run, Purge, the lists and the slider start
     // disabled.
@@ -132,6 +134,7 @@ void COrvaneDlg::OnDestroy()
         Purge();
     m_SatellitesDlg.reset();
     m_SecondaryMapDlg.reset();
+    m_SkyViewDlg.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -144,6 +147,7 @@ QMenu* COrvaneDlg::CreateWindowMenu()
 {
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
     menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
     menu->addSeparator();
     QAction* about = menu->addAction(QString::fromUtf8(kAboutItemText));

@@ -45,6 +45,7 @@ class CWebBrowser2;
 class MapView;
 class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
+class SkyViewDlg;
 class UiSeam;
 
 // The main window's controls by kind, built once from the control table.
@@ -107,6 +108,10 @@ public:
     const LiveSession& Live() const { return m_Live; }
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
+    // The Sky View window, nullptr until it is first opened.
+    SkyViewDlg* SkyView() const { return m_SkyViewDlg.get(); }
+    // Opens the Sky View window (window menu, Ctrl+K), or raises it.
+    void OnSkyView();
     // The map view's browser (inside control 1000).
     CWebBrowser2* Browser() const;
 
@@ -202,6 +207,12 @@ private:
 
     void RefreshTextView();
 
+    // The Sky View: its key, the redraw after a tick, the reset with the
+    // fix summary (OrvaneDlgSky.cpp).
+    void SetUpSkyView();
+    void FollowSkyView();
+    void ResetSkyView();
+
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
     MainWindowControls m_Ui;
@@ -218,6 +229,7 @@ private:
     // Windows and map.
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;
     std::unique_ptr<CGNSS_SecondaryMapDlg> m_SecondaryMapDlg;
+    std::unique_ptr<SkyViewDlg> m_SkyViewDlg;
     bool m_SecondaryMapShown = false;
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 

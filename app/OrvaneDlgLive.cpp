@@ -44,6 +44,7 @@ void COrvaneDlg::OnOnlineMode()
         if (m_SatellitesDlg)
             m_SatellitesDlg->ResetSignals(true);
         m_LogSummary.present.fill(false);
+        ResetSkyView();
         if (m_Live.IsOpen())
             OnLiveInput();
         if (m_Recorder.Recording())
@@ -136,6 +137,7 @@ void COrvaneDlg::OnLiveTick()
         if (m_RawDataVisible)
             AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
         while (DispatchSentences(m_State, *this)) { }
+        FollowSkyView();
     }
     m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
     m_Live.EndTick();

@@ -27,6 +27,7 @@ void COrvaneDlg::OnReplayTick()
     // changes together with m_Repeat on every click.
     if (m_Replay.Tick(m_Ui.repeat->isChecked()) != ReplayEngine::TickOutcome::Continued)
         UpdateButtons();
+    FollowSkyView();
 }
 
 void COrvaneDlg::OnSeek(int value)
@@ -64,6 +65,7 @@ void COrvaneDlg::Purge()
     if (m_SatellitesDlg)
         m_SatellitesDlg->ResetSignals(true);
     m_LogSummary.present.fill(false);
+    ResetSkyView();
     m_State.m_Loaded = false;
     m_State.m_ParsePosition = 0;
     m_State.m_SliderValue = 0;

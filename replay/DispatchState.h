@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "decoder/FixSummary.h"
 #include "decoder/GsvPass.h"
 #include "decoder/Records.h"
 #include "decoder/Tables.h"
@@ -42,6 +43,11 @@ struct DispatchState {
     // call stopped resumes from what the previous passes found.
     GsvProgress m_GsvProgress;
     std::optional<int32_t> m_GsvResumeAt;  // where such a call starts; none when no call may resume
+
+    // The fix summary reads, while on, every sentence of the stretch each
+    // call consumes, whatever talker and type the call decodes.
+    FixSummary m_FixSummary;
+    bool m_FixSummaryOn = true;
 };
 
 }  // namespace orvane

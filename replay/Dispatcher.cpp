@@ -208,6 +208,13 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
     else
         state.m_ParsePosition = -1;
 
+    // The stretch the call consumed: up to the sentence just handled, or to
+    // the end when none was left.
+    if (state.m_FixSummaryOn && start >= 0) {
+        const size_t end = state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : state.NmeaText.size();
+        state.m_FixSummary.Consume(state.NmeaText, size_t(start), end);
+    }
+
     if (!state.m_Online) {
         state.m_SliderValue = SliderValueOf(state.m_ParsePosition, state.NmeaTextLength);
         hooks.MoveSlider(state.m_SliderValue);

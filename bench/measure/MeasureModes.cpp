@@ -1,4 +1,5 @@
 #include "MeasureModes.h"
+#include "SkyScreenshot.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -350,6 +351,11 @@ std::optional<int> RunMeasureMode(const QStringList& arguments)
         bool ok = false;
         const int ticks = arguments.at(4).toInt(&ok);
         return ok && ticks > 0 ? BaseMapScreenshot(arguments.at(2), arguments.at(3), ticks) : 2;
+    }
+    if (mode == QStringLiteral("--sky-screenshot") && arguments.size() == 5) {
+        bool ok = false;
+        const int ticks = arguments.at(4).toInt(&ok);
+        return ok && ticks > 0 ? SkyViewScreenshot(arguments.at(2), arguments.at(3), ticks) : 2;
     }
     if (mode == QStringLiteral("--exit-after-load") && arguments.size() <= 3)
         return ExitAfterLoad(arguments.mid(2));

@@ -15,6 +15,8 @@
 //                           both windows as PNG files in DIR;
 //   --basemap-screenshot PNG FILE N  the same with maps/osm.html over
 //                           test tiles (BaseMapShot.h);
+//   --sky-screenshot PNG FILE N  replays N ticks of FILE with the Sky View
+//                           open and saves that window's picture to PNG;
 //   --exit-after-load [FILE] builds the window, loads FILE if given, and
 //                           exits (for measuring peak memory).
 

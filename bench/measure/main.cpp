@@ -18,7 +18,9 @@ int main(int argc, char** argv)
     std::fputs(
         "usage: orvane-measure --screenshot PNG FILE | --measure-ticks N FILE | --measure-map N |\n"
         "       --measure-first-position FILE | --map-screenshots DIR FILE N | --exit-after-load [FILE] |\n"
-        "       --basemap-screenshot PNG FILE N\n",
+        "       --basemap-screenshot PNG FILE N\n"
+
+        "       --sky-screenshot PNG FILE N\n",
         stderr);
     return 2;
 }

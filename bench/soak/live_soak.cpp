@@ -5,6 +5,8 @@
 //       pushes generated NMEA as fast as FAST_BYTES_PER_SECOND allows.
 //   orvane-live-soak serial SECONDS
 //       a pseudo-terminal carries a receiver stream paced at 115200 baud.
+//   A last argument "sky" opens the Sky View window for the run and times
+//   its redraws (the redraw after a tick and the plot's paint) as well.
 //
 // The real main window runs offscreen in online mode with GPS RMC chosen.
 // It reports every decoded RMC line against the sentences sent, the error
@@ -35,6 +37,8 @@
 #include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
+#include "SkyPlot.h"
+#include "SkyViewDlg.h"
 #include "SoakSupport.h"
 
 using namespace orvane;
@@ -102,6 +106,26 @@ double ThreadCpuSeconds(const char* name)
     ::closedir(tasks);
     return seconds;
 }
+
+// Times the paint events of a widget.
+class PaintTimer : public QObject {
+public:
+    std::vector<double> durationMs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        watched->removeEventFilter(this);
+        watched->event(event);
+        watched->installEventFilter(this);
+        durationMs.push_back(double(clock.nsecsElapsed()) / 1e6);
+        return true;
+    }
+};
 
 struct Load {
     std::atomic<long> rmcSent{0};
@@ -235,6 +259,14 @@ int main(int argc, char** argv)
     dialog.Button(IDC_LIVE_INPUT)->click();
     TickTimer ticks;
     const_cast<QTimer&>(dialog.LiveTimer()).installEventFilter(&ticks);
+    const bool sky = args.last() == "sky";
+    TickTimer skyRedraws;
+    PaintTimer skyPaints;
+    if (sky) {
+        dialog.OnSkyView();
+        const_cast<QTimer&>(dialog.SkyView()->RefreshTimer()).installEventFilter(&skyRedraws);
+        dialog.SkyView()->Plot()->installEventFilter(&skyPaints);
+    }
 
     Load load;
     if (serial) {
@@ -298,6 +330,15 @@ int main(int argc, char** argv)
     std::printf("GP RMC sentences sent %ld, RMC lines decoded %ld, error lines %ld, discarded %ld\n",
         load.rmcSent.load(), dialog.rmcLines.load(), dialog.errorLines, dialog.discardLines);
     std::printf("live ticks %zu: median %.2f ms, max %.2f ms\n", ticks.durationMs.size(), median, maxTick);
+    if (sky) {
+        for (auto [name, durations] :
+            {std::pair{"sky view redraws", &skyRedraws.durationMs}, {"sky plot paints", &skyPaints.durationMs}}) {
+            std::sort(durations->begin(), durations->end());
+            const bool none = durations->empty();
+            std::printf("%s %zu: median %.2f ms, max %.2f ms\n", name, durations->size(),
+                none ? 0 : (*durations)[durations->size() / 2], none ? 0 : durations->back());
+        }
+    }
     if (!memory.empty())
         std::printf("resident memory: first %ld KiB, max %ld KiB, last %ld KiB\n", memory.front(),
             *std::max_element(memory.begin(), memory.end()), memory.back());

@@ -9,6 +9,7 @@ namespace orvane {
 const char* const kDecodeUsage =
     "Usage: orvane-decode [--talker ID] [--message TYPE] [--satellites] [FILE]\n"
     "       orvane-decode [--gpx OUT] [--geojson OUT] [FILE]\n"
+    "       orvane-decode [--summary] [--sky] [FILE]\n"
     "Decodes the NMEA sentences of one talker and type in FILE (or standard\n"
     "input when FILE is '-' or missing) and prints the line the viewer shows\n"
     "for each, oldest first.\n"
@@ -21,6 +22,10 @@ const char* const kDecodeUsage =
     "  --gpx OUT        write the track of FILE (every talker, one point per\n"
     "                   fix) as GPX 1.1 to OUT instead of printing lines\n"
     "  --geojson OUT    the same as GeoJSON; OUT '-' is standard output\n"
+    "  --summary        print instead the fix summary of every talker at the end\n"
+    "                   of FILE, one key=value line per field\n"
+    "  --sky            print instead the satellites in view at the end of FILE as\n"
+    "                   SKY,<talker>,<prn>,<elevation>,<azimuth>,<snr>,<used>\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
     "Exit status: 0 done, 1 the input cannot be read or the output not written,\n"
@@ -62,6 +67,10 @@ OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, 
             return OptionsResult::Help;
         } else if (!onlyPaths && arg == "--satellites") {
             options.satellites = true;
+        } else if (!onlyPaths && arg == "--summary") {
+            options.summary = true;
+        } else if (!onlyPaths && arg == "--sky") {
+            options.sky = true;
         } else if (!onlyPaths && TakeValue(arg, "--talker", argc, argv, i, value, missing)) {
             if (missing) {
                 message = "--talker needs a talker id";

@@ -11,7 +11,9 @@ struct DecodeOptions {
     int talkerRow = 0;  // GP
     int messageRow = kRmcRow;
     bool satellites = false;
-    std::string path;  // empty or "-": standard input
+    bool summary = false;  // print the fix summary instead of the lines
+    bool sky = false;      // print the satellites in view instead of the lines
+    std::string path;      // empty or "-": standard input
     // Track export instead of the lines; "-": standard output.
     std::string gpxPath;
     std::string geoJsonPath;

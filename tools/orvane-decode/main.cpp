@@ -10,6 +10,7 @@
 #include "DecodeOptions.h"
 #include "LineWriter.h"
 #include "TrackFiles.h"
+#include "decoder/SummaryText.h"
 #include "decoder/Tables.h"
 #include "decoder/TextFormat.h"
 #include "replay/DispatchHooks.h"
@@ -84,8 +85,21 @@ int main(int argc, char** argv)
 
     if (!options.gpxPath.empty() || !options.geoJsonPath.empty())
         return WriteTrackFiles(options, state.NmeaText);
+    if (options.summary || options.sky) {
+        // The summary follows the whole text, as the viewer's ticks would.
+        FixSummary summary;
+        summary.Consume(state.NmeaText, 0, state.NmeaText.size());
+        const std::string text =
+            (options.summary ? SummaryText(summary) : std::string()) + (options.sky ? SkyText(summary) : std::string());
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "orvane-decode: cannot write the output\n");
+            return 1;
+        }
+        return 0;
+    }
 
     // One live tick over the whole text.
+    state.m_FixSummaryOn = false;
     LineWriter out(stdout);
     PrintingHooks hooks(out, options.messageRow);
     state.NmeaTextLength = int32_t(state.NmeaText.size());

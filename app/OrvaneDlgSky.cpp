@@ -1,0 +1,40 @@
+// The Sky View window of the main window: opened from the window menu or
+// with Ctrl+K, redrawn after each replay and live tick, and emptied with the
+// fix summary on Purge and when leaving online mode.
+
+#include <QShortcut>
+
+#include "OrvaneDlg.h"
+#include "SkyViewDlg.h"
+
+namespace orvane {
+
+void COrvaneDlg::SetUpSkyView()
+{
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this);
+    connect(key, &QShortcut::activated, this, &COrvaneDlg::OnSkyView);
+}
+
+void COrvaneDlg::OnSkyView()
+{
+    if (!m_SkyViewDlg)
+        m_SkyViewDlg = std::make_unique<SkyViewDlg>(m_State.m_FixSummary, this);
+    m_SkyViewDlg->show();
+    m_SkyViewDlg->raise();
+    m_SkyViewDlg->activateWindow();
+}
+
+void COrvaneDlg::FollowSkyView()
+{
+    if (m_SkyViewDlg)
+        m_SkyViewDlg->NoteTick();
+}
+
+void COrvaneDlg::ResetSkyView()
+{
+    m_State.m_FixSummary.Reset();
+    if (m_SkyViewDlg)
+        m_SkyViewDlg->Reset();
+}
+
+}  // namespace orvane

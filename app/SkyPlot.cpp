@@ -1,0 +1,166 @@
+#include "SkyPlot.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "decoder/Tables.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr double kMargin = 26;        // room for the N/E/S/W letters and PRNs at the horizon
+constexpr double kLegendHeight = 40;  // the legend's strip under the plot: two rows
+const QColor kRingColour(150, 150, 150);
+const QColor kBackground(255, 255, 255);
+
+// The constellations of the legend: a talker row of each, in table order.
+constexpr int kLegendRows[] = {0, 1, 2, 3, 5, 6, 7};
+
+}  // namespace
+
+QColor ConstellationColour(int talkerRow)
+{
+    switch (talkerRow) {
+    case 0:
+        return {31, 90, 200};  // GPS
+    case 1:
+        return {210, 40, 40};  // GLONASS
+    case 2:
+        return {20, 150, 60};  // Galileo
+    case 3:
+    case 4:
+        return {230, 130, 0};  // BeiDou
+    case 5:
+        return {140, 60, 170};  // IRNSS
+    case 6:
+        return {0, 150, 160};  // QZSS
+    default:
+        return {90, 90, 90};
+    }
+}
+
+SkyPlot::SkyPlot(QWidget* parent) : QWidget(parent)
+{
+    setMinimumSize(300, 320);
+    setAutoFillBackground(false);
+}
+
+void SkyPlot::SetSatellites(std::vector<SkySatellite> satellites)
+{
+    m_Satellites = std::move(satellites);
+    update();
+}
+
+QPointF SkyPlot::Centre() const
+{
+    return {width() / 2.0, (height() - kLegendHeight) / 2.0};
+}
+
+double SkyPlot::HorizonRadius() const
+{
+    return std::max(10.0, std::min(width(), int(height() - kLegendHeight)) / 2.0 - kMargin);
+}
+
+QPointF SkyPlot::PointAt(double elevation, double azimuth) const
+{
+    const double distance = HorizonRadius() * (90.0 - std::clamp(elevation, 0.0, 90.0)) / 90.0;
+    const double angle = azimuth * std::numbers::pi / 180.0;
+    // Azimuth runs clockwise from north (up); screen y runs down.
+    return Centre() + QPointF(distance * std::sin(angle), -distance * std::cos(angle));
+}
+
+void SkyPlot::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), kBackground);
+
+    const QPointF centre = Centre();
+    const double radius = HorizonRadius();
+
+    // Rings at 0, 30 and 60 degrees of elevation, and the two axes.
+    painter.setPen(QPen(kRingColour, 1));
+    painter.setBrush(Qt::NoBrush);
+    for (const int elevation : {0, 30, 60}) {
+        const double ring = radius * (90 - elevation) / 90.0;
+        painter.drawEllipse(centre, ring, ring);
+    }
+    painter.drawLine(centre - QPointF(radius, 0), centre + QPointF(radius, 0));
+    painter.drawLine(centre - QPointF(0, radius), centre + QPointF(0, radius));
+
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QFontMetricsF metrics(font);
+    const auto letter = [&](const QString& text, QPointF at) {
+        const QRectF box(at.x() - 10, at.y() - 10, 20, 20);
+        painter.drawText(box, Qt::AlignCenter, text);
+    };
+    const double outside = radius + metrics.height() * 0.8;
+    letter(QStringLiteral("N"), centre + QPointF(0, -outside));
+    letter(QStringLiteral("S"), centre + QPointF(0, outside));
+    letter(QStringLiteral("E"), centre + QPointF(outside, 0));
+    letter(QStringLiteral("W"), centre + QPointF(-outside, 0));
+    font.setBold(false);
+    painter.setFont(font);
+    painter.setPen(kRingColour);
+    for (const int elevation : {30, 60}) {
+        const double ring = radius * (90 - elevation) / 90.0;
+        // Beside the north axis, on a patch of background so the axis does not cross it.
+        const QString label = QString::number(elevation) + QChar(0x00B0);
+        const QRectF box(centre.x() + 3, centre.y() - ring - metrics.height() + 1, metrics.horizontalAdvance(label) + 2,
+            metrics.height() - 2);
+        painter.fillRect(box, kBackground);
+        painter.drawText(box, Qt::AlignCenter, label);
+    }
+
+    // The marks: filled when used, empty otherwise; larger with a stronger
+    // signal (no signal reported: the smallest).
+    for (const SkySatellite& sky : m_Satellites) {
+        const QColor colour = ConstellationColour(sky.talkerRow);
+        const QPointF at = PointAt(sky.satellite.elevation, sky.satellite.azimuth);
+        const double size = 4.0 + std::clamp(sky.satellite.snr, 0, 50) / 10.0;
+        painter.setPen(QPen(colour, 2));
+        painter.setBrush(sky.used ? QBrush(colour) : QBrush(kBackground));
+        painter.drawEllipse(at, size, size);
+        painter.setPen(Qt::black);
+        painter.drawText(at + QPointF(size + 2, 4), QString::number(sky.satellite.prn));
+    }
+
+    // The legend: a filled dot and the name of each constellation, and what
+    // an empty mark means.
+    double x = 6;
+    double y = height() - kLegendHeight + 10;
+    const auto nextItem = [&](const QString& name) {
+        const double itemWidth = 13 + metrics.horizontalAdvance(name) + 10;
+        if (x > 6 && x + itemWidth > width()) {
+            x = 6;
+            y += 18;
+        }
+        return itemWidth;
+    };
+    for (const int row : kLegendRows) {
+        const QString name =
+            QString::fromLatin1(TalkerTable[size_t(row)].name.data(), qsizetype(TalkerTable[size_t(row)].name.size()));
+        const double itemWidth = nextItem(name);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ConstellationColour(row));
+        painter.drawEllipse(QPointF(x + 5, y), 5, 5);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(x + 13, y + metrics.ascent() / 2 - 1), name);
+        x += itemWidth;
+    }
+    nextItem(QStringLiteral("not used"));
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(kBackground);
+    painter.drawEllipse(QPointF(x + 5, y), 5, 5);
+    painter.drawText(QPointF(x + 13, y + metrics.ascent() / 2 - 1), QStringLiteral("not used"));
+}
+
+}  // namespace orvane

@@ -1,0 +1,39 @@
+#include "SkyScreenshot.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <cstdio>
+
+#include "OrvaneDlg.h"
+#include "SkyViewDlg.h"
+
+namespace orvane {
+
+int SkyViewScreenshot(const QString& png, const QString& file, int ticks)
+{
+    COrvaneDlg dialog;
+    dialog.show();
+    dialog.DropFiles({file});
+    if (!dialog.State().m_Loaded)
+        return 1;
+    dialog.OnSkyView();
+    SkyViewDlg& sky = *dialog.SkyView();
+    dialog.Button(IDC_RUN)->click();
+    dialog.HoldTimer(kReplayTimerId);
+    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
+        dialog.OnTimer(kReplayTimerId);
+        QCoreApplication::processEvents();
+    }
+    // The windows' repaint.
+    QElapsedTimer spin;
+    spin.start();
+    while (spin.elapsed() < 500)
+        QCoreApplication::processEvents();
+    std::printf("satellites shown: %d\n", sky.Table()->rowCount());
+    return sky.grab().save(png, "PNG") && sky.Table()->rowCount() > 0 ? 0 : 1;
+}
+
+}  // namespace orvane

@@ -1,0 +1,398 @@
+#include "FixSummary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "FieldConvert.h"
+#include "Parsers.h"
+#include "Tables.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int32_t kHundredthsPerDay = 24 * 60 * 60 * 100;
+constexpr int kGnTalkerRow = 7;
+constexpr size_t kLongestSentence = 4096;
+// A talker's lists hold at most this many satellites, however many sets of
+// one epoch a stream adds up.
+constexpr size_t kMostSatellites = 128;
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Field n of a sentence (0 is the address "$GPGGA"); empty when missing.
+// The last field ends at "*" or at the end of the sentence.
+std::string_view Field(std::string_view sentence, int n)
+{
+    // Fields are a few characters long: a plain walk is quicker than a
+    // library search per comma.
+    const char* const data = sentence.data();
+    const size_t size = sentence.size();
+    size_t begin = 0;
+    for (int k = 0; k < n; ++k) {
+        while (begin < size && data[begin] != ',')
+            ++begin;
+        if (begin == size)
+            return {};
+        ++begin;
+    }
+    size_t end = begin;
+    while (end < size && data[end] != ',' && data[end] != '*')
+        ++end;
+    return sentence.substr(begin, end - begin);
+}
+
+int32_t TimeOfDay(const NmeaDateTime& dateTime)
+{
+    return ((int32_t(dateTime.hour) * 60 + dateTime.minute) * 60 + dateTime.second) * 100 + dateTime.hundredths;
+}
+
+// The talker row of the two letters after "$", or -1.
+int TalkerRowOf(char first, char second)
+{
+    switch (first << 8 | second) {
+    case 'G' << 8 | 'P':
+        return 0;
+    case 'G' << 8 | 'L':
+        return 1;
+    case 'G' << 8 | 'A':
+        return 2;
+    case 'G' << 8 | 'B':
+        return 3;
+    case 'B' << 8 | 'D':
+        return 4;
+    case 'G' << 8 | 'I':
+        return 5;
+    case 'Q' << 8 | 'Z':
+        return 6;
+    case 'G' << 8 | 'N':
+        return 7;
+    default:
+        return -1;
+    }
+}
+
+// The message row of a decoded sentence type, or -1 for any other type.
+int DecodedRowOf(char first, char second, char third)
+{
+    switch (first << 16 | second << 8 | third) {
+    case 'G' << 16 | 'G' << 8 | 'A':
+        return kGgaRow;
+    case 'G' << 16 | 'L' << 8 | 'L':
+        return kGllRow;
+    case 'G' << 16 | 'S' << 8 | 'A':
+        return kGsaRow;
+    case 'G' << 16 | 'S' << 8 | 'V':
+        return kGsvRow;
+    case 'R' << 16 | 'M' << 8 | 'C':
+        return kRmcRow;
+    case 'V' << 16 | 'T' << 8 | 'G':
+        return kVtgRow;
+    case 'Z' << 16 | 'D' << 8 | 'A':
+        return kZdaRow;
+    default:
+        return -1;
+    }
+}
+
+// A hemisphere letter as a sign: +1, -1, or 0 when it is no hemisphere.
+int HemisphereSign(char16_t letter, char16_t positive, char16_t negative)
+{
+    return letter == positive ? 1 : letter == negative ? -1 : 0;
+}
+
+}  // namespace
+
+void FixSummary::Consume(std::string_view text, size_t begin, size_t end)
+{
+    end = std::min(end, text.size());
+    const char* const data = text.data();
+    size_t pos = begin;
+    while (pos < end) {
+        const void* found = std::memchr(data + pos, '$', end - pos);
+        if (!found)
+            return;
+        const size_t dollar = size_t(static_cast<const char*>(found) - data);
+
+        // The sentence runs to its "*", or stops at a line end or the next
+        // "$", whichever comes first. No sentence is longer than the limit,
+        // which keeps the search linear in the stretch.
+        const size_t limit = std::min(text.size(), dollar + kLongestSentence);
+        unsigned char sum = 0;
+        size_t stop = dollar + 1;
+        for (; stop < limit; ++stop) {
+            const char c = data[stop];
+            if (c == '*' || c == '\n' || c == '\r' || c == '$')
+                break;
+            sum ^= static_cast<unsigned char>(c);
+        }
+        const bool starred = stop < limit && data[stop] == '*';
+        bool checksumOk = false;
+        if (starred && stop + 2 < text.size()) {
+            const int high = HexValue(data[stop + 1]);
+            const int low = HexValue(data[stop + 2]);
+            checksumOk = high >= 0 && low >= 0 && (high << 4 | low) == sum;
+        }
+        const std::string_view sentence = text.substr(dollar, (starred ? stop + 1 : stop) - dollar);
+        pos = std::max(stop, dollar + 1);
+
+        if (sentence.size() < 6)
+            continue;
+        const int talkerRow = TalkerRowOf(sentence[1], sentence[2]);
+        if (talkerRow < 0)
+            continue;
+        if (!checksumOk)
+            ++m_Talkers[size_t(talkerRow)].badChecksum;
+        const int messageRow = DecodedRowOf(sentence[3], sentence[4], sentence[5]);
+        if (messageRow >= 0)
+            TakeSentence(sentence, talkerRow, messageRow);
+    }
+}
+
+void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int messageRow)
+{
+    TalkerSummary& talker = m_Talkers[size_t(talkerRow)];
+    // Every decoded type: its parser's code, then what it tells.
+    int32_t code = 0;
+    switch (messageRow) {
+    case kGgaRow: {
+        GgaRecord record;
+        if ((code = ParseGga(sentence, record)) != 0)
+            break;
+        const std::string_view timeField = Field(sentence, 1);
+        TakeTime(timeField, record.dateTime);
+        if (!Field(sentence, 6).empty())
+            m_Quality.Set(record.fixQuality);
+        if (record.fixQuality > 0) {
+            TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere, timeField,
+                record.dateTime);
+            if (!Field(sentence, 9).empty() && std::isfinite(record.altitude))
+                m_Altitude.Set(record.altitude);
+            if (record.hdop > 0 && std::isfinite(record.hdop))
+                m_Hdop.Set(record.hdop);
+        }
+        break;
+    }
+    case kGllRow: {
+        GllRecord record;
+        if ((code = ParseGll(sentence, record)) != 0)
+            break;
+        TakeTime(Field(sentence, 5), record.dateTime);
+        TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere, Field(sentence, 5),
+            record.dateTime);
+        break;
+    }
+    case kGsaRow: {
+        GsaRecord record;
+        if ((code = ParseGsa(sentence, record)) != 0)
+            break;
+        if (record.fixType >= 1 && record.fixType <= 3)
+            m_FixType.Set(record.fixType);
+        // A second GSA of the talker in the same epoch (more than twelve
+        // satellites, or one per system) adds its satellites.
+        const bool adds = m_Epoch != 0 && talker.used.Known() && talker.usedEpoch == m_Epoch;
+        std::vector<int32_t>& prns = talker.used.Update();
+        if (!adds)
+            prns.clear();
+        for (const int32_t prn : record.prn) {
+            if (prn != 0 && prns.size() < kMostSatellites &&
+                (!adds || std::find(prns.begin(), prns.end(), prn) == prns.end()))
+                prns.push_back(prn);
+        }
+        talker.usedEpoch = m_Epoch;
+        for (auto [dop, value] : {std::pair{&m_Pdop, record.pdop}, {&m_Hdop, record.hdop}, {&m_Vdop, record.vdop}}) {
+            if (value > 0 && std::isfinite(value))
+                dop->Set(value);
+        }
+        break;
+    }
+    case kGsvRow: {
+        GsvList list;
+        const int32_t count = ParseGsv(sentence, list);
+        if (count < 0) {
+            code = count;
+            break;
+        }
+        TakeGsv(sentence, talker, list);
+        break;
+    }
+    case kRmcRow: {
+        RmcRecord record;
+        if ((code = ParseRmc(sentence, record)) != 0)
+            break;
+        TakeTime(Field(sentence, 1), record.dateTime);
+        if (!Field(sentence, 9).empty())
+            m_Date.Set({record.dateTime.year, record.dateTime.month, record.dateTime.day});
+        if (record.status == u'A') {
+            TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere,
+                Field(sentence, 1), record.dateTime);
+            if (std::isfinite(record.speedKmh) && std::isfinite(record.course))
+                m_Motion.Set({record.speedKmh, record.course});
+        }
+        break;
+    }
+    case kVtgRow: {
+        VtgRecord record;
+        if ((code = ParseVtg(sentence, record)) != 0)
+            break;
+        if (!Field(sentence, 7).empty() && std::isfinite(record.speedKmh) && std::isfinite(record.courseTrue))
+            m_Motion.Set({record.speedKmh, record.courseTrue});
+        break;
+    }
+    case kZdaRow: {
+        ZdaRecord record;
+        if ((code = ParseZda(sentence, record)) != 0)
+            break;
+        TakeTime(Field(sentence, 1), record);
+        if (record.day >= 1 && record.day <= 31 && record.month >= 1 && record.month <= 12 && record.year != 0)
+            m_Date.Set({record.year, record.month, record.day});
+        break;
+    }
+    default:
+        return;  // a type the program lists but does not decode
+    }
+    if (code != 0)
+        ++talker.parseErrors;
+    else
+        ++talker.decoded;
+}
+
+void FixSummary::TakeTime(std::string_view timeField, const NmeaDateTime& dateTime)
+{
+    if (timeField.empty())
+        return;
+    const int32_t timeOfDay = TimeOfDay(dateTime);
+    if (!m_Time.Known() || m_Time.value != timeOfDay)
+        ++m_Epoch;
+    m_Time.Set(timeOfDay);
+}
+
+void FixSummary::TakePosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere,
+    std::string_view timeField, const NmeaDateTime& dateTime)
+{
+    const int latSign = HemisphereSign(latHemisphere, u'N', u'S');
+    const int lonSign = HemisphereSign(lonHemisphere, u'E', u'W');
+    if (latSign == 0 || lonSign == 0 || !std::isfinite(latitude) || !std::isfinite(longitude) || latitude > 90 ||
+        longitude > 180)
+        return;
+    SummaryPosition position;
+    position.latitude = latSign * latitude;
+    position.longitude = lonSign * longitude;
+    position.timed = !timeField.empty();
+    position.timeOfDay = position.timed ? TimeOfDay(dateTime) : 0;
+    m_Position.Set(position);
+}
+
+void FixSummary::TakeGsv(std::string_view sentence, TalkerSummary& talker, const GsvList& list)
+{
+    const int32_t total = ParseInteger(Field(sentence, 1));
+    const int32_t number = ParseInteger(Field(sentence, 2));
+    if (total < 1 || number < 1 || number > total) {
+        talker.pendingNext = 0;
+        return;
+    }
+    // A set starts at its first sentence; one out of turn drops the set.
+    if (number == 1) {
+        talker.pending.clear();
+        talker.pendingTotal = total;
+    } else if (number != talker.pendingNext || total != talker.pendingTotal) {
+        talker.pendingNext = 0;
+        return;
+    }
+    for (int k = 0; k < list.count; ++k) {
+        const GsvSatellite& satellite = list.entries[size_t(k)];
+        if (satellite.prn != 0 && talker.pending.size() < kMostSatellites)
+            talker.pending.push_back(satellite);
+    }
+    if (number < total) {
+        talker.pendingNext = number + 1;
+        return;
+    }
+    talker.pendingNext = 0;
+    // A second set of the talker in the same epoch (another signal band)
+    // adds the satellites the first did not report.
+    const bool adds = m_Epoch != 0 && talker.inView.Known() && talker.inViewEpoch == m_Epoch;
+    std::vector<GsvSatellite>& inView = talker.inView.Update();
+    if (adds) {
+        for (const GsvSatellite& satellite : talker.pending) {
+            auto same = std::find_if(inView.begin(), inView.end(),
+                [&](const GsvSatellite& known) { return known.prn == satellite.prn; });
+            if (same == inView.end()) {
+                if (inView.size() < kMostSatellites)
+                    inView.push_back(satellite);
+            } else if (same->snr == 0) {
+                *same = satellite;
+            }
+        }
+    } else {
+        inView.swap(talker.pending);
+    }
+    talker.inViewEpoch = m_Epoch;
+    talker.pending.clear();
+}
+
+std::string_view FixSummary::FixLabel() const
+{
+    static constexpr std::string_view kQualityLabels[] = {"No fix", "", "DGPS", "DGPS", "RTK fixed", "RTK float",
+        "Estimated", "Manual", "Simulated"};
+    if (m_Quality.Known() && m_Quality.value >= 0 && m_Quality.value <= 8 && m_Quality.value != 1)
+        return kQualityLabels[m_Quality.value];
+    if (m_FixType.Known())
+        return m_FixType.value == 3 ? "3D" : m_FixType.value == 2 ? "2D" : "No fix";
+    if (m_Quality.Known() && m_Quality.value == 1)
+        return "3D";
+    return "No fix";
+}
+
+double FixSummary::PositionAgeSeconds() const
+{
+    if (!m_Position.Known() || !m_Position.value.timed || !m_Time.Known())
+        return -1;
+    const int32_t age =
+        ((m_Time.value - m_Position.value.timeOfDay) % kHundredthsPerDay + kHundredthsPerDay) % kHundredthsPerDay;
+    return age / 100.0;
+}
+
+int FixSummary::SatellitesUsed() const
+{
+    size_t count = 0;
+    for (const TalkerSummary& talker : m_Talkers)
+        count += talker.used.value.size();
+    return int(count);
+}
+
+int FixSummary::SatellitesInView() const
+{
+    size_t count = 0;
+    for (const TalkerSummary& talker : m_Talkers)
+        count += talker.inView.value.size();
+    return int(count);
+}
+
+std::vector<SkySatellite> FixSummary::Satellites() const
+{
+    const std::vector<int32_t>& combined = m_Talkers[kGnTalkerRow].used.value;
+    std::vector<SkySatellite> satellites;
+    for (int row = 0; row < kSatelliteRows; ++row) {
+        const TalkerSummary& talker = m_Talkers[size_t(row)];
+        for (const GsvSatellite& satellite : talker.inView.value) {
+            const auto lists = [&](const std::vector<int32_t>& prns) {
+                return std::find(prns.begin(), prns.end(), satellite.prn) != prns.end();
+            };
+            satellites.push_back({row, satellite, lists(talker.used.value) || lists(combined)});
+        }
+    }
+    return satellites;
+}
+
+}  // namespace orvane

@@ -1,0 +1,143 @@
+#pragma once
+// The fix summary: the latest state of the receiver as every sentence of the
+// stream tells it, whatever talker and type the text view shows. Each replay
+// or live tick hands it the stretch of text the tick consumed; it reads
+// every sentence that starts in the stretch, of every talker and every
+// decoded type, with the sentence parsers, and keeps the latest value of
+// each field together with the number of times the field was updated (a
+// reader that notes the count sees when a value goes stale). The cost is
+// linear in the stretch.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "Records.h"
+
+namespace orvane {
+
+// A value and how many sentences have set it; never set while updates is 0.
+template <class T>
+struct Latest {
+    T value{};
+    uint64_t updates = 0;
+
+    bool Known() const { return updates != 0; }
+    void Set(const T& newValue)
+    {
+        value = newValue;
+        ++updates;
+    }
+    // The value to change in place, counted as an update.
+    T& Update()
+    {
+        ++updates;
+        return value;
+    }
+};
+
+struct SummaryDate {
+    uint16_t year = 0;
+    uint16_t month = 0;
+    uint16_t day = 0;
+};
+
+struct SummaryPosition {
+    double latitude = 0;    // signed degrees, north positive
+    double longitude = 0;   // signed degrees, east positive
+    bool timed = false;     // the sentence carried its time of day
+    int32_t timeOfDay = 0;  // hundredths of a second since midnight, when timed
+};
+
+struct SummaryMotion {
+    double speedKmh = 0;
+    double course = 0;  // degrees true
+};
+
+// One talker row's satellites and sentence counts.
+struct TalkerSummary {
+    Latest<std::vector<int32_t>> used;         // PRNs of the latest GSA (of one epoch), in order, none 0
+    Latest<std::vector<GsvSatellite>> inView;  // the latest complete GSV set (of one epoch)
+    uint64_t decoded = 0;                      // sentences of a decoded type that parsed
+    uint64_t badChecksum = 0;                  // sentences of any type whose checksum is wrong or missing
+    uint64_t parseErrors = 0;                  // sentences of a decoded type that did not parse
+
+    // The GSV set being assembled: the satellites so far, the sentence
+    // number expected next (0: none) and the set's sentence count.
+    std::vector<GsvSatellite> pending;
+    int32_t pendingNext = 0;
+    int32_t pendingTotal = 0;
+    uint64_t usedEpoch = 0;
+    uint64_t inViewEpoch = 0;
+
+    uint64_t Sentences() const { return decoded + badChecksum + parseErrors; }
+};
+
+// One satellite as the sky view shows it.
+struct SkySatellite {
+    int talkerRow = 0;
+    GsvSatellite satellite;
+    bool used = false;
+};
+
+class FixSummary {
+public:
+    // Reads every sentence whose "$" lies in text[begin, end). A sentence
+    // runs to its "*" and two checksum digits, or to its line end, the next
+    // "$" or the end of text when the "*" is missing; it may end past end.
+    void Consume(std::string_view text, size_t begin, size_t end);
+    // Forgets everything, counts included.
+    void Reset() { *this = FixSummary(); }
+
+    const Latest<SummaryDate>& Date() const { return m_Date; }
+    // The latest time of day of any sentence, in hundredths of a second.
+    const Latest<int32_t>& Time() const { return m_Time; }
+    const Latest<SummaryPosition>& Position() const { return m_Position; }
+    const Latest<double>& Altitude() const { return m_Altitude; }
+    const Latest<int32_t>& Quality() const { return m_Quality; }  // GGA fix quality
+    const Latest<int32_t>& FixType() const { return m_FixType; }  // GSA fix type, 1 to 3
+    const Latest<double>& Pdop() const { return m_Pdop; }
+    const Latest<double>& Hdop() const { return m_Hdop; }
+    const Latest<double>& Vdop() const { return m_Vdop; }
+    const Latest<SummaryMotion>& Motion() const { return m_Motion; }
+    const TalkerSummary& Talker(int talkerRow) const { return m_Talkers[size_t(talkerRow)]; }
+
+    // "No fix", "2D", "3D", "DGPS", "RTK fixed", "RTK float", "Estimated",
+    // "Manual" or "Simulated", from the GGA quality and the GSA fix type.
+    std::string_view FixLabel() const;
+    // Seconds from the last position's time to the latest time (across
+    // midnight); negative when either is unknown.
+    double PositionAgeSeconds() const;
+    int SatellitesUsed() const;
+    int SatellitesInView() const;
+    // The satellites in view of every talker, in talker order and then in
+    // the order reported. One counts as used when its talker's latest GSA
+    // lists its PRN, or the GN talker's does (a combined fix).
+    std::vector<SkySatellite> Satellites() const;
+
+private:
+    void TakeSentence(std::string_view sentence, int talkerRow, int messageRow);
+    void TakeTime(std::string_view timeField, const NmeaDateTime& dateTime);
+    void TakePosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere,
+        std::string_view timeField, const NmeaDateTime& dateTime);
+    void TakeGsv(std::string_view sentence, TalkerSummary& talker, const GsvList& list);
+
+    Latest<SummaryDate> m_Date;
+    Latest<int32_t> m_Time;
+    Latest<SummaryPosition> m_Position;
+    Latest<double> m_Altitude;
+    Latest<int32_t> m_Quality;
+    Latest<int32_t> m_FixType;
+    Latest<double> m_Pdop;
+    Latest<double> m_Hdop;
+    Latest<double> m_Vdop;
+    Latest<SummaryMotion> m_Motion;
+    std::array<TalkerSummary, kSatelliteRows> m_Talkers{};
+    // Counts the changes of the time of day: sentences of one epoch share
+    // it, so a second GSA or GSV set of a talker within an epoch adds to the
+    // first instead of replacing it. 0 until a time is known.
+    uint64_t m_Epoch = 0;
+};
+
+}  // namespace orvane

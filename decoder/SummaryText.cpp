@@ -1,0 +1,120 @@
+#include "SummaryText.h"
+
+#include <string_view>
+
+#include "Tables.h"
+#include "TextFormat.h"
+
+namespace orvane {
+
+namespace {
+
+class Lines {
+public:
+    explicit Lines(std::string& out) : m_Out(out) { }
+
+    // "key=" and the text the writer appends, or "-" when it is not known.
+    template <class Writer>
+    void Add(std::string_view key, bool known, Writer write)
+    {
+        m_Out.append(key);
+        m_Out.push_back('=');
+        if (known)
+            write(m_Out);
+        else
+            m_Out.push_back('-');
+        m_Out.push_back('\n');
+    }
+    void AddFixed(std::string_view key, bool known, double value, int precision)
+    {
+        Add(key, known, [&](std::string& out) { AppendFixed(out, value, precision); });
+    }
+    void AddInt(std::string_view key, bool known, long long value)
+    {
+        Add(key, known, [&](std::string& out) { AppendInt(out, value); });
+    }
+
+private:
+    std::string& m_Out;
+};
+
+void AppendTimeOfDay(std::string& out, int32_t hundredths)
+{
+    AppendInt(out, hundredths / 360000, 2);
+    out.push_back(':');
+    AppendInt(out, hundredths / 6000 % 60, 2);
+    out.push_back(':');
+    AppendInt(out, hundredths / 100 % 60, 2);
+    out.push_back('.');
+    AppendInt(out, hundredths % 100, 2);
+}
+
+}  // namespace
+
+std::string SummaryText(const FixSummary& summary)
+{
+    std::string out;
+    Lines lines(out);
+    const auto& date = summary.Date();
+    lines.Add("date", date.Known(), [&](std::string& text) {
+        AppendInt(text, date.value.year, 4);
+        text.push_back('-');
+        AppendInt(text, date.value.month, 2);
+        text.push_back('-');
+        AppendInt(text, date.value.day, 2);
+    });
+    lines.Add("time", summary.Time().Known(), [&](std::string& text) { AppendTimeOfDay(text, summary.Time().value); });
+    lines.Add("fix", true, [&](std::string& text) { text.append(summary.FixLabel()); });
+    lines.AddInt("quality", summary.Quality().Known(), summary.Quality().value);
+    lines.AddInt("fix_type", summary.FixType().Known(), summary.FixType().value);
+    const auto& position = summary.Position();
+    lines.AddFixed("latitude", position.Known(), position.value.latitude, 7);
+    lines.AddFixed("longitude", position.Known(), position.value.longitude, 7);
+    lines.AddFixed("altitude_m", summary.Altitude().Known(), summary.Altitude().value, 2);
+    const double age = summary.PositionAgeSeconds();
+    lines.AddFixed("position_age_s", age >= 0, age, 2);
+    const auto& motion = summary.Motion();
+    lines.AddFixed("speed_kmh", motion.Known(), motion.value.speedKmh, 3);
+    lines.AddFixed("course_deg", motion.Known(), motion.value.course, 2);
+    lines.AddFixed("pdop", summary.Pdop().Known(), summary.Pdop().value, 2);
+    lines.AddFixed("hdop", summary.Hdop().Known(), summary.Hdop().value, 2);
+    lines.AddFixed("vdop", summary.Vdop().Known(), summary.Vdop().value, 2);
+    lines.AddInt("satellites_used", true, summary.SatellitesUsed());
+    lines.AddInt("satellites_in_view", true, summary.SatellitesInView());
+    for (int row = 0; row < kTalkerCount; ++row) {
+        const TalkerSummary& talker = summary.Talker(row);
+        if (talker.Sentences() == 0)
+            continue;
+        const std::string prefix = std::string(TalkerTable[size_t(row)].id) + ".";
+        lines.Add(prefix + "used", !talker.used.value.empty(), [&](std::string& text) {
+            for (size_t k = 0; k < talker.used.value.size(); ++k) {
+                if (k != 0)
+                    text.push_back(',');
+                AppendInt(text, talker.used.value[k]);
+            }
+        });
+        lines.AddInt(prefix + "in_view", true, (long long)talker.inView.value.size());
+        lines.AddInt(prefix + "decoded", true, (long long)talker.decoded);
+        lines.AddInt(prefix + "bad_checksum", true, (long long)talker.badChecksum);
+        lines.AddInt(prefix + "parse_errors", true, (long long)talker.parseErrors);
+    }
+    return out;
+}
+
+std::string SkyText(const FixSummary& summary)
+{
+    std::string out;
+    for (const SkySatellite& sky : summary.Satellites()) {
+        out.append("SKY,");
+        out.append(TalkerTable[size_t(sky.talkerRow)].id);
+        for (const long long value : {(long long)sky.satellite.prn, (long long)sky.satellite.elevation,
+                 (long long)sky.satellite.azimuth, (long long)sky.satellite.snr, (long long)(sky.used ? 1 : 0)}) {
+            out.push_back(',');
+            AppendInt(out, value);
+        }
+        out.push_back('\n');
+    }
+    return out;
+}
+
+}  // namespace orvane

@@ -1,0 +1,301 @@
+#include <QtTest>
+
+#include <fstream>
+#include <sstream>
+
+#include "decoder/FixSummary.h"
+#include "decoder/SummaryText.h"
+#include "decoder/Tables.h"
+
+using namespace orvane;
+
+namespace {
+
+// The first epoch of the bundled sample, as a receiver wrote it.
+const std::string kEpoch =
+    "$GPRMC,235800.00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n"
+    "$GPVTG,172.00,T,,M,000.01,N,000.02,K,A*3A\r\n"
+    "$GPGGA,235800.00,3733.32791,N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,*6F\r\n"
+    "$GPGSA,A,3,01,07,10,15,16,21,27,32,194,199,,,1.08,0.64,0.87*08\r\n"
+    "$GLGSA,A,3,65,72,77,78,79,,,,,,,,1.08,0.64,0.87*1D\r\n"
+    "$GAGSA,A,3,02,04,05,07,10,30,34,,,,,,1.08,0.64,0.87*16\r\n"
+    "$GPGSV,4,1,13,01,59,268,43,07,18,165,35,10,35,187,43,11,10,074,*7E\r\n"
+    "$GPGSV,4,2,13,15,15,253,28,16,45,060,45,18,08,291,,21,70,013,44*7F\r\n"
+    "$GPGSV,4,3,13,27,73,006,46,32,13,320,32,47,33,229,37,194,74,078,46*46\r\n"
+    "$GPGSV,4,4,13,199,46,180,43*76\r\n"
+    "$GLGSV,2,1,06,65,58,102,44,66,09,127,18,72,55,341,44,77,16,208,34*60\r\n"
+    "$GLGSV,2,2,06,78,72,199,47,79,49,034,43*68\r\n"
+    "$GPGLL,3733.32791,N,12658.29325,E,235800.00,A,A*68\r\n"
+    "$GPZDA,235800.00,14,03,2026,00,00*6A\r\n";
+
+FixSummary Summarise(std::string_view text)
+{
+    FixSummary summary;
+    summary.Consume(text, 0, text.size());
+    return summary;
+}
+
+std::string ReadSample()
+{
+    std::ifstream file(ORVANE_SAMPLE, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The end of the line that holds needle, or npos.
+size_t EndOfLineWith(const std::string& text, std::string_view needle)
+{
+    const size_t at = text.find(needle);
+    return at == std::string::npos ? at : text.find('\n', at) + 1;
+}
+
+}  // namespace
+
+class TestFixSummary : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneEpochGivesEveryField()
+    {
+        const FixSummary summary = Summarise(kEpoch);
+        QCOMPARE(summary.Date().value.year, uint16_t(2026));
+        QCOMPARE(summary.Date().value.month, uint16_t(3));
+        QCOMPARE(summary.Date().value.day, uint16_t(14));
+        QCOMPARE(summary.Time().value, ((23 * 60 + 58) * 60) * 100);
+        QVERIFY(qFuzzyCompare(summary.Position().value.latitude, 37 + 33.32791 / 60));
+        QVERIFY(qFuzzyCompare(summary.Position().value.longitude, 126 + 58.29325 / 60));
+        QCOMPARE(summary.Altitude().value, 31.5);
+        QCOMPARE(summary.Quality().value, 1);
+        QCOMPARE(summary.FixType().value, 3);
+        QCOMPARE(summary.FixLabel(), std::string_view("3D"));
+        QCOMPARE(summary.Pdop().value, 1.08);
+        QCOMPARE(summary.Hdop().value, 0.64);
+        QCOMPARE(summary.Vdop().value, 0.87);
+        // VTG came after RMC: its speed in km/h and course are the latest.
+        QCOMPARE(summary.Motion().value.speedKmh, 0.02);
+        QCOMPARE(summary.Motion().value.course, 172.0);
+        QCOMPARE(summary.PositionAgeSeconds(), 0.0);
+        QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{1, 7, 10, 15, 16, 21, 27, 32, 194, 199}));
+        QCOMPARE(summary.SatellitesUsed(), 10 + 5 + 7);
+        QCOMPARE(summary.SatellitesInView(), 13 + 6);
+        QCOMPARE(summary.Talker(0).decoded, uint64_t(10));
+        QCOMPARE(summary.Talker(1).decoded, uint64_t(3));
+        QCOMPARE(summary.Talker(2).decoded, uint64_t(1));
+        for (int row = 0; row < kTalkerCount; ++row)
+            QCOMPARE(summary.Talker(row).badChecksum + summary.Talker(row).parseErrors, uint64_t(0));
+
+        // Galileo's GSA came, its GSV did not: no satellite in view, and
+        // GPS 47 (not in the GSA) is in view but not used.
+        QVERIFY(summary.Talker(2).used.Known() && !summary.Talker(2).inView.Known());
+        const std::vector<SkySatellite> sky = summary.Satellites();
+        QCOMPARE(sky.size(), size_t(19));
+        QCOMPARE(sky[0].satellite, (GsvSatellite{1, 59, 268, 43}));
+        QVERIFY(sky[0].used);
+        const auto gps47 =
+            std::find_if(sky.begin(), sky.end(), [](const SkySatellite& s) { return s.satellite.prn == 47; });
+        QVERIFY(gps47 != sky.end() && gps47->talkerRow == 0 && !gps47->used);
+        QCOMPARE(sky.back().talkerRow, 1);
+        QCOMPARE(sky.back().satellite, (GsvSatellite{79, 49, 34, 43}));
+    }
+
+    void southWestAndTheFixLabel_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("label");
+        const QString gga = "$GPGGA,120000.00,3000.0,S,01000.0,W,%1,10,0.9,5.0,M,,M,,*00\r\n";
+        const QString gsa = "$GPGSA,A,%1,01,02,03,,,,,,,,,,2.0,1.0,1.5*00\r\n";
+        QTest::newRow("nothing") << QString() << "No fix";
+        QTest::newRow("gsa 1") << gsa.arg(1) << "No fix";
+        QTest::newRow("gsa 2") << gsa.arg(2) << "2D";
+        QTest::newRow("gga 1") << gga.arg(1) << "3D";
+        QTest::newRow("gga 1 gsa 2") << gga.arg(1) + gsa.arg(2) << "2D";
+        QTest::newRow("gga 0 gsa 3") << gga.arg(0) + gsa.arg(3) << "No fix";
+        QTest::newRow("gga 2") << gga.arg(2) + gsa.arg(3) << "DGPS";
+        QTest::newRow("gga 4") << gga.arg(4) << "RTK fixed";
+        QTest::newRow("gga 5") << gga.arg(5) << "RTK float";
+        QTest::newRow("gga 6") << gga.arg(6) << "Estimated";
+        QTest::newRow("gga 7") << gga.arg(7) << "Manual";
+        QTest::newRow("gga 8") << gga.arg(8) << "Simulated";
+    }
+
+    void southWestAndTheFixLabel()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, label);
+        const FixSummary summary = Summarise(text.toStdString());
+        QCOMPARE(QString::fromLatin1(summary.FixLabel().data(), qsizetype(summary.FixLabel().size())), label);
+        // A position counts only with a fix, south and west negative.
+        const bool fixed = summary.Quality().Known() && summary.Quality().value > 0;
+        QCOMPARE(summary.Position().Known(), fixed);
+        if (fixed) {
+            QCOMPARE(summary.Position().value.latitude, -30.0);
+            QCOMPARE(summary.Position().value.longitude, -10.0);
+        }
+    }
+
+    void checksumsAreCountedNotEnforced_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("bad");
+        const QString gga = "$GPGGA,235800.00,3733.32791,N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,*";
+        QTest::newRow("right") << gga + "6F\r\n" << 0;
+        QTest::newRow("lower case digits") << gga + "6f\r\n" << 0;
+        QTest::newRow("wrong") << gga + "6E\r\n" << 1;
+        QTest::newRow("not hex") << gga + "G1\r\n" << 1;
+        QTest::newRow("one digit at the end") << gga + "6" << 1;
+        QTest::newRow("no digits") << gga + "\r\n" << 1;
+        QTest::newRow("no star") << gga.chopped(1) + "\r\n" << 1;
+        QTest::newRow("next sentence without line end") << gga.chopped(1) + gga + "6F" << 1;
+    }
+
+    void checksumsAreCountedNotEnforced()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, bad);
+        const FixSummary summary = Summarise(text.toStdString());
+        QCOMPARE(summary.Talker(0).badChecksum, uint64_t(bad));
+        // The values are taken whatever the checksum says.
+        QCOMPARE(summary.Altitude().value, 31.5);
+        QVERIFY(summary.Talker(0).decoded >= 1);
+    }
+
+    void parseErrorsAreCounted()
+    {
+        // Too short for any parser, a GSV whose last group has no "*",
+        // a GGA cut after its time, and an unknown talker, which is ignored.
+        const FixSummary summary =
+            Summarise("$GPGGA,1*00\r\n$GLGSV,1,1,01,65,58,102\r\n$GAGGA,120000.00\r\n$XXGGA,1,2,3,4,5,6,7,8,9*00\r\n");
+        QCOMPARE(summary.Talker(0).parseErrors, uint64_t(1));
+        QCOMPARE(summary.Talker(1).parseErrors, uint64_t(1));
+        QCOMPARE(summary.Talker(2).parseErrors, uint64_t(1));
+        QCOMPARE(summary.Talker(0).decoded + summary.Talker(1).decoded + summary.Talker(2).decoded, uint64_t(0));
+        QVERIFY(!summary.Time().Known());
+    }
+
+    void gsvSetsAcrossSentencesAndTicks()
+    {
+        const size_t second = kEpoch.find("$GPGSV,4,2");
+        const size_t third = kEpoch.find("$GPGSV,4,3");
+        const size_t glonass = kEpoch.find("$GLGSV");
+        const std::string head = kEpoch.substr(0, third);
+        const std::string tail = kEpoch.substr(third);
+
+        // Two ticks, each its own text: the set is complete only after the second.
+        FixSummary summary;
+        summary.Consume(head, 0, head.size());
+        QVERIFY(!summary.Talker(0).inView.Known());
+        summary.Consume(tail, 0, tail.size());
+        QCOMPARE(summary.Talker(0).inView.value.size(), size_t(13));
+        QCOMPARE(summary.Talker(0).inView.updates, uint64_t(1));
+
+        // A sentence lost from the set drops the whole set.
+        FixSummary broken;
+        broken.Consume(kEpoch.substr(0, second) + kEpoch.substr(third), 0, std::string::npos);
+        QVERIFY(!broken.Talker(0).inView.Known());
+        QVERIFY(broken.Talker(1).inView.Known());
+
+        // Stretches of one text ending anywhere in a sentence: each sentence
+        // is read once, by the stretch that holds its "$".
+        for (size_t cut = 0; cut <= glonass; cut += 7) {
+            FixSummary stretched;
+            stretched.Consume(kEpoch, 0, cut);
+            stretched.Consume(kEpoch, cut, kEpoch.size());
+            QCOMPARE(SummaryText(stretched), SummaryText(Summarise(kEpoch)));
+        }
+    }
+
+    void secondSetOfAnEpochAdds()
+    {
+        // Two GSA and two GSV sets of one talker in one epoch (another band
+        // or more than twelve satellites) add up; the next epoch replaces.
+        const std::string epoch =
+            "$GPGGA,120000.00,3000.0,N,01000.0,E,1,10,0.9,5.0,M,,M,,*00\r\n"
+            "$GPGSA,A,3,01,02,,,,,,,,,,,2.0,1.0,1.5*00\r\n"
+            "$GPGSA,A,3,03,,,,,,,,,,,,2.0,1.0,1.5*00\r\n"
+            "$GPGSV,1,1,02,01,10,020,30,02,20,040,*00\r\n"
+            "$GPGSV,1,1,02,02,20,040,35,03,30,060,40*00\r\n";
+        FixSummary summary = Summarise(epoch);
+        QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{1, 2, 3}));
+        QCOMPARE(summary.Talker(0).inView.value,
+            (std::vector<GsvSatellite>{{1, 10, 20, 30}, {2, 20, 40, 35}, {3, 30, 60, 40}}));
+        const std::string next =
+            "$GPGGA,120001.00,3000.0,N,01000.0,E,1,10,0.9,5.0,M,,M,,*00\r\n"
+            "$GPGSA,A,3,04,,,,,,,,,,,,2.0,1.0,1.5*00\r\n"
+            "$GPGSV,1,1,01,04,50,100,20*00\r\n";
+        summary.Consume(next, 0, next.size());
+        QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{4}));
+        QCOMPARE(summary.Talker(0).inView.value, (std::vector<GsvSatellite>{{4, 50, 100, 20}}));
+    }
+
+    // However many sentences of one epoch a stream sends, a talker's lists
+    // stay bounded.
+    void listsStayBounded()
+    {
+        std::string text = "$GPGGA,120000.00,3000.0,N,01000.0,E,1,10,0.9,5.0,M,,M,,*00\r\n";
+        int prn = 1;
+        for (int k = 0; k < 100; ++k) {
+            text += "$GPGSA,A,3";
+            for (int slot = 0; slot < 12; ++slot)
+                text.append(",").append(std::to_string(prn++));
+            text += ",2.0,1.0,1.5*00\r\n";
+        }
+        for (int k = 1; k <= 200; ++k) {
+            text.append("$GPGSV,200,").append(std::to_string(k)).append(",800");
+            for (int slot = 0; slot < 4; ++slot)
+                text.append(",").append(std::to_string(prn++)).append(",10,100,30");
+            text += "*00\r\n";
+        }
+        const FixSummary summary = Summarise(text);
+        QCOMPARE(summary.Talker(0).used.value.size(), size_t(128));
+        QCOMPARE(summary.Talker(0).inView.value.size(), size_t(128));
+        QCOMPARE(summary.Talker(0).decoded, uint64_t(301));
+    }
+
+    void sampleAtKnownTimes()
+    {
+        const std::string sample = ReadSample();
+        QVERIFY(!sample.empty());
+        // Through the last epoch before midnight, tick by tick as a replay
+        // of GP RMC consumes it: up to each RMC's "*".
+        const size_t beforeMidnight = EndOfLineWith(sample, "$GNGGA,235959.00");
+        QVERIFY(beforeMidnight != std::string::npos);
+        std::vector<size_t> cuts;
+        for (size_t at = sample.find("$GPRMC"); at < beforeMidnight; at = sample.find("$GPRMC", at + 1))
+            cuts.push_back(sample.find('*', at) + 1);
+        cuts.push_back(beforeMidnight);
+        FixSummary summary;
+        size_t start = 0;
+        for (const size_t end : cuts) {
+            summary.Consume(sample, start, end);
+            start = end;
+        }
+        QCOMPARE(summary.Time().value, ((23 * 60 + 59) * 60 + 59) * 100);
+        QCOMPARE(summary.Date().value.day, uint16_t(14));
+        QVERIFY(qFuzzyCompare(summary.Position().value.latitude, 37 + 32.53174 / 60));
+        QCOMPARE(summary.Altitude().value, 30.1);
+        QVERIFY(qFuzzyCompare(summary.Motion().value.speedKmh, 17.446 * 1.852));
+
+        // The ZDA after midnight turns the date.
+        const size_t afterZda = EndOfLineWith(sample, "$GPZDA,000000.00");
+        summary.Consume(sample, start, afterZda);
+        QCOMPARE(summary.Date().value.day, uint16_t(15));
+        QCOMPARE(summary.Time().value, 0);
+
+        // The end of the log, read on in one stretch, equals the log read whole.
+        summary.Consume(sample, afterZda, sample.size());
+        const FixSummary whole = Summarise(sample);
+        QCOMPARE(SummaryText(summary), SummaryText(whole));
+        QCOMPARE(whole.Time().value, (2 * 60 + 59) * 100);
+        QVERIFY(qFuzzyCompare(whole.Position().value.longitude, 126 + 58.53657 / 60));
+        QCOMPARE(whole.Altitude().value, 34.9);
+        QCOMPARE(whole.SatellitesUsed(), 11 + 5 + 8);
+        QCOMPARE(whole.SatellitesInView(), 13 + 7 + 9);
+        QCOMPARE(whole.Talker(0).decoded, uint64_t(300 * 6 + 1200));
+        QCOMPARE(whole.Talker(2).decoded, uint64_t(300 + 659));
+        QCOMPARE(whole.Talker(7).decoded, uint64_t(600));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestFixSummary)
+#include "tst_fixsummary.moc"
