@@ -3,6 +3,7 @@
 // group of keys. The file lies next to the executable, is read group by
 // group when a feature is switched on, and is never written.
 
+#include <QHostAddress>
 #include <QString>
 
 #include <array>
@@ -17,6 +18,9 @@ struct ConfigRecord {
     int32_t ServerInputPort = 22;
     int32_t ServerOutputPort = 22;
     QString ServerOutputFormat = QStringLiteral("NMEA");
+    // The local address the input and forwarding servers listen on; empty
+    // for every address.
+    QString ServerListenAddress;
     QString ClientUrl = QStringLiteral("upload.example.com");
     int32_t ClientPort = 22;
     QString ClientVin = QStringLiteral("ZYXWVUTS987654321");
@@ -43,6 +47,10 @@ using ConfigLineSink = std::function<void(const QString& line)>;
 // used with what the file holds. Any other group code reads nothing and
 // returns false.
 bool ReadConfig(int group, const ConfigLineSink& appendLine);
+
+// The address the servers listen on, as ConfigSettings names it: every
+// local address when it names none.
+QHostAddress ServerListenAddress();
 
 // The folder whose config.ini is read: the executable's folder unless a
 // folder was set (tests point it at a folder of their own). An empty

@@ -9,6 +9,7 @@ packages=(
   libinih-dev
   libbenchmark-dev
   xvfb xauth fonts-noto-cjk
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -68,8 +68,9 @@ int main(int argc, char** argv)
     DispatchState state;
     std::string reason;
     const bool fromStdin = options.path.empty() || options.path == "-";
+    // A file is mapped where it can be; standard input is read into a copy.
     const bool read = fromStdin ? ReadLogStream(STDIN_FILENO, state.NmeaText, reason)
-                                : ReadLogFile(options.path, false, state.NmeaText, reason);
+                                : ReadLogFile(options.path, false, state.Log, reason);
     if (!read) {
         std::fprintf(stderr, "orvane-decode: cannot read %s: %s\n",
             fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
@@ -79,12 +80,12 @@ int main(int argc, char** argv)
     // One live tick over the whole text.
     LineWriter out(stdout);
     PrintingHooks hooks(out, options.messageRow);
-    state.NmeaTextLength = int32_t(state.NmeaText.size());
+    state.NmeaTextLength = int32_t(state.Text().size());
     state.m_Online = true;
     state.m_SignalsShown = options.satellites;
     state.m_TalkerRow = options.talkerRow;
     state.m_ParsePosition = 0;
-    if (!state.NmeaText.empty()) {
+    if (!state.Text().empty()) {
         while (DispatchSentences(state, hooks)) { }
     }
     if (options.satellites)
