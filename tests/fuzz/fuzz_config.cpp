@@ -18,14 +18,18 @@ namespace {
 
 using namespace orvane;
 
-QString ScratchFolder()
-{
-    const char* folder = std::getenv("TMPDIR");
-    const QString path = QString::fromLocal8Bit(folder && *folder ? folder : "/tmp") +
-                         QStringLiteral("/orvane-fuzz-config-%1").arg(::getpid());
-    QDir().mkpath(path);
-    return path;
-}
+// The scratch folder of this process, removed when it ends.
+struct ScratchFolder {
+    ScratchFolder()
+    {
+        const char* folder = std::getenv("TMPDIR");
+        path = QString::fromLocal8Bit(folder && *folder ? folder : "/tmp") +
+               QStringLiteral("/orvane-fuzz-config-%1").arg(::getpid());
+        QDir().mkpath(path);
+    }
+    ~ScratchFolder() { QDir(path).removeRecursively(); }
+    QString path;
+};
 
 bool PortLike(int32_t port, int32_t defaultPort)
 {
@@ -36,8 +40,8 @@ bool PortLike(int32_t port, int32_t defaultPort)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString folder = ScratchFolder();
-    SetConfigFolder(folder);
+    static const ScratchFolder scratch;
+    SetConfigFolder(scratch.path);
     QFile file(ConfigFilePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))

@@ -18,11 +18,16 @@ namespace {
 
 using namespace orvane;
 
-std::string ScratchPath()
-{
-    const char* folder = std::getenv("TMPDIR");
-    return std::string(folder && *folder ? folder : "/tmp") + "/orvane-fuzz-log-" + std::to_string(::getpid());
-}
+// The scratch log of this process, removed when it ends.
+struct ScratchLog {
+    ScratchLog()
+    {
+        const char* folder = std::getenv("TMPDIR");
+        path = std::string(folder && *folder ? folder : "/tmp") + "/orvane-fuzz-log-" + std::to_string(::getpid());
+    }
+    ~ScratchLog() { std::remove(path.c_str()); }
+    std::string path;
+};
 
 }  // namespace
 
@@ -34,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (expected.size() + zeros != size || expected.find('\0') != std::string::npos)
         fuzz::Fail("zero bytes counted wrong");
 
-    static const std::string path = ScratchPath();
+    static const ScratchLog scratch;
+    const std::string& path = scratch.path;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
         fuzz::Fail("cannot write the scratch log");
