@@ -156,10 +156,38 @@ bool ReadSerialPort(const IniFile& ini, const ConfigLineSink& appendLine)
                QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
 }
 
+// The address text as a listening address; a null address when it names none.
+QHostAddress ParseListenAddress(const QString& text)
+{
+    if (text.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
+        return QHostAddress(QHostAddress::LocalHost);
+    return QHostAddress(text);
+}
+
+// The servers' listen address, read with their group. Without the key they
+// listen on every address and no line is written; a value that is no
+// address keeps the server closed rather than open to every network.
+bool ReadListenAddress(const IniFile& ini, const ConfigLineSink& appendLine)
+{
+    ConfigRecord& c = ConfigSettings;
+    const std::string* value = ini.Find("server", "listenaddress");
+    if (!value) {
+        c.ServerListenAddress.clear();
+        return true;
+    }
+    const QString text = QString::fromUtf8(*value).trimmed().left(kMaxTextValue);
+    const bool valid = !ParseListenAddress(text).isNull();
+    c.ServerListenAddress = valid ? text : QString();
+    appendLine(QStringLiteral("[Config] server/listenaddress = %1 (%2)")
+                   .arg(text, valid ? QStringLiteral("ok") : QStringLiteral("not an address")));
+    return valid;
+}
+
 bool ReadTcpInput(const IniFile& ini, const ConfigLineSink& appendLine)
 {
     return ReadInt(ini, "server", "inputport", 21, 65534, ConfigSettings.ServerInputPort,
-               QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted;
+               QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted &&
+           ReadListenAddress(ini, appendLine);
 }
 
 bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
@@ -175,8 +203,9 @@ bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
     // field holds.
     ReadInt(ini, "server", "outputport", 21, 65534, c.ServerOutputPort,
         QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine);
-    return ReadText(ini, "server", "outputformat", 3, c.ServerOutputFormat,
-               QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
+    const bool format = ReadText(ini, "server", "outputformat", 3, c.ServerOutputFormat,
+                            QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
+    return format && ReadListenAddress(ini, appendLine);
 }
 
 bool ReadUpload(const IniFile& ini, const ConfigLineSink& appendLine)
@@ -221,6 +250,12 @@ bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
 void SetConfigFolder(const QString& folder)
 {
     g_ConfigFolder = folder;
+}
+
+QHostAddress ServerListenAddress()
+{
+    const QString& text = ConfigSettings.ServerListenAddress;
+    return text.isEmpty() ? QHostAddress(QHostAddress::Any) : ParseListenAddress(text);
 }
 
 QString ConfigFilePath()

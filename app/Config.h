@@ -4,6 +4,7 @@
 // or the installed folder), is read group by group when a feature is
 // switched on, and is never written.
 
+#include <QHostAddress>
 #include <QString>
 
 #include <array>
@@ -18,6 +19,9 @@ struct ConfigRecord {
     int32_t ServerInputPort = 22;
     int32_t ServerOutputPort = 22;
     QString ServerOutputFormat = QStringLiteral("NMEA");
+    // The local address the input and forwarding servers listen on; empty
+    // for every address.
+    QString ServerListenAddress;
     QString ClientUrl = QStringLiteral("upload.example.com");
     int32_t ClientPort = 22;
     QString ClientVin = QStringLiteral("ZYXWVUTS987654321");
@@ -49,6 +53,10 @@ bool ReadConfig(int group, const ConfigLineSink& appendLine);
 // line; empty when the file, the group or the key is missing. For the
 // settings of features that come with their own group.
 QString ReadConfigValue(const char* section, const char* key);
+
+// The address the servers listen on, as ConfigSettings names it: every
+// local address when it names none.
+QHostAddress ServerListenAddress();
 
 // The folder whose config.ini is read: the folder that was set (tests
 // point it at a folder of their own), else the first of ConfigFolders that

@@ -42,13 +42,18 @@ void LiveSession::OpenSerialOrTcpInput()
         return;
     if (m_ReadConfig(kConfigTcpInput)) {
         m_TcpInput = std::make_unique<CNetworkClient>(m_NoticeTarget);
-        m_TcpInputOpen = m_TcpInput->Listen(quint16(ConfigSettings.ServerInputPort));
+        m_TcpInputOpen = m_TcpInput->Listen(quint16(ConfigSettings.ServerInputPort), ServerListenAddress());
         // A server that could not listen holds no port for the next try.
         if (!m_TcpInputOpen)
             m_TcpInput.reset();
     }
     m_AppendLine(QStringLiteral("[TCP] %1 to open GNSS data port (%2)")
                      .arg(OkOrFail(m_TcpInputOpen), QString::number(ConfigSettings.ServerInputPort)));
+}
+
+int LiveSession::TcpInputClients() const
+{
+    return m_TcpInput ? int(m_TcpInput->Clients().size()) : 0;
 }
 
 void LiveSession::Close()

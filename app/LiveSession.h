@@ -39,6 +39,8 @@ public:
     bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen || m_Sources.IsOpen(); }
     bool SerialOpen() const { return m_SerialOpen; }
     bool TcpInputOpen() const { return m_TcpInputOpen; }
+    // The connections the TCP input holds now.
+    int TcpInputClients() const;
 
     // Opens the serial port, or else the TCP input server, each as its
     // config.ini group allows, writing one line for each try; then the

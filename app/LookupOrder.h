@@ -1,24 +1,15 @@
 #pragma once
-// The order in which Orvane looks for config.ini and for map pages: next to
-// the executable first, as a build folder has them, then the user's
-// settings folder (config.ini only), then the installed data folder.
+// The order in which Orvane looks for config.ini: next to the executable
+// first, as a build folder has them, then the user's settings folder, then
+// the installed data folder.
 
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 namespace orvane {
 
 // exeFolder, $XDG_CONFIG_HOME/orvane (~/.config/orvane), and the installed
 // data folder (share/orvane).
 QStringList ConfigFolders(const QString& exeFolder);
-
-// exeFolder and the installed data folder.
-QStringList MapPageFolders(const QString& exeFolder);
-
-// The URL of a map/urlN value. A file path relative to a folder is taken
-// from the first of folders that holds it, and from the first folder when
-// none does; anything else is read as MapUrlFromConfig reads it.
-QUrl MapPageUrl(const QString& value, const QStringList& folders);
 
 }  // namespace orvane

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "Config.h"
-#include "LookupOrder.h"
+#include "MapPageLookup.h"
 #include "WebBrowser2.h"
 #include "live/StandardFolders.h"
 

@@ -16,7 +16,7 @@ std::vector<TrackPoint> COrvaneDlg::TrackToSave() const
     // Offline with a log loaded: the whole log, however far it was replayed.
     if (!m_State.m_Online && m_State.m_Loaded) {
         TrackCollector log;
-        log.Feed(m_State.NmeaText);
+        log.Feed(m_State.Text());
         return log.Points();
     }
     return m_LiveTrack.Points();

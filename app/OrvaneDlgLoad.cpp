@@ -74,16 +74,17 @@ void COrvaneDlg::DropFiles(const QStringList& paths)
 void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
 {
     // The log is only read: a read-only file loads, and a directory, a FIFO
-    // or a device is refused without waiting on it. The bytes go straight
-    // into NmeaText, the one copy of the log the program holds.
+    // or a device is refused without waiting on it. A file without zero
+    // bytes is mapped read-only and used where it lies; one with zero bytes
+    // is copied without them. Either is the one copy the program holds.
     std::string reason;
     size_t zeroBytes = 0;
     bool read = false;
     try {
         read = !path.isEmpty() &&
-               ReadLogFile(QFile::encodeName(path).toStdString(), true, m_State.NmeaText, reason, &zeroBytes);
+               ReadLogFile(QFile::encodeName(path).toStdString(), true, m_State.Log, reason, &zeroBytes);
     } catch (const std::bad_alloc&) {
-        m_State.NmeaText = std::string();
+        m_State.Log.Clear();
         m_Seam.MessageBox(this, QStringLiteral("Memory Error"));
         return;
     }
@@ -94,12 +95,12 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
         m_Seam.MessageBox(this, tooLarge ? QStringLiteral("Memory Error") : QStringLiteral("File Open Error"));
         return;
     }
-    if (m_State.NmeaText.empty() && QFileInfo(path).size() == 0) {
+    if (m_State.Log.Empty() && QFileInfo(path).size() == 0) {
         m_Seam.MessageBox(this, QStringLiteral("File Size Error"));
         return;
     }
 
-    m_State.m_Loaded = CheckLogText(m_State.NmeaText, m_LogSummary) != 0;
+    m_State.m_Loaded = CheckLogText(m_State.Text(), m_LogSummary) != 0;
     AppendLine(m_State.m_Loaded ? QStringLiteral("Load '") + name + QStringLiteral("' OK!")
                                 : QStringLiteral("Fail to load '") + name + QStringLiteral("'."));
     // The log is read without its zero bytes (a cut write leaves a run of
@@ -111,7 +112,7 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
         Purge();
         return;
     }
-    m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
+    m_State.NmeaTextLength = int32_t(m_State.Text().size());
     FillLists();
 }
 

@@ -72,6 +72,7 @@ void COrvaneDlg::Purge()
     m_Ui.slider->setValue(0);
     // Give the log's memory back, not only its length.
     std::string().swap(m_State.NmeaText);
+    m_State.Log.Clear();
     m_State.NmeaTextLength = 0;
     UpdateButtons();
     m_Ui.talkers->clear();

@@ -13,7 +13,7 @@ void COrvaneDlg::SetUpForwardingAndUpload()
     m_Forwarding = false;
     m_Sender = std::make_unique<PositionSender>(this);
     if (ReadConfig(kConfigForwarding)) {
-        m_Forwarding = m_Sender->StartForwarding(quint16(ConfigSettings.ServerOutputPort));
+        m_Forwarding = m_Sender->StartForwarding(quint16(ConfigSettings.ServerOutputPort), ServerListenAddress());
         AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data forwarding (%2)")
                        .arg(OkOrFail(m_Forwarding), QString::number(ConfigSettings.ServerOutputPort)));
     }

@@ -89,7 +89,12 @@ CNetworkClient::~CNetworkClient()
 
 bool CNetworkClient::Listen(quint16 port)
 {
-    if (m_Server->listen(QHostAddress::Any, port))
+    return Listen(port, QHostAddress::Any);
+}
+
+bool CNetworkClient::Listen(quint16 port, const QHostAddress& address)
+{
+    if (m_Server->listen(address, port))
         return true;
     m_Server->close();
     return false;

@@ -72,6 +72,8 @@ public:
     // Listens on the port on all local addresses. On failure nothing stays
     // bound and false is returned.
     bool Listen(quint16 port);
+    // The same on one local address (QHostAddress::Any: all of them).
+    bool Listen(quint16 port, const QHostAddress& address);
 
     // Closes and forgets one connection of the list; it posts
     // "[TCP] a client is disconnected (%s:%d)".

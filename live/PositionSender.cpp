@@ -1,6 +1,7 @@
 #include "PositionSender.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QTcpSocket>
 
 #include "NetworkServer.h"
@@ -53,8 +54,13 @@ PositionSender::~PositionSender()
 
 bool PositionSender::StartForwarding(quint16 port)
 {
+    return StartForwarding(port, QHostAddress::Any);
+}
+
+bool PositionSender::StartForwarding(quint16 port, const QHostAddress& address)
+{
     auto server = std::make_unique<CNetworkClient>(m_Target);
-    if (!server->Listen(port))
+    if (!server->Listen(port, address))
         return false;
     m_Forwarding = std::move(server);
     return true;

@@ -14,6 +14,7 @@
 
 #include "Notices.h"
 
+class QHostAddress;
 class QTcpSocket;
 
 namespace orvane {
@@ -39,8 +40,10 @@ public:
     // Drops the forwarding server and closes the upload connection.
     ~PositionSender() override;
 
-    // Listens for forwarding clients on the port; false when it cannot.
+    // Listens for forwarding clients on the port (on every local address
+    // unless one is given); false when it cannot.
     bool StartForwarding(quint16 port);
+    bool StartForwarding(quint16 port, const QHostAddress& address);
     // Starts connecting to the upload server; the name is resolved without
     // waiting; a failed attempt is made again before a later send.
     void StartUpload(const QString& host, quint16 port);

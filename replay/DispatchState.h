@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "decoder/FixSummary.h"
 #include "decoder/GsvPass.h"
 #include "decoder/Records.h"
 #include "decoder/Tables.h"
+#include "replay/LogText.h"
 
 namespace orvane {
 
@@ -22,6 +24,11 @@ struct DispatchState {
     // live data of one tick in online mode. One character per byte.
     std::string NmeaText;
     int32_t NmeaTextLength = 0;  // as last recorded by a load or a live append
+    // A log loaded from a file, mapped or copied, read in place of
+    // NmeaText while it holds text. Whoever fills NmeaText clears it.
+    LoadedLog Log;
+    // The text the decoder reads.
+    std::string_view Text() const { return Log.Empty() ? std::string_view(NmeaText) : Log.View(); }
 
     int32_t m_ParsePosition = 0;  // where the next search starts; -1: nothing further
     int32_t m_TalkerRow = kNoTalker;

@@ -125,7 +125,7 @@ bool Show(DispatchState& state, DispatchHooks& hooks, const ZdaRecord& record)
 template <class Record, int32_t (*Parse)(std::string_view, Record&)>
 void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow)
 {
-    const std::string_view text = state.NmeaText;
+    const std::string_view text = state.Text();
     const std::string_view type = MessageTable[size_t(messageRow)].id;
     for (;;) {
         std::string_view sentence;
@@ -211,8 +211,9 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
     // The stretch the call consumed: up to the sentence just handled, or to
     // the end when none was left.
     if (state.m_FixSummaryOn && start >= 0) {
-        const size_t end = state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : state.NmeaText.size();
-        state.m_FixSummary.Consume(state.NmeaText, size_t(start), end);
+        const std::string_view text = state.Text();
+        const size_t end = state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : text.size();
+        state.m_FixSummary.Consume(text, size_t(start), end);
     }
 
     if (!state.m_Online) {
@@ -229,12 +230,12 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
             // of searching the rest of the text once more.
             if (resumeAt != start)
                 state.m_GsvProgress.Reset();
-            AccumulateGsvResuming(state.NmeaText, start, state.m_SatelliteTable, appendLine, state.m_GsvProgress);
+            AccumulateGsvResuming(state.Text(), start, state.m_SatelliteTable, appendLine, state.m_GsvProgress);
             if (state.m_ParsePosition > 0)
                 state.m_GsvResumeAt = state.m_ParsePosition;
         } else {
             // In replay only the stretch up to the sentence just shown is merged.
-            AccumulateGsv(state.NmeaText, start, state.m_ParsePosition, state.m_SatelliteTable, appendLine);
+            AccumulateGsv(state.Text(), start, state.m_ParsePosition, state.m_SatelliteTable, appendLine);
         }
         if (hooks.SatellitesWindowExists()) {
             for (int row = 0; row < kSatelliteRows; ++row)

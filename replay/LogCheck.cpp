@@ -1,6 +1,6 @@
 #include "LogCheck.h"
 
-#include <string>
+#include <cstring>
 
 namespace orvane {
 
@@ -9,15 +9,27 @@ int32_t CheckLogText(std::string_view text, LogSummary& summary)
     summary.length = int32_t(text.size());
     if (summary.length <= kMinimumLogLength)
         return 0;
-    for (int row = 0; row < kTalkerCount; ++row) {
-        std::string pattern = "$";
-        pattern.append(TalkerTable[size_t(row)].id);
-        int count = 0;
-        for (size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
-            if (++count > kTalkerOccurrenceThreshold) {
+    // One pass over the "$" signs, counting the talker whose id follows
+    // each; it ends early once every talker is offered. Each id is "$" and
+    // letters, so the count is the plain substring count.
+    std::array<int, kTalkerCount> counts{};
+    int offered = 0;
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    while (offered < kTalkerCount && at < end) {
+        const void* dollar = std::memchr(at, '$', size_t(end - at));
+        if (!dollar)
+            break;
+        at = static_cast<const char*>(dollar) + 1;
+        const std::string_view after(at, size_t(end - at));
+        for (int row = 0; row < kTalkerCount; ++row) {
+            if (!after.starts_with(TalkerTable[size_t(row)].id))
+                continue;
+            if (++counts[size_t(row)] == kTalkerOccurrenceThreshold + 1) {
                 summary.present[size_t(row)] = true;
-                break;
+                ++offered;
             }
+            break;
         }
     }
     return summary.length;

@@ -74,6 +74,42 @@ bool ReadAll(int fd, size_t expectedSize, std::string& text, std::string& reason
     return true;
 }
 
+// Opens a log for reading: -1 with the reason when it cannot be opened or
+// is refused (a directory; with regularFileOnly, anything but a regular
+// file, without blocking on it).
+int OpenLog(const std::string& path, bool regularFileOnly, std::string& reason)
+{
+    // Non-blocking open, so that a FIFO without a writer does not hang.
+    const int flags = O_RDONLY | O_CLOEXEC | (regularFileOnly ? O_NONBLOCK : 0);
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0) {
+        reason = SystemReason(errno);
+        return -1;
+    }
+    struct stat info { };
+    if (::fstat(fd, &info) != 0) {
+        reason = SystemReason(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (S_ISDIR(info.st_mode) || (regularFileOnly && !S_ISREG(info.st_mode))) {
+        reason = S_ISDIR(info.st_mode) ? SystemReason(EISDIR) : "Not a regular file";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A regular file's size, capped just past what positions can address; 0
+// for anything else.
+size_t ExpectedSize(int fd)
+{
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return 0;
+    return std::min(size_t(info.st_size), size_t(kMaxTextLength) + 1);
+}
+
 }  // namespace
 
 size_t AppendWithoutZeros(std::string& text, std::string_view bytes)
@@ -94,26 +130,63 @@ size_t AppendWithoutZeros(std::string& text, std::string_view bytes)
 bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& text, std::string& reason,
     size_t* zeroBytes)
 {
-    // Non-blocking open, so that a FIFO without a writer does not hang.
-    const int flags = O_RDONLY | O_CLOEXEC | (regularFileOnly ? O_NONBLOCK : 0);
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0) {
-        reason = SystemReason(errno);
+    const int fd = OpenLog(path, regularFileOnly, reason);
+    if (fd < 0)
         return false;
-    }
-    struct stat info { };
-    if (::fstat(fd, &info) != 0) {
-        reason = SystemReason(errno);
-        ::close(fd);
+    const bool ok = ReadAll(fd, ExpectedSize(fd), text, reason, zeroBytes);
+    ::close(fd);
+    return ok;
+}
+
+struct LoadedLog::Mapping {
+    Mapping(const void* address, size_t size) : bytes(static_cast<const char*>(address), size) { }
+    ~Mapping() { ::munmap(const_cast<char*>(bytes.data()), bytes.size()); }
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    std::string_view bytes;
+};
+
+std::string_view LoadedLog::View() const
+{
+    return m_Mapping ? m_Mapping->bytes : std::string_view(m_Copy);
+}
+
+void LoadedLog::Clear()
+{
+    m_Mapping.reset();
+    std::string().swap(m_Copy);
+}
+
+bool ReadLogFile(const std::string& path, bool regularFileOnly, LoadedLog& log, std::string& reason, size_t* zeroBytes)
+{
+    log.Clear();
+    const int fd = OpenLog(path, regularFileOnly, reason);
+    if (fd < 0)
         return false;
+    const size_t size = ExpectedSize(fd);
+    // A regular file whose every byte is text is used where it lies. Its
+    // pages are mapped in one call (from the page cache, nothing written),
+    // and the zero byte search reads them at memory speed.
+    if (size > 0 && size <= size_t(kMaxTextLength)) {
+        void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (address != MAP_FAILED) {
+            auto mapping = std::make_shared<const LoadedLog::Mapping>(address, size);
+            if (!std::memchr(address, '\0', size)) {
+                ::close(fd);
+                log.m_Mapping = std::move(mapping);
+                if (zeroBytes)
+                    *zeroBytes = 0;
+                return true;
+            }
+            // Zero bytes: the text is a copy without them, read afresh.
+            if (::lseek(fd, 0, SEEK_SET) != 0) {
+                reason = SystemReason(errno);
+                ::close(fd);
+                return false;
+            }
+        }
     }
-    if (S_ISDIR(info.st_mode) || (regularFileOnly && !S_ISREG(info.st_mode))) {
-        reason = S_ISDIR(info.st_mode) ? SystemReason(EISDIR) : "Not a regular file";
-        ::close(fd);
-        return false;
-    }
-    const size_t expected = S_ISREG(info.st_mode) && info.st_size > 0 ? size_t(info.st_size) : 0;
-    const bool ok = ReadAll(fd, std::min(expected, size_t(kMaxTextLength) + 1), text, reason, zeroBytes);
+    const bool ok = ReadAll(fd, size, log.m_Copy, reason, zeroBytes);
     ::close(fd);
     return ok;
 }

@@ -15,6 +15,7 @@ packages=(
   # the tests of the gpsd source start their own gpsd in the foreground on a
   # free port; the package's systemd socket and service are not used
   gpsd
+  clang libclang-rt-14-dev
 )
 
 missing=()

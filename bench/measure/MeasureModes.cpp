@@ -116,9 +116,14 @@ int MeasureTicks(int count, const QString& file)
 int ExitAfterLoad(const QStringList& files)
 {
     COrvaneDlg dialog;
+    QElapsedTimer clock;
+    clock.start();
     if (!files.isEmpty())
         dialog.DropFiles(files);
+    const qint64 loadMs = clock.elapsed();
     std::printf("loaded: %s, %d bytes\n", dialog.State().m_Loaded ? "yes" : "no", dialog.State().NmeaTextLength);
+    if (!files.isEmpty())
+        std::printf("load time: %lld ms\n", (long long)loadMs);
     return 0;
 }
 

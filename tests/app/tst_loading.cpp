@@ -90,7 +90,7 @@ private slots:
         }
         const std::string text = QByteArray(content).replace('\0', "").toStdString();
         QVERIFY(dialog.State().m_Loaded);
-        QCOMPARE(dialog.State().NmeaText, text);
+        QCOMPARE(dialog.State().Text(), std::string_view(text));
         QCOMPARE(dialog.State().NmeaTextLength, int(text.size()));
         QCOMPARE(dialog.State().m_ParsePosition, 0);
         QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), talkers);

@@ -6,6 +6,7 @@
 
 #include "Config.h"
 #include "LookupOrder.h"
+#include "MapPageLookup.h"
 #include "live/Recording.h"
 #include "live/StandardFolders.h"
 

@@ -10,7 +10,7 @@ namespace orvane {
 
 class LineWriter {
 public:
-    explicit LineWriter(std::FILE* stream) : m_Stream(stream) { m_Buffer.reserve(kFlushSize + 1024); }
+    explicit LineWriter(std::FILE* stream) : m_Stream(stream) { m_Buffer.reserve(kFlushSize + 4096); }
     ~LineWriter() { Finish(); }
 
     void WriteLine(std::string_view latin1);
@@ -19,7 +19,8 @@ public:
     bool Finish();
 
 private:
-    static constexpr size_t kFlushSize = 1 << 16;
+    // Written in large blocks: few write calls, each far beyond stdio's buffer.
+    static constexpr size_t kFlushSize = 1 << 20;
     void Flush();
 
     std::FILE* m_Stream;

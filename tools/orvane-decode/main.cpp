@@ -75,8 +75,9 @@ int main(int argc, char** argv)
     DispatchState state;
     std::string reason;
     const bool fromStdin = options.path.empty() || options.path == "-";
+    // A file is mapped where it can be; standard input is read into a copy.
     const bool read = fromStdin ? ReadLogStream(STDIN_FILENO, state.NmeaText, reason)
-                                : ReadLogFile(options.path, false, state.NmeaText, reason);
+                                : ReadLogFile(options.path, false, state.Log, reason);
     if (!read) {
         std::fprintf(stderr, "orvane-decode: cannot read %s: %s\n",
             fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
@@ -84,11 +85,11 @@ int main(int argc, char** argv)
     }
 
     if (!options.gpxPath.empty() || !options.geoJsonPath.empty())
-        return WriteTrackFiles(options, state.NmeaText);
+        return WriteTrackFiles(options, state.Text());
     if (options.summary || options.sky) {
         // The summary follows the whole text, as the viewer's ticks would.
         FixSummary summary;
-        summary.Consume(state.NmeaText, 0, state.NmeaText.size());
+        summary.Consume(state.Text(), 0, state.Text().size());
         const std::string text =
             (options.summary ? SummaryText(summary) : std::string()) + (options.sky ? SkyText(summary) : std::string());
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
@@ -102,12 +103,12 @@ int main(int argc, char** argv)
     state.m_FixSummaryOn = false;
     LineWriter out(stdout);
     PrintingHooks hooks(out, options.messageRow);
-    state.NmeaTextLength = int32_t(state.NmeaText.size());
+    state.NmeaTextLength = int32_t(state.Text().size());
     state.m_Online = true;
     state.m_SignalsShown = options.satellites;
     state.m_TalkerRow = options.talkerRow;
     state.m_ParsePosition = 0;
-    if (!state.NmeaText.empty()) {
+    if (!state.Text().empty()) {
         while (DispatchSentences(state, hooks)) { }
     }
     if (options.satellites)

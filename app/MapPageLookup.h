@@ -1,0 +1,19 @@
+#pragma once
+// The order in which Orvane looks for a map page named without a scheme:
+// next to the executable first, then the installed data folder.
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace orvane {
+
+// exeFolder and the installed data folder.
+QStringList MapPageFolders(const QString& exeFolder);
+
+// The URL of a map/urlN value. A file path relative to a folder is taken
+// from the first of folders that holds it, and from the first folder when
+// none does; anything else is read as MapUrlFromConfig reads it.
+QUrl MapPageUrl(const QString& value, const QStringList& folders);
+
+}  // namespace orvane
