@@ -19,17 +19,6 @@ constexpr size_t kLongestSentence = 4096;
 // one epoch a stream adds up.
 constexpr size_t kMostSatellites = 128;
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Field n of a sentence (0 is the address "$GPGGA"); empty when missing.
 // The last field ends at "*" or at the end of the sentence.
 std::string_view Field(std::string_view sentence, int n)
@@ -52,8 +41,12 @@ std::string_view Field(std::string_view sentence, int n)
     return sentence.substr(begin, end - begin);
 }
 
+// Hundredths of a second since midnight, or -1 when a field is out of its
+// range (a broken sentence): such a time is not taken.
 int32_t TimeOfDay(const NmeaDateTime& dateTime)
 {
+    if (dateTime.hour > 23 || dateTime.minute > 59 || dateTime.second > 60 || dateTime.hundredths > 99)
+        return -1;
     return ((int32_t(dateTime.hour) * 60 + dateTime.minute) * 60 + dateTime.second) * 100 + dateTime.hundredths;
 }
 
@@ -269,9 +262,9 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
 
 void FixSummary::TakeTime(std::string_view timeField, const NmeaDateTime& dateTime)
 {
-    if (timeField.empty())
-        return;
     const int32_t timeOfDay = TimeOfDay(dateTime);
+    if (timeField.empty() || timeOfDay < 0)
+        return;
     if (!m_Time.Known() || m_Time.value != timeOfDay)
         ++m_Epoch;
     m_Time.Set(timeOfDay);
@@ -288,8 +281,9 @@ void FixSummary::TakePosition(double latitude, char16_t latHemisphere, double lo
     SummaryPosition position;
     position.latitude = latSign * latitude;
     position.longitude = lonSign * longitude;
-    position.timed = !timeField.empty();
-    position.timeOfDay = position.timed ? TimeOfDay(dateTime) : 0;
+    const int32_t timeOfDay = TimeOfDay(dateTime);
+    position.timed = !timeField.empty() && timeOfDay >= 0;
+    position.timeOfDay = position.timed ? timeOfDay : 0;
     m_Position.Set(position);
 }
 
