@@ -14,6 +14,7 @@
 #include "OrvaneDlg.h"
 #include "UiSeam.h"
 #include "decoder/FindSentence.h"
+#include "replay/Dispatcher.h"
 #include "replay/LogText.h"
 
 namespace orvane {
@@ -77,6 +78,8 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
     // or a device is refused without waiting on it. A file without zero
     // bytes is mapped read-only and used where it lies; one with zero bytes
     // is copied without them. Either is the one copy the program holds.
+    // The summary reads what was replayed of the log it replaces first.
+    CatchUpFixSummary(m_State);
     std::string reason;
     size_t zeroBytes = 0;
     bool read = false;

@@ -1,11 +1,13 @@
 // The Sky View window of the main window: opened from the window menu or
-// with Ctrl+K, redrawn after each replay and live tick, and emptied with the
-// fix summary on Purge and when leaving online mode.
+// with Ctrl+K, redrawn after each replay and live tick while shown (the
+// summary catching up with the ticks first), and emptied with the fix
+// summary on Purge and when leaving online mode.
 
 #include <QShortcut>
 
 #include "OrvaneDlg.h"
 #include "SkyViewDlg.h"
+#include "replay/Dispatcher.h"
 
 namespace orvane {
 
@@ -19,6 +21,7 @@ void COrvaneDlg::OnSkyView()
 {
     if (!m_SkyViewDlg)
         m_SkyViewDlg = std::make_unique<SkyViewDlg>(m_State.m_FixSummary, this);
+    CatchUpFixSummary(m_State);
     m_SkyViewDlg->show();
     m_SkyViewDlg->raise();
     m_SkyViewDlg->activateWindow();
@@ -26,13 +29,16 @@ void COrvaneDlg::OnSkyView()
 
 void COrvaneDlg::FollowSkyView()
 {
-    if (m_SkyViewDlg)
+    // A hidden window wants nothing: the summary catches up when shown.
+    if (m_SkyViewDlg && m_SkyViewDlg->isVisible()) {
+        CatchUpFixSummary(m_State);
         m_SkyViewDlg->NoteTick();
+    }
 }
 
 void COrvaneDlg::ResetSkyView()
 {
-    m_State.m_FixSummary.Reset();
+    ResetFixSummary(m_State);
     if (m_SkyViewDlg)
         m_SkyViewDlg->Reset();
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "decoder/FixSummary.h"
 #include "decoder/GsvPass.h"
@@ -52,9 +54,17 @@ struct DispatchState {
     std::optional<int32_t> m_GsvResumeAt;  // where such a call starts; none when no call may resume
 
     // The fix summary reads, while on, every sentence of the stretch each
-    // call consumes, whatever talker and type the call decodes.
+    // call consumes, whatever talker and type the call decodes. Online it
+    // reads each stretch at once, before the tick's text goes. Offline the
+    // log stays put, so a call only notes its stretch (m_SummaryPending, in
+    // the text that starts at m_SummaryPendingText; a stretch that follows
+    // the last one extends it) and CatchUpFixSummary reads them in order
+    // when the summary is wanted: a replay tick or a seek costs what it
+    // cost without the summary.
     FixSummary m_FixSummary;
     bool m_FixSummaryOn = true;
+    const char* m_SummaryPendingText = nullptr;
+    std::vector<std::pair<size_t, size_t>> m_SummaryPending;  // [begin, end) each
 };
 
 }  // namespace orvane

@@ -187,6 +187,49 @@ int DecodedMessageRow(int messageRow)
     return FindDecodedType(messageRow) ? messageRow : -1;
 }
 
+const FixSummary& CatchUpFixSummary(DispatchState& state)
+{
+    const std::string_view text = state.Text();
+    if (state.m_SummaryPendingText == text.data()) {
+        for (const auto& [begin, end] : state.m_SummaryPending) {
+            if (end <= text.size())
+                state.m_FixSummary.Consume(text, begin, end);
+        }
+    }
+    state.m_SummaryPending.clear();
+    state.m_SummaryPendingText = nullptr;
+    return state.m_FixSummary;
+}
+
+void ResetFixSummary(DispatchState& state)
+{
+    state.m_FixSummary.Reset();
+    state.m_SummaryPending.clear();
+    state.m_SummaryPendingText = nullptr;
+}
+
+namespace {
+
+// So many seeks without a look at the summary have it read what they noted.
+constexpr size_t kMostPendingStretches = 4096;
+
+// Notes [begin, end) for the summary: it extends the last stretch noted when
+// it follows it, else it is noted on its own.
+void NoteSummaryStretch(DispatchState& state, size_t begin, size_t end)
+{
+    const char* text = state.Text().data();
+    if (state.m_SummaryPendingText != text || state.m_SummaryPending.size() >= kMostPendingStretches)
+        CatchUpFixSummary(state);
+    state.m_SummaryPendingText = text;
+    auto& pending = state.m_SummaryPending;
+    if (!pending.empty() && pending.back().second == begin)
+        pending.back().second = end;
+    else if (begin < end)
+        pending.emplace_back(begin, end);
+}
+
+}  // namespace
+
 bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
 {
     if (!state.m_Online && !state.m_Loaded) {
@@ -213,7 +256,9 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
     if (state.m_FixSummaryOn && start >= 0) {
         const std::string_view text = state.Text();
         const size_t end = state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : text.size();
-        state.m_FixSummary.Consume(text, size_t(start), end);
+        NoteSummaryStretch(state, size_t(start), end);
+        if (state.m_Online)
+            CatchUpFixSummary(state);
     }
 
     if (!state.m_Online) {

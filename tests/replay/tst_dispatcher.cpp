@@ -3,6 +3,7 @@
 #include <random>
 
 #include "decoder/GsvPass.h"
+#include "decoder/SummaryText.h"
 #include "replay/Dispatcher.h"
 
 using namespace orvane;
@@ -252,6 +253,63 @@ private slots:
             QVERIFY(resuming.m_GsvProgress.searchedBytes > 0);
             QVERIFY(resuming.m_GsvProgress.searchedBytes <= kTalkerCount * int64_t(resuming.NmeaText.size()));
         }
+    }
+
+    // Offline the fix summary reads each call's stretch only when it is
+    // brought up to date, and then exactly as if it had read every stretch
+    // at once: in a row, after a seek back or forward, and never from a
+    // text that has been replaced.
+    void summaryCatchesUpWithEveryStretch_data()
+    {
+        QTest::addColumn<int>("callsBefore");
+        QTest::addColumn<double>("seekTo");  // a share of the text; < 0: no seek
+        QTest::addColumn<int>("callsAfter");
+        QTest::newRow("in a row") << 40 << -1.0 << 0;
+        QTest::newRow("seek back") << 30 << 0.1 << 25;
+        QTest::newRow("seek forward") << 5 << 0.7 << 30;
+        QTest::newRow("seek to where it stands") << 10 << 0.0 << 10;
+    }
+    void summaryCatchesUpWithEveryStretch()
+    {
+        QFETCH(int, callsBefore);
+        QFETCH(double, seekTo);
+        QFETCH(int, callsAfter);
+        std::mt19937 random(7);
+        const std::string text = RandomLog(random, 400);
+        DispatchState state = Loaded(text);
+        FixSummary expected;
+        Hooks hooks(kGsaRow);
+        const auto call = [&] {
+            const int32_t start = state.m_ParsePosition;
+            DispatchSentences(state, hooks);
+            if (start >= 0)
+                expected.Consume(text, size_t(start),
+                    state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : text.size());
+        };
+        for (int i = 0; i < callsBefore; ++i)
+            call();
+        QCOMPARE(SummaryText(state.m_FixSummary), SummaryText(FixSummary()));
+        if (seekTo > 0)
+            state.m_ParsePosition = int32_t(seekTo * double(text.size()));
+        if (seekTo == 0.0)
+            CatchUpFixSummary(state);
+        for (int i = 0; i < callsAfter; ++i)
+            call();
+        const FixSummary& summary = CatchUpFixSummary(state);
+        QVERIFY(SummaryText(summary) != SummaryText(FixSummary()));
+        QCOMPARE(SummaryText(summary) + SkyText(summary), SummaryText(expected) + SkyText(expected));
+        QCOMPARE(SummaryText(CatchUpFixSummary(state)), SummaryText(expected));
+
+        // A range noted in a text that is gone, past the end of the text
+        // that replaced it, is dropped, not read.
+        state.m_ParsePosition = 0;
+        call();
+        const std::string before = SummaryText(state.m_FixSummary);
+        std::string().swap(state.NmeaText);
+        state.NmeaText = "$GPGGA,1,,,,,1,1,,,,*00\r\n";
+        QVERIFY(!state.m_SummaryPending.empty() && state.m_SummaryPending.back().second > state.NmeaText.size());
+        CatchUpFixSummary(state);
+        QCOMPARE(SummaryText(state.m_FixSummary), before);
     }
 };
 
