@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "Generator.h"
+#include "LargeText.h"
 #include "decoder/FindSentence.h"
 #include "decoder/GsvPass.h"
 #include "decoder/Parsers.h"
@@ -19,21 +19,6 @@
 namespace {
 
 using namespace orvane;
-
-constexpr size_t kLargeTextBytes = size_t(64) << 20;
-
-const std::string& LargeText()
-{
-    static const std::string text = [] {
-        std::string out;
-        out.reserve(kLargeTextBytes + 4096);
-        loggen::Generator generator;
-        while (out.size() < kLargeTextBytes)
-            generator.AppendEpoch(out);
-        return out;
-    }();
-    return text;
-}
 
 // Lines are built as in the viewer but go nowhere.
 class DiscardingHooks : public DispatchHooks {

@@ -179,4 +179,15 @@ void SplitTime(double value, NmeaDateTime& dateTime)
     dateTime.hundredths = uint16_t(TruncateToInt32(value * 100.0) % 100);
 }
 
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 }  // namespace orvane

@@ -22,6 +22,10 @@ int32_t ParseInteger(std::string_view field);
 // The double truncated toward zero, clamped to the 32-bit range; NaN gives 0.
 int32_t TruncateToInt32(double value);
 
+// The value of one hexadecimal digit (either case), or -1 for any other
+// character: a checksum's two digits.
+int HexValue(char c);
+
 // ddmm.mmmm or dddmm.mmmm to unsigned decimal degrees. An infinite value
 // stays infinite with its sign.
 double ToDegrees(double value);

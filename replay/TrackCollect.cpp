@@ -31,17 +31,6 @@ Fields Split(std::string_view body)
     return fields;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Digits with at most one point (and a leading minus where allowed); the
 // value, or none for an empty or malformed field.
 std::optional<double> Number(std::string_view field, bool signedValue)

@@ -1,5 +1,7 @@
 #include "BaseMapShot.h"
 
+#include "MeasureModes.h"
+
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -68,13 +70,7 @@ int BaseMapScreenshot(const QString& png, const QString& file, int ticks)
     CWebBrowser2& browser = *dialog.Browser();
     if (!dialog.State().m_Loaded || !WaitInEventLoop([&] { return !browser.Busy(); }, 30000))
         return 1;
-    dialog.Button(IDC_RUN)->click();
-    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
-        dialog.OnTimer(kReplayTimerId);
-        QCoreApplication::processEvents();
-    }
-    if (dialog.State().m_Running)
-        dialog.Button(IDC_RUN)->click();
+    ReplayTicks(dialog, ticks);
     dialog.FlushTextView();
     // The tiles around the last position, then the frame that shows them.
     const auto loaded = [&] {

@@ -308,13 +308,7 @@ int MapScreenshots(const QString& folder, const QString& file, int ticks)
         return 1;
     dialog.Button(IDC_SHOW_SIGNALS)->click();
     dialog.SatellitesDlg()->move(dialog.frameGeometry().right() + 8, 0);
-    dialog.Button(IDC_RUN)->click();
-    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
-        dialog.OnTimer(kReplayTimerId);
-        QCoreApplication::processEvents();
-    }
-    if (dialog.State().m_Running)
-        dialog.Button(IDC_RUN)->click();
+    ReplayTicks(dialog, ticks);
     const int points = TrackPointCount(*dialog.Browser());
     dialog.FlushTextView();
     Spin(1500);  // the page's frame and the windows' repaint
@@ -365,6 +359,17 @@ std::optional<int> RunMeasureMode(const QStringList& arguments)
     if (mode == QStringLiteral("--exit-after-load") && arguments.size() <= 3)
         return ExitAfterLoad(arguments.mid(2));
     return std::nullopt;
+}
+
+void ReplayTicks(COrvaneDlg& dialog, int ticks)
+{
+    dialog.Button(IDC_RUN)->click();
+    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
+        dialog.OnTimer(kReplayTimerId);
+        QCoreApplication::processEvents();
+    }
+    if (dialog.State().m_Running)
+        dialog.Button(IDC_RUN)->click();
 }
 
 }  // namespace orvane

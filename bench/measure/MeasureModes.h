@@ -31,4 +31,8 @@ class COrvaneDlg;
 // Runs the mode named in arguments, if any, and returns its exit status.
 std::optional<int> RunMeasureMode(const QStringList& arguments);
 
+// Presses Run, runs up to ticks replay ticks by hand and presses Run again
+// when the replay still runs: the screenshots' way through a log.
+void ReplayTicks(COrvaneDlg& dialog, int ticks);
+
 }  // namespace orvane
