@@ -30,7 +30,7 @@ if command -v clang++ >/dev/null 2>&1; then
   mkdir -p build-fuzz/crashes
   for harness in dispatcher lineassembler logcheck config track gpsd; do
     scratch=$(mktemp -d)
-    build-fuzz/tests/fuzz/fuzz_$harness -max_total_time=5 -print_final_stats=1 \
+    build-fuzz/tests/fuzz/fuzz_$harness -max_total_time=5 -seed=1 -print_final_stats=1 \
       -artifact_prefix=build-fuzz/crashes/$harness- "$scratch" tests/fuzz/corpus/$harness
     rm -rf "$scratch"
   done
