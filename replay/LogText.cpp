@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "TruncationGuard.h"
 #include "decoder/FindSentence.h"
 
 namespace orvane {
@@ -140,10 +141,16 @@ bool ReadLogFile(const std::string& path, bool regularFileOnly, std::string& tex
 
 struct LoadedLog::Mapping {
     Mapping(const void* address, size_t size) : bytes(static_cast<const char*>(address), size) { }
-    ~Mapping() { ::munmap(const_cast<char*>(bytes.data()), bytes.size()); }
+    ~Mapping()
+    {
+        if (guarded)
+            ReleaseMappedLog(bytes.data());
+        ::munmap(const_cast<char*>(bytes.data()), bytes.size());
+    }
     Mapping(const Mapping&) = delete;
     Mapping& operator=(const Mapping&) = delete;
     std::string_view bytes;
+    bool guarded = false;  // a file cut short reads as zero bytes
 };
 
 std::string_view LoadedLog::View() const
@@ -170,15 +177,17 @@ bool ReadLogFile(const std::string& path, bool regularFileOnly, LoadedLog& log, 
     if (size > 0 && size <= size_t(kMaxTextLength)) {
         void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
         if (address != MAP_FAILED) {
-            auto mapping = std::make_shared<const LoadedLog::Mapping>(address, size);
-            if (!std::memchr(address, '\0', size)) {
+            auto mapping = std::make_shared<LoadedLog::Mapping>(address, size);
+            mapping->guarded = GuardMappedLog(address, size);
+            if (mapping->guarded && !std::memchr(address, '\0', size)) {
                 ::close(fd);
                 log.m_Mapping = std::move(mapping);
                 if (zeroBytes)
                     *zeroBytes = 0;
                 return true;
             }
-            // Zero bytes: the text is a copy without them, read afresh.
+            // Zero bytes, or no room to guard the mapping: the text is a
+            // copy (without zero bytes), read afresh.
             if (::lseek(fd, 0, SEEK_SET) != 0) {
                 reason = SystemReason(errno);
                 ::close(fd);

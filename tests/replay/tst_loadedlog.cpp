@@ -1,8 +1,10 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <fstream>
 
 #include "replay/LogText.h"
@@ -65,6 +67,29 @@ private slots:
         QCOMPARE(reason, std::string("Not a regular file"));
         QVERIFY(!ReadLogFile(m_Folder.path().toStdString(), true, log, reason));
         QVERIFY(log.Empty());
+    }
+
+    // Another program cuts the mapped log short: the lost part reads as
+    // zero bytes instead of ending the program, what is left reads as it
+    // was, and a log mapped afterwards is guarded as well.
+    void fileCutShortReadsAsZeros()
+    {
+        const std::string line = "$GPRMC,1*00\r\n";
+        std::string bytes;
+        while (bytes.size() < 64 * 1024)
+            bytes += line;
+        for (int round = 0; round < 2; ++round) {
+            const std::string path = Write("cut" + std::to_string(round) + ".nmea", bytes);
+            LoadedLog log;
+            std::string reason;
+            QVERIFY2(ReadLogFile(path, true, log, reason), reason.c_str());
+            QVERIFY(log.Mapped());
+            QCOMPARE(::truncate(path.c_str(), 4096), 0);
+            const std::string_view text = log.View();
+            QCOMPARE(text.size(), bytes.size());
+            QCOMPARE(text.substr(0, 4096), std::string_view(bytes).substr(0, 4096));
+            QVERIFY(std::all_of(text.begin() + 8192, text.end(), [](char c) { return c == '\0'; }));
+        }
     }
 };
 
