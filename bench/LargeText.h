@@ -1,10 +1,12 @@
 #pragma once
-// The benchmarks' large log: 64 MiB of the generator's epochs, made once.
+// The benchmarks' large log: 64 MiB of the generator's epochs, made once,
+// and a dispatcher state that replays it as the viewer does.
 
 #include <cstddef>
 #include <string>
 
 #include "Generator.h"
+#include "replay/DispatchState.h"
 
 inline constexpr size_t kLargeTextBytes = size_t(64) << 20;
 
@@ -19,4 +21,14 @@ inline const std::string& LargeText()
         return out;
     }();
     return text;
+}
+
+// The state of a viewer that has loaded text and pressed Run, GP chosen.
+inline void LoadForReplay(orvane::DispatchState& dispatch, const std::string& text)
+{
+    dispatch.NmeaText = text;
+    dispatch.NmeaTextLength = int32_t(text.size());
+    dispatch.m_Loaded = true;
+    dispatch.m_Running = true;
+    dispatch.m_TalkerRow = 0;
 }

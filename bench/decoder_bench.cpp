@@ -154,11 +154,7 @@ void ReplayTickAt(benchmark::State& state, double share)
 {
     const std::string& text = LargeText();
     DispatchState dispatch;
-    dispatch.NmeaText = text;
-    dispatch.NmeaTextLength = int32_t(text.size());
-    dispatch.m_Loaded = true;
-    dispatch.m_Running = true;
-    dispatch.m_TalkerRow = 0;
+    LoadForReplay(dispatch, text);
     dispatch.m_SignalsShown = true;
     DiscardingHooks hooks(kRmcRow);
     std::string_view sentence;

@@ -39,11 +39,7 @@ void BM_ReplayTick(benchmark::State& state)
 {
     const std::string& text = LargeText();
     DispatchState dispatch;
-    dispatch.NmeaText = text;
-    dispatch.NmeaTextLength = int32_t(text.size());
-    dispatch.m_Loaded = true;
-    dispatch.m_Running = true;
-    dispatch.m_TalkerRow = 0;
+    LoadForReplay(dispatch, text);
     dispatch.m_SignalsShown = state.range(0) != 0;
     dispatch.m_FixSummaryOn = state.range(1) != 0;
     const bool view = state.range(2) != 0;

@@ -50,54 +50,6 @@ int32_t TimeOfDay(const NmeaDateTime& dateTime)
     return ((int32_t(dateTime.hour) * 60 + dateTime.minute) * 60 + dateTime.second) * 100 + dateTime.hundredths;
 }
 
-// The talker row of the two letters after "$", or -1.
-int TalkerRowOf(char first, char second)
-{
-    switch (first << 8 | second) {
-    case 'G' << 8 | 'P':
-        return 0;
-    case 'G' << 8 | 'L':
-        return 1;
-    case 'G' << 8 | 'A':
-        return 2;
-    case 'G' << 8 | 'B':
-        return 3;
-    case 'B' << 8 | 'D':
-        return 4;
-    case 'G' << 8 | 'I':
-        return 5;
-    case 'Q' << 8 | 'Z':
-        return 6;
-    case 'G' << 8 | 'N':
-        return 7;
-    default:
-        return -1;
-    }
-}
-
-// The message row of a decoded sentence type, or -1 for any other type.
-int DecodedRowOf(char first, char second, char third)
-{
-    switch (first << 16 | second << 8 | third) {
-    case 'G' << 16 | 'G' << 8 | 'A':
-        return kGgaRow;
-    case 'G' << 16 | 'L' << 8 | 'L':
-        return kGllRow;
-    case 'G' << 16 | 'S' << 8 | 'A':
-        return kGsaRow;
-    case 'G' << 16 | 'S' << 8 | 'V':
-        return kGsvRow;
-    case 'R' << 16 | 'M' << 8 | 'C':
-        return kRmcRow;
-    case 'V' << 16 | 'T' << 8 | 'G':
-        return kVtgRow;
-    case 'Z' << 16 | 'D' << 8 | 'A':
-        return kZdaRow;
-    default:
-        return -1;
-    }
-}
-
 // A hemisphere letter as a sign: +1, -1, or 0 when it is no hemisphere.
 int HemisphereSign(char16_t letter, char16_t positive, char16_t negative)
 {
@@ -141,12 +93,12 @@ void FixSummary::Consume(std::string_view text, size_t begin, size_t end)
 
         if (sentence.size() < 6)
             continue;
-        const int talkerRow = TalkerRowOf(sentence[1], sentence[2]);
+        const int talkerRow = TalkerRowFromId(sentence.substr(1, 2));
         if (talkerRow < 0)
             continue;
         if (!checksumOk)
             ++m_Talkers[size_t(talkerRow)].badChecksum;
-        const int messageRow = DecodedRowOf(sentence[3], sentence[4], sentence[5]);
+        const int messageRow = MessageRowFromId(sentence.substr(3, 3));
         if (messageRow >= 0)
             TakeSentence(sentence, talkerRow, messageRow);
     }

@@ -22,22 +22,36 @@ int TalkerRowFromLabel(std::string_view label)
     return kNoTalker;
 }
 
-int TalkerRowFromId(std::string_view id)
+namespace {
+
+// Ids are two or three letters: compared letter by letter, without a call
+// per row, since the fix summary looks up every sentence it reads.
+template <size_t Count, class Entry>
+int RowFromId(const std::array<Entry, Count>& table, std::string_view id)
 {
-    for (int row = 0; row < kTalkerCount; ++row) {
-        if (TalkerTable[row].id == id)
-            return row;
+    for (size_t row = 0; row < Count; ++row) {
+        const std::string_view rowId = table[row].id;
+        if (rowId.size() != id.size())
+            continue;
+        size_t k = 0;
+        while (k < id.size() && rowId[k] == id[k])
+            ++k;
+        if (k == id.size())
+            return int(row);
     }
     return -1;
 }
 
+}  // namespace
+
+int TalkerRowFromId(std::string_view id)
+{
+    return RowFromId(TalkerTable, id);
+}
+
 int MessageRowFromId(std::string_view id)
 {
-    for (int row = 0; row < kMessageCount; ++row) {
-        if (MessageTable[row].id == id)
-            return row;
-    }
-    return -1;
+    return RowFromId(MessageTable, id);
 }
 
 }  // namespace orvane

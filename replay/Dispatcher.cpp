@@ -256,9 +256,10 @@ bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
     if (state.m_FixSummaryOn && start >= 0) {
         const std::string_view text = state.Text();
         const size_t end = state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : text.size();
-        NoteSummaryStretch(state, size_t(start), end);
         if (state.m_Online)
-            CatchUpFixSummary(state);
+            state.m_FixSummary.Consume(text, size_t(start), end);
+        else
+            NoteSummaryStretch(state, size_t(start), end);
     }
 
     if (!state.m_Online) {

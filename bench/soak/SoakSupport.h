@@ -52,12 +52,14 @@ inline long CountRmc(std::string_view text)
     return count;
 }
 
-// Records when each live tick starts and how long it takes: installed on
-// the window's live timer, it delivers the timer's event itself. Start
-// times count from the run's clock, when one is given, else from creation.
+// Records when each event of one type starts and how long it takes:
+// installed on the window's live timer (timer events, the default) it times
+// the live ticks, on a widget (paint events) its paints. It delivers the
+// event itself. Start times count from the run's clock, when one is given,
+// else from creation.
 class TickTimer : public QObject {
 public:
-    TickTimer() { m_Own.start(); }
+    explicit TickTimer(QEvent::Type type = QEvent::Timer) : m_Type(type) { m_Own.start(); }
     std::vector<double> startS;
     std::vector<double> durationMs;
     const QElapsedTimer* wall = nullptr;
@@ -65,7 +67,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::Timer)
+        if (event->type() != m_Type)
             return false;
         startS.push_back(double((wall ? wall : &m_Own)->nsecsElapsed()) / 1e9);
         QElapsedTimer clock;
@@ -78,5 +80,6 @@ protected:
     }
 
 private:
+    QEvent::Type m_Type;
     QElapsedTimer m_Own;
 };

@@ -107,26 +107,6 @@ double ThreadCpuSeconds(const char* name)
     return seconds;
 }
 
-// Times the paint events of a widget.
-class PaintTimer : public QObject {
-public:
-    std::vector<double> durationMs;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Paint)
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        watched->removeEventFilter(this);
-        watched->event(event);
-        watched->installEventFilter(this);
-        durationMs.push_back(double(clock.nsecsElapsed()) / 1e6);
-        return true;
-    }
-};
-
 struct Load {
     std::atomic<long> rmcSent{0};
     std::atomic<long> bytesSent{0};
@@ -261,7 +241,7 @@ int main(int argc, char** argv)
     const_cast<QTimer&>(dialog.LiveTimer()).installEventFilter(&ticks);
     const bool sky = args.last() == "sky";
     TickTimer skyRedraws;
-    PaintTimer skyPaints;
+    TickTimer skyPaints(QEvent::Paint);
     if (sky) {
         dialog.OnSkyView();
         const_cast<QTimer&>(dialog.SkyView()->RefreshTimer()).installEventFilter(&skyRedraws);
