@@ -1,10 +1,55 @@
 #include "FindSentence.h"
 
+#include <bit>
 #include <cstring>
 
 #include "Tables.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orvane {
+
+namespace {
+
+// The first "$" in [p, last] followed by the five letters of tail, or null.
+// The five letters after last are readable.
+const char* FindPattern(const char* p, const char* const last, const char* tail)
+{
+#if defined(__SSE2__)
+    // Sixteen places at a time: a place is a candidate when it holds "$" and
+    // the fifth letter after it is the pattern's last one; only candidates
+    // are compared in full. Nearly every sentence starts with the same "$",
+    // but few of them end their address in the same letter, so the search
+    // runs at memory speed instead of stopping at every "$". The loads end
+    // at last + 5 at most.
+    const __m128i dollar = _mm_set1_epi8('$');
+    const __m128i lastLetter = _mm_set1_epi8(tail[4]);
+    while (last - p >= 15) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i fifth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 5));
+        auto candidates = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, dollar), _mm_cmpeq_epi8(fifth, lastLetter))));
+        while (candidates != 0) {
+            const char* const at = p + std::countr_zero(candidates);
+            if (std::memcmp(at + 1, tail, 4) == 0)
+                return at;
+            candidates &= candidates - 1;
+        }
+        p += 16;
+    }
+#endif
+    while (p <= last) {
+        const auto* dollar = static_cast<const char*>(std::memchr(p, '$', size_t(last - p) + 1));
+        if (dollar == nullptr || std::memcmp(dollar + 1, tail, 5) == 0)
+            return dollar;
+        p = dollar + 1;
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 int32_t FindSentence(std::string_view text, int32_t start, int32_t talkerRow, int32_t messageRow, std::string_view& out)
 {
@@ -27,21 +72,14 @@ int32_t FindSentence(std::string_view text, int32_t start, int32_t talkerRow, in
     const char* const base = text.data();
     const char* const textEnd = base + length;
     const char* const last = textEnd - 6;  // the last place a pattern can begin
-    const char* p = base + start;
-    while (p <= last) {
-        const auto* dollar = static_cast<const char*>(std::memchr(p, '$', size_t(last - p) + 1));
-        if (dollar == nullptr)
-            return -1;
-        if (std::memcmp(dollar + 1, tail, 5) == 0) {
-            const auto* star = static_cast<const char*>(std::memchr(dollar + 6, '*', size_t(textEnd - dollar - 6)));
-            if (star == nullptr)
-                return length;
-            out = std::string_view(dollar, size_t(star - dollar) + 1);
-            return int32_t(star - base) + 1;
-        }
-        p = dollar + 1;
-    }
-    return -1;
+    const char* const dollar = FindPattern(base + start, last, tail);
+    if (dollar == nullptr)
+        return -1;
+    const auto* star = static_cast<const char*>(std::memchr(dollar + 6, '*', size_t(textEnd - dollar - 6)));
+    if (star == nullptr)
+        return length;
+    out = std::string_view(dollar, size_t(star - dollar) + 1);
+    return int32_t(star - base) + 1;
 }
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <random>
+
 #include "decoder/FindSentence.h"
 #include "decoder/Tables.h"
 
@@ -54,6 +56,38 @@ private slots:
         QCOMPARE(FindSentence(std::string_view(text.constData(), size_t(text.size())), start, talker, message, out),
             result);
         QCOMPARE(QByteArray(out.data(), qsizetype(out.size())), sentence);
+    }
+
+    // Texts made of sentence beginnings, near misses and stars, searched
+    // from every start, give what a plain search from each "$" gives. Each
+    // text lies in a buffer of its exact size, so that the sanitizer build
+    // sees any read past its end.
+    void agreesWithAPlainSearch()
+    {
+        std::mt19937 random(7);
+        const char* const pieces[] = {"$", "$GP", "$GPRMC", "$GNRMC", "$GPGGA", "$GNGGA", "$GPRMA", "$GPGMC", "$GPRAC",
+            "$GPGSA", "$GQRMC", "$XPRMC", "GP", "RMC", "*", ",", "\r\n", "C", "A"};
+        for (int round = 0; round < 3000; ++round) {
+            std::string text;
+            while (text.size() < random() % 90)
+                text += pieces[random() % std::size(pieces)];
+            const auto buffer = std::make_unique<char[]>(text.size());
+            std::memcpy(buffer.get(), text.data(), text.size());
+            const std::string_view exact(buffer.get(), text.size());
+            const int talker = int(random() % 2) * 7;  // GP or GN
+            const int message = random() % 2 ? kRmcRow : kGgaRow;
+            std::string pattern = "$";
+            pattern.append(TalkerTable[size_t(talker)].id).append(MessageTable[size_t(message)].id);
+            for (int start = 0; start < int(text.size()); ++start) {
+                const size_t at = text.find(pattern, size_t(start));
+                const size_t star = at == std::string::npos ? at : text.find('*', at + 6);
+                const int expected = at == std::string::npos     ? -1
+                                     : star == std::string::npos ? int(text.size())
+                                                                 : int(star) + 1;
+                std::string_view out;
+                QCOMPARE(FindSentence(exact, start, talker, message, out), expected);
+            }
+        }
     }
 };
 
