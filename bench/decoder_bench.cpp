@@ -15,6 +15,7 @@
 #include "decoder/Parsers.h"
 #include "decoder/Tables.h"
 #include "replay/Dispatcher.h"
+#include "replay/DisplayLines.h"
 
 namespace {
 
@@ -213,6 +214,21 @@ BENCHMARK_CAPTURE(ParseOne, Gsv, ParseGsv, kGsv);
 BENCHMARK_CAPTURE(ParseOne, Rmc, ParseRmc, kRmc);
 BENCHMARK_CAPTURE(ParseOne, Vtg, ParseVtg, kVtg);
 BENCHMARK_CAPTURE(ParseOne, Zda, ParseZda, kZda);
+
+// The line of one parsed sentence.
+template <class Record>
+void FormatOne(benchmark::State& state, int32_t (*parse)(std::string_view, Record&),
+    std::string (*format)(const Record&), std::string_view sentence)
+{
+    Record record;
+    parse(sentence.substr(0, sentence.find('*') + 1), record);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(format(record));
+}
+
+BENCHMARK_CAPTURE(FormatOne, Gga, ParseGga, GgaLine, kGga);
+BENCHMARK_CAPTURE(FormatOne, Rmc, ParseRmc, RmcLine, kRmc);
+BENCHMARK_CAPTURE(FormatOne, Vtg, ParseVtg, VtgLine, kVtg);
 
 }  // namespace
 

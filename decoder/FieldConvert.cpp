@@ -39,53 +39,40 @@ double ParseDecimal(std::string_view field)
     const char* const end = p + field.size();
     const bool negative = SkipBlanksAndSign(p, end);
 
-    // The digits, with the first significant one located and, while there
-    // are few enough of them, gathered into an exact integer mantissa.
+    // The digits, read once: the first significant one located and, while
+    // there are few enough of them, gathered into an exact integer mantissa.
     const char* numberBegin = p;
     uint64_t mantissa = 0;
     int significantDigits = 0;
     int fractionDigits = 0;
-    long long firstDigitExponent = 0;  // decimal exponent of the first significant digit
-    bool seenSignificant = false;
-    bool anyDigit = false;
-
-    const char* integerBegin = p;
+    const char* firstSignificant = nullptr;
+    const auto takeDigit = [&](const char* d) {
+        if (significantDigits == 0) {
+            if (*d == '0')
+                return;
+            firstSignificant = d;
+        }
+        if (++significantDigits <= 15)
+            mantissa = mantissa * 10 + uint64_t(*d - '0');
+    };
     while (p != end && IsDigit(*p))
-        ++p;
+        takeDigit(p++);
     const char* integerEnd = p;
-    const char* fractionBegin = p;
-    const char* fractionEnd = p;
+    const bool integerDigits = integerEnd != numberBegin;
     if (p != end && *p == '.') {
-        fractionBegin = ++p;
-        while (p != end && IsDigit(*p))
-            ++p;
-        fractionEnd = p;
+        ++p;
+        for (; p != end && IsDigit(*p); ++p) {
+            ++fractionDigits;
+            takeDigit(p);
+        }
     }
-    anyDigit = integerEnd != integerBegin || fractionEnd != fractionBegin;
-    if (!anyDigit)
+    if (!integerDigits && fractionDigits == 0)
         return 0.0;
-
-    for (const char* d = integerBegin; d != integerEnd; ++d) {
-        if (!seenSignificant && *d == '0')
-            continue;
-        if (!seenSignificant) {
-            seenSignificant = true;
-            firstDigitExponent = integerEnd - d - 1;
-        }
-        if (++significantDigits <= 15)
-            mantissa = mantissa * 10 + uint64_t(*d - '0');
-    }
-    for (const char* d = fractionBegin; d != fractionEnd; ++d) {
-        ++fractionDigits;
-        if (!seenSignificant && *d == '0')
-            continue;
-        if (!seenSignificant) {
-            seenSignificant = true;
-            firstDigitExponent = -(d - fractionBegin) - 1;
-        }
-        if (++significantDigits <= 15)
-            mantissa = mantissa * 10 + uint64_t(*d - '0');
-    }
+    const bool seenSignificant = significantDigits > 0;
+    // The decimal exponent of the first significant digit.
+    const long long firstDigitExponent = !seenSignificant                ? 0
+                                         : firstSignificant < integerEnd ? integerEnd - firstSignificant - 1
+                                                                         : integerEnd - firstSignificant;
 
     // An exponent counts only when at least one digit follows its letter.
     long long exponent = 0;

@@ -1,34 +1,53 @@
 #include "TextFormat.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace orvane {
 
 namespace {
 
-// Writes value with precision decimals into buffer, exactly as printf's
-// "%.*f" would, for the common case: a finite value from 2^-40 up to
-// 2^63 and at most nine decimals. The value is mantissa * 2^exponent; the
-// digits are mantissa * 10^precision shifted into place in 128-bit
-// integers, rounded half to even as printf rounds the exact binary value.
-// Returns the length written, or 0 when the value is not such a case.
-int FixedDigits(char* buffer, double value, int precision)
+// "00" to "99": two digits are written at once, halving the divisions.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// Room for the sign, twenty digits and the point.
+constexpr int kFixedRoom = 24;
+
+// Writes value with precision decimals, exactly as printf's "%.*f" would,
+// for the common case: a finite value from 2^-40 up to 2^63 and at most
+// nine decimals. The value is mantissa * 2^shift; the digits are
+// mantissa * 10^precision shifted into place in 128-bit integers, rounded
+// half to even as printf rounds the exact binary value. The text is written
+// backwards so that it ends at the end of room; returns where it begins, or
+// null when the value is not such a case.
+char* FixedDigits(char (&room)[kFixedRoom], double value, int precision)
 {
     if (!std::isfinite(value) || precision < 0 || precision > 9)
-        return 0;
-    int exponent = 0;
-    const double fraction = std::frexp(std::fabs(value), &exponent);
-    if (fraction != 0.0 && (exponent < -40 || exponent > 63))
-        return 0;
+        return nullptr;
+    const auto bits = std::bit_cast<uint64_t>(value);
+    const int biasedExponent = int((bits >> 52) & 0x7ff);
+    uint64_t mantissa = bits & ((uint64_t(1) << 52) - 1);
+    if (biasedExponent == 0 && mantissa != 0)
+        return nullptr;  // far below 2^-40
+    int shift = 0;
+    if (biasedExponent != 0) {
+        // 2^-40 <= |value| < 2^63, as a 53-bit mantissa and a power of two.
+        if (biasedExponent < 1023 - 41 || biasedExponent > 1023 + 62)
+            return nullptr;
+        mantissa |= uint64_t(1) << 52;
+        shift = biasedExponent - 1075;
+    }
     using Wide = unsigned __int128;
-    const auto mantissa = uint64_t(std::ldexp(fraction, 53));  // exact: 53 bits
-    const int shift = exponent - 53;
-    uint64_t scale = 1;
-    for (int k = 0; k < precision; ++k)
-        scale *= 10;
-    Wide scaled = Wide(mantissa) * scale;
+    Wide scaled = Wide(mantissa) * kPowersOfTen[precision];
     if (shift >= 0) {
         scaled <<= shift;
     } else {
@@ -38,32 +57,63 @@ int FixedDigits(char* buffer, double value, int precision)
         if (rest > half || (rest == half && (scaled & 1)))
             ++scaled;
     }
-    // Digits from the last: the decimals, then at least one integer digit,
-    // in 64-bit arithmetic (a larger number takes the general path).
+    // The digits in 64-bit arithmetic (a larger number takes the general
+    // path): the decimals, the point, then at least one integer digit.
     if (scaled >> 64)
-        return 0;
-    auto narrow = uint64_t(scaled);
-    char digits[24];
-    int count = 0;
-    do {
-        digits[count++] = char('0' + int(narrow % 10));
-        narrow /= 10;
-    } while (narrow > 0 || count <= precision);
-    int length = 0;
-    if (std::signbit(value))
-        buffer[length++] = '-';
-    for (int k = count - 1; k >= 0; --k) {
-        if (k == precision - 1)
-            buffer[length++] = '.';
-        buffer[length++] = digits[k];
+        return nullptr;
+    auto number = uint64_t(scaled);
+    char* at = room + kFixedRoom;
+    int decimals = precision;
+    for (; decimals >= 2; decimals -= 2) {
+        at -= 2;
+        std::memcpy(at, kDigitPairs + 2 * (number % 100), 2);
+        number /= 100;
     }
-    return length;
+    if (decimals == 1) {
+        *--at = char('0' + number % 10);
+        number /= 10;
+    }
+    if (precision > 0)
+        *--at = '.';
+    for (; number >= 100; number /= 100) {
+        at -= 2;
+        std::memcpy(at, kDigitPairs + 2 * (number % 100), 2);
+    }
+    if (number >= 10) {
+        at -= 2;
+        std::memcpy(at, kDigitPairs + 2 * number, 2);
+    } else {
+        *--at = char('0' + number);
+    }
+    if (std::signbit(value))
+        *--at = '-';
+    return at;
 }
 
 }  // namespace
 
 void AppendInt(std::string& out, long long value, int zeroPadWidth)
 {
+    // Clock fields, dates and counts: one or two digits, written directly.
+    if (value >= 0 && value < 100 && zeroPadWidth <= 2) {
+        if (value >= 10 || zeroPadWidth == 2) {
+            out.push_back(kDigitPairs[2 * value]);
+            out.push_back(kDigitPairs[2 * value + 1]);
+        } else {
+            out.push_back(char('0' + value));
+        }
+        return;
+    }
+    // Years and other values below 10000: all four digits from two pairs,
+    // of which the wanted ones are appended.
+    if (value >= 0 && value < 10000 && zeroPadWidth <= 4) {
+        char digits[4];
+        std::memcpy(digits, kDigitPairs + 2 * (value / 100), 2);
+        std::memcpy(digits + 2, kDigitPairs + 2 * (value % 100), 2);
+        const int width = std::max(value >= 1000 ? 4 : 3, zeroPadWidth);
+        out.append(digits + 4 - width, size_t(width));
+        return;
+    }
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     const int length = int(result.ptr - buffer);
@@ -83,14 +133,19 @@ void AppendInt(std::string& out, long long value, int zeroPadWidth)
 
 void AppendFixed(std::string& out, double value, int precision, int minWidth)
 {
+    char room[kFixedRoom];
+    if (const char* const digits = FixedDigits(room, value, precision)) {
+        const auto length = int(room + kFixedRoom - digits);
+        if (length < minWidth)
+            out.append(size_t(minWidth - length), ' ');
+        out.append(digits, size_t(length));
+        return;
+    }
     // Room for the largest double written out in full: 309 integer digits,
     // a sign, a point and the decimals.
     char buffer[320 + 32];
-    int length = FixedDigits(buffer, value, precision);
-    if (length == 0) {
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
-        length = int(result.ptr - buffer);
-    }
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    const auto length = int(result.ptr - buffer);
     if (length < minWidth)
         out.append(size_t(minWidth - length), ' ');
     out.append(buffer, size_t(length));

@@ -171,11 +171,12 @@ bool ReadLogFile(const std::string& path, bool regularFileOnly, LoadedLog& log, 
     if (fd < 0)
         return false;
     const size_t size = ExpectedSize(fd);
-    // A regular file whose every byte is text is used where it lies. Its
-    // pages are mapped in one call (from the page cache, nothing written),
-    // and the zero byte search reads them at memory speed.
+    // A regular file whose every byte is text is used where it lies, read
+    // from the page cache with nothing written. The zero byte search reads
+    // its pages in: each fault maps a run of pages around it, which costs
+    // less than having them all mapped in advance.
     if (size > 0 && size <= size_t(kMaxTextLength)) {
-        void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
         if (address != MAP_FAILED) {
             auto mapping = std::make_shared<LoadedLog::Mapping>(address, size);
             mapping->guarded = GuardMappedLog(address, size);
