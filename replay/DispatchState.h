@@ -32,6 +32,8 @@ struct DispatchState {
     // The text the decoder reads.
     std::string_view Text() const { return Log.Empty() ? std::string_view(NmeaText) : Log.View(); }
 
+    std::string m_Line;  // the line being built, its memory kept from sentence to sentence
+
     int32_t m_ParsePosition = 0;  // where the next search starts; -1: nothing further
     int32_t m_TalkerRow = kNoTalker;
     bool m_Online = false;

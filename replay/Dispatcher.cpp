@@ -74,7 +74,8 @@ bool Show(DispatchState& state, DispatchHooks& hooks, const Record& record);
 template <>
 bool Show(DispatchState& state, DispatchHooks& hooks, const GgaRecord& record)
 {
-    hooks.AppendLine(GgaLine(record));
+    GgaLine(record, state.m_Line);
+    hooks.AppendLine(state.m_Line);
     FollowPosition(state, hooks, record);
     return true;
 }
@@ -82,30 +83,34 @@ bool Show(DispatchState& state, DispatchHooks& hooks, const GgaRecord& record)
 template <>
 bool Show(DispatchState& state, DispatchHooks& hooks, const GllRecord& record)
 {
-    hooks.AppendLine(GllLine(record));
+    GllLine(record, state.m_Line);
+    hooks.AppendLine(state.m_Line);
     FollowPosition(state, hooks, record);
     return true;
 }
 
 template <>
-bool Show(DispatchState&, DispatchHooks& hooks, const GsaRecord& record)
+bool Show(DispatchState& state, DispatchHooks& hooks, const GsaRecord& record)
 {
-    hooks.AppendLine(GsaLine(record));
+    GsaLine(record, state.m_Line);
+    hooks.AppendLine(state.m_Line);
     return true;
 }
 
 template <>
 bool Show(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
 {
-    hooks.AppendLine(RmcLine(record));
+    RmcLine(record, state.m_Line);
+    hooks.AppendLine(state.m_Line);
     TakeRmcPosition(state, hooks, record);
     return true;
 }
 
 template <>
-bool Show(DispatchState&, DispatchHooks& hooks, const VtgRecord& record)
+bool Show(DispatchState& state, DispatchHooks& hooks, const VtgRecord& record)
 {
-    hooks.AppendLine(VtgLine(record));
+    VtgLine(record, state.m_Line);
+    hooks.AppendLine(state.m_Line);
     return true;
 }
 
@@ -116,7 +121,8 @@ bool Show(DispatchState& state, DispatchHooks& hooks, const ZdaRecord& record)
         hooks.AppendLine(ZdaInvalidLine(state.m_ParsePosition, state.NmeaTextLength));
         return false;
     }
-    hooks.AppendLine(ZdaLine(record));
+    ZdaLine(record, state.m_Line);
+    hooks.AppendLine(state.m_Line);
     return true;
 }
 

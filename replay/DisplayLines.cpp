@@ -62,10 +62,9 @@ void AppendPosition(std::string& line, char16_t latHemisphere, double latitude, 
 
 }  // namespace
 
-std::string GgaLine(const GgaRecord& record)
+void GgaLine(const GgaRecord& record, std::string& line)
 {
-    std::string line;
-    line.reserve(96);
+    line.clear();
     AppendTimeOfDay(line, record.dateTime);
     line.append(" Signal: ");
     AppendInt(line, record.fixQuality);
@@ -75,23 +74,19 @@ std::string GgaLine(const GgaRecord& record)
     AppendFixed(line, record.hdop, 2, 3);
     line.append(", ");
     AppendPosition(line, record.latHemisphere, record.latitude, record.lonHemisphere, record.longitude);
-    return line;
 }
 
-std::string GllLine(const GllRecord& record)
+void GllLine(const GllRecord& record, std::string& line)
 {
-    std::string line;
-    line.reserve(64);
+    line.clear();
     AppendTimeOfDay(line, record.dateTime);
     line.push_back(' ');
     AppendPosition(line, record.latHemisphere, record.latitude, record.lonHemisphere, record.longitude);
-    return line;
 }
 
-std::string GsaLine(const GsaRecord& record)
+void GsaLine(const GsaRecord& record, std::string& line)
 {
-    std::string line;
-    line.reserve(80);
+    line.clear();
     switch (record.selectionMode) {
     case u'M':
         line.append("Manual");
@@ -121,13 +116,11 @@ std::string GsaLine(const GsaRecord& record)
     AppendFixed(line, record.vdop, 2, 3);
     line.append(" / PDOP:");
     AppendFixed(line, record.pdop, 2, 3);
-    return line;
 }
 
-std::string RmcLine(const RmcRecord& record)
+void RmcLine(const RmcRecord& record, std::string& line)
 {
-    std::string line;
-    line.reserve(100);
+    line.clear();
     AppendDateTime(line, record.dateTime);
     line.push_back(' ');
     AppendPosition(line, record.latHemisphere, record.latitude, record.lonHemisphere, record.longitude);
@@ -135,13 +128,11 @@ std::string RmcLine(const RmcRecord& record)
     AppendFixed(line, record.speedKmh, 2);
     line.append("Km/h, Heading:");
     AppendFixed(line, record.course, 2);
-    return line;
 }
 
-std::string VtgLine(const VtgRecord& record)
+void VtgLine(const VtgRecord& record, std::string& line)
 {
-    std::string line;
-    line.reserve(64);
+    line.clear();
     line.append("Heading:");
     AppendFixed(line, record.courseTrue, 2);
     line.append(", Speed:");
@@ -149,15 +140,12 @@ std::string VtgLine(const VtgRecord& record)
     line.append("knots, Speed:");
     AppendFixed(line, record.speedKmh, 2);
     line.append("Km/h");
-    return line;
 }
 
-std::string ZdaLine(const ZdaRecord& record)
+void ZdaLine(const ZdaRecord& record, std::string& line)
 {
-    std::string line;
-    line.reserve(24);
+    line.clear();
     AppendDateTime(line, record);
-    return line;
 }
 
 std::string ZdaInvalidLine(int32_t position, int32_t length)
