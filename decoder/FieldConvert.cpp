@@ -39,34 +39,36 @@ double ParseDecimal(std::string_view field)
     const char* const end = p + field.size();
     const bool negative = SkipBlanksAndSign(p, end);
 
-    // The digits, read once: the first significant one located and, while
-    // there are few enough of them, gathered into an exact integer mantissa.
+    // The digits, read once: leading zeros skipped, the first significant
+    // digit located, and every digit from it on gathered into an integer
+    // mantissa. The mantissa is exact up to 15 digits, all that is used of
+    // it; beyond 19 it wraps, unused.
     const char* numberBegin = p;
     uint64_t mantissa = 0;
-    int significantDigits = 0;
-    int fractionDigits = 0;
-    const char* firstSignificant = nullptr;
-    const auto takeDigit = [&](const char* d) {
-        if (significantDigits == 0) {
-            if (*d == '0')
-                return;
-            firstSignificant = d;
-        }
-        if (++significantDigits <= 15)
-            mantissa = mantissa * 10 + uint64_t(*d - '0');
+    const auto gather = [&mantissa, end](const char*& at) {
+        for (; at != end && IsDigit(*at); ++at)
+            mantissa = mantissa * 10 + uint64_t(*at - '0');
     };
-    while (p != end && IsDigit(*p))
-        takeDigit(p++);
-    const char* integerEnd = p;
-    const bool integerDigits = integerEnd != numberBegin;
-    if (p != end && *p == '.') {
+    while (p != end && *p == '0')
         ++p;
-        for (; p != end && IsDigit(*p); ++p) {
-            ++fractionDigits;
-            takeDigit(p);
+    const char* firstSignificant = p;
+    gather(p);
+    const char* const integerEnd = p;
+    long long significantDigits = integerEnd - firstSignificant;
+    long long fractionDigits = 0;
+    if (p != end && *p == '.') {
+        const char* const fractionBegin = ++p;
+        if (significantDigits == 0) {
+            while (p != end && *p == '0')
+                ++p;
+            firstSignificant = p;
         }
+        const char* const gatheredFrom = p;
+        gather(p);
+        significantDigits += p - gatheredFrom;
+        fractionDigits = p - fractionBegin;
     }
-    if (!integerDigits && fractionDigits == 0)
+    if (integerEnd == numberBegin && fractionDigits == 0)
         return 0.0;
     const bool seenSignificant = significantDigits > 0;
     // The decimal exponent of the first significant digit.

@@ -4,8 +4,10 @@
 // type is described by a table with one store function per field, so the
 // code for a missing comma is the field's place in the table.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "FieldConvert.h"
@@ -22,11 +24,7 @@ public:
     // The field from pos up to the next comma; false when there is none.
     bool Next(std::string_view& field)
     {
-        // Fields are a few characters long: a plain loop finds the comma
-        // sooner than a library search call would.
-        size_t comma = m_Pos;
-        while (comma < m_Text.size() && m_Text[comma] != ',')
-            ++comma;
+        const size_t comma = FindComma(m_Pos);
         if (comma == m_Text.size())
             return false;
         field = m_Text.substr(m_Pos, comma - m_Pos);
@@ -38,6 +36,31 @@ public:
     std::string_view Text() const { return m_Text; }
 
 private:
+    // The first comma at or after from, or the text's size. Fields are a few
+    // characters long: eight of them are compared at once while eight
+    // remain (a comma is a zero byte of the word xor ",,,,,,,,"; the lowest
+    // flagged byte is always a true one), the rest one by one.
+    size_t FindComma(size_t from) const
+    {
+        const char* const text = m_Text.data();
+        const size_t size = m_Text.size();
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr uint64_t kCommas = 0x2c2c2c2c2c2c2c2cULL;
+            constexpr uint64_t kOnes = 0x0101010101010101ULL;
+            constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+            for (; size - from >= 8; from += 8) {
+                uint64_t word;
+                std::memcpy(&word, text + from, 8);
+                const uint64_t x = word ^ kCommas;
+                if (const uint64_t found = (x - kOnes) & ~x & kHighBits)
+                    return from + size_t(std::countr_zero(found)) / 8;
+            }
+        }
+        while (from < size && text[from] != ',')
+            ++from;
+        return from;
+    }
+
     std::string_view m_Text;
     size_t m_Pos = 0;
 };

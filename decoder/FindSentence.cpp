@@ -54,16 +54,32 @@ const char* FindPattern(const char* p, const char* const last, const char* tail)
 }
 
 #if defined(ORVANE_WIDE_SEARCH)
-// The same, thirty-two places at a time where the processor can.
+// The places among the thirty-two from at that hold "$" with the last letter
+// five places on.
+__attribute__((target("avx2"), always_inline)) inline __m256i Candidates(const char* at, __m256i dollar,
+    __m256i lastLetter)
+{
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const __m256i fifth = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 5));
+    return _mm256_and_si256(_mm256_cmpeq_epi8(first, dollar), _mm256_cmpeq_epi8(fifth, lastLetter));
+}
+
+// The same as FindPattern, thirty-two places at a time where the processor can.
 __attribute__((target("avx2"))) const char* FindPatternWide(const char* p, const char* const last, const char* tail)
 {
     const __m256i dollar = _mm256_set1_epi8('$');
     const __m256i lastLetter = _mm256_set1_epi8(tail[4]);
-    while (last - p >= 31) {
-        const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i fifth = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 5));
-        auto candidates = unsigned(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(first, dollar), _mm256_cmpeq_epi8(fifth, lastLetter))));
+    // Sixty-four places at a time while none holds a candidate; a block of
+    // thirty-two with candidates is then looked at in turn.
+    const __m256i all = _mm256_set1_epi8(-1);
+    for (;;) {
+        while (last - p >= 63 &&
+               _mm256_testz_si256(
+                   _mm256_or_si256(Candidates(p, dollar, lastLetter), Candidates(p + 32, dollar, lastLetter)), all))
+            p += 64;
+        if (last - p < 31)
+            break;
+        auto candidates = unsigned(_mm256_movemask_epi8(Candidates(p, dollar, lastLetter)));
         while (candidates != 0) {
             const char* const at = p + std::countr_zero(candidates);
             if (std::memcmp(at + 1, tail, 4) == 0)

@@ -66,10 +66,13 @@ private slots:
     {
         std::mt19937 random(7);
         const char* const pieces[] = {"$", "$GP", "$GPRMC", "$GNRMC", "$GPGGA", "$GNGGA", "$GPRMA", "$GPGMC", "$GPRAC",
-            "$GPGSA", "$GQRMC", "$XPRMC", "GP", "RMC", "*", ",", "\r\n", "C", "A"};
+            "$GPGSA", "$GQRMC", "$XPRMC", "GP", "RMC", "*", ",", "\r\n", "C", "A",
+            // Long stretches without a candidate, which the search skips in blocks.
+            "4807.038,N,01131.000,E,", "123519.00,A,", "0123456789abcdefghijklmnopqrstuvwxyz"};
         for (int round = 0; round < 3000; ++round) {
             std::string text;
-            while (text.size() < random() % 90)
+            const size_t length = random() % 2 ? random() % 90 : random() % 400;
+            while (text.size() < length)
                 text += pieces[random() % std::size(pieces)];
             const auto buffer = std::make_unique<char[]>(text.size());
             std::memcpy(buffer.get(), text.data(), text.size());
