@@ -11,11 +11,7 @@ namespace orvane {
 
 namespace {
 
-// "00" to "99": two digits are written at once, halving the divisions.
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+using detail::kDigitPairs;
 
 constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
@@ -92,18 +88,8 @@ char* FixedDigits(char (&room)[kFixedRoom], double value, int precision)
 
 }  // namespace
 
-void AppendInt(std::string& out, long long value, int zeroPadWidth)
+void detail::AppendOtherInt(std::string& out, long long value, int zeroPadWidth)
 {
-    // Clock fields, dates and counts: one or two digits, written directly.
-    if (value >= 0 && value < 100 && zeroPadWidth <= 2) {
-        if (value >= 10 || zeroPadWidth == 2) {
-            out.push_back(kDigitPairs[2 * value]);
-            out.push_back(kDigitPairs[2 * value + 1]);
-        } else {
-            out.push_back(char('0' + value));
-        }
-        return;
-    }
     // Years and other values below 10000: all four digits from two pairs,
     // of which the wanted ones are appended.
     if (value >= 0 && value < 10000 && zeroPadWidth <= 4) {
