@@ -12,33 +12,36 @@ using namespace orvane;
 
 namespace {
 
-constexpr int kRetryMs = 300;
+constexpr int kRetryMs = 100;
 const QByteArray kRmc = "$GPRMC,235800.00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n";
 
-FeedTiming ShortTiming()
-{
-    FeedTiming timing;
-    timing.retryMs = kRetryMs;
-    return timing;
-}
+// A feed of an NMEA server on 127.0.0.1 or a named host, trying again after kRetryMs.
+struct Feed : NoticeRecorder {
+    TcpFeed feed;
+    explicit Feed(quint16 port, const QString& host = "127.0.0.1")
+        : feed(TcpFeed::Kind::NmeaServer, host, port, this, FeedTiming{.retryMs = kRetryMs})
+    {
+        feed.Open();
+    }
+};
 
-// A NMEA server of the test: it takes one connection at a time.
+// A NMEA server of the test, noting when it accepted each connection.
 struct TestServer {
     QTcpServer server;
     QList<QTcpSocket*> accepted;
-    QList<qint64> acceptedAt;  // ms since the clock started
+    QList<qint64> acceptedAt;
     QElapsedTimer clock;
 
-    TestServer() { clock.start(); }
-    bool Listen(quint16 port)
+    explicit TestServer(quint16 port)
     {
+        clock.start();
         QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
             while (QTcpSocket* socket = server.nextPendingConnection()) {
                 accepted << socket;
                 acceptedAt << clock.elapsed();
             }
         });
-        return server.listen(QHostAddress::LocalHost, port);
+        server.listen(QHostAddress::LocalHost, port);
     }
 };
 
@@ -49,18 +52,15 @@ class TestTcpFeed : public QObject {
 private slots:
     // The server drops the feed with half a sentence sent and goes away;
     // the feed passes the half on, says it lost the peer, says once that
-    // it cannot connect, and follows the server when it comes back, not
-    // sooner than one retry period after the loss.
+    // it cannot connect, and follows the server when it comes back.
     void serverDropsAndComesBack()
     {
-        NoticeRecorder window;
         const quint16 port = FreePort();
-        auto server = std::make_unique<TestServer>();
-        QVERIFY(server->Listen(port));
-        TcpFeed feed(TcpFeed::Kind::NmeaServer, "127.0.0.1", port, &window, ShortTiming());
+        auto server = std::make_unique<TestServer>(port);
+        QVERIFY(server->server.isListening());
+        Feed window(port);
         const QString address = QString("127.0.0.1:%1").arg(port);
-        QCOMPARE(feed.Address(), address);
-        feed.Open();
+        QCOMPARE(window.feed.Address(), address);
         QTRY_COMPARE(window.statusLines, QStringList{"[TCP client] connected to " + address});
         QTRY_COMPARE(server->accepted.size(), qsizetype(1));
 
@@ -69,7 +69,7 @@ private slots:
         QTRY_COMPARE(window.tcpData, sent);
         QCOMPARE(window.tcpPeers.constFirst(), address);
         server.reset();  // closes the connection and stops listening
-        QTRY_COMPARE(window.closedSources, QList<SourceId>{feed.Id()});
+        QTRY_COMPARE(window.closedSources, QList<SourceId>{window.feed.Id()});
         QElapsedTimer sinceLoss;
         sinceLoss.start();
         // Nothing is lost: the data notices come before the closed one.
@@ -77,47 +77,42 @@ private slots:
         QCOMPARE(window.statusLines.size(), 2);
         QVERIFY2(window.statusLines[1].startsWith("[TCP client] lost " + address + " ("),
             qPrintable(window.statusLines[1]));
-        QVERIFY(window.statusLines[1].endsWith("); next try in 0.3 s"));
+        QVERIFY(window.statusLines[1].endsWith("); next try in 0.1 s"));
 
-        const QString refused =
-            "[TCP client] fail to connect to " + address + " (Connection refused); next try in 0.3 s";
         QTRY_COMPARE(window.statusLines.size(), 3);
-        QCOMPARE(window.statusLines[2], refused);
+        QCOMPARE(window.statusLines[2],
+            "[TCP client] fail to connect to " + address + " (Connection refused); next try in 0.1 s");
         // Further refused tries write nothing more.
         QTRY_VERIFY(sinceLoss.elapsed() > 4 * kRetryMs);
         QCOMPARE(window.statusLines.size(), 3);
 
-        TestServer back;
-        QVERIFY(back.Listen(port));
+        TestServer back(port);
         QTRY_COMPARE(window.statusLines.size(), 4);
         QCOMPARE(window.statusLines[3], "[TCP client] reconnected to " + address);
         QTRY_COMPARE(back.accepted.size(), qsizetype(1));
         back.accepted[0]->write(kRmc);
         QTRY_COMPARE(window.tcpData, sent + kRmc);
-        QVERIFY(feed.Connected());
+        QVERIFY(window.feed.Connected());
     }
 
     // A server that takes each connection and ends it at once sees one try
-    // per retry period, never more.
+    // per retry period, never more, and none once the feed is closed.
     void triesAtMostOncePerPeriod()
     {
-        NoticeRecorder window;
-        TestServer server;
         const quint16 port = FreePort();
-        QVERIFY(server.Listen(port));
+        TestServer server(port);
         QObject::connect(&server.server, &QTcpServer::newConnection, &server.server,
             [&server] { server.accepted.constLast()->close(); });
-        TcpFeed feed(TcpFeed::Kind::NmeaServer, "localhost", port, &window, ShortTiming());
-        feed.Open();
+        Feed window(port, "localhost");
         QTRY_VERIFY_WITH_TIMEOUT(server.accepted.size() >= 4, 10000);
         for (qsizetype k = 1; k < server.acceptedAt.size(); ++k)
             QVERIFY2(server.acceptedAt[k] - server.acceptedAt[k - 1] >= kRetryMs,
                 qPrintable(QString::number(server.acceptedAt[k] - server.acceptedAt[k - 1])));
-        QCOMPARE(window.statusLines.mid(0, 3),
-            (QStringList{"[TCP client] connected to localhost:" + QString::number(port), window.statusLines[1],
-                "[TCP client] reconnected to localhost:" + QString::number(port)}));
-        QVERIFY(window.statusLines[1].startsWith("[TCP client] lost localhost:"));
-        feed.Close();
+        const QString address = "localhost:" + QString::number(port);
+        QCOMPARE(window.statusLines.mid(0, 3), (QStringList{"[TCP client] connected to " + address,
+                                                   window.statusLines[1], "[TCP client] reconnected to " + address}));
+        QVERIFY(window.statusLines[1].startsWith("[TCP client] lost " + address));
+        window.feed.Close();
         const qsizetype tries = server.accepted.size();
         QTest::qWait(3 * kRetryMs);
         QCOMPARE(server.accepted.size(), tries);
@@ -137,45 +132,40 @@ private slots:
     {
         QFETCH(QString, host);
         QFETCH(QString, reason);
-        NoticeRecorder window;
         const quint16 port = FreePort();
-        TcpFeed feed(TcpFeed::Kind::NmeaServer, host, port, &window, ShortTiming());
-        feed.Open();
+        Feed window(port, host);
         QTRY_VERIFY_WITH_TIMEOUT(!window.statusLines.isEmpty(), 30000);
         QCOMPARE(window.statusLines,
-            QStringList{QString("[TCP client] fail to connect to %1:%2 (%3); next try in 0.3 s")
+            QStringList{QString("[TCP client] fail to connect to %1:%2 (%3); next try in 0.1 s")
                             .arg(host, QString::number(port), reason)});
         QVERIFY(window.tcpData.isEmpty() && window.closedSources.isEmpty());
-        QVERIFY(!feed.Connected());
+        QVERIFY(!window.feed.Connected());
     }
 
-    // Closing reads nothing more and tries no more.
+    // What waits unread when the source closes is taken straight, not
+    // posted; closing ends the connection and reads nothing more.
     void closeEndsTheConnection()
     {
-        NoticeRecorder window;
-        TestServer server;
         const quint16 port = FreePort();
-        QVERIFY(server.Listen(port));
-        TcpFeed feed(TcpFeed::Kind::NmeaServer, "127.0.0.1", port, &window, ShortTiming());
-        feed.Open();
+        TestServer server(port);
+        Feed window(port);
         QTRY_COMPARE(server.accepted.size(), qsizetype(1));
-        QTRY_VERIFY(feed.Connected());
+        QTRY_VERIFY(window.feed.Connected());
         server.accepted[0]->write(kRmc);
         QVERIFY(server.accepted[0]->waitForBytesWritten(1000));
-        // What waits unread when the source closes is taken straight, not
-        // posted: no event is handled until it is all there.
+        // No event is handled until it is all there.
         QByteArray taken;
         QElapsedTimer waited;
         waited.start();
         while (taken.size() < kRmc.size() && waited.elapsed() < 5000) {
-            feed.TakePending([&](SourceId source, const QByteArray& bytes) {
-                if (source == feed.Id())
+            window.feed.TakePending([&](SourceId source, const QByteArray& bytes) {
+                if (source == window.feed.Id())
                     taken += bytes;
             });
         }
         QCOMPARE(taken, kRmc);
         QVERIFY(window.tcpData.isEmpty());
-        feed.Close();
+        window.feed.Close();
         QTRY_COMPARE(server.accepted[0]->state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(window.statusLines, QStringList{QString("[TCP client] connected to 127.0.0.1:%1").arg(port)});
     }
