@@ -215,6 +215,22 @@ private slots:
         }
     }
 
+    // An empty altitude or speed field keeps the value before it; GLL
+    // gives a position of its own.
+    void emptyFieldsKeepValues()
+    {
+        const FixSummary summary = Summarise(
+            "$GPGGA,120000.00,3000.0,N,01000.0,E,1,10,0.9,5.0,M,,M,,*00\r\n"
+            "$GPGGA,120001.00,3000.0,N,01000.0,E,1,10,0.9,,M,,M,,*00\r\n"
+            "$GPRMC,120001.00,A,3000.0,N,01000.0,E,10.0,90.0,140326,,,A*00\r\n"
+            "$GPVTG,90.0,T,,M,10.0,N,,K,A*00\r\n"
+            "$GPGLL,4916.45,N,12311.12,W,120002.00,A,A*00\r\n");
+        QCOMPARE(summary.Altitude().value, 5.0);
+        QVERIFY(qFuzzyCompare(summary.Motion().value.speedKmh, 18.52));
+        QVERIFY(qFuzzyCompare(summary.Position().value.latitude, 49 + 16.45 / 60));
+        QVERIFY(qFuzzyCompare(summary.Position().value.longitude, -(123 + 11.12 / 60)));
+    }
+
     void secondSetOfAnEpochAdds()
     {
         // Two GSA and two GSV sets of one talker in one epoch (another band
