@@ -2,8 +2,13 @@
 // Takes the choices of a fuzz run (modes, rows, lengths) from the front of
 // its input and leaves the rest as the bytes under test.
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace orvane::fuzz {
@@ -35,6 +40,22 @@ public:
 
 private:
     std::string_view m_Rest;
+};
+
+// A scratch file or folder of this process in TMPDIR (or /tmp), removed
+// when the process ends.
+struct ScratchFile {
+    explicit ScratchFile(const char* stem)
+    {
+        const char* folder = std::getenv("TMPDIR");
+        path = std::string(folder && *folder ? folder : "/tmp") + "/orvane-fuzz-" + stem + std::to_string(::getpid());
+    }
+    ~ScratchFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
 };
 
 // Stops the run with a report the fuzzer records as a crash.

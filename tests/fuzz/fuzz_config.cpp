@@ -2,14 +2,11 @@
 // it. Each group writes its status lines and leaves the settings within
 // the ranges the features rely on.
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QString>
 
 #include <cstdint>
-#include <cstdlib>
 
 #include "Config.h"
 #include "FuzzInput.h"
@@ -17,19 +14,6 @@
 namespace {
 
 using namespace orvane;
-
-// The scratch folder of this process, removed when it ends.
-struct ScratchFolder {
-    ScratchFolder()
-    {
-        const char* folder = std::getenv("TMPDIR");
-        path = QString::fromLocal8Bit(folder && *folder ? folder : "/tmp") +
-               QStringLiteral("/orvane-fuzz-config-%1").arg(::getpid());
-        QDir().mkpath(path);
-    }
-    ~ScratchFolder() { QDir(path).removeRecursively(); }
-    QString path;
-};
 
 bool PortLike(int32_t port, int32_t defaultPort)
 {
@@ -40,8 +24,10 @@ bool PortLike(int32_t port, int32_t defaultPort)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const ScratchFolder scratch;
-    SetConfigFolder(scratch.path);
+    static const fuzz::ScratchFile scratch("config-");
+    static const QString folder = QString::fromStdString(scratch.path);
+    QDir().mkpath(folder);
+    SetConfigFolder(folder);
     QFile file(ConfigFilePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))

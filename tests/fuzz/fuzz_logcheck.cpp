@@ -2,34 +2,16 @@
 // file's text is its bytes without their zero bytes, and the check offers a
 // talker only when its "$" + id occurs more than ten times.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "FuzzInput.h"
 #include "replay/LogCheck.h"
 #include "replay/LogText.h"
 
-namespace {
-
 using namespace orvane;
-
-// The scratch log of this process, removed when it ends.
-struct ScratchLog {
-    ScratchLog()
-    {
-        const char* folder = std::getenv("TMPDIR");
-        path = std::string(folder && *folder ? folder : "/tmp") + "/orvane-fuzz-log-" + std::to_string(::getpid());
-    }
-    ~ScratchLog() { std::remove(path.c_str()); }
-    std::string path;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -39,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (expected.size() + zeros != size || expected.find('\0') != std::string::npos)
         fuzz::Fail("zero bytes counted wrong");
 
-    static const ScratchLog scratch;
+    static const fuzz::ScratchFile scratch("log-");
     const std::string& path = scratch.path;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)

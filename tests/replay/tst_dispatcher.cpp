@@ -141,8 +141,6 @@ private slots:
         // A coordinate too large for a double is infinite: shown, but no position.
         row("gga longitude -inf", "online", 0, kGgaRow, true, "$GPGGA,1,4807.038,S,-1e309,W,1,8,0.9,5,M,,,,*00",
             {gga1 + "(S)48.117300, (W)-inf", start + "-1"});
-        row("gll both inf", "online", 0, kGllRow, true, "$GPGLL,1e999,N,1e999,E,225444,A,*1D",
-            {"[22:54:44] (N)inf, (E)inf", start + "-1"});
         row("rmc latitude inf", "online", 0, kRmcRow, true,
             "$GPRMC,123519,A,1e400,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
             {"[2094.03.23 12:35:19] (N)inf, (E)11.516667, Speed:41.48Km/h, Heading:84.40", "send 0 0 84.4",

@@ -1,28 +1,87 @@
+// The orvane-decode command as scripts use it, run as a real process:
+// arguments, input, output and exit status; and its --gpx and --geojson
+// files, checked by real consumers: gpsbabel reads every point back,
+// xmllint accepts the GPX and finds its structure, and the GeoJSON parses
+// with the same points.
+
 #include <QtTest>
 
-// The orvane-decode command as scripts use it: arguments, input, output and
-// exit status, run as a real process.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result Run(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+        process.readAllStandardError()};
+}
+
+Result Run(const QStringList& arguments, const QByteArray& input = {})
+{
+    return Run(ORVANE_DECODE, arguments, input);
+}
+
+QByteArray Nmea(const QByteArray& body)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    return "$" + body + "*" + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() + "\r\n";
+}
+
+QByteArray Rmc(const char* time, const char* date, const char* position)
+{
+    return Nmea(QByteArray("GPRMC,") + time + ",A," + position + ",0.01,90.0," + date + ",,,A");
+}
+
+QByteArray Gga(const char* time, const char* position, const char* altitude)
+{
+    return Nmea(QByteArray("GNGGA,") + time + "," + position + ",1,12,0.8," + altitude + ",M,20.0,M,,");
+}
+
+// The number an XPath expression gives for the file.
+int XPathCount(const QString& file, const QString& expression)
+{
+    const Result run = Run("xmllint", {"--xpath", expression, file});
+    bool ok = false;
+    const int value = run.out.trimmed().toInt(&ok);
+    return ok ? value : -1;
+}
+
+// Output lines without their line ends (gpsbabel ends some with CR LF).
+QStringList Lines(const QByteArray& out)
+{
+    return QString::fromUtf8(out).remove('\r').split('\n', Qt::SkipEmptyParts);
+}
+
+QString Local(const char* name)
+{
+    return QString("*[local-name()='%1']").arg(name);
+}
+
+}  // namespace
+
 class TestDecode : public QObject {
     Q_OBJECT
-
-    struct Result {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    Result Run(const QStringList& arguments, const QByteArray& input = {})
-    {
-        QProcess process;
-        process.start(ORVANE_DECODE, arguments);
-        if (!process.waitForStarted())
-            return {};
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-    }
 
     QString WriteLog(const QByteArray& bytes)
     {
@@ -37,6 +96,13 @@ class TestDecode : public QObject {
     int m_Files = 0;
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_Dir.isValid());
+        QVERIFY2(!QStandardPaths::findExecutable("gpsbabel").isEmpty(), "gpsbabel (scripts/install-deps.sh)");
+        QVERIFY2(!QStandardPaths::findExecutable("xmllint").isEmpty(), "xmllint (scripts/install-deps.sh)");
+    }
+
     void exitStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -102,6 +168,123 @@ private slots:
         const Result result = Run(arguments << name + ".nmea");
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out, expectedFile.readAll());
+    }
+
+    void readBack_data()
+    {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("csv");     // gpsbabel -o csv, one line per point
+        QTest::addColumn<QStringList>("unicsv");  // gpsbabel -t -o unicsv, without its header
+        QTest::addColumn<int>("segments");
+        const char* here = "3733.00000,N,12658.00000,E";
+        const char* there = "3734.50000,S,12659.50000,W";
+        QTest::newRow("empty log") << QByteArray() << "empty.nmea" << QStringList() << QStringList() << 0;
+        QTest::newRow("junk only") << QByteArray("\0\xff", 2) + "$GPRMC,,V,,,,,,,,,,N*53\r\nhello\n"
+                                   << "junk.nmea" << QStringList() << QStringList() << 0;
+        QTest::newRow("zero and infinite positions left out, across midnight, a gap")
+            << Rmc("235959.00", "311226", here) + Gga("235959.00", here, "-3.5") +
+                   Rmc("000000.00", "010127", "0000.00000,N,00000.00000,E") +
+                   Rmc("000001.00", "010127", (QByteArray(320, '9') + ",N,12658.00000,E").constData()) +
+                   Gga("000002.25", there, "1200.0") + Rmc("000013.00", "010127", here)
+            << "drive <1> & \"co\".nmea"
+            << QStringList{"37.55000, 126.96667, ", "-37.57500, -126.99167, ", "37.55000, 126.96667, "}
+            << QStringList{"1,37.550000,126.966667,-3.5,2026/12/31,23:59:59",
+                   "2,-37.575000,-126.991667,1200.0,2027/01/01,00:00:02.250",
+                   "3,37.550000,126.966667,,2027/01/01,00:00:13"}
+            << 2;
+    }
+    void readBack()
+    {
+        QFETCH(QByteArray, log);
+        QFETCH(QString, name);
+        QFETCH(QStringList, csv);
+        QFETCH(QStringList, unicsv);
+        QFETCH(int, segments);
+        const QString input = m_Dir.filePath(name);
+        QFile file(input);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(log) == log.size());
+        file.close();
+        const QString gpx = m_Dir.filePath("track.gpx");
+        const QString geojson = m_Dir.filePath("track.geojson");
+        const Result decode = Run({"--gpx", gpx, "--geojson=" + geojson, input});
+        QCOMPARE(decode.exitCode, 0);
+        QCOMPARE(decode.out, QByteArray());
+
+        // xmllint: well-formed, a GPX 1.1 root, points in segments in a track
+        // named after the log, each with lat and lon and ele before time.
+        const Result lint = Run("xmllint", {"--noout", gpx});
+        QVERIFY2(lint.exitCode == 0, lint.err.constData());
+        QCOMPARE(XPathCount(gpx,
+                     "count(/*[local-name()='gpx' and namespace-uri()='http://www.topografix.com/GPX/1/1'"
+                     " and @version='1.1' and @creator])"),
+            1);
+        const QString points = "//" + Local("gpx") + "/" + Local("trk") + "/" + Local("trkseg") + "/" + Local("trkpt");
+        QCOMPARE(XPathCount(gpx, "count(" + points + "[@lat and @lon])"), csv.size());
+        QCOMPARE(XPathCount(gpx, "count(//" + Local("trkseg") + ")"), segments);
+        QCOMPARE(XPathCount(gpx, "count(//" + Local("trkseg") + "[not(" + Local("trkpt") + ")])"), 0);
+        QCOMPARE(
+            XPathCount(gpx, "count(" + points + "[" + Local("time") + "/following-sibling::" + Local("ele") + "])"), 0);
+        if (!csv.isEmpty()) {
+            const Result trackName =
+                Run("xmllint", {"--xpath", "string(//" + Local("trk") + "/" + Local("name") + ")", gpx});
+            QCOMPARE(QString::fromUtf8(trackName.out).trimmed(), QFileInfo(name).completeBaseName());
+        }
+
+        // gpsbabel reads every point back, in order, with its height and time.
+        const Result babel = Run("gpsbabel", {"-i", "gpx", "-f", gpx, "-o", "csv", "-F", "-"});
+        QVERIFY2(babel.exitCode == 0, babel.err.constData());
+        QCOMPARE(Lines(babel.out), csv);
+        const Result timed = Run("gpsbabel", {"-t", "-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"});
+        QVERIFY2(timed.exitCode == 0, timed.err.constData());
+        QCOMPARE(Lines(timed.out).mid(1), unicsv);
+
+        // The GeoJSON holds the same points, one feature per segment.
+        QFile json(geojson);
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(json.readAll(), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(document.object().value("type").toString(), QString("FeatureCollection"));
+        const QJsonArray features = document.object().value("features").toArray();
+        QCOMPARE(features.size(), segments);
+        QStringList fromJson;
+        for (const QJsonValue& feature : features) {
+            const QJsonObject geometry = feature.toObject().value("geometry").toObject();
+            QJsonArray coordinates = geometry.value("coordinates").toArray();
+            if (geometry.value("type").toString() == "Point")
+                coordinates = QJsonArray{coordinates};
+            QCOMPARE(feature.toObject().value("properties").toObject().value("times").toArray().size(),
+                coordinates.size());
+            for (const QJsonValue& position : coordinates) {
+                const QJsonArray lonLat = position.toArray();
+                fromJson.append(
+                    QString("%1, %2, ").arg(lonLat[1].toDouble(), 0, 'f', 5).arg(lonLat[0].toDouble(), 0, 'f', 5));
+            }
+        }
+        QCOMPARE(fromJson, csv);
+    }
+
+    // The bundled drive: five minutes across midnight, one point a second.
+    void sampleDrive()
+    {
+        const QString gpx = m_Dir.filePath("drive.gpx");
+        QCOMPARE(Run({"--gpx", gpx, ORVANE_SAMPLE}).exitCode, 0);
+        const Result timed = Run("gpsbabel", {"-t", "-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"});
+        const QStringList rows = Lines(timed.out).mid(1);
+        QCOMPARE(rows.size(), 300);
+        QVERIFY2(rows.first().endsWith(",2026/03/14,23:58:00"), qPrintable(rows.first()));
+        QVERIFY2(rows.last().endsWith(",2026/03/15,00:02:59"), qPrintable(rows.last()));
+        QCOMPARE(XPathCount(gpx, "count(//" + Local("trkseg") + ")"), 1);
+    }
+
+    void unwritableOutput()
+    {
+        const QString gpx = m_Dir.filePath("missing-folder/track.gpx");
+        const Result run = Run({"--gpx", gpx, ORVANE_SAMPLE});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("cannot write"), run.err.constData());
+        QCOMPARE(Run({"--gpx", "-", "--geojson", "-", ORVANE_SAMPLE}).exitCode, 2);
     }
 };
 
