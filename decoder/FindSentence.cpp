@@ -17,6 +17,19 @@ namespace orvane {
 
 namespace {
 
+// Of the places p + k whose bit k is set in candidates, the first holding
+// the address's first four letters after its "$" (the fifth is known to
+// match), or null.
+inline const char* FirstMatch(const char* p, unsigned candidates, const char* tail)
+{
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const char* const at = p + std::countr_zero(candidates);
+        if (std::memcmp(at + 1, tail, 4) == 0)
+            return at;
+    }
+    return nullptr;
+}
+
 // The first "$" in [p, last] followed by the five letters of tail, or null.
 // The five letters after last are readable.
 const char* FindPattern(const char* p, const char* const last, const char* tail)
@@ -33,14 +46,10 @@ const char* FindPattern(const char* p, const char* const last, const char* tail)
     while (last - p >= 15) {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const __m128i fifth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 5));
-        auto candidates = unsigned(
+        const auto candidates = unsigned(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, dollar), _mm_cmpeq_epi8(fifth, lastLetter))));
-        while (candidates != 0) {
-            const char* const at = p + std::countr_zero(candidates);
-            if (std::memcmp(at + 1, tail, 4) == 0)
-                return at;
-            candidates &= candidates - 1;
-        }
+        if (const char* const found = FirstMatch(p, candidates, tail))
+            return found;
         p += 16;
     }
 #endif
@@ -79,13 +88,9 @@ __attribute__((target("avx2"))) const char* FindPatternWide(const char* p, const
             p += 64;
         if (last - p < 31)
             break;
-        auto candidates = unsigned(_mm256_movemask_epi8(Candidates(p, dollar, lastLetter)));
-        while (candidates != 0) {
-            const char* const at = p + std::countr_zero(candidates);
-            if (std::memcmp(at + 1, tail, 4) == 0)
-                return at;
-            candidates &= candidates - 1;
-        }
+        const auto candidates = unsigned(_mm256_movemask_epi8(Candidates(p, dollar, lastLetter)));
+        if (const char* const found = FirstMatch(p, candidates, tail))
+            return found;
         p += 32;
     }
     return FindPattern(p, last, tail);
