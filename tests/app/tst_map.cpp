@@ -442,29 +442,6 @@ private slots:
         QVERIFY(Loaded(browser, "held"));
         QCOMPARE(browser.View()->url(), QUrl(server.PageUrl()));
     }
-
-    void mapUrlsFromConfig()
-    {
-        const QString exe = "/opt/orvane";
-        QCOMPARE(MapUrlFromConfig("maps/track.html", exe), QUrl::fromLocalFile("/opt/orvane/maps/track.html"));
-        QCOMPARE(MapUrlFromConfig("../m/a b.html", exe), QUrl::fromLocalFile("/opt/m/a b.html"));
-        QCOMPARE(MapUrlFromConfig("/srv/map.html", exe), QUrl::fromLocalFile("/srv/map.html"));
-        QCOMPARE(MapUrlFromConfig("https://example.org/m?x=1", exe), QUrl("https://example.org/m?x=1"));
-        QCOMPARE(MapUrlFromConfig("", exe), QUrl("about:blank"));
-        // A path holding "#" or "?" stays a file name.
-        QCOMPARE(MapUrlFromConfig("maps/a#1.html", exe).toLocalFile(), QString("/opt/orvane/maps/a#1.html"));
-    }
-
-    void scriptNumbersReadBackExactly()
-    {
-        for (double v : {37.5554652, -126.9715542, 0.1, 1e-300, -0.0, 359.99999999999994}) {
-            bool ok = false;
-            const double back = ScriptNumber(v).toDouble(&ok);
-            QVERIFY2(ok && back == v, qPrintable(ScriptNumber(v)));
-        }
-        QCOMPARE(ScriptNumber(std::numeric_limits<double>::quiet_NaN()), QString("NaN"));
-        QCOMPARE(ScriptNumber(-std::numeric_limits<double>::infinity()), QString("-Infinity"));
-    }
 };
 
 ORVANE_PAGE_TEST_MAIN(TestMap)
