@@ -1,12 +1,22 @@
+// The window online: the serial port, the TCP input and the other live
+// sources (an NMEA server, the real gpsd, UDP), each on real devices and
+// sockets; forwarding and uploading the decoded positions.
+
 #include <QtTest>
 
 #include <QComboBox>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 
+#include "../common/GpsdProcess.h"
 #include "../common/LoopbackPort.h"
 #include "../common/PseudoTerminal.h"
 #include "AppTestSupport.h"
+#include "live/NetworkServer.h"
+#include "replay/DispatchHooks.h"
+#include "replay/Dispatcher.h"
+#include "replay/LogText.h"
 
 using namespace orvane;
 
@@ -20,6 +30,72 @@ int Count(const COrvaneDlg& dialog, const QString& line)
     return int(dialog.DisplayText().split("\r\n").count(line));
 }
 
+QByteArray Rmc(const QByteArray& position, const QByteArray& course, int second = 0)
+{
+    return "$GPRMC,1200" + QByteArray::number(second).rightJustified(2, '0') + ".00,A," + position + ",0.0," + course +
+           ",140326,,,A*00\r\n";
+}
+
+const QByteArray kNorthEast = "3730.00000,N,12715.00000,E";
+const QByteArray kVin = "ZYXWVUTS987654321";
+
+// A small receiver log: five epochs of RMC, GGA, GSA and ZDA of GPS and a
+// combined RMC, with a position that moves.
+QByteArray ReceiverLog()
+{
+    QByteArray log;
+    for (int second = 0; second < 5; ++second) {
+        const QByteArray time = "1200" + QByteArray::number(second).rightJustified(2, '0') + ".00";
+        const QByteArray latitude = "3733." + QByteArray::number(32791 + 17 * second);
+        log += WithChecksum("GPRMC," + time + ",A," + latitude + ",N,12658.29325,E,0.012,172.00,140326,,,A");
+        log += WithChecksum("GPGGA," + time + "," + latitude + ",N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,");
+        log += WithChecksum("GPGSA,A,3,01,07,10,15,16,21,27,32,,,,,1.08,0.64,0.87");
+        log += WithChecksum("GNRMC," + time + ",A," + latitude + ",N,12658.29325,E,0.012,172.00,140326,,,A");
+        log += WithChecksum("GPZDA," + time + ",14,03,2026,00,00");
+    }
+    return log;
+}
+
+class CollectingHooks : public DispatchHooks {
+public:
+    explicit CollectingHooks(int messageRow) : m_MessageRow(messageRow) { }
+    void AppendLine(std::string_view line) override { lines.append(QString::fromLatin1(line.data(), line.size())); }
+    int SelectedMessageRow() const override { return m_MessageRow; }
+    QStringList lines;
+
+private:
+    int m_MessageRow;
+};
+
+// The lines the window shows for a log file loaded and decoded whole,
+// oldest first.
+QStringList LinesOfFile(const QString& path, int talkerRow, int messageRow)
+{
+    DispatchState state;
+    std::string reason;
+    if (!ReadLogFile(path.toStdString(), true, state.NmeaText, reason))
+        return {QString::fromStdString(reason)};
+    state.NmeaTextLength = int32_t(state.NmeaText.size());
+    state.m_Online = true;
+    state.m_TalkerRow = talkerRow;
+    CollectingHooks hooks(messageRow);
+    while (DispatchSentences(state, hooks)) { }
+    return hooks.lines;
+}
+
+QStringList Reversed(QStringList lines)
+{
+    std::reverse(lines.begin(), lines.end());
+    return lines;
+}
+
+quint16 FreeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::AnyIPv4, 0);
+    return probe.localPort();
+}
+
 }  // namespace
 
 class TestOnline : public QObject {
@@ -29,7 +105,7 @@ class TestOnline : public QObject {
     quint16 m_Port = 0;
 
     // The serial port as given, 115200 bps, and a free TCP input port.
-    void WriteConfig(const QString& uartPort)
+    void WriteUartConfig(const QString& uartPort)
     {
         m_Port = FreePort();
         QVERIFY(!WriteFile(m_Folder, "config.ini",
@@ -45,8 +121,51 @@ class TestOnline : public QObject {
         return QString(format).arg(QString::fromStdString(receiver.SlavePath()));
     }
 
+    quint16 m_InputPort = 0;
+    quint16 m_OutputPort = 0;
+    quint16 m_UploadPort = 0;
+
+    void WriteForwardingConfig(const QString& outputPort = QString())
+    {
+        m_InputPort = FreePort();
+        m_OutputPort = FreePort();
+        m_UploadPort = FreePort();
+        const QString text = QString(
+            "[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n"
+            "[client]\nurl=127.0.0.1\nport=%3\nvin=%4\n")
+                                 .arg(m_InputPort)
+                                 .arg(outputPort.isEmpty() ? QString::number(m_OutputPort) : outputPort)
+                                 .arg(m_UploadPort)
+                                 .arg(QString::fromLatin1(kVin));
+        QVERIFY(!WriteFile(m_Folder, "config.ini", text.toUtf8()).isEmpty());
+    }
+
+    void Live(COrvaneDlg& dialog, QTcpSocket& input)
+    {
+        GoLive(dialog);
+        QVERIFY(ConnectInput(dialog, input, m_InputPort));
+    }
+
+    // Sends the text as live input and decodes it.
+    static void Decode(COrvaneDlg& dialog, QTcpSocket& input, const QByteArray& text)
+    {
+        const auto decoded = [&] { return dialog.DisplayText().count("[2026.03.14 12:00:"); };
+        const qsizetype before = decoded();
+        QCOMPARE(input.write(text), text.size());
+        QTRY_VERIFY((LiveTick(dialog), decoded() >= before + text.count("$GPRMC")));
+    }
+
+    bool ConnectForwarding(COrvaneDlg& dialog, QTcpSocket& client, int expected)
+    {
+        client.connectToHost(QHostAddress::LocalHost, m_OutputPort);
+        return client.waitForConnected(5000) &&
+               QTest::qWaitFor([&] { return dialog.Sender()->ForwardingServer()->Clients().size() == expected; }, 5000);
+    }
+
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
+    // Each case starts from the defaults, as a new process would.
+    void init() { ConfigSettings = ConfigRecord{}; }
 
     void layoutFollowsMode()
     {
@@ -76,7 +195,7 @@ private slots:
     {
         PseudoTerminal receiver;
         QVERIFY(receiver.Ok());
-        WriteConfig(QString::fromStdString(receiver.SlavePath()));
+        WriteUartConfig(QString::fromStdString(receiver.SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLine(dialog), UartLine("[UART] OK to open the GNSS data port(%1 115200bps)", receiver));
@@ -106,7 +225,7 @@ private slots:
     void vanishingReceiver()
     {
         auto receiver = std::make_unique<PseudoTerminal>();
-        WriteConfig(QString::fromStdString(receiver->SlavePath()));
+        WriteUartConfig(QString::fromStdString(receiver->SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
         QVERIFY(dialog.LiveTimer().isActive());
@@ -118,7 +237,7 @@ private slots:
         QVERIFY(!dialog.LiveTimer().isActive());
 
         receiver = std::make_unique<PseudoTerminal>();
-        WriteConfig(QString::fromStdString(receiver->SlavePath()));
+        WriteUartConfig(QString::fromStdString(receiver->SlavePath()));
         dialog.Button(IDC_LIVE_INPUT)->click();
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
     }
@@ -130,7 +249,7 @@ private slots:
     // up.
     void tcpClientsInOrder()
     {
-        WriteConfig("/nonexistent/tty%1x");
+        WriteUartConfig("/nonexistent/tty%1x");
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLines(dialog, 3), (QStringList{QString("[TCP] OK to open GNSS data port (%1)").arg(m_Port),
@@ -179,7 +298,7 @@ private slots:
     // lists; one line says why. Leaving online mode then closes the source.
     void dropWhileOnlineRefusedThenLeave()
     {
-        WriteConfig("/nonexistent/ttyGPS");
+        WriteUartConfig("/nonexistent/ttyGPS");
         COrvaneDlg dialog;
         GoLive(dialog);
         dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(2);
@@ -199,6 +318,182 @@ private slots:
         QTcpSocket late;
         late.connectToHost(QHostAddress::LocalHost, m_Port);
         QVERIFY(!late.waitForConnected(2000));
+    }
+
+    // Forwarding and upload are read at start and each writes its line; an
+    // upload server that is down still reads "OK". A second window finds the
+    // forwarding port taken and reports "Fail".
+    void startUpLines()
+    {
+        WriteForwardingConfig();
+        COrvaneDlg dialog;
+        QCOMPARE(TopLines(dialog, 7),
+            (QStringList{QString("[TCP] OK to open the TCP port for data uploading: %1").arg(m_UploadPort),
+                "[Config] cient/vin = ZYXWVUTS987654321 (ok)",
+                QString("[Config] client/port = %1 (ok)").arg(m_UploadPort), "[Config] cient/url = 127.0.0.1 (ok)",
+                QString("[TCP] OK to open the TCP port for data forwarding (%1)").arg(m_OutputPort),
+                "[Config] server/outputformat = NMEA (ok)",
+                QString("[Config] server/outputport = %1 (ok)").arg(m_OutputPort)}));
+        QVERIFY(dialog.Forwarding() && dialog.Uploading());
+        // The refused attempt writes nothing afterwards.
+        QTRY_COMPARE(dialog.Sender()->UploadSocket()->state(), QAbstractSocket::UnconnectedState);
+        QCoreApplication::processEvents();
+        QVERIFY(TopLine(dialog).startsWith("[TCP] OK to open the TCP port for data uploading"));
+
+        COrvaneDlg second;
+        QVERIFY(second.DisplayText().contains(
+            QString("[TCP] Fail to open the TCP port for data forwarding (%1)").arg(m_OutputPort)));
+        QVERIFY(!second.Forwarding());
+    }
+
+    // server/outputport 0: no forwarding server and no forwarding line; the
+    // position lines still go to the upload server, which the window
+    // retries with the product's period.
+    void uploadWithoutForwarding()
+    {
+        WriteForwardingConfig("0");
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, m_UploadPort));
+        COrvaneDlg dialog;
+        QVERIFY(dialog.DisplayText().contains("[Config] server/outputport = 0 (unused)"));
+        QVERIFY(
+            !dialog.DisplayText().contains("server/outputformat") && !dialog.DisplayText().contains("data forwarding"));
+        QVERIFY(!dialog.Forwarding() && dialog.Sender()->ForwardingServer() == nullptr);
+        QCOMPARE(dialog.Sender()->UploadRetryMs(), kUploadRetryMs);
+        QTRY_VERIFY(server.hasPendingConnections());
+        QTcpSocket* peer = server.nextPendingConnection();
+        QTRY_COMPARE(dialog.Sender()->UploadSocket()->state(), QAbstractSocket::ConnectedState);
+        QTcpSocket input;
+        Live(dialog, input);
+        Decode(dialog, input, Rmc("3730.00000,S,12715.00000,W", "1.5") + Rmc(kNorthEast, "2.5", 1));
+        QByteArray got;
+        QTRY_COMPARE((got += peer->readAll()),
+            kVin + ",-37.500000,-127.250000,1.50\n" + kVin + ",37.500000,127.250000,2.50\n");
+    }
+
+    // The position line of each decoded RMC goes to every forwarding client,
+    // in order; a hemisphere letter other than N or E counts as S or W.
+    void twoClients()
+    {
+        WriteForwardingConfig();
+        COrvaneDlg dialog;
+        QTcpSocket first, second;
+        QVERIFY(ConnectForwarding(dialog, first, 1));
+        QVERIFY(ConnectForwarding(dialog, second, 2));
+        QTcpSocket input;
+        Live(dialog, input);
+        QByteArray text, expected;
+        for (int k = 0; k < 4; ++k) {
+            text += Rmc(kNorthEast, QByteArray::number(10 * k) + ".25", k);
+            expected += kVin + ",37.500000,127.250000," + QByteArray::number(10 * k) + ".25\n";
+        }
+        text += Rmc("3730.00000,S,12715.00000,W", "1.5", 4) + Rmc("3730.00000,n,12715.00000,", "1.5", 5);
+        expected += (kVin + ",-37.500000,-127.250000,1.50\n").repeated(2);
+        Decode(dialog, input, text);
+        QByteArray got1, got2;
+        QTRY_VERIFY((got1 += first.readAll()).size() >= expected.size());
+        QTRY_VERIFY((got2 += second.readAll()).size() >= expected.size());
+        QCOMPARE(got1, expected);
+        QCOMPARE(got2, expected);
+    }
+
+    // Start Parsing tries the serial port and the TCP input first, then
+    // opens the NMEA server, gpsd and the UDP port, each with its lines;
+    // they alone keep the window live. A refused gpsd says so and loses
+    // nothing the others deliver; each source's sentences decode. Pause
+    // closes them in the same order.
+    void openInOrderDecodeAndClose()
+    {
+        QTcpServer nmeaServer;
+        QVERIFY(nmeaServer.listen(QHostAddress::LocalHost, 0));
+        const quint16 refusedPort = FreePort(), udpPort = FreeUdpPort();
+        const QString server = QString("127.0.0.1:%1").arg(nmeaServer.serverPort());
+        const QString gpsd = QString("127.0.0.1:%1").arg(refusedPort);
+        QVERIFY(UseConfig(m_Folder,
+            QString("[uart]\nport=/nonexistent/ttyGPS\nbaudrate=115200\n[sources]\ntcp=%1\ngpsd=%2\nudp=%3\n")
+                .arg(server, gpsd, QString::number(udpPort))
+                .toUtf8()));
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QCOMPARE(Reversed(TopLines(dialog, 9)),
+            (QStringList{"[UART] Fail to open the GNSS data port(/nonexistent/ttyGPS 115200bps)",
+                "[Config] server/inputport = 22 (default)", "[TCP] Fail to open GNSS data port (22)",
+                QString("[Config] sources/tcp = %1 (ok)").arg(server),
+                QString("[Config] sources/gpsd = %1 (ok)").arg(gpsd),
+                QString("[Config] sources/udp = %1 (ok)").arg(udpPort), "[TCP client] connecting to " + server,
+                "[GPSD] connecting to " + gpsd, QString("[UDP] OK to listen on port %1").arg(udpPort)}));
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        QVERIFY(dialog.LiveTimer().isActive());
+        QTRY_VERIFY(dialog.DisplayText().contains("[TCP client] connected to " + server));
+        QTRY_VERIFY(dialog.DisplayText().contains(
+            "[GPSD] fail to connect to " + gpsd + " (Connection refused); next try in 5 s"));
+        QTRY_VERIFY(nmeaServer.hasPendingConnections());
+        QTcpSocket* peer = nmeaServer.nextPendingConnection();
+        peer->write(Sentences("GP", "RMC", 1, 0));
+        QUdpSocket sender;
+        QVERIFY(sender.writeDatagram(Sentences("GP", "RMC", 1, 1), QHostAddress::LocalHost, udpPort) > 0);
+        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(0)) && dialog.DisplayText().contains(RmcLine(1)));
+
+        // The raw-data lines name each source.
+        TypeCode(dialog, "VIEWLOGDUMP");
+        QVERIFY(dialog.RawDataVisible());
+        QVERIFY(sender.writeDatagram(Sentences("GP", "RMC", 1, 2), QHostAddress::LocalHost, udpPort) > 0);
+        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(2)));
+        QVERIFY(dialog.DisplayText().contains(QString("[UDP] 127.0.0.1:%1 (").arg(sender.localPort())));
+
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QCOMPARE(Reversed(TopLines(dialog, 3)),
+            (QStringList{"[TCP client] OK to close (" + server + ")", "[GPSD] OK to close (" + gpsd + ")",
+                QString("[UDP] OK to close port %1").arg(udpPort)}));
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+    }
+
+    // A receiver held by the real gpsd: the sentences that reach the window
+    // are the log's bytes, and they decode to the lines of the same log
+    // loaded from a file, for each talker and type tried.
+    void gpsdReceiverDecodesAsTheFile()
+    {
+        if (GpsdProcess::Executable().isEmpty())
+            QSKIP("gpsd is not installed (Debian package gpsd); the gpsd source is not tested");
+        PseudoTerminal receiver;
+        QVERIFY(receiver.Ok());
+        GpsdProcess gpsd;
+        QVERIFY(gpsd.Start({QString::fromStdString(receiver.SlavePath())}));
+        const QString address = QString("127.0.0.1:%1").arg(gpsd.Port());
+        QVERIFY(UseConfig(m_Folder, QString("[sources]\ngpsd=%1\n").arg(address).toUtf8()));
+        const QByteArray log = ReceiverLog();
+        const QString logPath = WriteFile(m_Folder, "receiver.nmea", log);
+
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        dialog.HoldTimer(kLiveTimerId);
+        QTRY_VERIFY(dialog.DisplayText().contains("[GPSD] connected to " + address));
+        // gpsd passes a receiver's sentences on once it has recognised the
+        // receiver: sentences of another time come first, then one marker.
+        const std::string warmUp = WithChecksum("GPZDA,000000.00,14,03,2026,00,00").toStdString();
+        QTRY_VERIFY_WITH_TIMEOUT((receiver.Send(warmUp), receiver.Drain(),
+                                     dialog.State().NmeaText.find("$GPZDA,000000.00") != std::string::npos),
+            20000);
+        const QByteArray marker = WithChecksum("GPZDA,235959.00,14,03,2026,00,00");
+        QVERIFY(receiver.Send(marker.toStdString()));
+        QTRY_VERIFY((receiver.Drain(), QByteArray::fromStdString(dialog.State().NmeaText).endsWith(marker)));
+        LiveTick(dialog);
+        QVERIFY(dialog.State().NmeaText.empty());
+
+        const QList<std::pair<int, int>> choices{{0, kRmcRow}, {0, kGgaRow}, {7, kRmcRow}, {0, kGsaRow}};
+        for (const auto& [talkerRow, messageRow] : choices) {
+            dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(talkerRow);
+            dialog.Combo(IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
+            QVERIFY(receiver.Send(log.toStdString()));
+            QTRY_VERIFY_WITH_TIMEOUT((receiver.Drain(), dialog.State().NmeaText.size() >= size_t(log.size())), 10000);
+            QCOMPARE(QByteArray::fromStdString(dialog.State().NmeaText), log);
+            LiveTick(dialog);
+            const QStringList expected = LinesOfFile(logPath, talkerRow, messageRow);
+            QCOMPARE(expected.size(), 5);  // one line per epoch
+            QCOMPARE(Reversed(TopLines(dialog, int(expected.size()))), expected);
+        }
+        QVERIFY(!dialog.DisplayText().contains("JSON"));
     }
 };
 
