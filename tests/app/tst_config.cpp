@@ -102,6 +102,14 @@ private slots:
         row("input 20", 2, "[server]\ninputport=20\n", "server/inputport = 22 (default)", false);
         row("input 65535", 2, "[server]\ninputport=65535\n", "server/inputport = 22 (default)", false);
         row("input missing", 2, "[client]\ninputport=10110\n", "server/inputport = 22 (default)", false);
+        row("input huge", 2, "[server]\ninputport=99999999999999999999999999\n", "server/inputport = 22 (default)",
+            false);
+        row("input negative", 2, "[server]\ninputport=-10110\n", "server/inputport = 22 (default)", false);
+        QByteArray manyKeys = "[server]\n";
+        for (int k = 0; k < 10000; ++k)
+            manyKeys += "key" + QByteArray::number(k) + "=" + QByteArray::number(k) + "\n";
+        QTest::newRow("input after 10,000 keys") << 2 << manyKeys + "inputport=-1\n"
+                                                 << "server/inputport = 22 (default)" << false;
         row("output unused", 3, "[server]\noutputport=0\noutputformat=NMEA\n", "server/outputport = 0 (unused)", false);
         row("output valid", 3, "[server]\noutputport=10111\noutputformat=NMEA\n",
             "server/outputport = 10111 (ok)|server/outputformat = NMEA (ok)", true);

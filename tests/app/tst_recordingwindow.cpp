@@ -76,8 +76,6 @@ class TestRecordingWindow : public QObject {
         QVERIFY(!dialog.Button(IDC_RECORDING)->isChecked());
     }
 
-    qsizetype RecordedFiles() const { return QDir(m_Records->path()).entryList(QDir::Files).size(); }
-
 private slots:
     void initTestCase()
     {
@@ -180,39 +178,6 @@ private slots:
         QCOMPARE(ReadFile(second), gap);
         QCOMPARE(QFileInfo(first).size(), qint64(body.size() + last.size()));
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
-    }
-
-    // A stream that arrives without pause across two rotations, under the
-    // window's own timers: the files, read one after another, hold every
-    // byte once and in order, also what came while a rotation waited.
-    void rotationLosesNoByte()
-    {
-        COrvaneDlg dialog;
-        QTcpSocket client;
-        Live(dialog, client);
-        ToggleRecording(dialog);
-        QByteArray stream;
-        for (int k = 0; stream.size() < 2 * kRecordingSizeLimit + 100000; ++k)
-            stream += Filler(1000, k);
-        const auto count = [&dialog](const char* line) { return dialog.DisplayText().count(line); };
-        // Past the limit; more while the rotation waits; past the limit of
-        // the second file; the rest.
-        const qsizetype cuts[] = {0, kRecordingSizeLimit + 1000, 2 * kRecordingSizeLimit, stream.size() - 5000,
-            stream.size()};
-        const char* awaited[] = {"Stop Recording", "NMEA Recording (", "Stop Recording", "NMEA Recording ("};
-        const int counts[] = {1, 2, 2, 3};
-        for (int part = 0; part < 4; ++part) {
-            client.write(stream.mid(cuts[part], cuts[part + 1] - cuts[part]));
-            QTRY_VERIFY_WITH_TIMEOUT(count(awaited[part]) == counts[part], 10000);
-        }
-        const auto recorded = [this] {
-            QByteArray all;
-            for (const QString& name : QDir(m_Records->path()).entryList(QDir::Files, QDir::Name))
-                all += ReadFile(m_Records->filePath(name));
-            return all;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(RecordedFiles() == 3 && recorded().size() == stream.size(), 10000);
-        QVERIFY(recorded() == stream);
     }
 
     // Leaving online mode or closing the window while recording: the text
