@@ -167,28 +167,6 @@ private slots:
     // Each case starts from the defaults, as a new process would.
     void init() { ConfigSettings = ConfigRecord{}; }
 
-    void layoutFollowsMode()
-    {
-        COrvaneDlg dialog;
-        dialog.show();
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
-        for (int id : {IDC_LOAD_FILE, IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_FASTER, IDC_REPEAT})
-            QVERIFY(!dialog.Control(id)->isVisible());
-        for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
-            QVERIFY(dialog.Control(id)->isVisible());
-        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
-        QCOMPARE(talkers->count(), 8);
-        QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
-        QVERIFY(talkers->isEnabled());
-        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
-
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
-        QVERIFY(dialog.Control(IDC_RUN)->isVisible() && !dialog.Control(IDC_LIVE_INPUT)->isVisible());
-        QCOMPARE(talkers->count(), 0);
-    }
-
     // The serial port is tried first; a sentence that straddles two ticks
     // is decoded once, whole.
     void serialSentenceAcrossTicks()
@@ -294,27 +272,40 @@ private slots:
         QCOMPARE(dialog.Button(IDC_ENABLE_MAP)->text(), QString("Enable Map"));
     }
 
-    // A log dropped while online touches neither the live text nor the
-    // lists; one line says why. Leaving online mode then closes the source.
-    void dropWhileOnlineRefusedThenLeave()
+    // Online mode shows the live controls instead of the replay's, and
+    // offers every talker, GPS and RMC chosen. A log dropped while online
+    // touches neither the live text nor the lists; one line says why.
+    // Leaving online mode then closes the source and restores the layout.
+    void layoutAndDropWhileOnline()
     {
         WriteUartConfig("/nonexistent/ttyGPS");
         COrvaneDlg dialog;
+        dialog.show();
         GoLive(dialog);
-        dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(2);
+        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
+        for (int id : {IDC_LOAD_FILE, IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_FASTER, IDC_REPEAT})
+            QVERIFY(!dialog.Control(id)->isVisible());
+        for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
+            QVERIFY(dialog.Control(id)->isVisible());
+        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+        QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
+        QVERIFY(talkers->isEnabled());
+        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
+        talkers->setCurrentIndex(2);
         dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
         QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
         QVERIFY(!dialog.State().m_Loaded);
         QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 8);
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 2);
+        QCOMPARE(talkers->count(), 8);
+        QCOMPARE(talkers->currentIndex(), 2);
         QVERIFY(dialog.LiveTimer().isActive());
 
         dialog.Button(IDC_ONLINE_MODE)->click();
         QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
         QVERIFY(!dialog.LiveTimer().isActive());
         QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 0);
+        QVERIFY(dialog.Control(IDC_RUN)->isVisible() && !dialog.Control(IDC_LIVE_INPUT)->isVisible());
+        QCOMPARE(talkers->count(), 0);
         QTcpSocket late;
         late.connectToHost(QHostAddress::LocalHost, m_Port);
         QVERIFY(!late.waitForConnected(2000));
