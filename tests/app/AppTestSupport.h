@@ -105,14 +105,15 @@ inline bool ViewShowsText(const COrvaneDlg& dialog)
     return ViewText(dialog) == QString(dialog.DisplayText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// n sentences "$<talker><type>,..." with a distinct time each.
+// n sentences "$<talker><type>,..." with a distinct time each, with their
+// checksums.
 inline QByteArray Sentences(const char* talker, const char* type, int n, int firstSecond = 0)
 {
     QByteArray out;
-    for (int k = 0; k < n; ++k) {
-        out += QByteArray("$") + talker + type + ",2358" + QByteArray::number(firstSecond + k).rightJustified(2, '0') +
-               ".00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n";
-    }
+    for (int k = 0; k < n; ++k)
+        out += WithChecksum(talker + QByteArray(type) + ",2358" +
+                            QByteArray::number(firstSecond + k).rightJustified(2, '0') +
+                            ".00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A");
     return out;
 }
 

@@ -47,17 +47,6 @@ public:
     QStringList captions;
 };
 
-// n RMC sentences of the talker, one a second from 23:58:first, with
-// their checksums.
-QByteArray Rmcs(const char* talker, int n, int first = 0)
-{
-    QByteArray out;
-    for (int k = 0; k < n; ++k)
-        out += WithChecksum(QByteArray(talker) + "RMC,2358" + QByteArray::number(first + k).rightJustified(2, '0') +
-                            ".00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A");
-    return out;
-}
-
 // The points gpsbabel reads from a GPX file, one "lat, lon, " line each.
 QStringList ReadBack(const QString& gpx)
 {
@@ -420,7 +409,7 @@ private slots:
     {
         SavingSeam seam;
         COrvaneDlg dialog(&seam);
-        dialog.DropFiles({WriteFile(m_Logs, "drive.nmea", Rmcs("GP", 20))});
+        dialog.DropFiles({WriteFile(m_Logs, "drive.nmea", Sentences("GP", "RMC", 20))});
         QVERIFY(dialog.State().m_Loaded);
         const QString path = m_Logs.filePath("loaded.gpx");
         SaveThroughMenu(dialog);
@@ -454,7 +443,7 @@ private slots:
         GoLive(dialog);
         QTcpSocket client;
         QVERIFY(ConnectInput(dialog, client, port));
-        client.write(Rmcs("GP", 3) + Rmcs("GN", 2, 3));
+        client.write(Sentences("GP", "RMC", 3) + Sentences("GN", "RMC", 2, 3));
         QTRY_COMPARE(dialog.TrackToSave().size(), size_t(5));
 
         seam.saveAnswer = m_Logs.filePath("live.gpx");
