@@ -57,14 +57,8 @@ class TestBadInput : public QObject {
     QTemporaryDir m_Folder;
     quint16 m_Port = 0;
 
-    void WriteConfig(const QByteArray& bytes) { QVERIFY(!WriteFile(m_Folder, "config.ini", bytes).isEmpty()); }
-
-    // No serial device, so the TCP input opens on a free port.
-    void WriteTcpConfig()
-    {
-        m_Port = FreePort();
-        WriteConfig("[uart]\nport=/nonexistent/tty\n[server]\ninputport=" + QByteArray::number(m_Port) + "\n");
-    }
+    void WriteConfig(const QByteArray& bytes) { QVERIFY(UseConfig(m_Folder, bytes)); }
+    void WriteTcpConfig() { WriteConfig(TcpInputConfig(m_Port = FreePort())); }
 
     // The good client's sentence for the second is decoded, whatever the
     // other peers do meanwhile.

@@ -478,11 +478,9 @@ private slots:
     void configuredTilesReachTheMap()
     {
         QTemporaryDir folder;
-        SetConfigFolder(folder.path());
         const QString tiles = Template(m_Tiles.path());
-        QVERIFY(!WriteFile(folder, "config.ini",
-            QString("[map]\ncount=1\nurl1=%1\n[basemap]\ntiles=%2\n").arg(ORVANE_OSM_PAGE, tiles).toUtf8())
-                     .isEmpty());
+        QVERIFY(UseConfig(folder,
+            QString("[map]\ncount=1\nurl1=%1\n[basemap]\ntiles=%2\n").arg(ORVANE_OSM_PAGE, tiles).toUtf8()));
         COrvaneDlg dialog;
         dialog.show();
         dialog.Button(IDC_ENABLE_MAP)->click();

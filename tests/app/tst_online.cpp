@@ -108,11 +108,8 @@ class TestOnline : public QObject {
     void WriteUartConfig(const QString& uartPort)
     {
         m_Port = FreePort();
-        QVERIFY(!WriteFile(m_Folder, "config.ini",
-            QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n")
-                .arg(uartPort, QString::number(m_Port))
-                .toUtf8())
-                     .isEmpty());
+        QVERIFY(UseConfig(m_Folder, "[uart]\nport=" + uartPort.toUtf8() +
+                                        "\nbaudrate=115200\n[server]\ninputport=" + QByteArray::number(m_Port) + "\n"));
     }
 
     // A line of the serial port, which names the receiver's device.
@@ -137,7 +134,7 @@ class TestOnline : public QObject {
                                  .arg(outputPort.isEmpty() ? QString::number(m_OutputPort) : outputPort)
                                  .arg(m_UploadPort)
                                  .arg(QString::fromLatin1(kVin));
-        QVERIFY(!WriteFile(m_Folder, "config.ini", text.toUtf8()).isEmpty());
+        QVERIFY(UseConfig(m_Folder, text.toUtf8()));
     }
 
     void Live(COrvaneDlg& dialog, QTcpSocket& input)
@@ -261,7 +258,7 @@ private slots:
     // Online, the map buttons keep the lists open for a new choice.
     void mapButtonsKeepListsEnabledOnline()
     {
-        QVERIFY(!WriteFile(m_Folder, "config.ini", "[map]\ncount=1\nurl1=about:blank\n").isEmpty());
+        QVERIFY(UseConfig(m_Folder, "[map]\ncount=1\nurl1=about:blank\n"));
         COrvaneDlg dialog;
         dialog.Button(IDC_ONLINE_MODE)->click();
         for (int id : {IDC_ENABLE_MAP, IDC_SECONDARY_MAP, IDC_SECONDARY_MAP, IDC_ENABLE_MAP}) {

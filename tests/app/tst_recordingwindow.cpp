@@ -77,12 +77,7 @@ class TestRecordingWindow : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        SetConfigFolder(m_Config.path());
-        m_Port = FreePort();
-        QVERIFY(!WriteFile(m_Config, "config.ini", QString("[server]\ninputport=%1\n").arg(m_Port).toUtf8()).isEmpty());
-    }
+    void initTestCase() { QVERIFY(UseConfig(m_Config, TcpInputConfig(m_Port = FreePort()))); }
 
     void init()
     {
