@@ -279,7 +279,6 @@ private slots:
         const QByteArray eleven = Sentences("GP", "RMC", 11);
         row("100 characters", hundred, fail, {});
         row("101 characters, no talker", hundred + 'x', QStringList{invalid} + ok, {});
-        row("ten GPS sentences", Sentences("GP", "RMC", 10), QStringList{invalid} + ok, {});
         // Prefixes count whatever the type, and GN counts for itself only.
         row("GN and GP", Sentences("GN", "GSA", 11) + Sentences("GP", "TXT", 11) + Sentences("GL", "RMC", 10), ok,
             {"GPS (GP)", "IMES (GN)"});
