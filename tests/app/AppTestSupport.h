@@ -55,6 +55,28 @@ inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QB
     return path;
 }
 
+// config.ini of the text in the folder, which becomes the config folder.
+inline bool UseConfig(const QTemporaryDir& dir, const QByteArray& text)
+{
+    SetConfigFolder(dir.path());
+    return !WriteFile(dir, "config.ini", text).isEmpty();
+}
+
+// No serial device, so the window's TCP input opens on the port.
+inline QByteArray TcpInputConfig(quint16 port)
+{
+    return "[uart]\nport=/nonexistent/tty\nbaudrate=115200\n[server]\ninputport=" + QByteArray::number(port) + "\n";
+}
+
+// "$body*hh\r\n" with the checksum a strict reader checks.
+inline QByteArray WithChecksum(const QByteArray& body)
+{
+    int sum = 0;
+    for (const char c : body)
+        sum ^= uchar(c);
+    return "$" + body + "*" + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
+}
+
 inline QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
@@ -83,14 +105,15 @@ inline bool ViewShowsText(const COrvaneDlg& dialog)
     return ViewText(dialog) == QString(dialog.DisplayText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// n sentences "$<talker><type>,..." with a distinct time each.
+// n sentences "$<talker><type>,..." with a distinct time each, with their
+// checksums.
 inline QByteArray Sentences(const char* talker, const char* type, int n, int firstSecond = 0)
 {
     QByteArray out;
-    for (int k = 0; k < n; ++k) {
-        out += QByteArray("$") + talker + type + ",2358" + QByteArray::number(firstSecond + k).rightJustified(2, '0') +
-               ".00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A*6A\r\n";
-    }
+    for (int k = 0; k < n; ++k)
+        out += WithChecksum(talker + QByteArray(type) + ",2358" +
+                            QByteArray::number(firstSecond + k).rightJustified(2, '0') +
+                            ".00,A,3733.32791,N,12658.29325,E,0.012,172.00,140326,,,A");
     return out;
 }
 

@@ -1,13 +1,51 @@
+// Reading config.ini without the window: each group's keys and lines, the
+// live sources' group, the servers' listen address on real sockets, and
+// where config.ini, map pages and recordings are looked for in a temporary
+// installation prefix.
+
 #include <QtTest>
 
+#include <QTcpSocket>
+
+#include "../common/LoopbackPort.h"
 #include "AppTestSupport.h"
+#include "LookupOrder.h"
+#include "MapPageLookup.h"
+#include "SourcesConfig.h"
+#include "WebBrowser2.h"
+#include "live/NetworkServer.h"
+#include "live/PositionSender.h"
+#include "live/Recording.h"
+#include "live/StandardFolders.h"
 
 using namespace orvane;
+
+namespace {
+
+bool Touch(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("[map]\ncount=0\n") > 0;
+}
+
+// Whether a client reaches the port at the address.
+bool Reaches(const QHostAddress& address, quint16 port)
+{
+    QTcpSocket client;
+    client.connectToHost(address, port);
+    return client.waitForConnected(3000);
+}
+
+}  // namespace
 
 class TestConfig : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_Folder;
+    QTemporaryDir m_Prefix;  // an installation: usr/bin, its data folder and a home
+    QString m_Bin;
+    QString m_Data;
 
     // Writes config.ini (or removes it for a null text) and reads a group.
     bool Read(int group, const QByteArray& ini, QStringList& lines)
@@ -19,13 +57,21 @@ class TestConfig : public QObject {
     }
 
 private slots:
+    void initTestCase()
+    {
+        m_Bin = m_Prefix.filePath("usr/bin");
+        m_Data = InstalledDataFolder(m_Bin);
+        QVERIFY(QDir().mkpath(m_Bin) && QDir().mkpath(m_Data) && QDir().mkpath(m_Prefix.filePath("home")));
+        // The data folder lies outside bin/, within the prefix.
+        QVERIFY(m_Data.startsWith(m_Prefix.path() + "/") && !m_Data.startsWith(m_Bin));
+        qputenv("HOME", QFile::encodeName(m_Prefix.filePath("home")));
+    }
+
     void init()
     {
         ConfigSettings = ConfigRecord{};
         SetConfigFolder(m_Folder.path());
     }
-
-    void cleanupTestCase() { SetConfigFolder(QString()); }
 
     // Each group's keys at and past their bounds, missing, and equal to the
     // marker that counts as missing. The lines go without "[Config] ".
@@ -56,6 +102,14 @@ private slots:
         row("input 20", 2, "[server]\ninputport=20\n", "server/inputport = 22 (default)", false);
         row("input 65535", 2, "[server]\ninputport=65535\n", "server/inputport = 22 (default)", false);
         row("input missing", 2, "[client]\ninputport=10110\n", "server/inputport = 22 (default)", false);
+        row("input huge", 2, "[server]\ninputport=99999999999999999999999999\n", "server/inputport = 22 (default)",
+            false);
+        row("input negative", 2, "[server]\ninputport=-10110\n", "server/inputport = 22 (default)", false);
+        QByteArray manyKeys = "[server]\n";
+        for (int k = 0; k < 10000; ++k)
+            manyKeys += "key" + QByteArray::number(k) + "=" + QByteArray::number(k) + "\n";
+        QTest::newRow("input after 10,000 keys") << 2 << manyKeys + "inputport=-1\n"
+                                                 << "server/inputport = 22 (default)" << false;
         row("output unused", 3, "[server]\noutputport=0\noutputformat=NMEA\n", "server/outputport = 0 (unused)", false);
         row("output valid", 3, "[server]\noutputport=10111\noutputformat=NMEA\n",
             "server/outputport = 10111 (ok)|server/outputformat = NMEA (ok)", true);
@@ -92,27 +146,23 @@ private slots:
         QCOMPARE(written.join('|').remove("[Config] "), lines);
     }
 
-    void rejectedValueKeepsTheLastAcceptedOne()
+    // A rejected value keeps the last accepted one. A value is taken whole,
+    // ';' and '#' included, and cut at 259 characters; the first of two
+    // equal keys wins.
+    void valuesAreStoredWhole()
     {
         QStringList lines;
         QVERIFY(Read(1, "[uart]\nport=ttyACM0\nbaudrate=9600\n", lines));
         QVERIFY(!Read(1, "[uart]\nport=ttyACM0\nbaudrate=1199\n", lines));
         QCOMPARE(lines.last(), QString("[Config] uart/baudrate = 9600 (default)"));
         QCOMPARE(ConfigSettings.UartBaudrate, 9600);
-    }
 
-    // A value is taken whole, ';' and '#' included, and cut at 259
-    // characters; the first of two equal keys wins.
-    void valuesAreStoredWhole()
-    {
-        QStringList lines;
         QVERIFY(Read(5, "[map]\ncount=3\nurl1=maps/track.html?a=1;b=2 # kept\nurl2=second.html\nurl1=ignored.html\n",
             lines));
         QCOMPARE(ConfigSettings.MapCount, 3u);
         QCOMPARE(ConfigSettings.MapUrls[0], QString("maps/track.html?a=1;b=2 # kept"));
         QCOMPARE(ConfigSettings.MapUrls[1], QString("second.html"));
         QCOMPARE(ConfigSettings.MapUrls[2], QString());
-
         // url1 empty: false, but the count is taken and the pages stay.
         QVERIFY(!Read(5, "[map]\ncount=5\nurl1=\n", lines));
         QCOMPARE(ConfigSettings.MapCount, 5u);
@@ -121,6 +171,232 @@ private slots:
         QVERIFY(Read(3, "[server]\noutputport=10111\noutputformat=" + QByteArray(400, 'x') + "\n", lines));
         QCOMPARE(ConfigSettings.ServerOutputFormat, QString(259, 'x'));
     }
+
+    // The servers' listen address: absent, every address and no line; an
+    // address, that address alone; anything else, the server stays closed.
+    // Both servers read the key with their group and listen where it says.
+    void listenAddress_data()
+    {
+        QTest::addColumn<QByteArray>("value");   // the key's line; empty: no key
+        QTest::addColumn<QString>("line");       // empty: none, or the server stays closed
+        QTest::addColumn<bool>("loopbackOnly");  // 127.0.0.2 refused
+        QTest::newRow("absent") << QByteArray() << "" << false;
+        QTest::newRow("loopback") << QByteArray("listenaddress=127.0.0.1") << "127.0.0.1 (ok)" << true;
+        QTest::newRow("localhost") << QByteArray("ListenAddress= localhost ") << "localhost (ok)" << true;
+        QTest::newRow("every address") << QByteArray("listenaddress=0.0.0.0") << "0.0.0.0 (ok)" << false;
+        QTest::newRow("not an address") << QByteArray("listenaddress=127.0.0.1; rm") << "127.0.0.1; rm (not an address)"
+                                        << false;
+    }
+    void listenAddress()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, line);
+        QFETCH(bool, loopbackOnly);
+        const quint16 port = FreePort();
+        const QByteArray ports = QByteArray::number(port);
+        QVERIFY(!WriteFile(m_Folder, "config.ini",
+            "[server]\ninputport=" + ports + "\noutputport=" + ports + "\noutputformat=NMEA\n" + value + "\n")
+                     .isEmpty());
+        QStringList lines{QString("[Config] server/inputport = %1 (ok)").arg(port)};
+        if (!value.isEmpty())
+            lines << "[Config] server/listenaddress = " + line;
+        const bool usable = !line.endsWith("(not an address)");
+        QStringList read;
+        QCOMPARE(ReadConfig(kConfigTcpInput, [&read](const QString& text) { read.append(text); }), usable);
+        QCOMPARE(read, lines);
+        if (!usable)
+            return;
+        {
+            CNetworkClient input(this);
+            QVERIFY(input.Listen(quint16(ConfigSettings.ServerInputPort), ServerListenAddress()));
+            QVERIFY(Reaches(QHostAddress::LocalHost, port));
+            QCOMPARE(Reaches(QHostAddress("127.0.0.2"), port), !loopbackOnly);
+        }
+        read.clear();
+        QVERIFY(ReadConfig(kConfigForwarding, [&read](const QString& text) { read.append(text); }));
+        QCOMPARE(read.last(), value.isEmpty() ? QString("[Config] server/outputformat = NMEA (ok)") : lines.last());
+        PositionSender sender(this);
+        QVERIFY(sender.StartForwarding(quint16(ConfigSettings.ServerOutputPort), ServerListenAddress()));
+        QVERIFY(Reaches(QHostAddress::LocalHost, port));
+        QCOMPARE(Reaches(QHostAddress("127.0.0.2"), port), !loopbackOnly);
+    }
+
+    // The forms a live source's host and port may take, and those refused.
+    void hostAndPort_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read");  // host:port; empty: refused
+        QTest::newRow("name") << "gps.local"
+                              << "gps.local:2947";
+        QTest::newRow("name:port") << "gps.local:10110"
+                                   << "gps.local:10110";
+        QTest::newRow("bare ipv6") << "fe80::1"
+                                   << "fe80::1:2947";
+        QTest::newRow("[ipv6]:port") << "[::1]:5000"
+                                     << "::1:5000";
+        QTest::newRow("[ipv6]") << "[::1]"
+                                << "::1:2947";
+        for (const char* refused : {":10110", "host:", "host:65536", "host:80x", "my host:80", "a:b:c", "[::1]x80"})
+            QTest::newRow(refused) << refused << "";
+    }
+    void hostAndPort()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, read);
+        QString host = "unchanged";
+        quint16 port = 1;
+        QCOMPARE(ParseHostPort(text, 2947, host, port), !read.isEmpty());
+        QCOMPARE(host + ':' + QString::number(port), read.isEmpty() ? QString("unchanged:1") : read);
+    }
+
+    // The sources group as the shipped file documents it: each present key
+    // writes one line, a missing one none; a refused value leaves its source
+    // off. The shipped file leaves every source off.
+    void sourcesGroup_data()
+    {
+        QTest::addColumn<QString>("ini");  // a file name, or the file's text
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("shipped file") << ORVANE_SHIPPED_CONFIG << QStringList{} << "||0";
+        QTest::newRow("no group") << "[server]\ninputport=10110\n" << QStringList{} << "||0";
+        QTest::newRow("commented out") << "[sources]\n;tcp=a:1\n;udp=10110\n" << QStringList{} << "||0";
+        QTest::newRow("all three") << "[SOURCES]\nTcp=10.0.0.5\ngpsd = localhost:2948\nudp=on\ntcp=ignored:1\n"
+                                   << QStringList{"[Config] sources/tcp = 10.0.0.5 (ok)",
+                                          "[Config] sources/gpsd = localhost:2948 (ok)",
+                                          "[Config] sources/udp = on (ok)"}
+                                   << "10.0.0.5:10110|localhost:2948|10110";
+        QTest::newRow("refused values")
+            << "[sources]\ntcp=\ngpsd=a b\nudp=70000\n"
+            << QStringList{"[Config] sources/tcp =  (unused: not host or host:port, port 1 to 65535)",
+                   "[Config] sources/gpsd = a b (unused: not host or host:port, port 1 to 65535)",
+                   "[Config] sources/udp = 70000 (unused: not a port 1 to 65535 or on)"}
+            << "||0";
+    }
+    void sourcesGroup()
+    {
+        QFETCH(QString, ini);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, settings);
+        const QString path = ini.startsWith('/') ? ini : WriteFile(m_Folder, "config.ini", ini.toUtf8());
+        QStringList written;
+        const LiveSourceSettings read = ReadSourcesConfig(path, [&](const QString& line) { written << line; });
+        QCOMPARE(written, lines);
+        const auto hostPort = [](const QString& host, quint16 port) {
+            return host.isEmpty() ? QString() : host + ':' + QString::number(port);
+        };
+        QCOMPARE(hostPort(read.nmeaServerHost, read.nmeaServerPort) + '|' + hostPort(read.gpsdHost, read.gpsdPort) +
+                     '|' + QString::number(read.udpPort),
+            settings);
+    }
+
+    // The XDG variables count only as absolute paths.
+    void userFolders_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("unset") << QByteArray() << false;
+        QTest::newRow("relative") << QByteArray("rel/x") << false;
+        QTest::newRow("absolute") << QByteArray("/srv/x/") << true;
+    }
+    void userFolders()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, taken);
+        qputenv("XDG_CONFIG_HOME", value);
+        qputenv("XDG_DATA_HOME", value);
+        const QString home = m_Prefix.filePath("home");
+        QCOMPARE(XdgConfigHome(), taken ? QString("/srv/x") : home + "/.config");
+        QCOMPARE(XdgDataHome(), taken ? QString("/srv/x") : home + "/.local/share");
+    }
+
+    // config.ini beside the program, then the user's, then the installed
+    // default. The start-up line names the file, and says when there is
+    // none.
+    void configFile_data()
+    {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("all three") << QStringList{"bin", "user", "data"} << "bin";
+        QTest::newRow("user and installed") << QStringList{"user", "data"} << "user";
+        QTest::newRow("installed only") << QStringList{"data"} << "data";
+        QTest::newRow("none") << QStringList{} << "";
+    }
+    void configFile()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(QString, found);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_Prefix.filePath("xdg")));
+        const QMap<QString, QString> files{{"bin", m_Bin + "/config.ini"},
+            {"user", m_Prefix.filePath("xdg/orvane/config.ini")}, {"data", m_Data + "/config.ini"}};
+        for (const QString& where : files.keys()) {
+            QFile::remove(files[where]);
+            if (present.contains(where))
+                QVERIFY(Touch(files[where]));
+        }
+        const QString file = FindInFolders(ConfigFolders(m_Bin), "config.ini");
+        QCOMPARE(file, files.value(found));
+        const QString folder = file.isEmpty() ? m_Bin : QFileInfo(file).path();
+        SetConfigFolder(folder);
+        const QString state = file.isEmpty() ? "missing" : "ok";
+        QCOMPARE(ConfigFileLine(), QString("[Config] file = %1/config.ini (%2)").arg(folder, state));
+    }
+
+    // A relative page beside the program wins; else the installed one;
+    // absolute paths and URLs are taken as they are; "#" and "?" in a path
+    // stay in the file name; no value is the empty page.
+    void mapPage_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("url");  // bin/ and data/: a file there
+        QTest::newRow("both") << "maps/p.html" << QStringList{"bin", "data"} << "bin/maps/p.html";
+        QTest::newRow("installed") << "maps/p.html" << QStringList{"data"} << "data/maps/p.html";
+        QTest::newRow("nowhere") << "maps/p.html" << QStringList{} << "bin/maps/p.html";
+        QTest::newRow("dotted") << "./maps/../maps/p.html" << QStringList{"data"} << "data/maps/p.html";
+        QTest::newRow("parent") << "../m/a b.html" << QStringList{} << "bin/../m/a b.html";
+        QTest::newRow("hash") << "maps/a#1.html?x" << QStringList{} << "bin/maps/a#1.html?x";
+        QTest::newRow("absolute") << "/srv/p.html" << QStringList{"data"} << "file:///srv/p.html";
+        QTest::newRow("url") << "https://example.org/p?x=1" << QStringList{"bin"} << "https://example.org/p?x=1";
+        QTest::newRow("empty") << "" << QStringList{} << "about:blank";
+    }
+    void mapPage()
+    {
+        QFETCH(QString, value);
+        QFETCH(QStringList, present);
+        QFETCH(QString, url);
+        for (const QString& where : {QString("bin"), QString("data")}) {
+            const QString page = (where == "bin" ? m_Bin : m_Data) + "/maps/p.html";
+            QFile::remove(page);
+            if (present.contains(where))
+                QVERIFY(Touch(page));
+        }
+        const QString folder = url.startsWith("bin/") ? m_Bin : url.startsWith("data/") ? m_Data : QString();
+        const QUrl expected =
+            folder.isEmpty() ? QUrl(url) : QUrl::fromLocalFile(QDir::cleanPath(folder + url.mid(url.indexOf('/'))));
+        QCOMPARE(MapPageUrl(value, MapPageFolders(m_Bin)), expected);
+    }
+
+    // The program's folder when it can be written, else the user's.
+    void recordingFolder()
+    {
+        QCOMPARE(ChooseRecordingFolder(m_Bin, "/home/u/.local/share"), m_Bin);
+        QCOMPARE(ChooseRecordingFolder(m_Prefix.filePath("gone"), "/home/u/.local/share"),
+            QString("/home/u/.local/share/orvane/recordings"));
+    }
+
+    // The numbers given to a page's script read back as the same double.
+    void scriptNumbersReadBackExactly()
+    {
+        for (double v : {37.5554652, -126.9715542, 0.1, 1e-300, -0.0, 359.99999999999994}) {
+            bool ok = false;
+            const double back = ScriptNumber(v).toDouble(&ok);
+            QVERIFY2(ok && back == v, qPrintable(ScriptNumber(v)));
+        }
+        QCOMPARE(ScriptNumber(std::numeric_limits<double>::quiet_NaN()), QString("NaN"));
+        QCOMPARE(ScriptNumber(-std::numeric_limits<double>::infinity()), QString("-Infinity"));
+    }
+
+    void cleanupTestCase() { SetConfigFolder(QString()); }
 };
 
 QTEST_GUILESS_MAIN(TestConfig)

@@ -1,12 +1,22 @@
+// The main window offline: its start-up state, keys, menu and text view; a
+// log in it: loading it by drop and by Load File, replaying it under the
+// test's ticks and the window's timer, seeking, purging, and the window
+// menu's Save Track as GPX, read back by gpsbabel, for the loaded log and
+// for a live session.
+
 #include <QtTest>
 
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QMenu>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QTcpSocket>
 
 #include <algorithm>
 
+#include "../common/LoopbackPort.h"
 #include "AppTestSupport.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
@@ -14,6 +24,53 @@
 using namespace orvane;
 
 namespace {
+
+QStringList Items(const QComboBox* combo)
+{
+    QStringList items;
+    for (int k = 0; k < combo->count(); ++k)
+        items.append(combo->itemText(k));
+    return items;
+}
+
+void VerifyNothingLoaded(const COrvaneDlg& dialog)
+{
+    QVERIFY(!dialog.State().m_Loaded && dialog.State().NmeaText.empty());
+    QCOMPARE(dialog.State().NmeaTextLength, 0);
+    QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count() + dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);
+    for (const int id : {IDC_RUN, IDC_PURGE, IDC_SATELLITE_LIST, IDC_REPLAY_SLIDER})
+        QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+}
+
+class SavingSeam : public AnsweringSeam {
+public:
+    QString SaveFileName(QWidget*, const SaveFileRequest& request) override
+    {
+        captions.append(request.caption + " " + request.pattern);
+        return saveAnswer;
+    }
+    QString saveAnswer;  // empty: cancelled
+    QStringList captions;
+};
+
+// The points gpsbabel reads from a GPX file, one "lat, lon, " line each.
+QStringList ReadBack(const QString& gpx)
+{
+    QProcess babel;
+    babel.start("gpsbabel", {"-i", "gpx", "-f", gpx, "-o", "csv", "-F", "-"});
+    if (!babel.waitForFinished(30000) || babel.exitCode() != 0)
+        return {"<gpsbabel failed>"};
+    return QString::fromUtf8(babel.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+void SaveThroughMenu(COrvaneDlg& dialog)
+{
+    std::unique_ptr<QMenu> menu(dialog.CreateWindowMenu());
+    for (QAction* action : menu->actions()) {
+        if (action->text() == "Save Track as GPX...")
+            action->trigger();
+    }
+}
 
 QList<int> Sorted(QList<int> ids)
 {
@@ -27,6 +84,17 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_Folder;  // config folder without config.ini
+    QTemporaryDir m_Logs;
+
+    // Three GPS RMC sentences among GGA sentences that make GPS offered.
+    void Load(COrvaneDlg& dialog,
+        const QByteArray& content = Sentences("GP", "GGA", 4) + Sentences("GP", "RMC", 3) + Sentences("GP", "GGA", 4))
+    {
+        dialog.DropFiles({WriteFile(m_Logs, "log.nmea", content)});
+        QVERIFY(dialog.State().m_Loaded);
+    }
+
+    static void Tick(COrvaneDlg& dialog) { dialog.OnTimer(kReplayTimerId); }
 
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
@@ -191,7 +259,373 @@ private slots:
             QTRY_VERIFY(ViewShowsText(dialog));
         }
     }
+    // A log is taken when it holds more than 100 characters, and offers the
+    // talkers that occur more than ten times; zero bytes are left out. A
+    // path of any length is taken whole.
+    void dropLoads_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("lines");  // newest first, down to the file's name
+        QTest::addColumn<QStringList>("talkers");
+        const auto row = [](const char* tag, const QByteArray& content, const QStringList& lines,
+                             const QStringList& talkers, const QString& name = "log.nmea") {
+            QTest::newRow(tag) << name << content << lines << talkers;
+        };
+        const QStringList ok{"Load 'log.nmea' OK!", "log.nmea"};
+        const QStringList fail{"Fail to load 'log.nmea'.", "log.nmea"};
+        const QString invalid = "Invalid NMEA or not enough information";
+        const QByteArray hundred(100, 'x');
+        const QByteArray eleven = Sentences("GP", "RMC", 11);
+        row("100 characters", hundred, fail, {});
+        row("101 characters, no talker", hundred + 'x', QStringList{invalid} + ok, {});
+        // Prefixes count whatever the type, and GN counts for itself only.
+        row("GN and GP", Sentences("GN", "GSA", 11) + Sentences("GP", "TXT", 11) + Sentences("GL", "RMC", 10), ok,
+            {"GPS (GP)", "IMES (GN)"});
+        // A cut write leaves zero bytes; the text after them loads too.
+        row("zero bytes in the middle", eleven + QByteArray(4000, '\0') + Sentences("GL", "RMC", 20),
+            QStringList{"4000 zero bytes skipped"} + ok, {"GPS (GP)", "GLONASS (GL)"});
+        row("zero byte first", QByteArray(1, '\0') + eleven, QStringList{"1 zero byte skipped"} + ok, {"GPS (GP)"});
+        row("only zero bytes", QByteArray(500, '\0'), QStringList{"500 zero bytes skipped"} + fail, {});
+        QString deep;
+        for (int k = 0; k < 6; ++k)
+            deep += QString(60, QChar('a' + k)) + '/';
+        const QString longName = QString(80, 'n') + ".nmea";
+        row("long path", eleven, {"Load '" + longName + "' OK!", longName}, {"GPS (GP)"}, deep + longName);
+    }
+    void dropLoads()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, talkers);
+        QVERIFY(QDir().mkpath(QFileInfo(m_Logs.filePath(name)).path()));
+        AnsweringSeam seam;
+        COrvaneDlg dialog(&seam);
+        dialog.DropFiles({WriteFile(m_Logs, name, content)});
+        QCOMPARE(seam.messages, QStringList{});
+        QCOMPARE(TopLines(dialog, lines.size()), lines);
+        if (talkers.isEmpty()) {
+            VerifyNothingLoaded(dialog);
+            return;
+        }
+        const std::string text = QByteArray(content).replace('\0', "").toStdString();
+        QVERIFY(dialog.State().m_Loaded);
+        QCOMPARE(dialog.State().Text(), std::string_view(text));
+        QCOMPARE(dialog.State().NmeaTextLength, int(text.size()));
+        QCOMPARE(dialog.State().m_ParsePosition, 0);
+        QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), talkers);
+        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 0);
+        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->count(), int(std::size(MessageTable)));
+        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentText(), QString("RMC (Recommended Minimum Spec)"));
+        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
+        for (const int id : {IDC_RUN, IDC_SATELLITE_LIST, IDC_REPLAY_SLIDER})
+            QVERIFY2(dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+    }
+
+    // A file that cannot be read, or is empty, is refused with a message
+    // box, and the log loaded before is purged.
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "missing"
+                                 << "File Open Error";
+        QTest::newRow("empty") << "empty"
+                               << "File Size Error";
+    }
+    void refusals()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        if (name == "empty")
+            WriteFile(m_Logs, name, QByteArray());
+        AnsweringSeam seam;
+        COrvaneDlg dialog(&seam);
+        dialog.DropFiles({WriteFile(m_Logs, "good.nmea", Sentences("GP", "RMC", 11))});
+        QVERIFY(dialog.State().m_Loaded);
+        dialog.DropFiles({m_Logs.filePath(name)});
+        QCOMPARE(seam.messages, QStringList{message});
+        QCOMPARE(TopLines(dialog, 1), QStringList{name});
+        VerifyNothingLoaded(dialog);
+    }
+
+    // Load Flie asks for any file; a cancelled dialog keeps the log that
+    // was loaded.
+    void loadButton_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("confirmed") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void loadButton()
+    {
+        QFETCH(bool, confirm);
+        AnsweringSeam seam;
+        COrvaneDlg dialog(&seam);
+        dialog.DropFiles({WriteFile(m_Logs, "before.nmea", Sentences("GL", "RMC", 11))});
+        seam.answer = confirm ? WriteFile(m_Logs, "chosen.nmea", Sentences("GP", "RMC", 11)) : QString();
+        dialog.Button(IDC_LOAD_FILE)->click();
+        QCOMPARE(seam.requests.size(), 1);
+        const OpenFileRequest& request = seam.requests.first();
+        QCOMPARE(QStringList({request.filterName, request.pattern, request.defaultSuffix, request.initialName}),
+            QStringList({"NMEA Files", "*.*", "NMEA", "*.*"}));
+        QCOMPARE(TopLines(dialog, 1), QStringList{confirm ? "Load 'chosen.nmea' OK!" : "Load 'before.nmea' OK!"});
+        QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), QStringList{confirm ? "GPS (GP)" : "GLONASS (GL)"});
+        QVERIFY(dialog.Button(IDC_RUN)->isEnabled());
+    }
+
+    // The Load Flie dialog lists every file, logs named without a dot among
+    // them; a typed name opens as it is, and only a name that does not
+    // exist is tried with the default suffix.
+    void openDialogListsAndOpensFilesWithoutDot()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"gpslog", "gpslog.NMEA", "drive.NMEA"})
+            QVERIFY(!WriteFile(dir, name, Sentences("GP", "RMC", 11)).isEmpty());
+        const OpenFileRequest request{"NMEA Files", "*.*", "NMEA", "*.*"};
+        const auto open = [&](const QString& typed) {
+            auto dialog = std::make_unique<OpenFileDialog>(nullptr, request);
+            dialog->setOption(QFileDialog::DontUseNativeDialog);
+            dialog->setDirectory(dir.path());
+            if (!typed.isEmpty()) {
+                dialog->selectFile(typed);
+                dialog->accept();
+            }
+            return dialog;
+        };
+        {
+            const auto dialog = open(QString());
+            auto* model = dialog->findChild<QFileSystemModel*>();
+            QVERIFY(model);
+            QTRY_COMPARE(model->rowCount(model->index(dir.path())), 3);
+        }
+        const std::pair<QString, QString> typedAndOpened[] = {{"gpslog", "gpslog"}, {"drive", "drive.NMEA"}};
+        for (const auto& [typed, opened] : typedAndOpened) {
+            const auto dialog = open(typed);
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+            QCOMPARE(dialog->selectedFiles(), QStringList{dir.filePath(opened)});
+        }
+    }
+    void threeSentences_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("once") << false;
+        QTest::newRow("repeat") << true;
+    }
+    void threeSentences()
+    {
+        QFETCH(bool, repeat);
+        COrvaneDlg dialog;
+        Load(dialog);
+        if (repeat) {
+            dialog.Button(IDC_REPEAT)->click();
+            QCOMPARE(dialog.Button(IDC_REPEAT)->text(), QString("Once"));
+        }
+        dialog.Button(IDC_RUN)->click();
+        QCOMPARE(dialog.State().m_TalkerRow, 0);
+        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
+        QVERIFY(dialog.Replay().Timer().isActive());
+        QCOMPARE(dialog.Replay().Timer().interval(), 1000);
+        for (const int id : {IDC_SATELLITE_LIST, IDC_MESSAGE_LIST, IDC_REPLAY_SLIDER, IDC_SHOW_SIGNALS})
+            QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+
+        for (int second = 0; second < 3; ++second) {
+            Tick(dialog);
+            QCOMPARE(TopLine(dialog), RmcLine(second));
+            QVERIFY(dialog.Slider()->value() > 0 && dialog.Slider()->value() < 10000);
+        }
+        Tick(dialog);
+        if (repeat) {
+            QCOMPARE(TopLines(dialog, 2), (QStringList{"Replay Log", RmcLine(2)}));
+            QVERIFY(dialog.Replay().Timer().isActive());
+            QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
+            Tick(dialog);
+            QCOMPARE(TopLine(dialog), RmcLine(0));
+            return;
+        }
+        QCOMPARE(TopLines(dialog, 2), (QStringList{"Finish Parsing", RmcLine(2)}));
+        QCOMPARE(dialog.Slider()->value(), 10000);
+        QCOMPARE(dialog.State().m_ParsePosition, -1);
+        QVERIFY(!dialog.Replay().Timer().isActive());
+        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
+        QVERIFY(dialog.Slider()->isEnabled());
+
+        // Run after the end replays from the beginning.
+        dialog.Button(IDC_RUN)->click();
+        Tick(dialog);
+        QCOMPARE(TopLine(dialog), RmcLine(0));
+    }
+
+    void timerDrivesTheReplay()
+    {
+        COrvaneDlg dialog;
+        Load(dialog);
+        while (dialog.Replay().SpeedStep() < 10)
+            dialog.Button(IDC_FASTER)->click();
+        dialog.Button(IDC_RUN)->click();
+        QTRY_COMPARE(TopLines(dialog, 4), (QStringList{"Finish Parsing", RmcLine(2), RmcLine(1), RmcLine(0)}));
+        QVERIFY(!dialog.Replay().Timer().isActive());
+        QTRY_VERIFY(ViewShowsText(dialog));
+    }
+
+    void parserErrorStopsWithoutFinishing()
+    {
+        COrvaneDlg dialog;
+        Load(dialog, Sentences("GP", "RMC", 1) + "$GPRMC,1*00\r\n" + Sentences("GP", "RMC", 10, 1));
+        dialog.Button(IDC_RUN)->click();
+        Tick(dialog);
+        Tick(dialog);
+        QVERIFY(TopLine(dialog).startsWith("[RMC] Error Code:  "));
+        QVERIFY(!dialog.State().m_Running);
+        const QString afterError = dialog.DisplayText();
+        Tick(dialog);
+        QCOMPARE(dialog.DisplayText(), afterError);
+        QVERIFY(!dialog.Replay().Timer().isActive());
+        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
+        QVERIFY(dialog.Combo(IDC_MESSAGE_LIST)->isEnabled());
+        // Run goes on after the failed sentence.
+        dialog.Button(IDC_RUN)->click();
+        Tick(dialog);
+        QCOMPARE(TopLine(dialog), RmcLine(1));
+    }
+
+    // Ten steps, each with its period; Faster and Slower are disabled at
+    // the ends.
+    void speedSteps()
+    {
+        COrvaneDlg dialog;
+        Load(dialog);
+        dialog.Button(IDC_RUN)->click();
+        const int periods[] = {1000, 500, 333, 250, 200, 166, 142, 125, 111, 100};
+        // Faster up to step 10, then Slower down to step 1.
+        for (int turn = 2; turn <= 19; ++turn) {
+            const int step = turn <= 10 ? turn : 20 - turn;
+            dialog.Button(turn <= 10 ? IDC_FASTER : IDC_SLOWER)->click();
+            QCOMPARE(dialog.Replay().SpeedStep(), int16_t(step));
+            QCOMPARE(dialog.Replay().Interval(), int16_t(periods[step - 1]));
+            QCOMPARE(dialog.Replay().Timer().interval(), periods[step - 1]);
+            QVERIFY(dialog.Replay().Timer().isActive());
+            QCOMPARE(dialog.Button(IDC_FASTER)->isEnabled(), step < 10);
+            QCOMPARE(dialog.Button(IDC_SLOWER)->isEnabled(), step > 1);
+        }
+    }
+
+    // Letting go of the thumb, a page step and the wheel all seek: thumb
+    // and replay position never disagree.
+    void seekToTheMiddle()
+    {
+        // 20001 characters: sentences up to position 10000, then the rest.
+        const QByteArray before = Sentences("GP", "RMC", 11);
+        QByteArray content = before + QByteArray(10000 - before.size(), ' ');
+        const QByteArray after = Sentences("GP", "RMC", 1, 30);
+        content += after + QByteArray(20001 - content.size() - after.size(), ' ');
+        COrvaneDlg dialog;
+        Load(dialog, content);
+        QSlider* slider = dialog.Slider();
+        slider->setSliderDown(true);
+        slider->setSliderPosition(5000);
+        slider->setSliderDown(false);
+        QCOMPARE(dialog.State().m_SliderValue, 5000);
+        QCOMPARE(dialog.State().m_ParsePosition, 10000);
+        dialog.Button(IDC_RUN)->click();
+        Tick(dialog);
+        QCOMPARE(TopLine(dialog), RmcLine(30));
+
+        dialog.Button(IDC_RUN)->click();
+        slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
+        const int beforeWheel = slider->value();
+        QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(slider, &wheel);
+        QVERIFY(slider->value() > beforeWheel);
+        QCOMPARE(dialog.State().m_SliderValue, slider->value());
+        QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
+    }
+
+    // Purge stops and unloads but keeps the text; Clear empties the text.
+    void purgeAndClear()
+    {
+        COrvaneDlg dialog;
+        Load(dialog);
+        dialog.Button(IDC_RUN)->click();
+        Tick(dialog);
+        const QString lines = dialog.DisplayText();
+        dialog.Button(IDC_PURGE)->click();
+        QVERIFY(!dialog.Replay().Timer().isActive());
+        QVERIFY(!dialog.State().m_Running && !dialog.State().m_Loaded);
+        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count() + dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);
+        for (const int id : {IDC_RUN, IDC_PURGE, IDC_SATELLITE_LIST, IDC_MESSAGE_LIST, IDC_REPLAY_SLIDER})
+            QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
+        QCOMPARE(dialog.Slider()->value(), 0);
+        QCOMPARE(dialog.State().NmeaTextLength, 0);
+        QVERIFY(dialog.State().NmeaText.empty());
+        QCOMPARE(dialog.DisplayText(), lines);
+
+        dialog.Button(IDC_CLEAR)->click();
+        QCOMPARE(dialog.DisplayText(), QString());
+        QCOMPARE(ViewText(dialog), QString());
+    }
+
+    // The whole loaded log, however far it was replayed; a cancelled
+    // dialog writes nothing, a failed write says so.
+    void loadedLog()
+    {
+        SavingSeam seam;
+        COrvaneDlg dialog(&seam);
+        dialog.DropFiles({WriteFile(m_Logs, "drive.nmea", Sentences("GP", "RMC", 20))});
+        QVERIFY(dialog.State().m_Loaded);
+        const QString path = m_Logs.filePath("loaded.gpx");
+        SaveThroughMenu(dialog);
+        QCOMPARE(seam.captions, QStringList{"Save Track as GPX *.gpx"});
+        QVERIFY(!QFileInfo::exists(path));
+
+        seam.saveAnswer = path;
+        SaveThroughMenu(dialog);
+        const QStringList points = ReadBack(path);
+        QCOMPARE(points.size(), 20);
+        QCOMPARE(points.first(), QString("37.55547, 126.97155, "));
+        QCOMPARE(TopLine(dialog), QString("Track saved: 20 points to \"%1\"").arg(path));
+        QVERIFY(seam.messages.isEmpty());
+
+        // A file that cannot be written: a box says so, and nothing is saved.
+        seam.saveAnswer = m_Logs.filePath("no-such-folder/track.gpx");
+        dialog.OnSaveTrack();
+        QCOMPARE(seam.messages.size(), 1);
+        QVERIFY2(seam.messages.first().startsWith("Cannot save the track to"), qPrintable(seam.messages.first()));
+        QVERIFY(TopLine(dialog).startsWith("Track saved: 20 points"));
+    }
+
+    // Online: the session so far; after leaving online mode, the session
+    // that ended; a new session starts a new track.
+    void liveSession()
+    {
+        const quint16 port = FreePort();
+        QVERIFY(UseConfig(m_Logs, TcpInputConfig(port)));
+        SavingSeam seam;
+        COrvaneDlg dialog(&seam);
+        GoLive(dialog);
+        QTcpSocket client;
+        QVERIFY(ConnectInput(dialog, client, port));
+        client.write(Sentences("GP", "RMC", 3) + Sentences("GN", "RMC", 2, 3));
+        QTRY_COMPARE(dialog.TrackToSave().size(), size_t(5));
+
+        seam.saveAnswer = m_Logs.filePath("live.gpx");
+        dialog.OnSaveTrack();
+        QCOMPARE(ReadBack(seam.saveAnswer).size(), 5);
+
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(dialog.TrackToSave().size(), size_t(5));
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(dialog.TrackToSave().size(), size_t(0));
+        seam.saveAnswer = m_Logs.filePath("empty.gpx");
+        dialog.OnSaveTrack();
+        QCOMPARE(ReadBack(seam.saveAnswer), QStringList());
+        QVERIFY(ReadFile(seam.saveAnswer).contains("<gpx version=\"1.1\""));
+    }
 };
 
-QTEST_MAIN(TestMainWindow)
+ORVANE_PAGE_TEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -1,12 +1,27 @@
+// The window online: the serial port, the TCP input and the other live
+// sources (an NMEA server, the real gpsd, UDP), each on real devices and
+// sockets; forwarding and uploading the decoded positions; recording what
+// arrives, with its rotation; the developer codes.
+
 #include <QtTest>
 
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 
+#include "../common/GpsdProcess.h"
 #include "../common/LoopbackPort.h"
 #include "../common/PseudoTerminal.h"
 #include "AppTestSupport.h"
+#include "live/NetworkServer.h"
+#include "live/Recording.h"
+#include "replay/DispatchHooks.h"
+#include "replay/Dispatcher.h"
+#include "replay/LogText.h"
 
 using namespace orvane;
 
@@ -20,23 +35,115 @@ int Count(const COrvaneDlg& dialog, const QString& line)
     return int(dialog.DisplayText().split("\r\n").count(line));
 }
 
+QByteArray Rmc(const QByteArray& position, const QByteArray& course, int second = 0)
+{
+    return "$GPRMC,1200" + QByteArray::number(second).rightJustified(2, '0') + ".00,A," + position + ",0.0," + course +
+           ",140326,,,A*00\r\n";
+}
+
+const QByteArray kNorthEast = "3730.00000,N,12715.00000,E";
+const QByteArray kVin = "ZYXWVUTS987654321";
+
+// A small receiver log: five epochs of RMC, GGA, GSA and ZDA of GPS and a
+// combined RMC, with a position that moves.
+QByteArray ReceiverLog()
+{
+    QByteArray log;
+    for (int second = 0; second < 5; ++second) {
+        const QByteArray time = "1200" + QByteArray::number(second).rightJustified(2, '0') + ".00";
+        const QByteArray latitude = "3733." + QByteArray::number(32791 + 17 * second);
+        log += WithChecksum("GPRMC," + time + ",A," + latitude + ",N,12658.29325,E,0.012,172.00,140326,,,A");
+        log += WithChecksum("GPGGA," + time + "," + latitude + ",N,12658.29325,E,1,22,0.64,31.5,M,23.6,M,,");
+        log += WithChecksum("GPGSA,A,3,01,07,10,15,16,21,27,32,,,,,1.08,0.64,0.87");
+        log += WithChecksum("GNRMC," + time + ",A," + latitude + ",N,12658.29325,E,0.012,172.00,140326,,,A");
+        log += WithChecksum("GPZDA," + time + ",14,03,2026,00,00");
+    }
+    return log;
+}
+
+class CollectingHooks : public DispatchHooks {
+public:
+    explicit CollectingHooks(int messageRow) : m_MessageRow(messageRow) { }
+    void AppendLine(std::string_view line) override { lines.append(QString::fromLatin1(line.data(), line.size())); }
+    int SelectedMessageRow() const override { return m_MessageRow; }
+    QStringList lines;
+
+private:
+    int m_MessageRow;
+};
+
+// The lines the window shows for a log file loaded and decoded whole,
+// oldest first.
+QStringList LinesOfFile(const QString& path, int talkerRow, int messageRow)
+{
+    DispatchState state;
+    std::string reason;
+    if (!ReadLogFile(path.toStdString(), true, state.NmeaText, reason))
+        return {QString::fromStdString(reason)};
+    state.NmeaTextLength = int32_t(state.NmeaText.size());
+    state.m_Online = true;
+    state.m_TalkerRow = talkerRow;
+    CollectingHooks hooks(messageRow);
+    while (DispatchSentences(state, hooks)) { }
+    return hooks.lines;
+}
+
+QStringList Reversed(QStringList lines)
+{
+    std::reverse(lines.begin(), lines.end());
+    return lines;
+}
+
+quint16 FreeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::AnyIPv4, 0);
+    return probe.localPort();
+}
+
+// A line of exactly size bytes that the decoder passes over.
+QByteArray Filler(int size, int k)
+{
+    QByteArray line = "$GPTXT," + QByteArray::number(k) + ",";
+    line += QByteArray(size - line.size() - 5, 'x');
+    line += "*00\r\n";
+    return line;
+}
+
+QStringList DecodedLines(const COrvaneDlg& dialog)
+{
+    QStringList lines = dialog.DisplayText().split("\r\n");
+    lines.removeIf([](const QString& line) { return !line.startsWith("[2026."); });
+    return lines;
+}
+
+// The file the newest line says a recording started.
+QString StartedPath(const COrvaneDlg& dialog)
+{
+    static const QRegularExpression started(R"(^NMEA Recording \((.+)\)$)");
+    return started.match(TopLine(dialog)).captured(1);
+}
+
+void ToggleRecording(COrvaneDlg& dialog)
+{
+    dialog.Button(IDC_RECORDING)->click();
+}
+
 }  // namespace
 
 class TestOnline : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_Folder;
+    std::unique_ptr<QTemporaryDir> m_Records;  // a new recording folder for each case
     quint16 m_Port = 0;
 
     // The serial port as given, 115200 bps, and a free TCP input port.
-    void WriteConfig(const QString& uartPort)
+    void WriteUartConfig(const QString& uartPort)
     {
         m_Port = FreePort();
-        QVERIFY(!WriteFile(m_Folder, "config.ini",
-            QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n")
-                .arg(uartPort, QString::number(m_Port))
-                .toUtf8())
-                     .isEmpty());
+        QVERIFY(UseConfig(m_Folder, "[uart]\nport=" + uartPort.toUtf8() +
+                                        "\nbaudrate=115200\n[server]\ninputport=" + QByteArray::number(m_Port) + "\n"));
     }
 
     // A line of the serial port, which names the receiver's device.
@@ -45,30 +152,83 @@ class TestOnline : public QObject {
         return QString(format).arg(QString::fromStdString(receiver.SlavePath()));
     }
 
+    quint16 m_InputPort = 0;
+    quint16 m_OutputPort = 0;
+    quint16 m_UploadPort = 0;
+
+    void WriteForwardingConfig(const QString& outputPort = QString())
+    {
+        m_InputPort = FreePort();
+        m_OutputPort = FreePort();
+        m_UploadPort = FreePort();
+        const QString text = QString(
+            "[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n"
+            "[client]\nurl=127.0.0.1\nport=%3\nvin=%4\n")
+                                 .arg(m_InputPort)
+                                 .arg(outputPort.isEmpty() ? QString::number(m_OutputPort) : outputPort)
+                                 .arg(m_UploadPort)
+                                 .arg(QString::fromLatin1(kVin));
+        QVERIFY(UseConfig(m_Folder, text.toUtf8()));
+    }
+
+    void Live(COrvaneDlg& dialog, QTcpSocket& input)
+    {
+        GoLive(dialog);
+        QVERIFY(ConnectInput(dialog, input, m_InputPort));
+    }
+
+    // Sends the text as live input and decodes it.
+    static void Decode(COrvaneDlg& dialog, QTcpSocket& input, const QByteArray& text)
+    {
+        const auto decoded = [&] { return dialog.DisplayText().count("[2026.03.14 12:00:"); };
+        const qsizetype before = decoded();
+        QCOMPARE(input.write(text), text.size());
+        QTRY_VERIFY((LiveTick(dialog), decoded() >= before + text.count("$GPRMC")));
+    }
+
+    bool ConnectForwarding(COrvaneDlg& dialog, QTcpSocket& client, int expected)
+    {
+        client.connectToHost(QHostAddress::LocalHost, m_OutputPort);
+        return client.waitForConnected(5000) &&
+               QTest::qWaitFor([&] { return dialog.Sender()->ForwardingServer()->Clients().size() == expected; }, 5000);
+    }
+
+    // Online, with the TCP input open on a free port and one client
+    // connected to it.
+    void LiveOnTcp(COrvaneDlg& dialog, QTcpSocket& client)
+    {
+        QVERIFY(UseConfig(m_Folder, TcpInputConfig(m_Port = FreePort())));
+        GoLive(dialog);
+        QVERIFY(ConnectInput(dialog, client, m_Port));
+    }
+
+    // Sends bytes and waits until they are live text (or recorded by a tick
+    // that came in between).
+    static void Feed(COrvaneDlg& dialog, QTcpSocket& client, const QByteArray& bytes)
+    {
+        const auto held = [&] { return dialog.Recorder().File().Size() + qint64(dialog.State().NmeaText.size()); };
+        const qint64 before = held();
+        QCOMPARE(client.write(bytes), bytes.size());
+        QTRY_COMPARE(held(), before + bytes.size());
+    }
+
+    static void VerifyStopped(const COrvaneDlg& dialog)
+    {
+        QVERIFY(!dialog.Recorder().Recording());
+        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Recording NMEA"));
+        QVERIFY(!dialog.Button(IDC_RECORDING)->isChecked());
+    }
+
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
-
-    void layoutFollowsMode()
+    // Each case starts from the defaults, as a new process would.
+    void init()
     {
-        COrvaneDlg dialog;
-        dialog.show();
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
-        for (int id : {IDC_LOAD_FILE, IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_FASTER, IDC_REPEAT})
-            QVERIFY(!dialog.Control(id)->isVisible());
-        for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
-            QVERIFY(dialog.Control(id)->isVisible());
-        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
-        QCOMPARE(talkers->count(), 8);
-        QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
-        QVERIFY(talkers->isEnabled());
-        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
-
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
-        QVERIFY(dialog.Control(IDC_RUN)->isVisible() && !dialog.Control(IDC_LIVE_INPUT)->isVisible());
-        QCOMPARE(talkers->count(), 0);
+        ConfigSettings = ConfigRecord{};
+        m_Records = std::make_unique<QTemporaryDir>();
+        SetRecordingFolder(m_Records->path());
     }
+    void cleanupTestCase() { SetRecordingFolder(QString()); }
 
     // The serial port is tried first; a sentence that straddles two ticks
     // is decoded once, whole.
@@ -76,7 +236,7 @@ private slots:
     {
         PseudoTerminal receiver;
         QVERIFY(receiver.Ok());
-        WriteConfig(QString::fromStdString(receiver.SlavePath()));
+        WriteUartConfig(QString::fromStdString(receiver.SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLine(dialog), UartLine("[UART] OK to open the GNSS data port(%1 115200bps)", receiver));
@@ -106,7 +266,7 @@ private slots:
     void vanishingReceiver()
     {
         auto receiver = std::make_unique<PseudoTerminal>();
-        WriteConfig(QString::fromStdString(receiver->SlavePath()));
+        WriteUartConfig(QString::fromStdString(receiver->SlavePath()));
         COrvaneDlg dialog;
         GoLive(dialog);
         QVERIFY(dialog.LiveTimer().isActive());
@@ -118,7 +278,7 @@ private slots:
         QVERIFY(!dialog.LiveTimer().isActive());
 
         receiver = std::make_unique<PseudoTerminal>();
-        WriteConfig(QString::fromStdString(receiver->SlavePath()));
+        WriteUartConfig(QString::fromStdString(receiver->SlavePath()));
         dialog.Button(IDC_LIVE_INPUT)->click();
         QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
     }
@@ -130,7 +290,7 @@ private slots:
     // up.
     void tcpClientsInOrder()
     {
-        WriteConfig("/nonexistent/tty%1x");
+        WriteUartConfig("/nonexistent/tty%1x");
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLines(dialog, 3), (QStringList{QString("[TCP] OK to open GNSS data port (%1)").arg(m_Port),
@@ -164,7 +324,7 @@ private slots:
     // Online, the map buttons keep the lists open for a new choice.
     void mapButtonsKeepListsEnabledOnline()
     {
-        QVERIFY(!WriteFile(m_Folder, "config.ini", "[map]\ncount=1\nurl1=about:blank\n").isEmpty());
+        QVERIFY(UseConfig(m_Folder, "[map]\ncount=1\nurl1=about:blank\n"));
         COrvaneDlg dialog;
         dialog.Button(IDC_ONLINE_MODE)->click();
         for (int id : {IDC_ENABLE_MAP, IDC_SECONDARY_MAP, IDC_SECONDARY_MAP, IDC_ENABLE_MAP}) {
@@ -175,30 +335,524 @@ private slots:
         QCOMPARE(dialog.Button(IDC_ENABLE_MAP)->text(), QString("Enable Map"));
     }
 
-    // A log dropped while online touches neither the live text nor the
-    // lists; one line says why. Leaving online mode then closes the source.
-    void dropWhileOnlineRefusedThenLeave()
+    // Online mode shows the live controls instead of the replay's, and
+    // offers every talker, GPS and RMC chosen. A log dropped while online
+    // touches neither the live text nor the lists; one line says why.
+    // Leaving online mode then closes the source and restores the layout.
+    void layoutAndDropWhileOnline()
     {
-        WriteConfig("/nonexistent/ttyGPS");
+        WriteUartConfig("/nonexistent/ttyGPS");
         COrvaneDlg dialog;
+        dialog.show();
         GoLive(dialog);
-        dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(2);
+        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
+        for (int id : {IDC_LOAD_FILE, IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_FASTER, IDC_REPEAT})
+            QVERIFY(!dialog.Control(id)->isVisible());
+        for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
+            QVERIFY(dialog.Control(id)->isVisible());
+        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+        QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
+        QVERIFY(talkers->isEnabled());
+        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
+        talkers->setCurrentIndex(2);
         dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
         QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
         QVERIFY(!dialog.State().m_Loaded);
         QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 8);
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 2);
+        QCOMPARE(talkers->count(), 8);
+        QCOMPARE(talkers->currentIndex(), 2);
         QVERIFY(dialog.LiveTimer().isActive());
 
         dialog.Button(IDC_ONLINE_MODE)->click();
         QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
         QVERIFY(!dialog.LiveTimer().isActive());
         QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count(), 0);
+        QVERIFY(dialog.Control(IDC_RUN)->isVisible() && !dialog.Control(IDC_LIVE_INPUT)->isVisible());
+        QCOMPARE(talkers->count(), 0);
         QTcpSocket late;
         late.connectToHost(QHostAddress::LocalHost, m_Port);
         QVERIFY(!late.waitForConnected(2000));
+    }
+
+    // Forwarding and upload are read at start and each writes its line; an
+    // upload server that is down still reads "OK". A second window finds the
+    // forwarding port taken and reports "Fail".
+    void startUpLines()
+    {
+        WriteForwardingConfig();
+        COrvaneDlg dialog;
+        QCOMPARE(TopLines(dialog, 7),
+            (QStringList{QString("[TCP] OK to open the TCP port for data uploading: %1").arg(m_UploadPort),
+                "[Config] cient/vin = ZYXWVUTS987654321 (ok)",
+                QString("[Config] client/port = %1 (ok)").arg(m_UploadPort), "[Config] cient/url = 127.0.0.1 (ok)",
+                QString("[TCP] OK to open the TCP port for data forwarding (%1)").arg(m_OutputPort),
+                "[Config] server/outputformat = NMEA (ok)",
+                QString("[Config] server/outputport = %1 (ok)").arg(m_OutputPort)}));
+        QVERIFY(dialog.Forwarding() && dialog.Uploading());
+        // The refused attempt writes nothing afterwards.
+        QTRY_COMPARE(dialog.Sender()->UploadSocket()->state(), QAbstractSocket::UnconnectedState);
+        QCoreApplication::processEvents();
+        QVERIFY(TopLine(dialog).startsWith("[TCP] OK to open the TCP port for data uploading"));
+
+        COrvaneDlg second;
+        QVERIFY(second.DisplayText().contains(
+            QString("[TCP] Fail to open the TCP port for data forwarding (%1)").arg(m_OutputPort)));
+        QVERIFY(!second.Forwarding());
+    }
+
+    // server/outputport 0: no forwarding server and no forwarding line; the
+    // position lines still go to the upload server, which the window
+    // retries with the product's period.
+    void uploadWithoutForwarding()
+    {
+        WriteForwardingConfig("0");
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, m_UploadPort));
+        COrvaneDlg dialog;
+        QVERIFY(dialog.DisplayText().contains("[Config] server/outputport = 0 (unused)"));
+        QVERIFY(
+            !dialog.DisplayText().contains("server/outputformat") && !dialog.DisplayText().contains("data forwarding"));
+        QVERIFY(!dialog.Forwarding() && dialog.Sender()->ForwardingServer() == nullptr);
+        QCOMPARE(dialog.Sender()->UploadRetryMs(), kUploadRetryMs);
+        QTRY_VERIFY(server.hasPendingConnections());
+        QTcpSocket* peer = server.nextPendingConnection();
+        QTRY_COMPARE(dialog.Sender()->UploadSocket()->state(), QAbstractSocket::ConnectedState);
+        QTcpSocket input;
+        Live(dialog, input);
+        Decode(dialog, input, Rmc("3730.00000,S,12715.00000,W", "1.5") + Rmc(kNorthEast, "2.5", 1));
+        QByteArray got;
+        QTRY_COMPARE((got += peer->readAll()),
+            kVin + ",-37.500000,-127.250000,1.50\n" + kVin + ",37.500000,127.250000,2.50\n");
+    }
+
+    // The position line of each decoded RMC goes to every forwarding client,
+    // in order; a hemisphere letter other than N or E counts as S or W.
+    void twoClients()
+    {
+        WriteForwardingConfig();
+        COrvaneDlg dialog;
+        QTcpSocket first, second;
+        QVERIFY(ConnectForwarding(dialog, first, 1));
+        QVERIFY(ConnectForwarding(dialog, second, 2));
+        QTcpSocket input;
+        Live(dialog, input);
+        QByteArray text, expected;
+        for (int k = 0; k < 4; ++k) {
+            text += Rmc(kNorthEast, QByteArray::number(10 * k) + ".25", k);
+            expected += kVin + ",37.500000,127.250000," + QByteArray::number(10 * k) + ".25\n";
+        }
+        text += Rmc("3730.00000,S,12715.00000,W", "1.5", 4) + Rmc("3730.00000,n,12715.00000,", "1.5", 5);
+        expected += (kVin + ",-37.500000,-127.250000,1.50\n").repeated(2);
+        Decode(dialog, input, text);
+        QByteArray got1, got2;
+        QTRY_VERIFY((got1 += first.readAll()).size() >= expected.size());
+        QTRY_VERIFY((got2 += second.readAll()).size() >= expected.size());
+        QCOMPARE(got1, expected);
+        QCOMPARE(got2, expected);
+    }
+
+    // Start Parsing tries the serial port and the TCP input first, then
+    // opens the NMEA server, gpsd and the UDP port, each with its lines;
+    // they alone keep the window live. A refused gpsd says so and loses
+    // nothing the others deliver; each source's sentences decode. Pause
+    // closes them in the same order.
+    void openInOrderDecodeAndClose()
+    {
+        QTcpServer nmeaServer;
+        QVERIFY(nmeaServer.listen(QHostAddress::LocalHost, 0));
+        const quint16 refusedPort = FreePort(), udpPort = FreeUdpPort();
+        const QString server = QString("127.0.0.1:%1").arg(nmeaServer.serverPort());
+        const QString gpsd = QString("127.0.0.1:%1").arg(refusedPort);
+        QVERIFY(UseConfig(m_Folder,
+            QString("[uart]\nport=/nonexistent/ttyGPS\nbaudrate=115200\n[sources]\ntcp=%1\ngpsd=%2\nudp=%3\n")
+                .arg(server, gpsd, QString::number(udpPort))
+                .toUtf8()));
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        QCOMPARE(Reversed(TopLines(dialog, 9)),
+            (QStringList{"[UART] Fail to open the GNSS data port(/nonexistent/ttyGPS 115200bps)",
+                "[Config] server/inputport = 22 (default)", "[TCP] Fail to open GNSS data port (22)",
+                QString("[Config] sources/tcp = %1 (ok)").arg(server),
+                QString("[Config] sources/gpsd = %1 (ok)").arg(gpsd),
+                QString("[Config] sources/udp = %1 (ok)").arg(udpPort), "[TCP client] connecting to " + server,
+                "[GPSD] connecting to " + gpsd, QString("[UDP] OK to listen on port %1").arg(udpPort)}));
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        QVERIFY(dialog.LiveTimer().isActive());
+        QTRY_VERIFY(dialog.DisplayText().contains("[TCP client] connected to " + server));
+        QTRY_VERIFY(dialog.DisplayText().contains(
+            "[GPSD] fail to connect to " + gpsd + " (Connection refused); next try in 5 s"));
+        QTRY_VERIFY(nmeaServer.hasPendingConnections());
+        QTcpSocket* peer = nmeaServer.nextPendingConnection();
+        peer->write(Sentences("GP", "RMC", 1, 0));
+        QUdpSocket sender;
+        QVERIFY(sender.writeDatagram(Sentences("GP", "RMC", 1, 1), QHostAddress::LocalHost, udpPort) > 0);
+        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(0)) && dialog.DisplayText().contains(RmcLine(1)));
+
+        // The raw-data lines name each source.
+        TypeCode(dialog, "VIEWLOGDUMP");
+        QVERIFY(dialog.RawDataVisible());
+        QVERIFY(sender.writeDatagram(Sentences("GP", "RMC", 1, 2), QHostAddress::LocalHost, udpPort) > 0);
+        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(2)));
+        QVERIFY(dialog.DisplayText().contains(QString("[UDP] 127.0.0.1:%1 (").arg(sender.localPort())));
+
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QCOMPARE(Reversed(TopLines(dialog, 3)),
+            (QStringList{"[TCP client] OK to close (" + server + ")", "[GPSD] OK to close (" + gpsd + ")",
+                QString("[UDP] OK to close port %1").arg(udpPort)}));
+        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+    }
+
+    // A receiver held by the real gpsd: the sentences that reach the window
+    // are the log's bytes, and they decode to the lines of the same log
+    // loaded from a file, for each talker and type tried.
+    void gpsdReceiverDecodesAsTheFile()
+    {
+        if (GpsdProcess::Executable().isEmpty())
+            QSKIP("gpsd is not installed (Debian package gpsd); the gpsd source is not tested");
+        PseudoTerminal receiver;
+        QVERIFY(receiver.Ok());
+        GpsdProcess gpsd;
+        QVERIFY(gpsd.Start({QString::fromStdString(receiver.SlavePath())}));
+        const QString address = QString("127.0.0.1:%1").arg(gpsd.Port());
+        QVERIFY(UseConfig(m_Folder, QString("[sources]\ngpsd=%1\n").arg(address).toUtf8()));
+        const QByteArray log = ReceiverLog();
+        const QString logPath = WriteFile(m_Folder, "receiver.nmea", log);
+
+        COrvaneDlg dialog;
+        GoLive(dialog);
+        dialog.HoldTimer(kLiveTimerId);
+        QTRY_VERIFY(dialog.DisplayText().contains("[GPSD] connected to " + address));
+        // gpsd passes a receiver's sentences on once it has recognised the
+        // receiver: sentences of another time come first, then one marker.
+        const std::string warmUp = WithChecksum("GPZDA,000000.00,14,03,2026,00,00").toStdString();
+        QTRY_VERIFY_WITH_TIMEOUT((receiver.Send(warmUp), receiver.Drain(),
+                                     dialog.State().NmeaText.find("$GPZDA,000000.00") != std::string::npos),
+            20000);
+        const QByteArray marker = WithChecksum("GPZDA,235959.00,14,03,2026,00,00");
+        QVERIFY(receiver.Send(marker.toStdString()));
+        QTRY_VERIFY((receiver.Drain(), QByteArray::fromStdString(dialog.State().NmeaText).endsWith(marker)));
+        LiveTick(dialog);
+        QVERIFY(dialog.State().NmeaText.empty());
+
+        const QList<std::pair<int, int>> choices{{0, kRmcRow}, {0, kGgaRow}, {7, kRmcRow}, {0, kGsaRow}};
+        for (const auto& [talkerRow, messageRow] : choices) {
+            dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(talkerRow);
+            dialog.Combo(IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
+            QVERIFY(receiver.Send(log.toStdString()));
+            QTRY_VERIFY_WITH_TIMEOUT((receiver.Drain(), dialog.State().NmeaText.size() >= size_t(log.size())), 10000);
+            QCOMPARE(QByteArray::fromStdString(dialog.State().NmeaText), log);
+            LiveTick(dialog);
+            const QStringList expected = LinesOfFile(logPath, talkerRow, messageRow);
+            QCOMPARE(expected.size(), 5);  // one line per epoch
+            QCOMPARE(Reversed(TopLines(dialog, int(expected.size()))), expected);
+        }
+        QVERIFY(!dialog.DisplayText().contains("JSON"));
+    }
+
+    // The file is named after the local time of the start, lies in the
+    // recording folder, and holds the received bytes as they came.
+    void recordsWhatArrives()
+    {
+        COrvaneDlg dialog;
+        QTcpSocket client;
+        LiveOnTcp(dialog, client);
+        const QDateTime before = QDateTime::currentDateTime();
+        ToggleRecording(dialog);
+        const QDateTime after = QDateTime::currentDateTime();
+        const QString path = StartedPath(dialog);
+        const QString name = QFileInfo(path).fileName();
+        QCOMPARE(QFileInfo(path).absolutePath(), QDir(m_Records->path()).absolutePath());
+        QVERIFY2(name == RecordingFileName(before) || name == RecordingFileName(after), qPrintable(name));
+        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
+        QVERIFY(dialog.Button(IDC_RECORDING)->isChecked());
+        QCOMPARE(ReadFile(path), QByteArray());
+
+        // Bytes that are not ASCII, CR LF line ends and a line of noise all
+        // land unchanged.
+        const QByteArray first = Sentences("GP", "RMC", 2) + QByteArray("\xB0\xFF noise\n", 9);
+        Feed(dialog, client, first);
+        LiveTick(dialog);
+        QCOMPARE(ReadFile(path), first);
+        const QByteArray second = Sentences("GP", "GGA", 3, 10);
+        Feed(dialog, client, second);
+        LiveTick(dialog);
+        QCOMPARE(ReadFile(path), first + second);
+
+        ToggleRecording(dialog);
+        QCOMPARE(TopLine(dialog), QString("Stop Recording"));
+        VerifyStopped(dialog);
+        // Stopped: what comes now goes to no file.
+        Feed(dialog, client, Sentences("GP", "RMC", 1, 30));
+        LiveTick(dialog);
+        QCOMPARE(ReadFile(path), first + second);
+    }
+
+    // A file of exactly 3072000 bytes stays; the next write takes it past
+    // and rotates it; what comes in the second until the next file is
+    // decoded and held for it, and that file starts even though the source
+    // was closed in between.
+    void rotation()
+    {
+        COrvaneDlg dialog;
+        QTcpSocket client;
+        LiveOnTcp(dialog, client);
+        TypeCode(dialog, "viewtapestate");
+        ToggleRecording(dialog);
+        const QString first = StartedPath(dialog);
+        QVERIFY(!first.isEmpty());
+
+        QByteArray body;
+        for (int k = 0; body.size() < kRecordingSizeLimit; ++k)
+            body += Filler(1000, k);
+        QCOMPARE(body.size(), qsizetype(3072000));
+        Feed(dialog, client, body);
+        LiveTick(dialog);
+        QCOMPARE(dialog.Recorder().File().Size(), qint64(3072000));
+        QVERIFY(dialog.Recorder().Recording() && !dialog.Recorder().RestartTimer().isActive());
+        QVERIFY(dialog.DisplayText().contains("Recording Size:  3072000 / 3072000"));
+
+        // A tick of the running timer may beat ours to it.
+        const QByteArray last = Sentences("GP", "RMC", 1);
+        QCOMPARE(client.write(last), last.size());
+        QTRY_VERIFY((LiveTick(dialog), !dialog.Recorder().Recording()));
+        QCOMPARE(TopLines(dialog, 2),
+            (QStringList{"Stop Recording", QString("Recording Size:  %1 / 3072000").arg(3072000 + last.size())}));
+        VerifyStopped(dialog);
+        const QTimer& restart = dialog.Recorder().RestartTimer();
+        QVERIFY(restart.isActive() && restart.isSingleShot());
+        QCOMPARE(restart.interval(), 1000);
+        QCOMPARE(ReadFile(first), body + last);
+
+        const QByteArray gap = Sentences("GP", "RMC", 1, 5);
+        client.write(gap);
+        QTRY_VERIFY((LiveTick(dialog), dialog.DisplayText().contains("[2026.03.14 23:58:05]")));
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QVERIFY(!dialog.LiveTimer().isActive() && restart.isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.Recorder().Recording(), 3000);
+        QVERIFY(!restart.isActive());
+        const QString second = StartedPath(dialog);
+        QVERIFY2(QFileInfo(second).fileName() > QFileInfo(first).fileName(), qPrintable(second));
+        QCOMPARE(ReadFile(second), gap);
+        QCOMPARE(QFileInfo(first).size(), qint64(body.size() + last.size()));
+        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
+    }
+
+    // Leaving online mode or closing the window while recording: the text
+    // that came after the last tick is decoded as live data (no "Logic
+    // Error"), then the close lines, then "Stop Recording". Zero bytes in a
+    // chunk are recorded as they came and cut nothing from decoding.
+    void lastTickRunsLiveBeforeLeaving_data()
+    {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::newRow("leave online mode") << false;
+        QTest::newRow("close the window") << true;
+    }
+    void lastTickRunsLiveBeforeLeaving()
+    {
+        QFETCH(bool, closeWindow);
+        COrvaneDlg dialog;
+        QTcpSocket client;
+        LiveOnTcp(dialog, client);
+        ToggleRecording(dialog);
+        const QString path = StartedPath(dialog);
+        QByteArray bytes = Sentences("GP", "RMC", 1, 1) + QByteArray(3, '\0') + Sentences("GP", "RMC", 1, 2);
+        bytes.insert(20, '\0');
+        QCOMPARE(client.write(bytes), bytes.size());
+        QTRY_VERIFY(dialog.State().NmeaText.find("235802") != std::string::npos);
+        if (closeWindow)
+            dialog.done(0);
+        else
+            dialog.Button(IDC_ONLINE_MODE)->click();
+        QVERIFY(!dialog.DisplayText().contains("Logic Error"));
+        QCOMPARE(TopLines(dialog, 4),
+            (QStringList{"Stop Recording", QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port), RmcLine(2),
+                RmcLine(1)}));
+        QVERIFY(ReadFile(path) == bytes);
+    }
+
+    // Started by hand within the gap, a recording is stopped again when the
+    // timer fires: the timer toggles.
+    void restartTimerToggles()
+    {
+        COrvaneDlg dialog;
+        QTcpSocket client;
+        LiveOnTcp(dialog, client);
+        ToggleRecording(dialog);
+        client.write(Filler(1000, 0).repeated(3073));
+        QTRY_VERIFY((LiveTick(dialog), dialog.Recorder().RestartTimer().isActive()));
+        ToggleRecording(dialog);
+        QVERIFY(dialog.Recorder().Recording());
+        dialog.OnTimer(kRecordingRestartTimerId);
+        QCOMPARE(TopLine(dialog), QString("Stop Recording"));
+        VerifyStopped(dialog);
+        QVERIFY(!dialog.Recorder().RestartTimer().isActive());
+    }
+
+    // With no source open: a folder that cannot take the file gives the
+    // system's reason, padded on the left to 1024 characters, and
+    // recording stays off; in a folder that can, an empty file is made, and
+    // leaving online mode stops the recording.
+    void startWithoutSource()
+    {
+        SetRecordingFolder(m_Records->filePath("missing"));
+        COrvaneDlg dialog;
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        ToggleRecording(dialog);
+        const QString reason = "No such file or directory";
+        QCOMPARE(TopLine(dialog), "Couldn't open source file: " + QString(1024 - reason.size(), ' ') + reason);
+        VerifyStopped(dialog);
+
+        SetRecordingFolder(m_Records->path());
+        ToggleRecording(dialog);
+        QCOMPARE(ReadFile(StartedPath(dialog)), QByteArray());
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(TopLine(dialog), QString("Stop Recording"));
+        QVERIFY(!dialog.Recorder().Recording());
+    }
+
+    // A write that fails stops the recording with a line that says so, and
+    // no size is reported for it.
+    void writeFailureStops()
+    {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        // The next few seconds' names all lead to a full device.
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int s = 0; s < 10; ++s)
+            QVERIFY(QFile::link("/dev/full", m_Records->filePath(RecordingFileName(now.addSecs(s)))));
+        COrvaneDlg dialog;
+        QTcpSocket client;
+        LiveOnTcp(dialog, client);
+        TypeCode(dialog, "VIEWTAPESTATE");
+        ToggleRecording(dialog);
+        QVERIFY(dialog.Recorder().Recording());
+        client.write(Sentences("GP", "RMC", 1));
+        QTRY_VERIFY((LiveTick(dialog), !dialog.Recorder().Recording()));
+        QCOMPARE(TopLines(dialog, 2),
+            (QStringList{"Stop Recording",
+                "Couldn't write the recording file: No space left on device (0 bytes written)"}));
+        QVERIFY(!dialog.DisplayText().contains("Recording Size:"));
+        VerifyStopped(dialog);
+    }
+
+    // Two clients whose lines arrive in pieces: every byte lands in the
+    // file once, whole lines, in order per client; what came just before the
+    // source closes is kept too. The file then replays through Load File
+    // with the lines the live session showed.
+    void recordingLoadsBack()
+    {
+        AnsweringSeam seam;
+        COrvaneDlg dialog(&seam);
+        QTcpSocket first, second;
+        LiveOnTcp(dialog, first);
+        QVERIFY(ConnectInput(dialog, second, m_Port));
+        ToggleRecording(dialog);
+        const QString path = StartedPath(dialog);
+
+        const QByteArray a = Sentences("GP", "GGA", 6, 0) + Sentences("GP", "RMC", 8, 0);
+        const QByteArray b = Sentences("GP", "GGA", 6, 20) + Sentences("GP", "RMC", 8, 20);
+        qsizetype pieces = 0;
+        for (qsizetype at = 0; at < a.size(); at += 97, ++pieces) {
+            first.write(a.mid(at, 97));
+            second.write(b.mid(pieces * 61, 61));
+            QVERIFY(first.waitForBytesWritten(1000) && second.waitForBytesWritten(1000));
+            LiveTick(dialog);
+        }
+        second.write(b.mid(pieces * 61));
+        // An unfinished line waits for its end until the source closes.
+        const QByteArray tail = "$GPTXT,unfinished";
+        first.write(tail);
+        // (The tail may go on early, once its source stays silent for a tick.)
+        QTRY_VERIFY(dialog.Live().Lines().WaitingTotal() + dialog.State().NmeaText.size() +
+                        size_t(dialog.Recorder().File().Size()) ==
+                    size_t(a.size() + b.size() + tail.size()));
+        // What is left is decoded and recorded as the source closes.
+        dialog.Button(IDC_LIVE_INPUT)->click();
+        QVERIFY(!dialog.Recorder().Recording());
+
+        QByteArray recorded = ReadFile(path);
+        QVERIFY(recorded.endsWith(tail));
+        recorded.chop(tail.size());
+        QByteArray fromA, fromB;
+        for (const QByteArray& line : recorded.split('\n')) {
+            if (!line.isEmpty())
+                (line.mid(7, 6).toInt() < 235820 ? fromA : fromB) += line + '\n';
+        }
+        QVERIFY(fromA == a && fromB == b);
+
+        const QStringList live = DecodedLines(dialog);
+        QCOMPARE(live.size(), 16);
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        seam.answer = path;
+        dialog.Button(IDC_LOAD_FILE)->click();
+        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentText(), QString("GPS (GP)"));
+        dialog.Button(IDC_CLEAR)->click();
+        dialog.Button(IDC_RUN)->click();
+        for (int k = 0; k < 40 && !dialog.DisplayText().contains("Finish Parsing"); ++k)
+            dialog.OnTimer(kReplayTimerId);
+        QCOMPARE(DecodedLines(dialog), live);
+    }
+
+    // Each code in any case and with blanks; no other white space and no
+    // letter that only turns into a code's letter; the edit is emptied
+    // after every press.
+    void developerCodes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("raw");
+        QTest::addColumn<bool>("progress");
+        const QString raw = "[Developer Code] %1 the 'GNSS Raw Data'";
+        const QString progress = "[Developer Code] %1 the progress of recording";
+        const QString invalid = "[Developer Code] Invalid Code!";
+        QTest::newRow("viewlogdump") << "viewlogdump" << raw.arg("Show") << true << false;
+        QTest::newRow("mask log") << " Mask Log Dump " << raw.arg("Hide") << false << false;
+        QTest::newRow("viewtape") << "v i e w t a p e s t a t e" << progress.arg("Show") << false << true;
+        QTest::newRow("MASKTAPESTATE") << "MASKTAPESTATE" << progress.arg("Hide") << false << false;
+        QTest::newRow("tab") << "VIEW\tLOGDUMP" << invalid << false << false;
+        QTest::newRow("no-break space") << QStringLiteral("VIEW\u00a0LOGDUMP") << invalid << false << false;
+        QTest::newRow("dotless i") << QStringLiteral("v\u0131ewlogdump") << invalid << false << false;
+        QTest::newRow("only blanks") << "   " << invalid << false << false;
+        QTest::newRow("prefix") << "VIEWLOGDUM" << invalid << false << false;
+        QTest::newRow("longer") << "VIEWLOGDUMPS" << invalid << false << false;
+    }
+    void developerCodes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, line);
+        QFETCH(bool, raw);
+        QFETCH(bool, progress);
+        COrvaneDlg dialog;
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        TypeCode(dialog, typed);
+        QCOMPARE(TopLine(dialog), line);
+        QCOMPARE(dialog.RawDataVisible(), raw);
+        QCOMPARE(dialog.RecordingProgressVisible(), progress);
+        QCOMPARE(static_cast<QLineEdit*>(dialog.Control(IDC_DEVELOPER_CODE_EDIT))->text(), QString());
+    }
+
+    // The flags act: the raw text and the chunk line while raw data shows;
+    // an invalid code changes no flag; the flags outlive online mode.
+    void developerFlagsAct()
+    {
+        COrvaneDlg dialog;
+        QTcpSocket client;
+        LiveOnTcp(dialog, client);
+        TypeCode(dialog, "VIEWLOGDUMP");
+        TypeCode(dialog, "VIEW\tTAPESTATE");
+        QVERIFY(dialog.RawDataVisible() && !dialog.RecordingProgressVisible());
+        const QByteArray text = Sentences("GP", "GGA", 1);
+        QCOMPARE(client.write(text), text.size());
+        QTRY_VERIFY(!dialog.State().NmeaText.empty());
+        QCOMPARE(TopLine(dialog), QString("[TCP] 127.0.0.1:%1 (%2)").arg(client.localPort()).arg(text.size()));
+        LiveTick(dialog);
+        QVERIFY(dialog.DisplayText().contains(QString::fromLatin1(text)));
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        dialog.Button(IDC_ONLINE_MODE)->click();
+        QVERIFY(dialog.RawDataVisible());
+        TypeCode(dialog, "MASKLOGDUMP");
+        QVERIFY(!dialog.RawDataVisible());
     }
 };
 
