@@ -217,21 +217,20 @@ BENCHMARK_CAPTURE(ParseOne, Zda, ParseZda, kZda);
 
 // The line of one parsed sentence.
 template <class Record>
-void FormatOne(benchmark::State& state, int32_t (*parse)(std::string_view, Record&),
-    void (*format)(const Record&, std::string&), std::string_view sentence)
+void FormatOne(benchmark::State& state, int32_t (*parse)(std::string_view, Record&), std::string_view sentence)
 {
     Record record;
     parse(sentence.substr(0, sentence.find('*') + 1), record);
     std::string line;
     for (auto _ : state) {
-        format(record, line);
+        DisplayLine(record, line);
         benchmark::DoNotOptimize(line.data());
     }
 }
 
-BENCHMARK_CAPTURE(FormatOne, Gga, ParseGga, GgaLine, kGga);
-BENCHMARK_CAPTURE(FormatOne, Rmc, ParseRmc, RmcLine, kRmc);
-BENCHMARK_CAPTURE(FormatOne, Vtg, ParseVtg, VtgLine, kVtg);
+BENCHMARK_CAPTURE(FormatOne, Gga, ParseGga, kGga);
+BENCHMARK_CAPTURE(FormatOne, Rmc, ParseRmc, kRmc);
+BENCHMARK_CAPTURE(FormatOne, Vtg, ParseVtg, kVtg);
 
 }  // namespace
 

@@ -66,63 +66,52 @@ void TakeRmcPosition(DispatchState& state, DispatchHooks& hooks, const RmcRecord
         hooks.UpdateMapPosition(state.m_Latitude, state.m_Longitude, state.m_Heading);
 }
 
-// Shows one parsed sentence and does its side effects. Returns false when
-// the sentence ends the loop without a line (a ZDA day out of range).
+// What a shown sentence does beyond its line: GGA and GLL move the map, and
+// an RMC is the last position; the other types do nothing more.
 template <class Record>
-bool Show(DispatchState& state, DispatchHooks& hooks, const Record& record);
+void AfterShown(DispatchState&, DispatchHooks&, const Record&)
+{ }
 
-template <>
-bool Show(DispatchState& state, DispatchHooks& hooks, const GgaRecord& record)
+void AfterShown(DispatchState& state, DispatchHooks& hooks, const GgaRecord& record)
 {
-    GgaLine(record, state.m_Line);
-    hooks.AppendLine(state.m_Line);
     FollowPosition(state, hooks, record);
-    return true;
 }
 
-template <>
-bool Show(DispatchState& state, DispatchHooks& hooks, const GllRecord& record)
+void AfterShown(DispatchState& state, DispatchHooks& hooks, const GllRecord& record)
 {
-    GllLine(record, state.m_Line);
-    hooks.AppendLine(state.m_Line);
     FollowPosition(state, hooks, record);
-    return true;
 }
 
-template <>
-bool Show(DispatchState& state, DispatchHooks& hooks, const GsaRecord& record)
+void AfterShown(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
 {
-    GsaLine(record, state.m_Line);
-    hooks.AppendLine(state.m_Line);
-    return true;
-}
-
-template <>
-bool Show(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
-{
-    RmcLine(record, state.m_Line);
-    hooks.AppendLine(state.m_Line);
     TakeRmcPosition(state, hooks, record);
-    return true;
 }
 
-template <>
-bool Show(DispatchState& state, DispatchHooks& hooks, const VtgRecord& record)
+// A ZDA whose day is out of range gets an error line instead of its own.
+template <class Record>
+bool Refused(const DispatchState&, DispatchHooks&, const Record&)
 {
-    VtgLine(record, state.m_Line);
-    hooks.AppendLine(state.m_Line);
-    return true;
+    return false;
 }
 
-template <>
-bool Show(DispatchState& state, DispatchHooks& hooks, const ZdaRecord& record)
+bool Refused(const DispatchState& state, DispatchHooks& hooks, const ZdaRecord& record)
 {
-    if (record.day < 1 || record.day > 31) {
-        hooks.AppendLine(ZdaInvalidLine(state.m_ParsePosition, state.NmeaTextLength));
+    if (record.day >= 1 && record.day <= 31)
         return false;
-    }
-    ZdaLine(record, state.m_Line);
+    hooks.AppendLine(ZdaInvalidLine(state.m_ParsePosition, state.NmeaTextLength));
+    return true;
+}
+
+// Shows one parsed sentence and does its side effects. Returns false when
+// the sentence ends the loop without its line (a ZDA day out of range).
+template <class Record>
+bool Show(DispatchState& state, DispatchHooks& hooks, const Record& record)
+{
+    if (Refused(state, hooks, record))
+        return false;
+    DisplayLine(record, state.m_Line);
     hooks.AppendLine(state.m_Line);
+    AfterShown(state, hooks, record);
     return true;
 }
 
@@ -152,7 +141,7 @@ void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow)
 }
 
 // The decoded sentence types, one row each: the message row and its main
-// step. A new type is one row here and one Show for its record.
+// step. A new type is one row here and a DisplayLine for its record.
 struct DecodedType {
     int messageRow;
     void (*dispatch)(DispatchState&, DispatchHooks&, int messageRow);

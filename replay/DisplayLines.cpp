@@ -62,7 +62,7 @@ void AppendPosition(std::string& line, char16_t latHemisphere, double latitude, 
 
 }  // namespace
 
-void GgaLine(const GgaRecord& record, std::string& line)
+void DisplayLine(const GgaRecord& record, std::string& line)
 {
     line.clear();
     AppendTimeOfDay(line, record.dateTime);
@@ -76,7 +76,7 @@ void GgaLine(const GgaRecord& record, std::string& line)
     AppendPosition(line, record.latHemisphere, record.latitude, record.lonHemisphere, record.longitude);
 }
 
-void GllLine(const GllRecord& record, std::string& line)
+void DisplayLine(const GllRecord& record, std::string& line)
 {
     line.clear();
     AppendTimeOfDay(line, record.dateTime);
@@ -84,7 +84,7 @@ void GllLine(const GllRecord& record, std::string& line)
     AppendPosition(line, record.latHemisphere, record.latitude, record.lonHemisphere, record.longitude);
 }
 
-void GsaLine(const GsaRecord& record, std::string& line)
+void DisplayLine(const GsaRecord& record, std::string& line)
 {
     line.clear();
     switch (record.selectionMode) {
@@ -118,7 +118,7 @@ void GsaLine(const GsaRecord& record, std::string& line)
     AppendFixed(line, record.pdop, 2, 3);
 }
 
-void RmcLine(const RmcRecord& record, std::string& line)
+void DisplayLine(const RmcRecord& record, std::string& line)
 {
     line.clear();
     AppendDateTime(line, record.dateTime);
@@ -130,7 +130,7 @@ void RmcLine(const RmcRecord& record, std::string& line)
     AppendFixed(line, record.course, 2);
 }
 
-void VtgLine(const VtgRecord& record, std::string& line)
+void DisplayLine(const VtgRecord& record, std::string& line)
 {
     line.clear();
     line.append("Heading:");
@@ -142,7 +142,7 @@ void VtgLine(const VtgRecord& record, std::string& line)
     line.append("Km/h");
 }
 
-void ZdaLine(const ZdaRecord& record, std::string& line)
+void DisplayLine(const ZdaRecord& record, std::string& line)
 {
     line.clear();
     AppendDateTime(line, record);

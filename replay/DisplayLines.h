@@ -12,12 +12,12 @@ namespace orvane {
 
 // Each writes its line into line, in place of what it held: a caller that
 // keeps the string builds line after line without allocating.
-void GgaLine(const GgaRecord& record, std::string& line);
-void GllLine(const GllRecord& record, std::string& line);
-void GsaLine(const GsaRecord& record, std::string& line);
-void RmcLine(const RmcRecord& record, std::string& line);
-void VtgLine(const VtgRecord& record, std::string& line);
-void ZdaLine(const ZdaRecord& record, std::string& line);
+void DisplayLine(const GgaRecord& record, std::string& line);
+void DisplayLine(const GllRecord& record, std::string& line);
+void DisplayLine(const GsaRecord& record, std::string& line);
+void DisplayLine(const RmcRecord& record, std::string& line);
+void DisplayLine(const VtgRecord& record, std::string& line);
+void DisplayLine(const ZdaRecord& record, std::string& line);
 
 // "[ZDA] Invalid Data (position/length)".
 std::string ZdaInvalidLine(int32_t position, int32_t length);
