@@ -35,6 +35,31 @@ constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 
 
 double ParseDecimal(std::string_view field)
 {
+    // Nearly every field is only digits with at most one point, and few
+    // enough digits for an exact mantissa: read those in one plain loop.
+    // Anything else (blanks, a sign, an exponent, more digits, another
+    // character) takes the full reading below.
+    if (field.size() <= 16) {
+        uint64_t digitsValue = 0;
+        const char* point = nullptr;
+        const char* at = field.data();
+        const char* const fieldEnd = at + field.size();
+        for (; at != fieldEnd; ++at) {
+            const auto digit = unsigned(static_cast<unsigned char>(*at)) - unsigned('0');
+            if (digit < 10)
+                digitsValue = digitsValue * 10 + digit;
+            else if (*at == '.' && point == nullptr)
+                point = at;
+            else
+                break;
+        }
+        const auto digitCount = int(field.size()) - (point != nullptr ? 1 : 0);
+        if (at == fieldEnd && digitCount <= 15) {
+            // Both operands are exact doubles, so one division rounds correctly.
+            return double(digitsValue) / kPowersOfTen[point != nullptr ? fieldEnd - point - 1 : 0];
+        }
+    }
+
     const char* p = field.data();
     const char* const end = p + field.size();
     const bool negative = SkipBlanksAndSign(p, end);
