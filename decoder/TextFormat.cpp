@@ -120,21 +120,19 @@ void detail::AppendOtherInt(std::string& out, long long value, int zeroPadWidth)
 void AppendFixed(std::string& out, double value, int precision, int minWidth)
 {
     char room[kFixedRoom];
-    if (const char* const digits = FixedDigits(room, value, precision)) {
-        const auto length = int(room + kFixedRoom - digits);
-        if (length < minWidth)
-            out.append(size_t(minWidth - length), ' ');
-        out.append(digits, size_t(length));
-        return;
-    }
     // Room for the largest double written out in full: 309 integer digits,
     // a sign, a point and the decimals.
     char buffer[320 + 32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
-    const auto length = int(result.ptr - buffer);
-    if (length < minWidth)
-        out.append(size_t(minWidth - length), ' ');
-    out.append(buffer, size_t(length));
+    std::string_view text;
+    if (const char* const digits = FixedDigits(room, value, precision)) {
+        text = std::string_view(digits, size_t(room + kFixedRoom - digits));
+    } else {
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+        text = std::string_view(buffer, size_t(result.ptr - buffer));
+    }
+    if (int(text.size()) < minWidth)
+        out.append(size_t(minWidth) - text.size(), ' ');
+    out.append(text);
 }
 
 std::string ErrorLine(std::string_view type, int32_t code)
