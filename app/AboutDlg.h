@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About box: the icon, the program's name, an author line and OK.
 // Enter and Escape close it as in any dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The base map page's settings from config.ini ([basemap] tiles, the tile
 // URL template). Each page a browser loads finds the template as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // config.ini: the settings record of the process and the reading of one
 // group of keys. The file lies next to the executable (else in the user's

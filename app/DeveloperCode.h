@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The developer codes typed into the main window: four fixed words that
 // switch the raw-data and recording-progress lines on and off.

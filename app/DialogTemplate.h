@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows laid out from a table of controls: id, kind, caption and place in
 // dialog units. Dialog units follow the dialog font: a horizontal unit is a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a program that shows the embedded browser sets before it creates
 // the application object.

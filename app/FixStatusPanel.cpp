@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FixStatusPanel.h"
 
 #include <QGridLayout>
@@ -13,7 +14,7 @@ const char* const kFieldNames[] = {"Fix", "Time (UTC)", "Date", "Latitude", "Lon
     "Satellites", "PDOP / HDOP / VDOP", "Position age"};
 const char* const kFreshStyle = "color: black;";
 const char* const kStaleStyle = "color: #a0a0a0;";
-const QString kUnknown = QStringLiteral("-");
+const QString kUnknown = QString(QChar(0x2014));  // an em dash: never sent
 
 QString Fixed(double value, int precision)
 {
@@ -120,10 +121,10 @@ void FixStatusPanel::Show(const FixSummary& summary, qint64 nowMs)
     const auto& altitude = summary.Altitude();
     SetField(Altitude, altitude.Known() ? Fixed(altitude.value, 1) + QStringLiteral(" m") : kUnknown, altitude.updates,
         nowMs);
-    const auto& motion = summary.Motion();
-    SetField(Speed, motion.Known() ? Fixed(motion.value.speedKmh, 1) + QStringLiteral(" km/h") : kUnknown,
-        motion.updates, nowMs);
-    SetField(Course, motion.Known() ? Fixed(motion.value.course, 1) + QChar(0x00B0) : kUnknown, motion.updates, nowMs);
+    const auto& speed = summary.SpeedKmh();
+    SetField(Speed, speed.Known() ? Fixed(speed.value, 1) + QStringLiteral(" km/h") : kUnknown, speed.updates, nowMs);
+    const auto& course = summary.Course();
+    SetField(Course, course.Known() ? Fixed(course.value, 1) + QChar(0x00B0) : kUnknown, course.updates, nowMs);
     uint64_t satelliteUpdates = 0;
     for (int row = 0; row < kTalkerCount; ++row)
         satelliteUpdates += summary.Talker(row).used.updates + summary.Talker(row).inView.updates;

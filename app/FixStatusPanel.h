@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fix status panel: the fix summary's fields in large type, the fix as
 // "No fix", "2D", "3D", "DGPS", "RTK fixed", "RTK float", "Estimated",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The live sources of online mode: the serial port, or the TCP input server
 // when the port cannot be opened, with their open and close lines; then the
@@ -58,7 +59,7 @@ public:
     bool OnSerialLost(const QString& reason);
     void AcknowledgeQueueFull() { m_SerialPort.AcknowledgeQueueFull(); }
 
-    // At each tick: the rests of sources that stayed silent for a whole tick.
+    // At each tick: the rests of sources that have been silent for a second.
     void PassIdleRests();
     // Before the last tick: the queued serial bytes and every rest.
     void TakeEverything();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order in which Orvane looks for config.ini: next to the executable
 // first, as a build folder has them, then the user's settings folder, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order in which Orvane looks for a map page named without a scheme:
 // next to the executable first, then the installed data folder.

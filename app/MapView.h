@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The map view of the main window: the silent browser inside control 1000,
 // the page turn over the configured map pages, and each usable position

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start-up and shutdown, its keys and window menu, and
 // the routing of its commands and timers.
 

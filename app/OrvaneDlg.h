@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: a fixed-size dialog that holds every control, owns the
 // program state and routes each command to the part that does the work:

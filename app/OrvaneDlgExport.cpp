@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window menu's track export: the positions of the loaded log or of
 // the live session written as a GPX file.
 

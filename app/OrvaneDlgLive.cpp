@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Online mode: the Online Mode, live-input and recording buttons, the
 // developer codes, the notices of the serial reader and the TCP servers,
 // and the live tick that decodes what arrived in the last 100 ms.
@@ -124,7 +125,7 @@ void COrvaneDlg::customEvent(QEvent* event)
 
 void COrvaneDlg::OnLiveTick()
 {
-    // A source that stayed silent for a whole tick has its waiting rest
+    // A source that has been silent for a second has its waiting rest
     // decoded now instead of holding it until its next line end.
     m_Live.PassIdleRests();
     if (m_Live.RecordText().empty())

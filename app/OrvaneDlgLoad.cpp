@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a log: the Load Flie button, dropped files, and the check that
 // decides which talkers the log offers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map buttons: switching the map on and off, and showing or hiding the
 // secondary map window. The map view itself is MapView.
 

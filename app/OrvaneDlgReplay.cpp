@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replay of a loaded log: Run and the replay tick, speed, Repeat, seeking,
 // Clear and Purge, and the enabled states and captions of the controls.
 

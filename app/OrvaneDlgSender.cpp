@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The position line to the forwarding clients and the upload server.
 
 #include <QPushButton>

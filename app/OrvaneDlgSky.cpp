@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Sky View window of the main window: opened from the window menu or
 // with Ctrl+K, redrawn after each replay and live tick while shown (the
 // summary catching up with the ticks first), and emptied with the fix

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view (control 1004) and the dispatcher's hooks into the window.
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The satellites window: one signal bar per satellite in two blocks of 30.
 // The upper block always shows GPS, the lower one the constellation chosen

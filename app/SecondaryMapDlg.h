@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The secondary map window: a second browser window, created hidden with
 // the main window and shown and hidden by its secondary-map button. The

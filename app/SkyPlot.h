@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The polar sky plot: the zenith at the centre, rings at 0, 30 and 60
 // degrees of elevation, north up and east to the right, one mark per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Sky View window: the polar sky plot, the fix status panel beside it
 // and, beneath, a table of the same satellites (talker, PRN, elevation,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The [sources] group of config.ini: the live sources Orvane opens beside
 // the serial port and the TCP input server.

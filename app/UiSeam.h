@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modal questions the program asks: message boxes, the open-file
 // dialog and the About box. The window asks them through this seam, so a

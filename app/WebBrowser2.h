@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The embedded browser of the map view and the secondary map window: a
 // web view with the few operations the windows use. Navigate2 loads a URL,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmarks' large log: 64 MiB of the generator's epochs, made once,
 // and a dispatcher state that replays it as the viewer does.

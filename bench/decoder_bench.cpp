@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoder and dispatcher benchmarks. The large text is a 64 MiB log from the
 // deterministic simulator, so every run measures the same bytes.
 //

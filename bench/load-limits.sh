@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Loading and batch decoding at the limit, measured whole-process:
 #  1. orvane-decode --message RMC on a 64 MiB generated log against one
 #     mmap+memchr pass over the same file (orvane-scan), best of 5 runs

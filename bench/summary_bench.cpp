@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fix summary's cost, on the same 64 MiB simulator log as orvane-bench:
 //
 //   build/bench/orvane-summary-bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions of one NMEA field. Numbers are read the way the C runtime's
 // atof/atoi read them: leading white space, an optional sign, the longest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one way every parser walks a sentence: the address field ends at the
 // first comma, and each further field ends at the next comma. A sentence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Locating sentences in a block of NMEA text. The text is never split into
 // lines: the next "$" + talker + type is searched from a position, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FixSummary.h"
 
 #include <algorithm>
@@ -133,8 +134,11 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
         if ((code = ParseGll(sentence, record)) != 0)
             break;
         TakeTime(Field(sentence, 5), record.dateTime);
-        TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere, Field(sentence, 5),
-            record.dateTime);
+        // Only a valid fix gives a position: status A, and a mode other
+        // than N (no fix) where the receiver sends the mode.
+        if (Field(sentence, 6) == "A" && Field(sentence, 7) != "N")
+            TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere,
+                Field(sentence, 5), record.dateTime);
         break;
     }
     case kGsaRow: {
@@ -181,8 +185,7 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
         if (record.status == u'A') {
             TakePosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere,
                 Field(sentence, 1), record.dateTime);
-            if (std::isfinite(record.speedKmh) && std::isfinite(record.course))
-                m_Motion.Set({record.speedKmh, record.course});
+            TakeMotion(Field(sentence, 7), record.speedKmh, Field(sentence, 8), record.course);
         }
         break;
     }
@@ -190,8 +193,7 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
         VtgRecord record;
         if ((code = ParseVtg(sentence, record)) != 0)
             break;
-        if (!Field(sentence, 7).empty() && std::isfinite(record.speedKmh) && std::isfinite(record.courseTrue))
-            m_Motion.Set({record.speedKmh, record.courseTrue});
+        TakeMotion(Field(sentence, 7), record.speedKmh, Field(sentence, 1), record.courseTrue);
         break;
     }
     case kZdaRow: {
@@ -225,6 +227,10 @@ void FixSummary::TakeTime(std::string_view timeField, const NmeaDateTime& dateTi
 void FixSummary::TakePosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere,
     std::string_view timeField, const NmeaDateTime& dateTime)
 {
+    // The letter alone gives the sign: some receivers also put a minus sign
+    // in a western or southern field.
+    latitude = std::fabs(latitude);
+    longitude = std::fabs(longitude);
     const int latSign = HemisphereSign(latHemisphere, u'N', u'S');
     const int lonSign = HemisphereSign(lonHemisphere, u'E', u'W');
     if (latSign == 0 || lonSign == 0 || !std::isfinite(latitude) || !std::isfinite(longitude) || latitude > 90 ||
@@ -237,6 +243,15 @@ void FixSummary::TakePosition(double latitude, char16_t latHemisphere, double lo
     position.timed = !timeField.empty() && timeOfDay >= 0;
     position.timeOfDay = position.timed ? timeOfDay : 0;
     m_Position.Set(position);
+}
+
+void FixSummary::TakeMotion(std::string_view speedField, double speedKmh, std::string_view courseField, double course)
+{
+    // An empty field was not sent: the last value sent stays, and ages.
+    if (!speedField.empty() && std::isfinite(speedKmh))
+        m_SpeedKmh.Set(speedKmh);
+    if (!courseField.empty() && std::isfinite(course))
+        m_Course.Set(course);
 }
 
 void FixSummary::TakeGsv(std::string_view sentence, TalkerSummary& talker, const GsvList& list)

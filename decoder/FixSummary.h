@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fix summary: the latest state of the receiver as every sentence of the
 // stream tells it, whatever talker and type the text view shows. Each replay
@@ -50,11 +51,6 @@ struct SummaryPosition {
     int32_t timeOfDay = 0;  // hundredths of a second since midnight, when timed
 };
 
-struct SummaryMotion {
-    double speedKmh = 0;
-    double course = 0;  // degrees true
-};
-
 // One talker row's satellites and sentence counts.
 struct TalkerSummary {
     Latest<std::vector<int32_t>> used;         // PRNs of the latest GSA (of one epoch), in order, none 0
@@ -100,7 +96,10 @@ public:
     const Latest<double>& Pdop() const { return m_Pdop; }
     const Latest<double>& Hdop() const { return m_Hdop; }
     const Latest<double>& Vdop() const { return m_Vdop; }
-    const Latest<SummaryMotion>& Motion() const { return m_Motion; }
+    // Speed and course each from the sentences that carried the field: a
+    // stationary receiver often leaves its course empty.
+    const Latest<double>& SpeedKmh() const { return m_SpeedKmh; }
+    const Latest<double>& Course() const { return m_Course; }  // degrees true
     const TalkerSummary& Talker(int talkerRow) const { return m_Talkers[size_t(talkerRow)]; }
 
     // "No fix", "2D", "3D", "DGPS", "RTK fixed", "RTK float", "Estimated",
@@ -121,6 +120,7 @@ private:
     void TakeTime(std::string_view timeField, const NmeaDateTime& dateTime);
     void TakePosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere,
         std::string_view timeField, const NmeaDateTime& dateTime);
+    void TakeMotion(std::string_view speedField, double speedKmh, std::string_view courseField, double course);
     void TakeGsv(std::string_view sentence, TalkerSummary& talker, const GsvList& list);
 
     Latest<SummaryDate> m_Date;
@@ -132,7 +132,8 @@ private:
     Latest<double> m_Pdop;
     Latest<double> m_Hdop;
     Latest<double> m_Vdop;
-    Latest<SummaryMotion> m_Motion;
+    Latest<double> m_SpeedKmh;
+    Latest<double> m_Course;
     std::array<TalkerSummary, kSatelliteRows> m_Talkers{};
     // Counts the changes of the time of day: sentences of one epoch share
     // it, so a second GSA or GSV set of a talker within an epoch adds to the

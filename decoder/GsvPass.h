@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The GSV pass: merges the satellites-in-view sentences of all eight talkers
 // in a stretch of text into the satellite table.

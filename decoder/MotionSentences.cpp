@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RMC, VTG and ZDA: motion, course and date.
 
 #include "FieldWalk.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sentence parsers. Each takes one sentence as FindSentence gives it
 // ("$" through "*") and fills its record. Codes: -1 when the sentence has

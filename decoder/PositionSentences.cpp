@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GGA and GLL: time and position fixes.
 
 #include "FieldWalk.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The records the sentence parsers fill. Every parser clears its record
 // before reading fields, so a field that is empty or not reached stays 0.

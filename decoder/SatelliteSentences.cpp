@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GSA and GSV: the satellites of the fix and the satellites in view.
 
 #include "FieldWalk.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SummaryText.h"
 
 #include <string_view>
@@ -73,9 +74,8 @@ std::string SummaryText(const FixSummary& summary)
     lines.AddFixed("altitude_m", summary.Altitude().Known(), summary.Altitude().value, 2);
     const double age = summary.PositionAgeSeconds();
     lines.AddFixed("position_age_s", age >= 0, age, 2);
-    const auto& motion = summary.Motion();
-    lines.AddFixed("speed_kmh", motion.Known(), motion.value.speedKmh, 3);
-    lines.AddFixed("course_deg", motion.Known(), motion.value.course, 2);
+    lines.AddFixed("speed_kmh", summary.SpeedKmh().Known(), summary.SpeedKmh().value, 3);
+    lines.AddFixed("course_deg", summary.Course().Known(), summary.Course().value, 2);
     lines.AddFixed("pdop", summary.Pdop().Known(), summary.Pdop().value, 2);
     lines.AddFixed("hdop", summary.Hdop().Known(), summary.Hdop().value, 2);
     lines.AddFixed("vdop", summary.Vdop().Known(), summary.Vdop().value, 2);

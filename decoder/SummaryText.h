@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fix summary and its satellites as text, one line per field, for
 // scripts that compare two receivers' logs (orvane-decode --summary, --sky).

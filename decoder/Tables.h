@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The vocabulary of the decoder: the talkers it knows and the sentence types
 // it lists. Everywhere else a talker is a row of TalkerTable and a sentence

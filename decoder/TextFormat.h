@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // printf-style number formatting without the C locale or iostreams. The
 // results equal what the C library's printf gives for "%d", "%0Nd" and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What gpsd sends once it is asked for raw NMEA: its own JSON reports, one
 // per line starting with "{", among the receiver's sentences. The stream

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "LineAssembler.h"
 
 namespace orvane {
@@ -17,11 +18,11 @@ bool EndsInChecksum(std::string_view text)
     return n >= 3 && text[n - 3] == '*' && IsHexDigit(text[n - 2]) && IsHexDigit(text[n - 1]);
 }
 
-void LineAssembler::Feed(SourceId source, std::string_view bytes, std::string& out)
+void LineAssembler::Feed(SourceId source, std::string_view bytes, std::string& out, Clock::time_point now)
 {
     Rest& rest = m_Rest[source];
     std::string& waiting = rest.bytes;
-    rest.fedSinceTick = true;
+    rest.lastFed = now;
     const size_t lastEnd = bytes.find_last_of("\r\n");
     if (lastEnd == std::string_view::npos) {
         waiting.append(bytes);
@@ -38,11 +39,10 @@ void LineAssembler::Feed(SourceId source, std::string_view bytes, std::string& o
         m_Rest.erase(source);
 }
 
-void LineAssembler::PassOnIdle(std::string& out)
+void LineAssembler::PassOnIdle(std::string& out, Clock::time_point now)
 {
     for (auto rest = m_Rest.begin(); rest != m_Rest.end();) {
-        if (rest->second.fedSinceTick) {
-            rest->second.fedSinceTick = false;
+        if (now - rest->second.lastFed < kSilence) {
             ++rest;
         } else {
             out.append(rest->second.bytes);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps each live source's unfinished sentence apart. The bytes of a source
 // are handed on only up to the last line end (CR or LF) received from it;
@@ -6,10 +7,15 @@
 // into each other's sentences.
 //
 // A waiting rest is handed on without a line end when it is plainly whole
-// (it ends in a checksum, "*" and two hex digits), when its source has sent
-// nothing for one whole live tick, when the source closes, and as soon as it
-// passes 4096 bytes. A peer that never sends line ends is not held back.
+// (it ends in a checksum, "*" and two hex digits), when the source closes,
+// as soon as it passes 4096 bytes, and otherwise once its source has been
+// silent for one second. A pause inside a sentence (a link over Wi-Fi or a
+// WAN, a multiplexer, a burst that straddles a scheduling gap) is shorter
+// than that, and the next epoch of a 1 Hz receiver comes later, so a
+// sentence cut by a pause is decoded whole and a peer that never sends line
+// ends is not held back.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,15 +26,18 @@ namespace orvane {
 
 class LineAssembler {
 public:
+    using Clock = std::chrono::steady_clock;
     static constexpr size_t kMaxWaiting = 4096;
+    static constexpr Clock::duration kSilence = std::chrono::seconds(1);
 
     // Appends to out what of the source's bytes (with its waiting rest in
-    // front) is complete now.
-    void Feed(SourceId source, std::string_view bytes, std::string& out);
+    // front) is complete now; the bytes arrived at now.
+    void Feed(SourceId source, std::string_view bytes, std::string& out, Clock::time_point now = Clock::now());
 
-    // Called once per live tick: appends to out the rest of every source
-    // that sent nothing since the previous call, and forgets those sources.
-    void PassOnIdle(std::string& out);
+    // Called at each live tick: appends to out the rest of every source
+    // that has sent nothing for kSilence up to now, and forgets those
+    // sources.
+    void PassOnIdle(std::string& out, Clock::time_point now = Clock::now());
 
     // Appends the source's waiting rest to out and forgets the source.
     void Close(SourceId source, std::string& out);
@@ -43,7 +52,7 @@ public:
 private:
     struct Rest {
         std::string bytes;
-        bool fedSinceTick = true;
+        Clock::time_point lastFed;
     };
     std::unordered_map<SourceId, Rest> m_Rest;
 };

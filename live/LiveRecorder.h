@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Recording of the live data: the recording file of the moment, its
 // rotation past 3072000 bytes with the one-second pause before the next

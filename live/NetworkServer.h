@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The TCP server behind the live input and the position forwarding.
 // CNetworkClient listens and keeps its accepted connections, each a

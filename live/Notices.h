@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The notices that the live sources post to the main window. Each event
 // owns its payload, so a later event never changes what an earlier one

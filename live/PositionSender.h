@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The position line of every decoded RMC sentence, sent to the clients of
 // the forwarding server and to the upload server. Nothing here ever waits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A recording file: the live text of each tick appended byte for byte and
 // flushed at once, in a file named after the local time when it started.

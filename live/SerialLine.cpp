@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uses the kernel's termios2 interface directly, which can set any speed;
 // it cannot share a file with the C library's <termios.h>.
 #include "SerialLine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial receiver reader. A thread of its own waits on the device and
 // moves every byte that arrives into m_QueueRead, then posts one notice per

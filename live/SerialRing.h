@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // m_QueueRead: the byte queue between the serial reader thread and the
 // window's thread. A single-producer, single-consumer ring without a lock:

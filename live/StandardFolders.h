@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where Orvane looks for its files besides its own folder: the data folder
 // of an installation (share/orvane beside bin/), and the user's settings

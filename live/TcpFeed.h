@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A live source that Orvane connects to: a NMEA server (a multiplexer, a
 // phone app, another receiver serving its sentences over TCP) or gpsd,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A live source that listens for NMEA datagrams on a UDP port, from any
 // sender: boats and many bridges broadcast their sentences this way. The

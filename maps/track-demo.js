@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offline track view, part 3 of 3: the built-in demo drive (?demo, ?demo=N),
 // fed through setCurPos() as the application would, and the first frame.
 (function () {

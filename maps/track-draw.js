@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offline track view, part 2 of 3: drawing the two canvas layers from the
 // state in window.trackPage (see track-state.js), one frame at a time.
 (function () {

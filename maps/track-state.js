@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offline track view, part 1 of 3: the track kept so far, setCurPos(), frame
 // scheduling, the canvas size and the fitted view. Everything the page's
 // scripts share lives in the one object window.trackPage, created here;

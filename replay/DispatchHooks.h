@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the dispatcher reaches outside its own state. The main window
 // implements these with its widgets, map and sockets; the batch decoder

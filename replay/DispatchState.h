@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The state the dispatcher reads and writes. The main window owns one; the
 // batch decoder owns another.

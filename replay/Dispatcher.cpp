@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Dispatcher.h"
 
 #include <cmath>
@@ -31,10 +32,12 @@ bool IsValidPosition(double latitude, char16_t latHemisphere, double longitude, 
 }
 
 // kept as is: a hemisphere letter other than N or E, a missing one
-// included, makes the coordinate negative.
+// included, makes the coordinate negative. The letter alone gives the sign:
+// a field that carries its own minus sign beside a W or S letter (as some
+// receivers send) counts by its magnitude.
 double Signed(double degrees, char16_t hemisphere, char16_t positive)
 {
-    return hemisphere == positive ? degrees : -degrees;
+    return hemisphere == positive ? std::fabs(degrees) : -std::fabs(degrees);
 }
 
 // GGA and GLL move the map, with heading 0, only while it is on and only for

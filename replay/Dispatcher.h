@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The dispatcher: takes the next sentence of the chosen talker and type out
 // of the NMEA text, runs its parser, shows one line per sentence and passes

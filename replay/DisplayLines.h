@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The readable line of each decoded sentence, and the dispatcher's error
 // lines. Lines hold one character per byte.

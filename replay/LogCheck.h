@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Deciding whether a loaded log is worth replaying, and which talkers it
 // offers.

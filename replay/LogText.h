@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a log into NMEA text: one character per byte, with every zero
 // byte left out. A logger that lost power often leaves a run of zero bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The replay of a loaded log under timer 291: Run and Stop, the ten speed
 // steps, Repeat, seeking, and one tick, which hands one sentence to the

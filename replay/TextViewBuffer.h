@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The contents of the text view: lines separated by CR LF, newest first,
 // at most the newest line and the 100 lines before it.

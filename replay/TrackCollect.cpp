@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrackCollect.h"
 
 #include <array>
@@ -77,16 +78,19 @@ int32_t TimeOfDay(std::string_view field)
 }
 
 // ddmm.mmmm (or dddmm.mmmm) and its hemisphere letter to signed degrees;
-// none when anything is missing or out of range.
+// none when anything is missing or out of range. The letter alone gives the
+// sign: a minus sign in the field (some receivers add one beside W or S)
+// leaves only the magnitude.
 std::optional<double> Coordinate(std::string_view value, std::string_view hemisphere, char positive, char negative,
     double limit)
 {
-    const std::optional<double> raw = Number(value, false);
-    if (!raw || hemisphere.size() != 1 || (hemisphere[0] != positive && hemisphere[0] != negative))
+    const std::optional<double> signedRaw = Number(value, true);
+    if (!signedRaw || hemisphere.size() != 1 || (hemisphere[0] != positive && hemisphere[0] != negative))
         return std::nullopt;
-    if (std::fmod(*raw, 100.0) >= 60.0)
+    const double raw = std::fabs(*signedRaw);
+    if (std::fmod(raw, 100.0) >= 60.0)
         return std::nullopt;
-    const double degrees = ToDegrees(*raw);
+    const double degrees = ToDegrees(raw);
     if (!std::isfinite(degrees) || degrees == 0 || degrees > limit)
         return std::nullopt;
     return hemisphere[0] == negative ? -degrees : degrees;

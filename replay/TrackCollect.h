@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The track of a drive: the positions of a log or of a live session, one
 // point per fix, in the order they came, with their UTC times and heights.

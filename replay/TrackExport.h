@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A track as a file for other tools: GPX 1.1 for mapping programs and
 // GeoJSON (RFC 7946) for scripts and GIS. Standard C++ only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A log is read through a read-only mapping of its file. Should another
 // program cut the file short while it is mapped, reading the lost pages

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package Orvane needs to build, test and run.
 # Idempotent: when all packages are present it only checks and returns.
 set -euo pipefail

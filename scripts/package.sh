@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package in one command: installs what it needs, makes a
 # Release build in ORVANE_BUILD_DIR (default build) and runs cpack there,
 # which leaves orvane_<version>_<arch>.deb in that folder.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Orvane and starts the viewer with the bundled sample log loaded, as
 # if it had been dropped on the window. Where no display is available it
 # says so and decodes the sample with orvane-decode instead, printing one

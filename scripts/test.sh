@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the code's style, builds Orvane and runs every test, then builds
 # and runs the tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
 # with clang present, runs each fuzz harness briefly.

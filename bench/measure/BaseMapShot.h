@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // orvane-measure --basemap-screenshot PNG FILE N: the README's picture of
 // the base map page. Test tiles around FILE's track are made in a

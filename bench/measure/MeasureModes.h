@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // orvane-measure: modes for measuring and documenting the viewer, each
 // running the real main window:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-measure: timings, peak memory and the README's pictures of the
 // real viewer window. See MeasureModes.h for the modes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-scan: the floor for reading a log, one pass of memchr over a
 // read-only mapping of the file, counting its line ends. The pages come in
 // as memchr reads them, each fault mapping a run of pages around it: that is

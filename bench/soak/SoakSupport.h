@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the soak runs share: loopback clients, counting the sentences sent,
 // and timing the window's live ticks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live tick period with position forwarding, outside the normal suite:
 //
 //   orvane-forward-soak SECONDS BURST_RMC

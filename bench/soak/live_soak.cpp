@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak run of the live input, outside the normal suite:
 //
 //   orvane-live-soak tcp SECONDS CLIENTS FAST_BYTES_PER_SECOND

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window tests share: a seam that answers the modal questions,
 // files written for a test, and the steps of a window going live.

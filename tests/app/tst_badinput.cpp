@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile input against the running window: TCP peers that send random
 // bytes, endless lines, storms of connections, silence and half closes; a
 // serial receiver sending random bytes at full speed; broken config.ini

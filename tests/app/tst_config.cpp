@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading config.ini without the window: each group's keys and lines, the
 // live sources' group, the servers' listen address on real sockets, and
 // where config.ini, map pages and recordings are looked for in a temporary

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window offline: its start-up state, keys, menu and text view; a
 // log in it: loading it by drop and by Load File, replaying it under the
 // test's ticks and the window's timer, seeking, purging, and the window

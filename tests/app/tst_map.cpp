@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view and the secondary map window with the real browser,
 // offscreen. The test pages record every setCurPos call in window.calls;
 // the test reads them back through script.

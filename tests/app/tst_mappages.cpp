@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped map pages in the real browser offscreen: the offline track
 // page, maps/track.html, and the base map page, maps/osm.html from the
 // build's maps folder (Leaflet beside it), with tiles the test writes into

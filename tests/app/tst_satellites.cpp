@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Satellites window's signal bars and the Sky View window (plot, table
 // and fix panel), alone and through the main window.
 
@@ -232,7 +233,7 @@ private slots:
         dialog.Button(IDC_PURGE)->click();
         QCOMPARE(sky->Table()->rowCount(), 0);
         QVERIFY(sky->Plot()->Satellites().empty());
-        QCOMPARE(sky->Panel()->Value(FixStatusPanel::Time)->text(), QString("-"));
+        QCOMPARE(sky->Panel()->Value(FixStatusPanel::Time)->text(), QString(QChar(0x2014)));
         QVERIFY(!dialog.State().m_FixSummary.Time().Known());
     }
 
@@ -257,7 +258,7 @@ private slots:
         dialog.Button(IDC_ONLINE_MODE)->click();
         QVERIFY(!dialog.State().m_Online);
         QCOMPARE(sky->Table()->rowCount(), 0);
-        QCOMPARE(sky->Panel()->Value(FixStatusPanel::Latitude)->text(), QString("-"));
+        QCOMPARE(sky->Panel()->Value(FixStatusPanel::Latitude)->text(), QString(QChar(0x2014)));
         QVERIFY(!dialog.State().m_FixSummary.Position().Known());
     }
 
@@ -281,7 +282,7 @@ private slots:
         QVERIFY(!panel.Stale(FixStatusPanel::Time));
         QVERIFY(!panel.Value(FixStatusPanel::Time)->styleSheet().contains("#a0a0a0"));
         panel.Reset();
-        QCOMPARE(panel.Value(FixStatusPanel::Fix)->text(), QString("-"));
+        QCOMPARE(panel.Value(FixStatusPanel::Fix)->text(), QString(QChar(0x2014)));
     }
 };
 

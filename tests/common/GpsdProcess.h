@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real gpsd for tests: started in the foreground on a free port of its
 // own, without any systemd socket or service, reading the given devices

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A TCP port that is free on 127.0.0.1 right now: bind to 0, read the port,
 // release it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a value out of the page a browser shows, for tests and
 // measurements: the program itself never waits on a page.

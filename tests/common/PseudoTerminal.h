@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A pseudo-terminal stands in for a receiver on a serial port: the test
 // writes to the master side, the program reads the slave side as it would a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Map tiles made on the spot for the base map page: 256-pixel PNGs in a
 // folder as {z}/{x}/{y}.png, each a light square with a grid and its own

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -86,8 +88,8 @@ private slots:
         QCOMPARE((std::array{summary.Pdop().value, summary.Hdop().value, summary.Vdop().value}),
             (std::array{1.08, 0.64, 0.87}));
         // VTG came after RMC: its speed in km/h and course are the latest.
-        QCOMPARE(summary.Motion().value.speedKmh, 0.02);
-        QCOMPARE(summary.Motion().value.course, 172.0);
+        QCOMPARE(summary.SpeedKmh().value, 0.02);
+        QCOMPARE(summary.Course().value, 172.0);
         QCOMPARE(summary.PositionAgeSeconds(), 0.0);
         QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{1, 7, 10, 15, 16, 21, 27, 32, 194, 199}));
         QCOMPARE(summary.SatellitesUsed(), 10 + 5 + 7);
@@ -215,8 +217,9 @@ private slots:
         }
     }
 
-    // An empty altitude or speed field keeps the value before it; GLL
-    // gives a position of its own.
+    // An empty altitude, speed or course field keeps the value before it
+    // (and ages); a value never sent stays unknown instead of reading 0.
+    // GLL gives a position of its own.
     void emptyFieldsKeepValues()
     {
         const FixSummary summary = Summarise(
@@ -224,11 +227,72 @@ private slots:
             "$GPGGA,120001.00,3000.0,N,01000.0,E,1,10,0.9,,M,,M,,*00\r\n"
             "$GPRMC,120001.00,A,3000.0,N,01000.0,E,10.0,90.0,140326,,,A*00\r\n"
             "$GPVTG,90.0,T,,M,10.0,N,,K,A*00\r\n"
+            "$GPRMC,120002.00,A,3000.0,N,01000.0,E,10.0,,140326,,,A*00\r\n"
             "$GPGLL,4916.45,N,12311.12,W,120002.00,A,A*00\r\n");
         QCOMPARE(summary.Altitude().value, 5.0);
-        QVERIFY(qFuzzyCompare(summary.Motion().value.speedKmh, 18.52));
+        QVERIFY(qFuzzyCompare(summary.SpeedKmh().value, 18.52));
+        QCOMPARE(summary.Course().value, 90.0);
+        QCOMPARE(summary.Course().updates, uint64_t(2));  // RMC and VTG, not the RMC without one
         QVERIFY(qFuzzyCompare(summary.Position().value.latitude, 49 + 16.45 / 60));
         QVERIFY(qFuzzyCompare(summary.Position().value.longitude, -(123 + 11.12 / 60)));
+    }
+
+    // A stationary receiver that never sends a course: no course at all,
+    // not a course of 0; its speed is known.
+    void courseNeverSentIsUnknown()
+    {
+        const FixSummary summary = Summarise(
+            "$GNRMC,120000.00,A,4809.0,N,01135.0,E,0.011,,140326,,,D,V*00\r\n"
+            "$GNVTG,,T,,M,0.011,N,0.020,K,D*00\r\n");
+        QVERIFY(summary.SpeedKmh().Known());
+        QVERIFY(!summary.Course().Known());
+        const std::string text = SummaryText(summary);
+        QVERIFY2(text.find("\ncourse_deg=-\n") != std::string::npos, text.c_str());
+        QVERIFY2(text.find("\nspeed_kmh=0.020\n") != std::string::npos, text.c_str());
+    }
+
+    // Only a fix gives a position: a GLL with status V or mode N, an RMC
+    // with status V and a GGA of quality 0 leave the last fix as it was.
+    void positionOnlyFromAFix_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::newRow("gll status V mode N") << "$GPGLL,,,,,120001.00,V,N*00\r\n";
+        QTest::newRow("gll status V with coordinates") << "$GPGLL,0000.0,N,00000.0,E,120001.00,V,N*00\r\n";
+        QTest::newRow("gll status A mode N") << "$GPGLL,0000.0,N,00000.0,E,120001.00,A,N*00\r\n";
+        QTest::newRow("rmc status V") << "$GPRMC,120001.00,V,0000.0,N,00000.0,E,,,140326,,,N*00\r\n";
+        QTest::newRow("gga quality 0") << "$GPGGA,120001.00,0000.0,N,00000.0,E,0,00,,,M,,M,,*00\r\n";
+    }
+
+    void positionOnlyFromAFix()
+    {
+        QFETCH(QString, after);
+        const FixSummary summary =
+            Summarise("$GPGLL,4809.0000,N,01135.0000,E,120000.00,A,A*00\r\n" + after.toStdString());
+        QCOMPARE(summary.Position().updates, uint64_t(1));
+        QCOMPARE(summary.Position().value.latitude, 48.15);
+        QCOMPARE(summary.Position().value.longitude, 11.0 + 35.0 / 60);
+        QCOMPARE(summary.Position().value.timeOfDay, 12 * 3600 * 100);
+    }
+
+    // A coordinate field with its own minus sign beside W or S (as a
+    // Unicore receiver sends in GLL) is not negated twice: the letter gives
+    // the sign, the field the magnitude.
+    void minusSignBesideHemisphereLetter_data()
+    {
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("gll -0214 W") << "$GNGLL,5327.03598945,N,-00214.41467156,W,120000.00,A,D*00\r\n";
+        QTest::newRow("rmc -5327 S") << "$GNRMC,120000.00,A,-5327.03598945,S,00214.41467156,W,,,140326,,,D*00\r\n";
+        QTest::newRow("gga plain") << "$GNGGA,120000.00,5327.03598945,N,00214.41467156,W,1,20,0.6,50.0,M,,M,,*00\r\n";
+    }
+
+    void minusSignBesideHemisphereLetter()
+    {
+        QFETCH(QString, sentence);
+        const FixSummary summary = Summarise(sentence.toStdString());
+        QVERIFY(summary.Position().Known());
+        QVERIFY(qFuzzyCompare(std::fabs(summary.Position().value.latitude), 53 + 27.03598945 / 60));
+        QVERIFY(qFuzzyCompare(summary.Position().value.longitude, -(2 + 14.41467156 / 60)));
+        QCOMPARE(summary.Position().value.latitude < 0, sentence.contains(",S,"));
     }
 
     void secondSetOfAnEpochAdds()
@@ -300,7 +364,7 @@ private slots:
         QCOMPARE(Date(summary), "2026-3-14");
         QVERIFY(qFuzzyCompare(summary.Position().value.latitude, 37 + 32.53174 / 60));
         QCOMPARE(summary.Altitude().value, 30.1);
-        QVERIFY(qFuzzyCompare(summary.Motion().value.speedKmh, 17.446 * 1.852));
+        QVERIFY(qFuzzyCompare(summary.SpeedKmh().value, 17.446 * 1.852));
 
         // The ZDA after midnight turns the date.
         const size_t afterZda = EndOfLineWith(sample, "$GPZDA,000000.00");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers written as the C library's printf writes them: "%*.*f" over many
 // values of each kind the decoder writes and of every kind beyond (the fast
 // integer path and the general one must agree to the last digit), and "%0*lld".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a harness's body over saved inputs, without the fuzzer: every file
 // named, and every file of every folder named. Built with the project's
 // compiler, so the saved corpus and the regression inputs are checked on

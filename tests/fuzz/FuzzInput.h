@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Takes the choices of a fuzz run (modes, rows, lengths) from the front of
 // its input and leaves the rest as the bytes under test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // config.ini reading: the input as the whole file, every group read from
 // it. Each group writes its status lines and leaves the settings within
 // the ranges the features rely on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dispatcher over a text from the input: replay or online mode, with or
 // without the satellite pass, the talker row and the message row taken from
 // the input's first bytes (every row, including those no parser handles).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gpsd's stream: the input, cut into pieces whose sizes come from its
 // front, goes through the JSON filter. What passes on is never more than
 // came in, and a stream without any JSON report passes on whole.

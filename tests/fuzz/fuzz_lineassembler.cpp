@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-source joining of live bytes: the input is a program of feeds
 // from a few sources, live ticks and closes. Every byte fed comes out once,
 // and each source's bytes come out in the order they were fed.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::FuzzInput input(data, size);
     LineAssembler assembler;
+    // Time as the program tells it: each tick moves it on by up to 1.02 s,
+    // so rests wait through some ticks and go on at others.
+    LineAssembler::Clock::time_point now{};
     std::array<std::string, kSources> fed;        // every byte each source sent
     std::array<std::string, kSources> delivered;  // what came out for each source
     size_t handedOn = 0;                          // every byte that came out
@@ -59,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string_view bytes = input.Bytes(length);
             fed[source].append(bytes);
             std::string out;
-            assembler.Feed(source, bytes, out);
+            assembler.Feed(source, bytes, out, now);
             delivered[source] += out;
             handedOn += out.size();
             if (assembler.Waiting(source) > LineAssembler::kMaxWaiting)
@@ -67,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 2:
-            takeRests([&](std::string& out) { assembler.PassOnIdle(out); });
+            now += std::chrono::milliseconds(input.Byte() * 4);
+            takeRests([&](std::string& out) { assembler.PassOnIdle(out, now); });
             break;
         default: {
             std::string out;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log check and the log reading: the input as a log file on disk. The
 // file's text is its bytes without their zero bytes, and the check offers a
 // talker only when its "$" + id occurs more than ten times.

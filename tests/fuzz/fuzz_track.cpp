@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track of a text and its GPX and GeoJSON files: the first byte sets
 // the length of the track's name (any bytes, as a file name may hold), the
 // rest is the text. Every point is a usable position, and both files hold

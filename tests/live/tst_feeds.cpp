@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP and UDP feeds of live NMEA, against real sockets on 127.0.0.1.
 
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
 #include "live/LineAssembler.h"
@@ -45,7 +46,8 @@ private slots:
 
     // A peer that sends whole sentences without CR LF is not held back:
     // a rest ending in a checksum goes on at once, anything else once its
-    // source stayed silent for a whole tick.
+    // source has been silent for one second; a pause inside a sentence
+    // shorter than that (150 ms, 600 ms) keeps the rest waiting.
     void restWithoutLineEndIsHandedOn_data()
     {
         QTest::addColumn<QByteArray>("rest");
@@ -59,35 +61,56 @@ private slots:
 
     void restWithoutLineEndIsHandedOn()
     {
+        using namespace std::chrono_literals;
         QFETCH(QByteArray, rest);
         QFETCH(bool, atOnce);
         LineAssembler lines;
         std::string out;
-        lines.Feed(3, "$GPGGA,0*00\r\n" + rest.toStdString(), out);
+        const LineAssembler::Clock::time_point start{};
+        lines.Feed(3, "$GPGGA,0*00\r\n" + rest.toStdString(), out, start);
         const std::string whole = "$GPGGA,0*00\r\n" + rest.toStdString();
         QCOMPARE(out == whole, atOnce);
-        // The tick right after the bytes came keeps the rest: the source
-        // may still be sending it.
-        lines.PassOnIdle(out);
-        QCOMPARE(out == whole, atOnce);
-        lines.PassOnIdle(out);
+        for (const auto pause : {100ms, 150ms, 600ms, 999ms}) {
+            lines.PassOnIdle(out, start + pause);
+            QCOMPARE(out == whole, atOnce);
+        }
+        lines.PassOnIdle(out, start + 1s);
         QCOMPARE(out, whole);
         QCOMPARE(lines.WaitingTotal(), size_t(0));
+    }
+
+    // A pause inside a sentence: the second half, 600 ms after the first,
+    // joins it, and the silence counts from the source's last bytes.
+    void pauseInsideSentenceKeepsItWhole()
+    {
+        using namespace std::chrono_literals;
+        LineAssembler lines;
+        std::string out;
+        const LineAssembler::Clock::time_point start{};
+        lines.Feed(1, "$GPRMC,123519,A,4807.038,N,", out, start);
+        lines.PassOnIdle(out, start + 300ms);
+        lines.Feed(1, "01131.000,E", out, start + 600ms);
+        lines.PassOnIdle(out, start + 1200ms);
+        QVERIFY(out.empty());
+        lines.Feed(1, ",022.4,084.4,230394,003.1,W*6A\r\n", out, start + 1300ms);
+        QCOMPARE(out, std::string("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
     }
 
     // Only the silent source's rest goes on; one still sending keeps its
     // own until every rest is handed on at the end.
     void idleRestOfOneSourceOnly()
     {
+        using namespace std::chrono_literals;
         LineAssembler lines;
         std::string out;
-        lines.Feed(1, "$GPRMC,1", out);
-        lines.Feed(2, "$GPGGA,2", out);
-        lines.Feed(3, "abc", out);
-        lines.PassOnIdle(out);
-        lines.Feed(2, ",3", out);
-        lines.Feed(3, "def", out);
-        lines.PassOnIdle(out);
+        const LineAssembler::Clock::time_point start{};
+        lines.Feed(1, "$GPRMC,1", out, start);
+        lines.Feed(2, "$GPGGA,2", out, start);
+        lines.Feed(3, "abc", out, start);
+        lines.PassOnIdle(out, start + 500ms);
+        lines.Feed(2, ",3", out, start + 500ms);
+        lines.Feed(3, "def", out, start + 500ms);
+        lines.PassOnIdle(out, start + 1000ms);
         QCOMPARE(out, std::string("$GPRMC,1"));
         QCOMPARE(lines.Waiting(2), size_t(10));
         lines.CloseAll(out);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP server of the window's clients, and the position sender that
 // forwards through it and uploads to a server.
 

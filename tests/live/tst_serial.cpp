@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial ring, the queue between a port's reader thread and the
 // window, and the serial port reading a real pseudo-terminal.
 

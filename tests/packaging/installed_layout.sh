@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed layout: installs the build into a temporary folder
 # (DESTDIR, prefix /usr) and runs what was installed, as a user would.
 #   installed_layout.sh SOURCE_DIR BUILD_DIR WINDOW_TEST VERSION [--package]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as an installed orvane runs it. installed_layout.sh
 // copies this test into the bin folder of a temporary installation and runs
 // it as a user who cannot write there, with HOME and the XDG folders in

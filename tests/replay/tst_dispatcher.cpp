@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
 #include <random>
@@ -124,6 +125,16 @@ private slots:
         row("rmc with the map", "online", 0, kRmcRow, true, kRmc1 + kRmc2 + kRmcNoFix,
             {kLine1, send1, "map 48.1173 11.51666667 84.4", kLine2, send2, "map -48.1173 -11.51666667 270", kLineNoFix,
                 "send 0 0 0", "kept 0 0 0 at -1"});
+        // A receiver that puts its own minus sign beside W: the letter
+        // alone gives the sign, for the map and the position sent.
+        row("rmc minus sign beside W", "online", 0, kRmcRow, true,
+            "$GPRMC,123519,A,4807.038,N,-01131.000,W,022.4,084.4,230394,003.1,W*6A\r\n",
+            {"[2094.03.23 12:35:19] (N)48.117300, (W)-11.516667, Speed:41.48Km/h, Heading:84.40",
+                "send 48.1173 -11.51666667 84.4", "map 48.1173 -11.51666667 84.4",
+                "kept 48.1173 -11.51666667 84.4 at -1"});
+        row("gll minus sign beside W", "online", 0, kGllRow, true, "$GPGLL,4916.45,N,-12311.12,W,225444,A,*1D\r\n",
+            {"[22:54:44] (N)49.274167, (W)-123.185333", "map 49.27416667 -123.1853333 0",
+                "kept 49.27416667 -123.1853333 33 at -1"});
         row("rmc without the map", "online", 0, kRmcRow, false, kRmc1,
             {kLine1, send1, "kept 48.1173 11.51666667 84.4 at -1"});
         row("gga with the map", "online", 0, kGgaRow, true,

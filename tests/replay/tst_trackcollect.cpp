@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track of a log: which sentences make points, one point per fix, the
 // full times across midnight and date changes, and the segments.
 
@@ -139,10 +140,10 @@ private slots:
     // the track is the same.
     void oneFixOnePoint()
     {
-        const std::string log = Rmc("235800.00", "140326") + Gga("235800.00", "-12.25") +
-                                Gga("235800.00", "50", "1", "GN") +
-                                Nmea("GPGLL,3733.32791,N,12658.29325,E,235800.00,A,A") + Gga("235801.00", "") +
-                                Nmea("GPGLL,3733.3,S,12658.3,W,235802.00,A,A");
+        const std::string log =
+            Rmc("235800.00", "140326") + Gga("235800.00", "-12.25") + Gga("235800.00", "50", "1", "GN") +
+            Nmea("GPGLL,3733.32791,N,12658.29325,E,235800.00,A,A") + Gga("235801.00", "") +
+            Nmea("GPGLL,3733.3,S,12658.3,W,235802.00,A,A") + Nmea("GNGLL,-3733.3,S,-12658.3,W,235803.00,A,A");
         TrackCollector whole, lines;
         whole.Feed(log);
         for (size_t at = 0; at < log.size();) {
@@ -151,12 +152,16 @@ private slots:
             at = end;
         }
         const std::vector<TrackPoint> points = whole.Points();
-        QCOMPARE(points.size(), size_t(3));
+        QCOMPARE(points.size(), size_t(4));
         QCOMPARE(points[0].elevation.value_or(1e9), -12.25);
         QVERIFY(!points[1].elevation);
-        QCOMPARE(Times(points), (QStringList{"2026-03-14T23:58:00Z", "2026-03-14T23:58:01Z", "2026-03-14T23:58:02Z"}));
-        QVERIFY(points[2].latitude < -37.55 && points[2].latitude > -37.56);
-        QVERIFY(points[2].longitude < -126.97 && points[2].longitude > -126.98);
+        QCOMPARE(Times(points), (QStringList{"2026-03-14T23:58:00Z", "2026-03-14T23:58:01Z", "2026-03-14T23:58:02Z",
+                                    "2026-03-14T23:58:03Z"}));
+        // The letter gives the sign, also beside a field's own minus sign.
+        for (const size_t k : {2, 3}) {
+            QVERIFY(points[k].latitude < -37.55 && points[k].latitude > -37.56);
+            QVERIFY(points[k].longitude < -126.97 && points[k].longitude > -126.98);
+        }
         QCOMPARE(Times(lines.Points()), Times(points));
     }
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orvane-decode command as scripts use it, run as a real process:
 // arguments, input, output and exit status; and its --gpx and --geojson
 // files, checked by real consumers: gpsbabel reads every point back,
@@ -12,6 +13,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include "../common/PseudoTerminal.h"
 
 namespace {
 
@@ -71,6 +76,18 @@ int XPathCount(const QString& file, const QString& expression)
 QStringList Lines(const QByteArray& out)
 {
     return QString::fromUtf8(out).remove('\r').split('\n', Qt::SkipEmptyParts);
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 QString Local(const char* name)
@@ -276,6 +293,59 @@ private slots:
         QVERIFY2(rows.first().endsWith(",2026/03/14,23:58:00"), qPrintable(rows.first()));
         QVERIFY2(rows.last().endsWith(",2026/03/15,00:02:59"), qPrintable(rows.last()));
         QCOMPARE(XPathCount(gpx, "count(//" + Local("trkseg") + ")"), 1);
+    }
+
+    // The output name forgotten ("--gpx drive.nmea") with a terminal as
+    // standard input: the usage and status 2 at once, not a silent wait
+    // that ends by replacing the log with an empty track.
+    void forgottenFileOnATerminal()
+    {
+        const QString log = m_Dir.filePath("forgotten.nmea");
+        const QByteArray text = Rmc("100000", "140326", "3733.32791,N,12658.29325,E");
+        QVERIFY(WriteBytes(log, text));
+        PseudoTerminal terminal;
+        QVERIFY(terminal.Ok());
+        QProcess process;
+        process.setStandardInputFile(QString::fromStdString(terminal.SlavePath()));
+        process.start(ORVANE_DECODE, {"--gpx", log});
+        QVERIFY(process.waitForStarted());
+        const bool finished = process.waitForFinished(10000);
+        if (!finished)
+            process.kill();
+        QVERIFY2(finished, "orvane-decode waits for typed input");
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().startsWith("Usage: orvane-decode"));
+        QCOMPARE(ReadBytes(log), text);
+    }
+
+    // An export never replaces the log it reads, by whatever name.
+    void exportOverTheLogItReads_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("outputName");
+        QTest::newRow("gpx, same path") << "--gpx"
+                                        << "same.nmea";
+        QTest::newRow("geojson, another path to it") << "--geojson"
+                                                     << "./same.nmea";
+        QTest::newRow("gpx, a hard link to it") << "--gpx"
+                                                << "link.nmea";
+    }
+    void exportOverTheLogItReads()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, outputName);
+        QTemporaryDir dir;
+        const QByteArray text = Rmc("100000", "140326", "3733.32791,N,12658.29325,E");
+        QVERIFY(WriteBytes(dir.filePath("same.nmea"), text));
+        QVERIFY(::link(QFile::encodeName(dir.filePath("same.nmea")).constData(),
+                    QFile::encodeName(dir.filePath("link.nmea")).constData()) == 0);
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(ORVANE_DECODE, {option, outputName, "same.nmea"});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY2(process.readAllStandardError().contains("is the log being read"), "no reason given");
+        QCOMPARE(ReadBytes(dir.filePath("same.nmea")), text);
     }
 
     void unwritableOutput()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The NMEA log generator behind orvane-loggen, checked for what its users
 // rely on: the same bytes for a seed, whole sentences with correct checksums
 // in a fixed mix per epoch, the clock across midnight, a drive and a sky that

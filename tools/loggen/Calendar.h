@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The receiver's clock: UTC of each epoch, counted from a fixed first epoch,
 // with calendar arithmetic on days since 1970-01-01 (proleptic Gregorian).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The satellites of the simulated sky: GPS, QZSS, SBAS, GLONASS and Galileo
 // on circular orbits, with the state the receiver keeps for each.

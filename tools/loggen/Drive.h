@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The car: a driver on roads of random length and bend through Seoul, with
 // traffic lights, turns and straight-through junctions between them, driven

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Earth the simulation runs on: angle helpers, the WGS-84 ellipsoid and
 // its rotation, speed units, and positions in the Earth-fixed frame.

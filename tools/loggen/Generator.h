@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // orvane-loggen: a deterministic simulator of a moving multi-constellation
 // GNSS receiver that writes its NMEA 0183 output, one epoch per second.

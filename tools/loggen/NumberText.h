@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two number layouts of the sentences that the decoder's TextFormat.h
 // has no equal for. Integers go through its AppendInt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pseudo-random numbers for the simulation: splitmix64 to seed, xoshiro256**
 // to draw. Both are fixed integer recipes, so a seed gives the same numbers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The receiver's view of the car: position with a slowly wandering error,
 // height over the terrain, and speed and course over ground with noise.

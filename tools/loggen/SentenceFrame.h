@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame of an NMEA 0183 sentence: "$", the body, "*", the checksum in
 // two uppercase hex digits, CR LF.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One function per sentence type the receiver writes each epoch. Each
 // appends one whole sentence (GSV: the whole set for its talker) to out.

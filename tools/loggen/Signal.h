@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The signal of one satellite as the car's receiver gets it: strength from
 // elevation and fading, shading by the buildings along the street, and the

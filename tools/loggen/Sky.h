@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sky as the receiver sees it at one epoch: where each satellite stands,
 // which signals are tracked, which satellites are reported and which are

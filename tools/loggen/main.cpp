@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-loggen: writes a deterministic NMEA 0183 log of a car driving
 // through Seoul with a multi-constellation receiver, one epoch per second.
 

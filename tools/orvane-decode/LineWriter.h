@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Buffered output of lines held one character per byte (Latin-1), written
 // as UTF-8, each ended by "\n".

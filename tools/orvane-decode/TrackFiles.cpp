@@ -1,9 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrackFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "replay/TrackCollect.h"
 #include "replay/TrackExport.h"
@@ -43,6 +47,26 @@ bool WriteFile(const std::string& path, const std::string& content)
 }
 
 }  // namespace
+
+bool TrackFilesSpareInput(const DecodeOptions& options, std::string& message)
+{
+    struct stat input { };
+    const bool fromStdin = options.path.empty() || options.path == "-";
+    if ((fromStdin ? ::fstat(STDIN_FILENO, &input) : ::stat(options.path.c_str(), &input)) != 0)
+        return true;  // reading it will say what is wrong
+    for (const std::string& output : {options.gpxPath, options.geoJsonPath}) {
+        struct stat existing { };
+        if (output.empty() || output == "-" || ::stat(output.c_str(), &existing) != 0)
+            continue;
+        if (existing.st_dev == input.st_dev && existing.st_ino == input.st_ino) {
+            message = "'" + output + "' is the log being read (" +
+                      (fromStdin ? std::string("standard input") : "'" + options.path + "'") +
+                      "): not written over; name another output file";
+            return false;
+        }
+    }
+    return true;
+}
 
 int WriteTrackFiles(const DecodeOptions& options, std::string_view text)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-decode: decodes a log as one live tick of the viewer would and
 // prints every line the text view would receive, oldest first.
 
@@ -70,6 +71,18 @@ int main(int argc, char** argv)
         return 2;
     case OptionsResult::Run:
         break;
+    }
+
+    // Without FILE on a terminal, the user most likely forgot a name (the
+    // output file's name taken as the log's): say how to call it instead of
+    // waiting for typed input.
+    if (options.path.empty() && ::isatty(STDIN_FILENO)) {
+        std::fputs(kDecodeUsage, stderr);
+        return 2;
+    }
+    if (!TrackFilesSpareInput(options, message)) {
+        std::fprintf(stderr, "orvane-decode: %s\n", message.c_str());
+        return 2;
     }
 
     DispatchState state;
