@@ -157,14 +157,6 @@ bool ReadSerialPort(const IniFile& ini, const ConfigLineSink& appendLine)
                QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
 }
 
-// The address text as a listening address; a null address when it names none.
-QHostAddress ParseListenAddress(const QString& text)
-{
-    if (text.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
-        return QHostAddress(QHostAddress::LocalHost);
-    return QHostAddress(text);
-}
-
 // The servers' listen address, read with their group. Without the key they
 // listen on every address and no line is written; a value that is no
 // address keeps the server closed rather than open to every network.
@@ -200,12 +192,21 @@ bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
         appendLine(QStringLiteral("[Config] server/outputport = %1 (unused)").arg(0));
         return false;
     }
-    // A missing or rejected port still lets forwarding run, on the port the
-    // field holds.
-    ReadInt(ini, "server", "outputport", 21, 65534, c.ServerOutputPort,
-        QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine);
+    // A missing or rejected port keeps forwarding off: a misspelt key must
+    // not open a port nobody asked for, on every address.
+    const bool portOk = ReadInt(ini, "server", "outputport", 21, 65534, c.ServerOutputPort,
+                            QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine) == KeyState::Accepted;
     const bool format = ReadText(ini, "server", "outputformat", 3, c.ServerOutputFormat,
                             QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
+    if (!portOk) {
+        // Said where the port alone keeps forwarding off; without a format
+        // it stays off as it always has.
+        if (format)
+            appendLine(
+                QStringLiteral("[Config] data forwarding is off: server/outputport is missing or not a port "
+                               "from 21 to 65534 (0 turns it off)"));
+        return false;
+    }
     return format && ReadListenAddress(ini, appendLine);
 }
 
@@ -247,6 +248,13 @@ bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
 }
 
 }  // namespace
+
+QHostAddress ParseListenAddress(const QString& text)
+{
+    if (text.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
+        return QHostAddress(QHostAddress::LocalHost);
+    return QHostAddress(text);
+}
 
 void SetConfigFolder(const QString& folder)
 {

@@ -55,6 +55,10 @@ bool ReadConfig(int group, const ConfigLineSink& appendLine);
 // settings of features that come with their own group.
 QString ReadConfigValue(const char* section, const char* key);
 
+// The text of [server] listenaddress as an address to listen on
+// ("localhost" is 127.0.0.1); a null address when it names none.
+QHostAddress ParseListenAddress(const QString& text);
+
 // The address the servers listen on, as ConfigSettings names it: every
 // local address when it names none.
 QHostAddress ServerListenAddress();

@@ -41,15 +41,22 @@ void LiveSession::OpenSerialOrTcpInput()
             .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
     if (m_SerialOpen)
         return;
+    QString listenError;
     if (m_ReadConfig(kConfigTcpInput)) {
         m_TcpInput = std::make_unique<CNetworkClient>(m_NoticeTarget);
         m_TcpInputOpen = m_TcpInput->Listen(quint16(ConfigSettings.ServerInputPort), ServerListenAddress());
         // A server that could not listen holds no port for the next try.
-        if (!m_TcpInputOpen)
+        if (!m_TcpInputOpen) {
+            listenError = m_TcpInput->ListenError();
             m_TcpInput.reset();
+        }
     }
     m_AppendLine(QStringLiteral("[TCP] %1 to open GNSS data port (%2)")
                      .arg(OkOrFail(m_TcpInputOpen), QString::number(ConfigSettings.ServerInputPort)));
+    // The line above keeps its form; the system's reason follows it.
+    if (!listenError.isEmpty())
+        m_AppendLine(QStringLiteral("[TCP] GNSS data port (%1): %2")
+                         .arg(QString::number(ConfigSettings.ServerInputPort), listenError));
 }
 
 int LiveSession::TcpInputClients() const

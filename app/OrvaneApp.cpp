@@ -9,7 +9,7 @@
 
 namespace orvane {
 
-int COrvaneApp::InitInstance(const QStringList& arguments)
+std::optional<int> AnswerWithoutWindow(const QStringList& arguments)
 {
     const QStringList files = arguments.mid(1);
     if (files == QStringList{QStringLiteral("--help")}) {
@@ -25,7 +25,14 @@ int COrvaneApp::InitInstance(const QStringList& arguments)
         std::fputs("usage: orvane [FILE]\n", stderr);
         return 2;
     }
+    return std::nullopt;
+}
 
+int COrvaneApp::InitInstance(const QStringList& arguments)
+{
+    if (const std::optional<int> status = AnswerWithoutWindow(arguments))
+        return *status;
+    const QStringList files = arguments.mid(1);
     COrvaneDlg dialog;
     m_pMainWnd = &dialog;
     if (!files.isEmpty()) {

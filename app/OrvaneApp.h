@@ -5,9 +5,17 @@
 
 #include <QStringList>
 
+#include <optional>
+
 namespace orvane {
 
 class COrvaneDlg;
+
+// The answers of the command line that need no window (--help, --version,
+// a usage error): printed, with the exit status returned. None when the
+// window is to run. Called before the GUI starts, so that they work
+// without a display.
+std::optional<int> AnswerWithoutWindow(const QStringList& arguments);
 
 class COrvaneApp {
 public:

@@ -17,6 +17,9 @@ void COrvaneDlg::SetUpForwardingAndUpload()
         m_Forwarding = m_Sender->StartForwarding(quint16(ConfigSettings.ServerOutputPort), ServerListenAddress());
         AppendLine(QStringLiteral("[TCP] %1 to open the TCP port for data forwarding (%2)")
                        .arg(OkOrFail(m_Forwarding), QString::number(ConfigSettings.ServerOutputPort)));
+        if (!m_Forwarding)
+            AppendLine(QStringLiteral("[TCP] the TCP port for data forwarding (%1): %2")
+                           .arg(QString::number(ConfigSettings.ServerOutputPort), m_Sender->ForwardingError()));
     }
 
     m_Uploading = false;

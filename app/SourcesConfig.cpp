@@ -7,7 +7,9 @@
 #include <ini.h>
 
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -17,14 +19,25 @@ constexpr quint16 kNmeaServerPort = 10110;
 constexpr quint16 kGpsdPort = 2947;
 constexpr quint16 kUdpPort = 10110;
 
-// The keys of [sources], lower case, first occurrence winning.
-using SourceKeys = std::map<std::string, QString>;
+// The keys of [sources], lower case, first occurrence winning, and the
+// listen address of [server], which the UDP port honours as the servers do.
+struct SourceKeys {
+    std::map<std::string, QString> sources;
+    std::vector<std::string> order;  // the keys of [sources] as the file gives them
+    std::optional<QString> listenAddress;
+};
 
 int KeepSourceKey(void* user, const char* section, const char* name, const char* value)
 {
-    if (!name || !value || QByteArray(section).toLower() != "sources")
+    if (!name || !value)
         return 1;
-    static_cast<SourceKeys*>(user)->try_emplace(QByteArray(name).toLower().toStdString(), QString::fromUtf8(value));
+    auto* keys = static_cast<SourceKeys*>(user);
+    const QByteArray group = QByteArray(section).toLower();
+    const std::string key = QByteArray(name).toLower().toStdString();
+    if (group == "server" && key == "listenaddress" && !keys->listenAddress)
+        keys->listenAddress = QString::fromUtf8(value).trimmed();
+    if (group == "sources" && keys->sources.try_emplace(key, QString::fromUtf8(value)).second)
+        keys->order.push_back(key);
     return 1;
 }
 
@@ -42,8 +55,8 @@ bool ParsePort(const QString& text, quint16& port)
 void ReadHostKey(const SourceKeys& keys, const char* key, quint16 defaultPort, QString& host, quint16& port,
     const ConfigLineSink& appendLine)
 {
-    const auto it = keys.find(key);
-    if (it == keys.end())
+    const auto it = keys.sources.find(key);
+    if (it == keys.sources.end())
         return;
     const bool ok = ParseHostPort(it->second, defaultPort, host, port);
     if (!ok)
@@ -100,14 +113,27 @@ LiveSourceSettings ReadSourcesConfig(const QString& path, const ConfigLineSink& 
     LiveSourceSettings settings;
     ReadHostKey(keys, "tcp", kNmeaServerPort, settings.nmeaServerHost, settings.nmeaServerPort, appendLine);
     ReadHostKey(keys, "gpsd", kGpsdPort, settings.gpsdHost, settings.gpsdPort, appendLine);
-    const auto udp = keys.find("udp");
-    if (udp != keys.end()) {
+    const auto udp = keys.sources.find("udp");
+    if (udp != keys.sources.end()) {
         const QString& value = udp->second;
         quint16 port = kUdpPort;
         const bool ok = value.compare(QLatin1String("on"), Qt::CaseInsensitive) == 0 || ParsePort(value, port);
-        settings.udpPort = ok ? port : 0;
+        // A listen address that names no address keeps the port closed
+        // rather than open to every network, as it keeps the servers.
+        if (keys.listenAddress)
+            settings.udpAddress = ParseListenAddress(*keys.listenAddress);
+        const bool addressOk = !settings.udpAddress.isNull();
+        settings.udpPort = ok && addressOk ? port : 0;
         appendLine(QStringLiteral("[Config] sources/udp = %1 (%2)")
-                       .arg(value, ok ? QStringLiteral("ok") : QStringLiteral("unused: not a port 1 to 65535 or on")));
+                       .arg(value, !ok          ? QStringLiteral("unused: not a port 1 to 65535 or on")
+                                   : !addressOk ? QStringLiteral("unused: server/listenaddress is not an address")
+                                                : QStringLiteral("ok")));
+    }
+    // A misspelt key (upd, gspd) would leave its source off in silence.
+    for (const std::string& key : keys.order) {
+        if (key != "tcp" && key != "gpsd" && key != "udp")
+            appendLine(QStringLiteral("[Config] sources/%1 = %2 (unknown key: tcp, gpsd and udp are read)")
+                           .arg(QString::fromStdString(key), keys.sources.at(key)));
     }
     return settings;
 }

@@ -32,10 +32,16 @@ void LiveRecorder::Toggle()
         return;
     }
     m_Recording = true;
-    const QString path = PrepareRecordingFolder() + QChar('/') + RecordingFileName(QDateTime::currentDateTime());
+    const QString folder = PrepareRecordingFolder();
+    const QString name = RecordingFileName(QDateTime::currentDateTime());
+    const QString path = folder + QChar('/') + name;
     QString reason;
     if (!m_File.Open(path, reason)) {
         m_AppendLine(QStringLiteral("Couldn't open source file: %1").arg(reason.left(kReasonWidth), kReasonWidth));
+        // The line above keeps its form; this one says which file in which
+        // folder, and that nothing is being recorded.
+        m_AppendLine(QStringLiteral("Recording is off: the recording %1 cannot be created in %2 (%3)")
+                         .arg(name, folder, reason));
         m_Recording = false;
         return;
     }

@@ -37,14 +37,17 @@ void LiveSources::Open(const LiveSourceSettings& settings, QObject* noticeTarget
     m_Gpsd =
         OpenFeed(TcpFeed::Kind::Gpsd, settings.gpsdHost, settings.gpsdPort, noticeTarget, settings.timing, appendLine);
     if (settings.udpPort != 0) {
-        m_Udp = std::make_unique<UdpFeed>(settings.udpPort, noticeTarget);
+        m_Udp = std::make_unique<UdpFeed>(settings.udpPort, noticeTarget, UdpFeed::kMaxDatagram, settings.udpAddress);
+        // The port alone names it on every address; a listen address is
+        // named with it.
+        QString where = QString::number(settings.udpPort);
+        if (settings.udpAddress != QHostAddress(QHostAddress::Any))
+            where += QStringLiteral(" of ") + settings.udpAddress.toString();
         QString reason;
-        const bool listening = m_Udp->Open(reason);
-        if (listening) {
-            appendLine(QStringLiteral("[UDP] OK to listen on port %1").arg(settings.udpPort));
+        if (m_Udp->Open(reason)) {
+            appendLine(QStringLiteral("[UDP] OK to listen on port %1").arg(where));
         } else {
-            appendLine(
-                QStringLiteral("[UDP] Fail to listen on port %1 (%2)").arg(QString::number(settings.udpPort), reason));
+            appendLine(QStringLiteral("[UDP] Fail to listen on port %1 (%2)").arg(where, reason));
             m_Udp.reset();
         }
     }
@@ -64,7 +67,7 @@ void LiveSources::Close(const LineSink& appendLine)
 bool LiveSources::Owns(SourceId source) const
 {
     return (m_NmeaServer && m_NmeaServer->Id() == source) || (m_Gpsd && m_Gpsd->Id() == source) ||
-           (m_Udp && m_Udp->Id() == source);
+           (m_Udp && m_Udp->Owns(source));
 }
 
 QString LiveSources::LabelOf(SourceId source) const
@@ -73,7 +76,7 @@ QString LiveSources::LabelOf(SourceId source) const
         return m_NmeaServer->Label();
     if (m_Gpsd && m_Gpsd->Id() == source)
         return m_Gpsd->Label();
-    if (m_Udp && m_Udp->Id() == source)
+    if (m_Udp && m_Udp->Owns(source))
         return QStringLiteral("[UDP]");
     return QStringLiteral("[TCP]");
 }

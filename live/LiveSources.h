@@ -6,6 +6,7 @@
 // closes them, each with a line. Each has a source id of its own, so its
 // unfinished lines never mix with another source's.
 
+#include <QHostAddress>
 #include <QString>
 
 #include <functional>
@@ -23,6 +24,7 @@ struct LiveSourceSettings {
     QString gpsdHost;  // empty: not used
     quint16 gpsdPort = 2947;
     quint16 udpPort = 0;  // 0: not listened on
+    QHostAddress udpAddress = QHostAddress(QHostAddress::Any);
     FeedTiming timing;
 };
 

@@ -97,6 +97,7 @@ bool CNetworkClient::Listen(quint16 port, const QHostAddress& address)
 {
     if (m_Server->listen(address, port))
         return true;
+    m_ListenError = m_Server->errorString();
     m_Server->close();
     return false;
 }

@@ -75,6 +75,8 @@ public:
     bool Listen(quint16 port);
     // The same on one local address (QHostAddress::Any: all of them).
     bool Listen(quint16 port, const QHostAddress& address);
+    // Why the last Listen failed, as the system tells it.
+    const QString& ListenError() const { return m_ListenError; }
 
     // Closes and forgets one connection of the list; it posts
     // "[TCP] a client is disconnected (%s:%d)".
@@ -97,6 +99,7 @@ private:
     QTcpServer* m_Server;
     QList<CNetwork*> m_Clients;
     QObject* m_Target;
+    QString m_ListenError;
 };
 
 }  // namespace orvane

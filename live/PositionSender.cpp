@@ -61,8 +61,10 @@ bool PositionSender::StartForwarding(quint16 port)
 bool PositionSender::StartForwarding(quint16 port, const QHostAddress& address)
 {
     auto server = std::make_unique<CNetworkClient>(m_Target);
-    if (!server->Listen(port, address))
+    if (!server->Listen(port, address)) {
+        m_ForwardingError = server->ListenError();
         return false;
+    }
     m_Forwarding = std::move(server);
     return true;
 }

@@ -45,6 +45,8 @@ public:
     // unless one is given); false when it cannot.
     bool StartForwarding(quint16 port);
     bool StartForwarding(quint16 port, const QHostAddress& address);
+    // Why the last StartForwarding failed, as the system tells it.
+    const QString& ForwardingError() const { return m_ForwardingError; }
     // Starts connecting to the upload server; the name is resolved without
     // waiting; a failed attempt is made again before a later send.
     void StartUpload(const QString& host, quint16 port);
@@ -76,6 +78,7 @@ private:
     void OnUploadClosed();
 
     QObject* m_Target;
+    QString m_ForwardingError;
     std::unique_ptr<CNetworkClient> m_Forwarding;
     QTcpSocket* m_Upload = nullptr;
     QString m_UploadHost;

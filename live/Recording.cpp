@@ -45,9 +45,26 @@ void SetRecordingFolder(const QString& folder)
     FolderOverride() = folder;
 }
 
+bool InstalledProgramFolder(const QString& exeFolder)
+{
+    const QString folder = QDir::cleanPath(exeFolder) + QChar('/');
+    for (const char* system : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"}) {
+        if (folder.startsWith(QLatin1String(system)))
+            return true;
+    }
+    // An installation elsewhere: its data folder holds the default
+    // config.ini, and no config.ini lies beside the program (a build puts
+    // one there).
+    return QFileInfo(InstalledDataFolder(exeFolder) + QStringLiteral("/config.ini")).isFile() &&
+           !QFileInfo(exeFolder + QStringLiteral("/config.ini")).exists();
+}
+
 QString ChooseRecordingFolder(const QString& exeFolder, const QString& dataHome)
 {
-    if (FolderWritable(exeFolder))
+    // An installed program never records into its own folder, even where
+    // it may write there (run as root): the files would mix with the
+    // package's and outlive its removal.
+    if (!InstalledProgramFolder(exeFolder) && FolderWritable(exeFolder))
         return exeFolder;
     return dataHome + QStringLiteral("/orvane/recordings");
 }

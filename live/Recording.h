@@ -20,8 +20,9 @@ inline constexpr qint64 kRecordingSizeLimit = 3072000;
 QString RecordingFileName(const QDateTime& localTime);
 
 // The folder recordings are written to: the folder that was set, else the
-// executable's folder when it can be written, else the user's
-// $XDG_DATA_HOME/orvane/recordings. An empty folder restores the lookup.
+// executable's folder when it can be written and is no installed program's
+// folder, else the user's $XDG_DATA_HOME/orvane/recordings. An empty
+// folder restores the lookup.
 void SetRecordingFolder(const QString& folder);
 QString RecordingFolder();
 
@@ -30,8 +31,13 @@ QString RecordingFolder();
 // as it is).
 QString PrepareRecordingFolder();
 
+// Whether exeFolder is an installed program's: a system folder (under
+// /usr, /bin, /sbin, /opt or /snap) or the bin/ of an installation whose
+// data folder holds the default config.ini.
+bool InstalledProgramFolder(const QString& exeFolder);
+
 // Where recordings go without a folder set: exeFolder when it can be
-// written, else dataHome/orvane/recordings.
+// written and is no installed program's, else dataHome/orvane/recordings.
 QString ChooseRecordingFolder(const QString& exeFolder, const QString& dataHome);
 
 class RecordingFile {

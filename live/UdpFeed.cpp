@@ -14,15 +14,24 @@ constexpr qsizetype kNoticeChunk = 1024;
 constexpr qsizetype kMaxPending = 1 << 20;
 }  // namespace
 
-UdpFeed::UdpFeed(quint16 port, QObject* target, qint64 maxDatagram)
-    : m_Port(port), m_Target(target), m_MaxDatagram(maxDatagram), m_Id(NewSourceId())
+UdpFeed::UdpFeed(quint16 port, QObject* target, qint64 maxDatagram, const QHostAddress& address)
+    : m_Port(port), m_Target(target), m_MaxDatagram(maxDatagram), m_Address(address)
 {
     connect(&m_Socket, &QUdpSocket::readyRead, this, &UdpFeed::OnReadable);
 }
 
+bool UdpFeed::Owns(SourceId source) const
+{
+    for (const SourceId id : m_SenderIds) {
+        if (id == source)
+            return true;
+    }
+    return false;
+}
+
 bool UdpFeed::Open(QString& reason)
 {
-    if (m_Socket.bind(QHostAddress::Any, m_Port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+    if (m_Socket.bind(m_Address, m_Port, QUdpSocket::DontShareAddress))
         return true;
     reason = m_Socket.errorString();
     m_Socket.abort();
@@ -61,27 +70,38 @@ void UdpFeed::OnReadable()
         const QByteArray datagram = Receive(sender);
         if (datagram.isEmpty())
             continue;
-        // Each sender's sentences stay whole: the unfinished line of the
-        // previous sender goes on before another sender's bytes follow.
-        if (sender != m_LastSender && !m_LastEndedLine)
-            QCoreApplication::postEvent(m_Target, new TcpClosedNotice(m_Id));
-        m_LastSender = sender;
-        m_LastEndedLine = datagram.endsWith('\n') || datagram.endsWith('\r');
+        const SourceId id = IdOf(sender);
         for (qsizetype at = 0; at < datagram.size(); at += kNoticeChunk)
-            QCoreApplication::postEvent(m_Target, new TcpDataNotice(m_Id, sender, datagram.mid(at, kNoticeChunk)));
+            QCoreApplication::postEvent(m_Target, new TcpDataNotice(id, sender, datagram.mid(at, kNoticeChunk)));
     }
+}
+
+SourceId UdpFeed::IdOf(const QString& sender)
+{
+    const auto known = m_SenderIds.constFind(sender);
+    if (known != m_SenderIds.constEnd())
+        return *known;
+    // The oldest sender gives up its id; a rest it left waiting still goes
+    // on after its second of silence.
+    if (m_SenderOrder.size() >= kMaxSenders)
+        m_SenderIds.remove(m_SenderOrder.takeFirst());
+    const SourceId id = NewSourceId();
+    m_SenderIds.insert(sender, id);
+    m_SenderOrder.append(sender);
+    return id;
 }
 
 void UdpFeed::TakePending(const SourceBytesSink& sink)
 {
-    QByteArray bytes;
-    while (m_Socket.state() == QAbstractSocket::BoundState && bytes.size() < kMaxPending &&
-           m_Socket.hasPendingDatagrams()) {
+    qsizetype taken = 0;
+    while (m_Socket.state() == QAbstractSocket::BoundState && taken < kMaxPending && m_Socket.hasPendingDatagrams()) {
         QString sender;
-        bytes += Receive(sender);
+        const QByteArray datagram = Receive(sender);
+        if (datagram.isEmpty())
+            continue;
+        taken += datagram.size();
+        sink(IdOf(sender), datagram);
     }
-    if (!bytes.isEmpty())
-        sink(m_Id, bytes);
 }
 
 }  // namespace orvane

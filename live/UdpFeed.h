@@ -2,10 +2,15 @@
 #pragma once
 // A live source that listens for NMEA datagrams on a UDP port, from any
 // sender: boats and many bridges broadcast their sentences this way. The
-// datagrams reach the window as data notices of the feed's source id, with
-// the sender as the peer text. A datagram over the size limit is dropped
-// with a status line; what came before it is kept.
+// datagrams reach the window as data notices with the sender as the peer
+// text, and each sender has a source id of its own, so that one sender's
+// unfinished sentence waits for its own rest and never joins another
+// sender's. A datagram over the size limit is dropped with a status line;
+// what came before it is kept.
 
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUdpSocket>
@@ -21,13 +26,22 @@ public:
     // The largest datagram taken; larger ones are dropped.
     static constexpr qint64 kMaxDatagram = 64 * 1024;
 
-    UdpFeed(quint16 port, QObject* target, qint64 maxDatagram = kMaxDatagram);
+    // At most this many senders keep an id of their own; past that the
+    // oldest ids are given up.
+    static constexpr int kMaxSenders = 256;
+
+    UdpFeed(quint16 port, QObject* target, qint64 maxDatagram = kMaxDatagram,
+        const QHostAddress& address = QHostAddress(QHostAddress::Any));
 
     quint16 Port() const { return m_Port; }
-    SourceId Id() const { return m_Id; }
+    const QHostAddress& Address() const { return m_Address; }
+    // Whether the id is one of this feed's senders'.
+    bool Owns(SourceId source) const;
 
-    // Binds the port on all local addresses, shared with other listeners of
-    // the same broadcast. On failure sets reason and stays closed.
+    // Binds the port on the address, for this feed alone: a port another
+    // program holds is refused (with the reason) rather than shared, where
+    // the datagrams would go to the other program. On failure sets reason
+    // and stays closed.
     bool Open(QString& reason);
     // Hands the datagrams that wait and have not been posted to sink.
     void TakePending(const SourceBytesSink& sink);
@@ -37,14 +51,15 @@ private:
     void OnReadable();
     // The next datagram as it goes on: empty when it was dropped.
     QByteArray Receive(QString& sender);
+    SourceId IdOf(const QString& sender);
 
     quint16 m_Port;
     QObject* m_Target;
     qint64 m_MaxDatagram;
-    SourceId m_Id;
+    QHostAddress m_Address;
     QUdpSocket m_Socket;
-    QString m_LastSender;
-    bool m_LastEndedLine = true;
+    QHash<QString, SourceId> m_SenderIds;
+    QList<QString> m_SenderOrder;  // oldest first
 };
 
 }  // namespace orvane

@@ -114,10 +114,15 @@ private slots:
         row("output unused", 3, "[server]\noutputport=0\noutputformat=NMEA\n", "server/outputport = 0 (unused)", false);
         row("output valid", 3, "[server]\noutputport=10111\noutputformat=NMEA\n",
             "server/outputport = 10111 (ok)|server/outputformat = NMEA (ok)", true);
-        row("output port missing", 3, "[server]\noutputformat=NMEA\n",
-            "server/outputport = 22 (default)|server/outputformat = NMEA (ok)", true);
+        // A port missing (the key misspelt) or refused keeps forwarding off,
+        // instead of opening port 22 on every address.
+        const QString off =
+            "|data forwarding is off: server/outputport is missing or not a port from 21 to 65534 "
+            "(0 turns it off)";
+        row("output port misspelt outputprot", 3, "[server]\noutputprot=10111\noutputformat=NMEA\n",
+            "server/outputport = 22 (default)|server/outputformat = NMEA (ok)" + off, false);
         row("output port out of range", 3, "[server]\noutputport=65535\noutputformat=JSON\n",
-            "server/outputport = 22 (default)|server/outputformat = JSON (ok)", true);
+            "server/outputport = 22 (default)|server/outputformat = JSON (ok)" + off, false);
         row("format short", 3, "[server]\noutputport=10111\noutputformat=NM\n",
             "server/outputport = 10111 (ok)|server/outputformat = NMEA (default)", false);
         row("no file", 3, nullptr, "server/outputport = 22 (default)|server/outputformat = NMEA (default)", false);
@@ -272,6 +277,17 @@ private slots:
                    "[Config] sources/gpsd = a b (unused: not host or host:port, port 1 to 65535)",
                    "[Config] sources/udp = 70000 (unused: not a port 1 to 65535 or on)"}
             << "||0";
+        const QString unknown = " (unknown key: tcp, gpsd and udp are read)";
+        QTest::newRow("misspelt keys upd and gspd")
+            << "[sources]\nupd=10110\ngspd=localhost\n"
+            << QStringList{"[Config] sources/upd = 10110" + unknown, "[Config] sources/gspd = localhost" + unknown}
+            << "||0";
+        QTest::newRow("udp on the listen address")
+            << "[server]\nlistenaddress=127.0.0.1\n[sources]\nudp=10111\n"
+            << QStringList{"[Config] sources/udp = 10111 (ok)"} << "||10111@127.0.0.1";
+        QTest::newRow("udp with a listen address that is none")
+            << "[server]\nlistenaddress=nowhere\n[sources]\nudp=on\n"
+            << QStringList{"[Config] sources/udp = on (unused: server/listenaddress is not an address)"} << "||0";
     }
     void sourcesGroup()
     {
@@ -285,8 +301,11 @@ private slots:
         const auto hostPort = [](const QString& host, quint16 port) {
             return host.isEmpty() ? QString() : host + ':' + QString::number(port);
         };
+        const QString udpAddress = read.udpPort == 0 || read.udpAddress == QHostAddress(QHostAddress::Any)
+                                       ? QString()
+                                       : '@' + read.udpAddress.toString();
         QCOMPARE(hostPort(read.nmeaServerHost, read.nmeaServerPort) + '|' + hostPort(read.gpsdHost, read.gpsdPort) +
-                     '|' + QString::number(read.udpPort),
+                     '|' + QString::number(read.udpPort) + udpAddress,
             settings);
     }
 
@@ -377,12 +396,24 @@ private slots:
         QCOMPARE(MapPageUrl(value, MapPageFolders(m_Bin)), expected);
     }
 
-    // The program's folder when it can be written, else the user's.
+    // The program's folder when it can be written and is a build's, else
+    // the user's: an installed program (in /usr/bin, run as root, or
+    // beside an installation's data folder) never records among its files.
     void recordingFolder()
     {
+        const QString user = "/home/u/.local/share/orvane/recordings";
+        const QString dataConfig = m_Data + "/config.ini";
+        QFile::remove(dataConfig);
         QCOMPARE(ChooseRecordingFolder(m_Bin, "/home/u/.local/share"), m_Bin);
-        QCOMPARE(ChooseRecordingFolder(m_Prefix.filePath("gone"), "/home/u/.local/share"),
-            QString("/home/u/.local/share/orvane/recordings"));
+        QCOMPARE(ChooseRecordingFolder(m_Prefix.filePath("gone"), "/home/u/.local/share"), user);
+        QCOMPARE(ChooseRecordingFolder("/usr/bin", "/home/u/.local/share"), user);
+        QCOMPARE(ChooseRecordingFolder("/usr/local/bin/", "/home/u/.local/share"), user);
+        QVERIFY(Touch(dataConfig));
+        QCOMPARE(ChooseRecordingFolder(m_Bin, "/home/u/.local/share"), user);
+        QVERIFY(Touch(m_Bin + "/config.ini"));
+        QCOMPARE(ChooseRecordingFolder(m_Bin, "/home/u/.local/share"), m_Bin);
+        QFile::remove(m_Bin + "/config.ini");
+        QFile::remove(dataConfig);
     }
 
     // The numbers given to a page's script read back as the same double.

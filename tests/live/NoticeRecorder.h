@@ -13,6 +13,7 @@ public:
     QStringList statusLines;
     QByteArray tcpData;
     QStringList tcpPeers;
+    QList<orvane::SourceId> dataSources;  // the source of each data notice
     QList<orvane::SourceId> closedSources;
     int serialNotices = 0;
     int queueFullNotices = 0;
@@ -33,6 +34,7 @@ public:
             auto* notice = static_cast<TcpDataNotice*>(event);
             tcpData += notice->Data();
             tcpPeers << notice->Peer();
+            dataSources << notice->Source();
             chunkSizes << int(notice->Data().size());
             return true;
         }

@@ -60,6 +60,11 @@ done
 step "versions"
 [ "$("$bin/orvane-decode" --version)" = "orvane-decode $version" ] || fail "orvane-decode --version"
 [ "$(QT_QPA_PLATFORM=offscreen "$bin/orvane" --version)" = "orvane $version" ] || fail "orvane --version"
+# Without any display the answers come before the GUI starts.
+no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+[ "$("${no_display[@]}" "$bin/orvane" --version)" = "orvane $version" ] || fail "orvane --version without a display"
+help_text=$("${no_display[@]}" "$bin/orvane" --help) && [[ $help_text == "usage: orvane "* ]] ||
+  fail "orvane --help without a display"
 
 step "installed orvane-decode on the installed sample"
 "$bin/orvane-decode" "$data/drive.nmea" >"$work/decoded.txt"
