@@ -125,9 +125,7 @@ void FixStatusPanel::Show(const FixSummary& summary, qint64 nowMs)
     SetField(Speed, speed.Known() ? Fixed(speed.value, 1) + QStringLiteral(" km/h") : kUnknown, speed.updates, nowMs);
     const auto& course = summary.Course();
     SetField(Course, course.Known() ? Fixed(course.value, 1) + QChar(0x00B0) : kUnknown, course.updates, nowMs);
-    uint64_t satelliteUpdates = 0;
-    for (int row = 0; row < kTalkerCount; ++row)
-        satelliteUpdates += summary.Talker(row).used.updates + summary.Talker(row).inView.updates;
+    const uint64_t satelliteUpdates = summary.Sky().Updates();
     SetField(Satellites,
         QStringLiteral("%1 used / %2 in view").arg(summary.SatellitesUsed()).arg(summary.SatellitesInView()),
         satelliteUpdates, nowMs);

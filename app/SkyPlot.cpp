@@ -19,30 +19,33 @@ constexpr double kLegendHeight = 40;  // the legend's strip under the plot: two 
 const QColor kRingColour(150, 150, 150);
 const QColor kBackground(255, 255, 255);
 
-// The constellations of the legend: a talker row of each, in table order.
-constexpr int kLegendRows[] = {0, 1, 2, 3, 5, 6, 7};
+// The constellations of the legend, in their order.
+constexpr Constellation kLegend[] = {Constellation::Gps, Constellation::Glonass, Constellation::Galileo,
+    Constellation::BeiDou, Constellation::Qzss, Constellation::NavIC, Constellation::Sbas};
 
 }  // namespace
 
-QColor ConstellationColour(int talkerRow)
+QColor ConstellationColour(Constellation constellation)
 {
-    switch (talkerRow) {
-    case 0:
-        return {31, 90, 200};  // GPS
-    case 1:
-        return {210, 40, 40};  // GLONASS
-    case 2:
-        return {20, 150, 60};  // Galileo
-    case 3:
-    case 4:
-        return {230, 130, 0};  // BeiDou
-    case 5:
-        return {140, 60, 170};  // IRNSS
-    case 6:
-        return {0, 150, 160};  // QZSS
-    default:
-        return {90, 90, 90};
+    switch (constellation) {
+    case Constellation::Gps:
+        return {31, 90, 200};
+    case Constellation::Glonass:
+        return {210, 40, 40};
+    case Constellation::Galileo:
+        return {20, 150, 60};
+    case Constellation::BeiDou:
+        return {230, 130, 0};
+    case Constellation::NavIC:
+        return {140, 60, 170};
+    case Constellation::Qzss:
+        return {0, 150, 160};
+    case Constellation::Sbas:
+        return {170, 140, 20};
+    case Constellation::Other:
+        break;
     }
+    return {90, 90, 90};
 }
 
 SkyPlot::SkyPlot(QWidget* parent) : QWidget(parent)
@@ -124,7 +127,7 @@ void SkyPlot::paintEvent(QPaintEvent*)
     // The marks: filled when used, empty otherwise; larger with a stronger
     // signal (no signal reported: the smallest).
     for (const SkySatellite& sky : m_Satellites) {
-        const QColor colour = ConstellationColour(sky.talkerRow);
+        const QColor colour = ConstellationColour(sky.constellation);
         const QPointF at = PointAt(sky.satellite.elevation, sky.satellite.azimuth);
         const double size = 4.0 + std::clamp(sky.satellite.snr, 0, 50) / 10.0;
         painter.setPen(QPen(colour, 2));
@@ -146,12 +149,12 @@ void SkyPlot::paintEvent(QPaintEvent*)
         }
         return itemWidth;
     };
-    for (const int row : kLegendRows) {
-        const QString name =
-            QString::fromLatin1(TalkerTable[size_t(row)].name.data(), qsizetype(TalkerTable[size_t(row)].name.size()));
+    for (const Constellation constellation : kLegend) {
+        const std::string_view text = ConstellationName(constellation);
+        const QString name = QString::fromLatin1(text.data(), qsizetype(text.size()));
         const double itemWidth = nextItem(name);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(ConstellationColour(row));
+        painter.setBrush(ConstellationColour(constellation));
         painter.drawEllipse(QPointF(x + 5, y), 5, 5);
         painter.setPen(Qt::black);
         painter.drawText(QPointF(x + 13, y + metrics.ascent() / 2 - 1), name);

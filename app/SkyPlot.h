@@ -17,7 +17,7 @@
 namespace orvane {
 
 // The colour of a talker row's constellation (both BeiDou talkers share one).
-QColor ConstellationColour(int talkerRow);
+QColor ConstellationColour(Constellation constellation);
 
 class SkyPlot : public QWidget {
     Q_OBJECT

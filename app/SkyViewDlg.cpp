@@ -18,10 +18,7 @@ constexpr int kStaleCheckMs = 1000;
 
 uint64_t SatelliteUpdates(const FixSummary& summary)
 {
-    uint64_t updates = 0;
-    for (int row = 0; row < kTalkerCount; ++row)
-        updates += summary.Talker(row).inView.updates + summary.Talker(row).used.updates;
-    return updates;
+    return summary.Sky().Updates();
 }
 
 // A cell that sorts by its number.

@@ -14,11 +14,17 @@ namespace orvane {
 namespace {
 
 constexpr int32_t kHundredthsPerDay = 24 * 60 * 60 * 100;
-constexpr int kGnTalkerRow = 7;
 constexpr size_t kLongestSentence = 4096;
-// A talker's lists hold at most this many satellites, however many sets of
-// one epoch a stream adds up.
-constexpr size_t kMostSatellites = 128;
+// A GSV set being assembled holds at most this many satellites.
+constexpr size_t kMostSatellites = SkyModel::kMostSatellites;
+constexpr int kQzssTalkerRow = 6;
+
+// The talker row of a sentence's talker; NMEA 4.11's QZSS talker GQ counts
+// as the QZ row.
+int SummaryTalkerRow(std::string_view talker)
+{
+    return talker == "GQ" ? kQzssTalkerRow : TalkerRowFromId(talker);
+}
 
 // Field n of a sentence (0 is the address "$GPGGA"); empty when missing.
 // The last field ends at "*" or at the end of the sentence.
@@ -40,6 +46,33 @@ std::string_view Field(std::string_view sentence, int n)
     while (end < size && data[end] != ',' && data[end] != '*')
         ++end;
     return sentence.substr(begin, end - begin);
+}
+
+// The number of fields after the address of a sentence that runs to "*"
+// or its end.
+int FieldCount(std::string_view sentence)
+{
+    int commas = 0;
+    for (const char c : sentence) {
+        if (c == '*')
+            break;
+        commas += c == ',';
+    }
+    return commas;
+}
+
+// The signal ID of a GSV sentence (NMEA 4.10+): a last field of one
+// hexadecimal digit after the satellite groups; 0 when there is none.
+char GsvSignal(std::string_view sentence)
+{
+    const int fields = FieldCount(sentence);
+    if (fields < 4 || (fields - 3) % 4 != 1)
+        return 0;
+    const std::string_view last = Field(sentence, fields);
+    if (last.size() != 1)
+        return 0;
+    const char c = last[0];
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') ? c : 0;
 }
 
 // Hundredths of a second since midnight, or -1 when a field is out of its
@@ -94,7 +127,7 @@ void FixSummary::Consume(std::string_view text, size_t begin, size_t end)
 
         if (sentence.size() < 6)
             continue;
-        const int talkerRow = TalkerRowFromId(sentence.substr(1, 2));
+        const int talkerRow = SummaryTalkerRow(sentence.substr(1, 2));
         if (talkerRow < 0)
             continue;
         if (!checksumOk)
@@ -147,18 +180,9 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
             break;
         if (record.fixType >= 1 && record.fixType <= 3)
             m_FixType.Set(record.fixType);
-        // A second GSA of the talker in the same epoch (more than twelve
-        // satellites, or one per system) adds its satellites.
-        const bool adds = m_Epoch != 0 && talker.used.Known() && talker.usedEpoch == m_Epoch;
-        std::vector<int32_t>& prns = talker.used.Update();
-        if (!adds)
-            prns.clear();
-        for (const int32_t prn : record.prn) {
-            if (prn != 0 && prns.size() < kMostSatellites &&
-                (!adds || std::find(prns.begin(), prns.end(), prn) == prns.end()))
-                prns.push_back(prn);
-        }
-        talker.usedEpoch = m_Epoch;
+        // NMEA 4.10+ names the constellation in field 18.
+        const std::string_view system = Field(sentence, 18);
+        m_Sky.TakeGsa(sentence.substr(1, 2), system.empty() ? 0 : ParseInteger(system), record.prn, m_Epoch);
         for (auto [dop, value] : {std::pair{&m_Pdop, record.pdop}, {&m_Hdop, record.hdop}, {&m_Vdop, record.vdop}}) {
             if (value > 0 && std::isfinite(value))
                 dop->Set(value);
@@ -172,7 +196,7 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
             code = count;
             break;
         }
-        TakeGsv(sentence, talker, list);
+        TakeGsv(sentence, talkerRow, list);
         break;
     }
     case kRmcRow: {
@@ -254,19 +278,23 @@ void FixSummary::TakeMotion(std::string_view speedField, double speedKmh, std::s
         m_Course.Set(course);
 }
 
-void FixSummary::TakeGsv(std::string_view sentence, TalkerSummary& talker, const GsvList& list)
+void FixSummary::TakeGsv(std::string_view sentence, int talkerRow, const GsvList& list)
 {
+    TalkerSummary& talker = m_Talkers[size_t(talkerRow)];
     const int32_t total = ParseInteger(Field(sentence, 1));
     const int32_t number = ParseInteger(Field(sentence, 2));
+    const char signal = GsvSignal(sentence);
     if (total < 1 || number < 1 || number > total) {
         talker.pendingNext = 0;
         return;
     }
-    // A set starts at its first sentence; one out of turn drops the set.
+    // A set starts at its first sentence; one out of turn, or of another
+    // signal, drops the set.
     if (number == 1) {
         talker.pending.clear();
         talker.pendingTotal = total;
-    } else if (number != talker.pendingNext || total != talker.pendingTotal) {
+        talker.pendingSignal = signal;
+    } else if (number != talker.pendingNext || total != talker.pendingTotal || signal != talker.pendingSignal) {
         talker.pendingNext = 0;
         return;
     }
@@ -280,25 +308,7 @@ void FixSummary::TakeGsv(std::string_view sentence, TalkerSummary& talker, const
         return;
     }
     talker.pendingNext = 0;
-    // A second set of the talker in the same epoch (another signal band)
-    // adds the satellites the first did not report.
-    const bool adds = m_Epoch != 0 && talker.inView.Known() && talker.inViewEpoch == m_Epoch;
-    std::vector<GsvSatellite>& inView = talker.inView.Update();
-    if (adds) {
-        for (const GsvSatellite& satellite : talker.pending) {
-            auto same = std::find_if(inView.begin(), inView.end(),
-                [&](const GsvSatellite& known) { return known.prn == satellite.prn; });
-            if (same == inView.end()) {
-                if (inView.size() < kMostSatellites)
-                    inView.push_back(satellite);
-            } else if (same->snr == 0) {
-                *same = satellite;
-            }
-        }
-    } else {
-        inView.swap(talker.pending);
-    }
-    talker.inViewEpoch = m_Epoch;
+    m_Sky.TakeGsvSet(talkerRow, sentence.substr(1, 2), signal, talker.pending, m_Epoch);
     talker.pending.clear();
 }
 
@@ -322,38 +332,6 @@ double FixSummary::PositionAgeSeconds() const
     const int32_t age =
         ((m_Time.value - m_Position.value.timeOfDay) % kHundredthsPerDay + kHundredthsPerDay) % kHundredthsPerDay;
     return age / 100.0;
-}
-
-int FixSummary::SatellitesUsed() const
-{
-    size_t count = 0;
-    for (const TalkerSummary& talker : m_Talkers)
-        count += talker.used.value.size();
-    return int(count);
-}
-
-int FixSummary::SatellitesInView() const
-{
-    size_t count = 0;
-    for (const TalkerSummary& talker : m_Talkers)
-        count += talker.inView.value.size();
-    return int(count);
-}
-
-std::vector<SkySatellite> FixSummary::Satellites() const
-{
-    const std::vector<int32_t>& combined = m_Talkers[kGnTalkerRow].used.value;
-    std::vector<SkySatellite> satellites;
-    for (int row = 0; row < kSatelliteRows; ++row) {
-        const TalkerSummary& talker = m_Talkers[size_t(row)];
-        for (const GsvSatellite& satellite : talker.inView.value) {
-            const auto lists = [&](const std::vector<int32_t>& prns) {
-                return std::find(prns.begin(), prns.end(), satellite.prn) != prns.end();
-            };
-            satellites.push_back({row, satellite, lists(talker.used.value) || lists(combined)});
-        }
-    }
-    return satellites;
 }
 
 }  // namespace orvane

@@ -14,29 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "Latest.h"
 #include "Records.h"
+#include "SkyModel.h"
 
 namespace orvane {
-
-// A value and how many sentences have set it; never set while updates is 0.
-template <class T>
-struct Latest {
-    T value{};
-    uint64_t updates = 0;
-
-    bool Known() const { return updates != 0; }
-    void Set(const T& newValue)
-    {
-        value = newValue;
-        ++updates;
-    }
-    // The value to change in place, counted as an update.
-    T& Update()
-    {
-        ++updates;
-        return value;
-    }
-};
 
 struct SummaryDate {
     uint16_t year = 0;
@@ -51,30 +33,21 @@ struct SummaryPosition {
     int32_t timeOfDay = 0;  // hundredths of a second since midnight, when timed
 };
 
-// One talker row's satellites and sentence counts.
+// One talker row's sentence counts and the GSV set it is sending.
 struct TalkerSummary {
-    Latest<std::vector<int32_t>> used;         // PRNs of the latest GSA (of one epoch), in order, none 0
-    Latest<std::vector<GsvSatellite>> inView;  // the latest complete GSV set (of one epoch)
-    uint64_t decoded = 0;                      // sentences of a decoded type that parsed
-    uint64_t badChecksum = 0;                  // sentences of any type whose checksum is wrong or missing
-    uint64_t parseErrors = 0;                  // sentences of a decoded type that did not parse
+    uint64_t decoded = 0;      // sentences of a decoded type that parsed
+    uint64_t badChecksum = 0;  // sentences of any type whose checksum is wrong or missing
+    uint64_t parseErrors = 0;  // sentences of a decoded type that did not parse
 
     // The GSV set being assembled: the satellites so far, the sentence
-    // number expected next (0: none) and the set's sentence count.
+    // number expected next (0: none), the set's sentence count and its
+    // signal ID (0: none given).
     std::vector<GsvSatellite> pending;
     int32_t pendingNext = 0;
     int32_t pendingTotal = 0;
-    uint64_t usedEpoch = 0;
-    uint64_t inViewEpoch = 0;
+    char pendingSignal = 0;
 
     uint64_t Sentences() const { return decoded + badChecksum + parseErrors; }
-};
-
-// One satellite as the sky view shows it.
-struct SkySatellite {
-    int talkerRow = 0;
-    GsvSatellite satellite;
-    bool used = false;
 };
 
 class FixSummary {
@@ -101,6 +74,8 @@ public:
     const Latest<double>& SpeedKmh() const { return m_SpeedKmh; }
     const Latest<double>& Course() const { return m_Course; }  // degrees true
     const TalkerSummary& Talker(int talkerRow) const { return m_Talkers[size_t(talkerRow)]; }
+    // The satellites of the latest epoch, per constellation.
+    const SkyModel& Sky() const { return m_Sky; }
 
     // "No fix", "2D", "3D", "DGPS", "RTK fixed", "RTK float", "Estimated",
     // "Manual" or "Simulated", from the GGA quality and the GSA fix type.
@@ -108,12 +83,12 @@ public:
     // Seconds from the last position's time to the latest time (across
     // midnight); negative when either is unknown.
     double PositionAgeSeconds() const;
-    int SatellitesUsed() const;
-    int SatellitesInView() const;
-    // The satellites in view of every talker, in talker order and then in
-    // the order reported. One counts as used when its talker's latest GSA
-    // lists its PRN, or the GN talker's does (a combined fix).
-    std::vector<SkySatellite> Satellites() const;
+    // Distinct satellites (constellation and PRN) used and in view.
+    int SatellitesUsed() const { return m_Sky.Used(); }
+    int SatellitesInView() const { return m_Sky.InView(); }
+    // The satellites in view, in constellation order and then in the order
+    // reported; used when its own constellation's GSA lists it.
+    std::vector<SkySatellite> Satellites() const { return m_Sky.Satellites(); }
 
 private:
     void TakeSentence(std::string_view sentence, int talkerRow, int messageRow);
@@ -121,7 +96,7 @@ private:
     void TakePosition(double latitude, char16_t latHemisphere, double longitude, char16_t lonHemisphere,
         std::string_view timeField, const NmeaDateTime& dateTime);
     void TakeMotion(std::string_view speedField, double speedKmh, std::string_view courseField, double course);
-    void TakeGsv(std::string_view sentence, TalkerSummary& talker, const GsvList& list);
+    void TakeGsv(std::string_view sentence, int talkerRow, const GsvList& list);
 
     Latest<SummaryDate> m_Date;
     Latest<int32_t> m_Time;
@@ -135,6 +110,7 @@ private:
     Latest<double> m_SpeedKmh;
     Latest<double> m_Course;
     std::array<TalkerSummary, kSatelliteRows> m_Talkers{};
+    SkyModel m_Sky;
     // Counts the changes of the time of day: sentences of one epoch share
     // it, so a second GSA or GSV set of a talker within an epoch adds to the
     // first instead of replacing it. 0 until a time is known.

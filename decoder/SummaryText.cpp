@@ -81,19 +81,27 @@ std::string SummaryText(const FixSummary& summary)
     lines.AddFixed("vdop", summary.Vdop().Known(), summary.Vdop().value, 2);
     lines.AddInt("satellites_used", true, summary.SatellitesUsed());
     lines.AddInt("satellites_in_view", true, summary.SatellitesInView());
+    // Each constellation with a satellite used or in view: the satellites
+    // its own GSA lists, and how many are in view.
+    for (int c = 0; c < kConstellationCount; ++c) {
+        const ConstellationSky& sky = summary.Sky().Of(Constellation(c));
+        if (sky.used.value.empty() && sky.inView.value.empty())
+            continue;
+        const std::string prefix = std::string(ConstellationKey(Constellation(c))) + ".";
+        lines.Add(prefix + "used", !sky.used.value.empty(), [&](std::string& text) {
+            for (size_t k = 0; k < sky.used.value.size(); ++k) {
+                if (k != 0)
+                    text.push_back(',');
+                AppendInt(text, sky.used.value[k]);
+            }
+        });
+        lines.AddInt(prefix + "in_view", true, (long long)sky.inView.value.size());
+    }
     for (int row = 0; row < kTalkerCount; ++row) {
         const TalkerSummary& talker = summary.Talker(row);
         if (talker.Sentences() == 0)
             continue;
         const std::string prefix = std::string(TalkerTable[size_t(row)].id) + ".";
-        lines.Add(prefix + "used", !talker.used.value.empty(), [&](std::string& text) {
-            for (size_t k = 0; k < talker.used.value.size(); ++k) {
-                if (k != 0)
-                    text.push_back(',');
-                AppendInt(text, talker.used.value[k]);
-            }
-        });
-        lines.AddInt(prefix + "in_view", true, (long long)talker.inView.value.size());
         lines.AddInt(prefix + "decoded", true, (long long)talker.decoded);
         lines.AddInt(prefix + "bad_checksum", true, (long long)talker.badChecksum);
         lines.AddInt(prefix + "parse_errors", true, (long long)talker.parseErrors);
@@ -105,14 +113,21 @@ std::string SkyText(const FixSummary& summary)
 {
     std::string out;
     for (const SkySatellite& sky : summary.Satellites()) {
-        out.append("SKY,");
-        out.append(TalkerTable[size_t(sky.talkerRow)].id);
-        for (const long long value : {(long long)sky.satellite.prn, (long long)sky.satellite.elevation,
-                 (long long)sky.satellite.azimuth, (long long)sky.satellite.snr, (long long)(sky.used ? 1 : 0)}) {
+        // One line per signal; a satellite without signal IDs has one
+        // signal with none given, and an empty last column.
+        for (const SkySignal& signal : sky.perSignal) {
+            out.append("SKY,");
+            out.append(TalkerTable[size_t(sky.talkerRow)].id);
+            for (const long long value : {(long long)sky.satellite.prn, (long long)sky.satellite.elevation,
+                     (long long)sky.satellite.azimuth, (long long)signal.snr, (long long)(sky.used ? 1 : 0)}) {
+                out.push_back(',');
+                AppendInt(out, value);
+            }
             out.push_back(',');
-            AppendInt(out, value);
+            if (signal.id != 0)
+                out.push_back(signal.id);
+            out.push_back('\n');
         }
-        out.push_back('\n');
     }
     return out;
 }

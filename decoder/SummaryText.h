@@ -11,11 +11,15 @@
 namespace orvane {
 
 // "key=value" lines in a fixed order; "-" for a value not yet known. Each
-// talker with any sentence adds its own "GP.key=value" lines.
+// constellation with a satellite used or in view adds "gps.used" and
+// "gps.in_view", and
+// each talker with any sentence its "GP.decoded", "GP.bad_checksum" and
+// "GP.parse_errors".
 std::string SummaryText(const FixSummary& summary);
 
-// "SKY,<talker>,<prn>,<elevation>,<azimuth>,<snr>,<used 1/0>" per satellite
-// in view, in talker order and then in the order reported.
+// "SKY,<talker>,<prn>,<elevation>,<azimuth>,<snr>,<used 1/0>,<signal ID>"
+// per satellite in view and signal, in constellation order and then in the
+// order reported; the signal ID is empty where the receiver gave none.
 std::string SkyText(const FixSummary& summary);
 
 }  // namespace orvane

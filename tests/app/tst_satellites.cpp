@@ -176,22 +176,30 @@ private slots:
         QCOMPARE(plot.Centre().x(), 200.0);
         const double radius = plot.HorizonRadius();
         QVERIFY(radius > 100);
-        plot.SetSatellites({{0, {1, 90, 0, 40}, true}, {1, {2, 0, 90, 40}, true}});
+        const auto mark = [](Constellation constellation, GsvSatellite satellite, bool used) {
+            SkySatellite sky;
+            sky.constellation = constellation;
+            sky.satellite = satellite;
+            sky.used = used;
+            return sky;
+        };
+        plot.SetSatellites(
+            {mark(Constellation::Gps, {1, 90, 0, 40}, true), mark(Constellation::Glonass, {2, 0, 90, 40}, true)});
         QImage image = plot.grab().toImage();
         const QPointF centre = plot.Centre();
-        QCOMPARE(PixelAt(image, centre), ConstellationColour(0));
-        QCOMPARE(PixelAt(image, centre + QPointF(radius, 0)), ConstellationColour(1));
+        QCOMPARE(PixelAt(image, centre), ConstellationColour(Constellation::Gps));
+        QCOMPARE(PixelAt(image, centre + QPointF(radius, 0)), ConstellationColour(Constellation::Glonass));
         // Nothing at the other ends of the horizon, where the ring is drawn.
         for (const QPointF other : {QPointF(-radius, 0), QPointF(0, -radius), QPointF(0, radius)}) {
             const QColor colour = PixelAt(image, centre + other);
-            QVERIFY(colour != ConstellationColour(1) && colour != Qt::white);
+            QVERIFY(colour != ConstellationColour(Constellation::Glonass) && colour != Qt::white);
         }
 
-        plot.SetSatellites({{0, {1, 90, 0, 40}, false}});
+        plot.SetSatellites({mark(Constellation::Gps, {1, 90, 0, 40}, false)});
         image = plot.grab().toImage();
         QCOMPARE(PixelAt(image, centre), QColor(Qt::white));
         // The outline, at the mark's size for its signal (4 + 40 / 10 pixels).
-        QVERIFY(Near(PixelAt(image, centre + QPointF(8, 0)), ConstellationColour(0)));
+        QVERIFY(Near(PixelAt(image, centre + QPointF(8, 0)), ConstellationColour(Constellation::Gps)));
     }
 
     // Opened from the window menu, the window follows the replay's ticks

@@ -61,6 +61,45 @@ QString Decoded(const FixSummary& summary)
     return counts.join(' ');
 }
 
+// The satellites in view as prn, elevation, azimuth and best SNR, in order.
+std::vector<GsvSatellite> Satellites(const FixSummary& summary)
+{
+    std::vector<GsvSatellite> satellites;
+    for (const SkySatellite& sky : summary.Satellites())
+        satellites.push_back(sky.satellite);
+    return satellites;
+}
+
+// "$body*hh\r\n" with its checksum.
+std::string Nmea(const std::string& body)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    static const char* const kHex = "0123456789ABCDEF";
+    return "$" + body + "*" + kHex[sum >> 4] + kHex[sum & 15] + "\r\n";
+}
+
+// One epoch of a NMEA 4.11 receiver on four constellations and QZSS, two
+// signals each: GPS 13 and BeiDou 13, Galileo 12 and BeiDou 12 are
+// different satellites; every GSA is combined (GN) with a system ID.
+std::string ModernEpoch(const std::string& time)
+{
+    return Nmea("GNRMC," + time + ",A,4809.0000,N,01135.0000,E,0.010,,140326,,,A,V") +
+           Nmea("GNGGA," + time + ",4809.0000,N,01135.0000,E,1,12,0.60,500.0,M,47.0,M,,") +
+           Nmea("GNGSA,A,3,13,21,05,,,,,,,,,,1.00,0.60,0.80,1") + Nmea("GNGSA,A,3,70,,,,,,,,,,,,1.00,0.60,0.80,2") +
+           Nmea("GNGSA,A,3,12,19,,,,,,,,,,,1.00,0.60,0.80,3") + Nmea("GNGSA,A,3,13,12,21,,,,,,,,,,1.00,0.60,0.80,4") +
+           Nmea("GNGSA,A,3,02,,,,,,,,,,,,1.00,0.60,0.80,5") +
+           Nmea("GPGSV,1,1,04,13,40,050,45,21,60,100,44,05,30,200,41,30,05,300,20,1") +
+           Nmea("GPGSV,1,1,03,13,40,050,38,21,60,100,,05,30,200,36,6") +
+           Nmea("GLGSV,1,1,02,70,50,150,40,71,10,250,,1") + Nmea("GLGSV,1,1,01,70,50,150,35,3") +
+           Nmea("GAGSV,1,1,03,12,45,060,42,19,25,160,39,27,08,330,,7") +
+           Nmea("GAGSV,1,1,02,12,45,060,40,19,25,160,37,2") +
+           Nmea("GBGSV,1,1,04,13,70,010,46,12,35,220,43,21,55,120,44,10,15,280,30,1") +
+           Nmea("GBGSV,1,1,03,13,70,010,44,12,35,220,,21,55,120,41,B") +
+           Nmea("GQGSV,1,1,02,02,80,170,47,03,20,190,33,1") + Nmea("GQGSV,1,1,01,02,80,170,45,6");
+}
+
 // The end of the line that holds needle, or npos.
 size_t EndOfLineWith(const std::string& text, std::string_view needle)
 {
@@ -91,7 +130,9 @@ private slots:
         QCOMPARE(summary.SpeedKmh().value, 0.02);
         QCOMPARE(summary.Course().value, 172.0);
         QCOMPARE(summary.PositionAgeSeconds(), 0.0);
-        QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{1, 7, 10, 15, 16, 21, 27, 32, 194, 199}));
+        // GPS receivers list QZSS (193-202) and SBAS (33-64) under GP.
+        QCOMPARE(summary.Sky().Of(Constellation::Gps).used.value, (std::vector<int32_t>{1, 7, 10, 15, 16, 21, 27, 32}));
+        QCOMPARE(summary.Sky().Of(Constellation::Qzss).used.value, (std::vector<int32_t>{194, 199}));
         QCOMPARE(summary.SatellitesUsed(), 10 + 5 + 7);
         QCOMPARE(summary.SatellitesInView(), 13 + 6);
         QCOMPARE(Decoded(summary), "10 3 1 0 0 0 0 0");
@@ -100,16 +141,20 @@ private slots:
 
         // Galileo's GSA came, its GSV did not: no satellite in view, and
         // GPS 47 (not in the GSA) is in view but not used.
-        QVERIFY(summary.Talker(2).used.Known() && !summary.Talker(2).inView.Known());
+        QVERIFY(summary.Sky().Of(Constellation::Galileo).used.Known() &&
+                !summary.Sky().Of(Constellation::Galileo).inView.Known());
         const std::vector<SkySatellite> sky = summary.Satellites();
         QCOMPARE(sky.size(), size_t(19));
         QCOMPARE(sky[0].satellite, (GsvSatellite{1, 59, 268, 43}));
         QVERIFY(sky[0].used);
         const auto gps47 =
             std::find_if(sky.begin(), sky.end(), [](const SkySatellite& s) { return s.satellite.prn == 47; });
-        QVERIFY(gps47 != sky.end() && gps47->talkerRow == 0 && !gps47->used);
-        QCOMPARE(sky.back().talkerRow, 1);
-        QCOMPARE(sky.back().satellite, (GsvSatellite{79, 49, 34, 43}));
+        QVERIFY(
+            gps47 != sky.end() && gps47->talkerRow == 0 && gps47->constellation == Constellation::Sbas && !gps47->used);
+        // Constellation order: GPS, GLONASS, ..., QZSS, SBAS last.
+        QCOMPARE(sky[15].satellite, (GsvSatellite{79, 49, 34, 43}));
+        QCOMPARE(sky[15].constellation, Constellation::Glonass);
+        QCOMPARE(sky.back().satellite.prn, 47);
     }
 
     void southWestAndTheFixLabel_data()
@@ -196,16 +241,17 @@ private slots:
         // Two ticks, each its own text: the set is complete only after the second.
         FixSummary summary;
         summary.Consume(head, 0, head.size());
-        QVERIFY(!summary.Talker(0).inView.Known());
+        const ConstellationSky& gps = summary.Sky().Of(Constellation::Gps);
+        QVERIFY(!gps.inView.Known());
         summary.Consume(tail, 0, tail.size());
-        QCOMPARE(summary.Talker(0).inView.value.size(), size_t(13));
-        QCOMPARE(summary.Talker(0).inView.updates, uint64_t(1));
+        QCOMPARE(gps.inView.value.size(), size_t(10));
+        QCOMPARE(gps.inView.updates, uint64_t(1));
 
         // A sentence lost from the set drops the whole set.
         FixSummary broken;
         broken.Consume(kEpoch.substr(0, second) + kEpoch.substr(third), 0, std::string::npos);
-        QVERIFY(!broken.Talker(0).inView.Known());
-        QVERIFY(broken.Talker(1).inView.Known());
+        QVERIFY(!broken.Sky().Of(Constellation::Gps).inView.Known());
+        QVERIFY(broken.Sky().Of(Constellation::Glonass).inView.Known());
 
         // Stretches of one text ending anywhere in a sentence: each sentence
         // is read once, by the stretch that holds its "$".
@@ -306,16 +352,110 @@ private slots:
             "$GPGSV,1,1,02,01,10,020,30,02,20,040,*00\r\n"
             "$GPGSV,1,1,02,02,20,040,35,03,30,060,40*00\r\n";
         FixSummary summary = Summarise(epoch);
-        QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{1, 2, 3}));
-        QCOMPARE(summary.Talker(0).inView.value,
-            (std::vector<GsvSatellite>{{1, 10, 20, 30}, {2, 20, 40, 35}, {3, 30, 60, 40}}));
+        const ConstellationSky& gps = summary.Sky().Of(Constellation::Gps);
+        QCOMPARE(gps.used.value, (std::vector<int32_t>{1, 2, 3}));
+        QCOMPARE(Satellites(summary), (std::vector<GsvSatellite>{{1, 10, 20, 30}, {2, 20, 40, 35}, {3, 30, 60, 40}}));
         const std::string next =
             "$GPGGA,120001.00,3000.0,N,01000.0,E,1,10,0.9,5.0,M,,M,,*00\r\n"
             "$GPGSA,A,3,04,,,,,,,,,,,,2.0,1.0,1.5*00\r\n"
             "$GPGSV,1,1,01,04,50,100,20*00\r\n";
         summary.Consume(next, 0, next.size());
-        QCOMPARE(summary.Talker(0).used.value, (std::vector<int32_t>{4}));
-        QCOMPARE(summary.Talker(0).inView.value, (std::vector<GsvSatellite>{{4, 50, 100, 20}}));
+        QCOMPARE(gps.used.value, (std::vector<int32_t>{4}));
+        QCOMPARE(Satellites(summary), (std::vector<GsvSatellite>{{4, 50, 100, 20}}));
+    }
+
+    // A NMEA 4.11 receiver: used is per constellation, so GPS 13 and
+    // BeiDou 13 both count, and Galileo 19 is used by Galileo's own GSA
+    // alone; a second signal's set adds its signals without replacing the
+    // first's; the QZSS talker GQ counts as QZSS.
+    void modernReceiverByConstellation()
+    {
+        const FixSummary summary = Summarise(ModernEpoch("120000.00"));
+        const SkyModel& sky = summary.Sky();
+        QCOMPARE(sky.Of(Constellation::Gps).used.value, (std::vector<int32_t>{13, 21, 5}));
+        QCOMPARE(sky.Of(Constellation::BeiDou).used.value, (std::vector<int32_t>{13, 12, 21}));
+        QCOMPARE(sky.Of(Constellation::Galileo).used.value, (std::vector<int32_t>{12, 19}));
+        QCOMPARE(sky.Of(Constellation::Qzss).used.value, (std::vector<int32_t>{2}));
+        QCOMPARE(summary.SatellitesUsed(), 3 + 1 + 2 + 3 + 1);
+        QCOMPARE(summary.SatellitesInView(), 4 + 2 + 3 + 4 + 2);
+        QCOMPARE(summary.Talker(6).decoded, uint64_t(2));
+
+        QStringList marks;
+        for (const SkySatellite& satellite : summary.Satellites()) {
+            QString signalText;
+            for (const SkySignal& signal : satellite.perSignal)
+                signalText += QString(" %1:%2").arg(QChar(signal.id)).arg(signal.snr);
+            marks << QString("%1 %2%3%4")
+                         .arg(QString::fromLatin1(ConstellationKey(satellite.constellation).data()))
+                         .arg(satellite.satellite.prn)
+                         .arg(satellite.used ? "*" : "")
+                         .arg(signalText);
+        }
+        QCOMPARE(marks, (QStringList{"gps 13* 1:45 6:38", "gps 21* 1:44 6:0", "gps 5* 1:41 6:36", "gps 30 1:20",
+                            "glonass 70* 1:40 3:35", "glonass 71 1:0", "galileo 12* 7:42 2:40", "galileo 19* 7:39 2:37",
+                            "galileo 27 7:0", "beidou 13* 1:46 B:44", "beidou 12* 1:43 B:0", "beidou 21* 1:44 B:41",
+                            "beidou 10 1:30", "qzss 2* 1:47 6:45", "qzss 3 1:33"}));
+        // The mark's size follows the best signal.
+        QCOMPARE(summary.Satellites()[0].satellite.snr, 45);
+    }
+
+    // The next epoch replaces every constellation's lists; a log without
+    // times starts over when a set of a talker and signal comes again.
+    void nextEpochReplacesModernSets()
+    {
+        FixSummary timed = Summarise(ModernEpoch("120000.00") + ModernEpoch("120001.00"));
+        QCOMPARE(timed.SatellitesInView(), 15);
+        QCOMPARE(timed.SatellitesUsed(), 10);
+        std::string untimed;
+        for (int k = 0; k < 3; ++k) {
+            std::string epoch = ModernEpoch("");
+            untimed += epoch;
+        }
+        const FixSummary summary = Summarise(untimed);
+        QCOMPARE(summary.SatellitesInView(), 15);
+        QCOMPARE(summary.SatellitesUsed(), 10);
+        QCOMPARE(summary.Satellites()[0].perSignal.size(), size_t(2));
+    }
+
+    // A NMEA 4.0 receiver sends a combined GSA of GPS and GLONASS and a
+    // GLONASS GSA of the same satellites: six used, not the two lists
+    // added; a GL list of an earlier epoch is no part of the next.
+    void combinedAndGlonassGsaOfOneEpoch()
+    {
+        const std::string epoch = Nmea("GPGGA,120000.00,4809.0,N,01135.0,E,1,06,0.9,5.0,M,,M,,") +
+                                  Nmea("GNGSA,A,3,05,13,21,70,71,86,,,,,,,1.5,0.9,1.2") +
+                                  Nmea("GLGSA,A,3,70,71,86,,,,,,,,,,1.5,0.9,1.2");
+        const std::string next = Nmea("GPGGA,120001.00,4809.0,N,01135.0,E,1,04,0.9,5.0,M,,M,,") +
+                                 Nmea("GNGSA,A,3,05,13,21,70,,,,,,,,,1.5,0.9,1.2");
+        FixSummary summary = Summarise(epoch);
+        QCOMPARE(summary.SatellitesUsed(), 6);
+        QCOMPARE(summary.Sky().Of(Constellation::Glonass).used.value, (std::vector<int32_t>{70, 71, 86}));
+        summary.Consume(next, 0, next.size());
+        QCOMPARE(summary.SatellitesUsed(), 4);
+    }
+
+    // A multi-signal epoch read by two ticks that part anywhere, and by
+    // ticks of one sentence each (as a live source's ticks would take it):
+    // the same satellites and signals as read whole.
+    void modernEpochAcrossTicks()
+    {
+        const std::string text = ModernEpoch("120000.00");
+        const std::string whole = SkyText(Summarise(text));
+        QVERIFY(whole.find(",B\n") != std::string::npos);
+        for (size_t cut = 0; cut <= text.size(); ++cut) {
+            FixSummary summary;
+            summary.Consume(text, 0, cut);
+            summary.Consume(text, cut, text.size());
+            QCOMPARE(SkyText(summary), whole);
+        }
+        FixSummary lineByLine;
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = text.find('\n', at) + 1;
+            const std::string line = text.substr(at, end - at);
+            lineByLine.Consume(line, 0, line.size());
+            at = end;
+        }
+        QCOMPARE(SkyText(lineByLine), whole);
     }
 
     // However many sentences of one epoch a stream sends, a talker's lists
@@ -337,8 +477,8 @@ private slots:
             text += "*00\r\n";
         }
         const FixSummary summary = Summarise(text);
-        QCOMPARE(summary.Talker(0).used.value.size(), size_t(128));
-        QCOMPARE(summary.Talker(0).inView.value.size(), size_t(128));
+        QCOMPARE(summary.Sky().Of(Constellation::Gps).used.value.size(), size_t(128));
+        QCOMPARE(summary.Sky().Of(Constellation::Gps).inView.value.size(), size_t(128));
         QCOMPARE(summary.Talker(0).decoded, uint64_t(301));
     }
 

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The latest value of a field a receiver reports, with the number of
+// times it was set: a reader that notes the count sees when a value goes
+// stale.
+
+#include <cstdint>
+
+namespace orvane {
+
+// A value and how many sentences have set it; never set while updates is 0.
+template <class T>
+struct Latest {
+    T value{};
+    uint64_t updates = 0;
+
+    bool Known() const { return updates != 0; }
+    void Set(const T& newValue)
+    {
+        value = newValue;
+        ++updates;
+    }
+    // The value to change in place, counted as an update.
+    T& Update()
+    {
+        ++updates;
+        return value;
+    }
+};
+
+}  // namespace orvane
