@@ -133,8 +133,7 @@ void FixSummary::Consume(std::string_view text, size_t begin, size_t end)
         if (!checksumOk)
             ++m_Talkers[size_t(talkerRow)].badChecksum;
         const int messageRow = MessageRowFromId(sentence.substr(3, 3));
-        if (messageRow >= 0)
-            TakeSentence(sentence, talkerRow, messageRow);
+        TakeSentence(sentence, talkerRow, messageRow);
     }
 }
 
@@ -204,6 +203,7 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
         if ((code = ParseRmc(sentence, record)) != 0)
             break;
         TakeTime(Field(sentence, 1), record.dateTime);
+        m_Reports.Take(sentence, "RMC");  // the mode and nav status of NMEA 2.3 and 4.10
         if (!Field(sentence, 9).empty())
             m_Date.Set({record.dateTime.year, record.dateTime.month, record.dateTime.day});
         if (record.status == u'A') {
@@ -230,7 +230,18 @@ void FixSummary::TakeSentence(std::string_view sentence, int talkerRow, int mess
         break;
     }
     default:
-        return;  // a type the program lists but does not decode
+        // The sentences today's receivers add (GNS, GST, GBS, TXT, THS);
+        // any other type is only counted for its checksum.
+        switch (m_Reports.Take(sentence, sentence.substr(3, 3))) {
+        case ReportResult::OtherType:
+            return;
+        case ReportResult::NotParsed:
+            code = 1;
+            break;
+        case ReportResult::Taken:
+            break;
+        }
+        break;
     }
     if (code != 0)
         ++talker.parseErrors;

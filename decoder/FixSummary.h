@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Latest.h"
+#include "ReceiverReports.h"
 #include "Records.h"
 #include "SkyModel.h"
 
@@ -76,6 +77,8 @@ public:
     const TalkerSummary& Talker(int talkerRow) const { return m_Talkers[size_t(talkerRow)]; }
     // The satellites of the latest epoch, per constellation.
     const SkyModel& Sky() const { return m_Sky; }
+    // What GNS, GST, GBS, TXT, THS and the RMC status fields report.
+    const ReceiverReports& Reports() const { return m_Reports; }
 
     // "No fix", "2D", "3D", "DGPS", "RTK fixed", "RTK float", "Estimated",
     // "Manual" or "Simulated", from the GGA quality and the GSA fix type.
@@ -111,6 +114,7 @@ private:
     Latest<double> m_Course;
     std::array<TalkerSummary, kSatelliteRows> m_Talkers{};
     SkyModel m_Sky;
+    ReceiverReports m_Reports;
     // Counts the changes of the time of day: sentences of one epoch share
     // it, so a second GSA or GSV set of a talker within an epoch adds to the
     // first instead of replacing it. 0 until a time is known.

@@ -106,6 +106,7 @@ std::string SummaryText(const FixSummary& summary)
         lines.AddInt(prefix + "bad_checksum", true, (long long)talker.badChecksum);
         lines.AddInt(prefix + "parse_errors", true, (long long)talker.parseErrors);
     }
+    out += ReceiverReportsText(summary.Reports());
     return out;
 }
 
