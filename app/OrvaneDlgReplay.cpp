@@ -18,7 +18,13 @@ void COrvaneDlg::OnRun()
 {
     const int32_t talkerRow =
         m_Ui.talkers->currentIndex() < 0 ? kNoTalker : TalkerRowFromLabel(m_Ui.talkers->currentText().toStdString());
+    // A replay that starts at the beginning of the log (after the end, or
+    // after a seek to the start) reads again what the fix summary has read:
+    // the Sky View starts afresh, so that it counts each sentence once.
+    const bool fromTheStart = !m_State.m_Running && m_State.m_ParsePosition <= 0;
     m_Replay.RunOrStop(talkerRow);
+    if (fromTheStart)
+        ResetSkyView();
     UpdateButtons();
 }
 
@@ -26,8 +32,12 @@ void COrvaneDlg::OnReplayTick()
 {
     // kept as is: the tick reads the Repeat button's pressed state, which
     // changes together with m_Repeat on every click.
-    if (m_Replay.Tick(m_Ui.repeat->isChecked()) != ReplayEngine::TickOutcome::Continued)
+    const ReplayEngine::TickOutcome outcome = m_Replay.Tick(m_Ui.repeat->isChecked());
+    if (outcome != ReplayEngine::TickOutcome::Continued)
         UpdateButtons();
+    // Starting over, the replay reads the log again from its beginning.
+    if (outcome == ReplayEngine::TickOutcome::StartedOver)
+        ResetSkyView();
     FollowSkyView();
 }
 
