@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringList>
 
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
 #include "decoder/FieldConvert.h"
+#include "decoder/FindSentence.h"
 #include "decoder/GsvPass.h"
 #include "replay/Dispatcher.h"
 
@@ -25,7 +27,34 @@ void COrvaneDlg::OnRun()
     m_Replay.RunOrStop(talkerRow);
     if (fromTheStart)
         ResetSkyView();
+    if (m_State.m_Running)
+        NoteMissingSentences(talkerRow);
     UpdateButtons();
+}
+
+void COrvaneDlg::NoteMissingSentences(int32_t talkerRow)
+{
+    // Only the decoded types show lines; the others finish at once anyway.
+    const int messageRow = DecodedMessageRow(SelectedMessageRow());
+    if (messageRow < 0 || talkerRow < 0 || talkerRow >= kTalkerCount)
+        return;
+    const std::string_view text = m_State.Text();
+    std::string_view sentence;
+    if (FindSentence(text, 0, talkerRow, messageRow, sentence) >= 0)
+        return;
+    const QString type = QString::fromLatin1(MessageTable[size_t(messageRow)].id.data(), 3);
+    const auto address = [&type](int row) { return QString::fromLatin1(TalkerTable[size_t(row)].id.data(), 2) + type; };
+    // The talkers of the Satellite list that have the type.
+    QStringList others;
+    for (int row = 0; row < kTalkerCount; ++row) {
+        if (row != talkerRow && m_LogSummary.present[size_t(row)] &&
+            FindSentence(text, 0, row, messageRow, sentence) >= 0)
+            others << address(row);
+    }
+    AppendLine(
+        QStringLiteral("[Replay] the log has no %1 sentences; %2")
+            .arg(address(talkerRow), others.isEmpty() ? QStringLiteral("it has no %1 sentences").arg(type)
+                                                      : QStringLiteral("it has ") + others.join(QStringLiteral(", "))));
 }
 
 void COrvaneDlg::OnReplayTick()
