@@ -180,6 +180,9 @@ private:
 
     // Replay.
     void OnRun();
+    // A line when the log holds no sentence of the talker and the chosen
+    // decoded type, naming the talkers of the list that have the type.
+    void NoteMissingSentences(int32_t talkerRow);
     void OnReplayTick();
     void OnFaster();
     void OnSlower();

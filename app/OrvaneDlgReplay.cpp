@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringList>
 
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
 #include "decoder/FieldConvert.h"
+#include "decoder/FindSentence.h"
 #include "decoder/GsvPass.h"
 #include "replay/Dispatcher.h"
 
@@ -18,16 +20,53 @@ void COrvaneDlg::OnRun()
 {
     const int32_t talkerRow =
         m_Ui.talkers->currentIndex() < 0 ? kNoTalker : TalkerRowFromLabel(m_Ui.talkers->currentText().toStdString());
+    // A replay that starts at the beginning of the log (after the end, or
+    // after a seek to the start) reads again what the fix summary has read:
+    // the Sky View starts afresh, so that it counts each sentence once.
+    const bool fromTheStart = !m_State.m_Running && m_State.m_ParsePosition <= 0;
     m_Replay.RunOrStop(talkerRow);
+    if (fromTheStart)
+        ResetSkyView();
+    if (m_State.m_Running)
+        NoteMissingSentences(talkerRow);
     UpdateButtons();
+}
+
+void COrvaneDlg::NoteMissingSentences(int32_t talkerRow)
+{
+    // Only the decoded types show lines; the others finish at once anyway.
+    const int messageRow = DecodedMessageRow(SelectedMessageRow());
+    if (messageRow < 0 || talkerRow < 0 || talkerRow >= kTalkerCount)
+        return;
+    const std::string_view text = m_State.Text();
+    std::string_view sentence;
+    if (FindSentence(text, 0, talkerRow, messageRow, sentence) >= 0)
+        return;
+    const QString type = QString::fromLatin1(MessageTable[size_t(messageRow)].id.data(), 3);
+    const auto address = [&type](int row) { return QString::fromLatin1(TalkerTable[size_t(row)].id.data(), 2) + type; };
+    // The talkers of the Satellite list that have the type.
+    QStringList others;
+    for (int row = 0; row < kTalkerCount; ++row) {
+        if (row != talkerRow && m_LogSummary.present[size_t(row)] &&
+            FindSentence(text, 0, row, messageRow, sentence) >= 0)
+            others << address(row);
+    }
+    AppendLine(
+        QStringLiteral("[Replay] the log has no %1 sentences; %2")
+            .arg(address(talkerRow), others.isEmpty() ? QStringLiteral("it has no %1 sentences").arg(type)
+                                                      : QStringLiteral("it has ") + others.join(QStringLiteral(", "))));
 }
 
 void COrvaneDlg::OnReplayTick()
 {
     // kept as is: the tick reads the Repeat button's pressed state, which
     // changes together with m_Repeat on every click.
-    if (m_Replay.Tick(m_Ui.repeat->isChecked()) != ReplayEngine::TickOutcome::Continued)
+    const ReplayEngine::TickOutcome outcome = m_Replay.Tick(m_Ui.repeat->isChecked());
+    if (outcome != ReplayEngine::TickOutcome::Continued)
         UpdateButtons();
+    // Starting over, the replay reads the log again from its beginning.
+    if (outcome == ReplayEngine::TickOutcome::StartedOver)
+        ResetSkyView();
     FollowSkyView();
 }
 

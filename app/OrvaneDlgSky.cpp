@@ -2,7 +2,8 @@
 // The Sky View window of the main window: opened from the window menu or
 // with Ctrl+K, redrawn after each replay and live tick while shown (the
 // summary catching up with the ticks first), and emptied with the fix
-// summary on Purge and when leaving online mode.
+// summary on Purge, when leaving online mode and when a replay starts over
+// from the beginning of the log.
 
 #include <QShortcut>
 

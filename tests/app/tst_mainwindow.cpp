@@ -458,6 +458,59 @@ private slots:
         QCOMPARE(TopLine(dialog), RmcLine(0));
     }
 
+    // Run on a log that holds no sentence of the chosen talker and decoded
+    // type says so, and names the talkers of the list that have the type;
+    // the replay then finishes as before. A type that is there, or one the
+    // replay does not decode, gets no such line.
+    void runSaysWhatTheLogLacks_data()
+    {
+        QTest::addColumn<QString>("talker");
+        QTest::addColumn<int>("messageRow");
+        QTest::addColumn<QString>("line");  // empty: none
+        QTest::newRow("talker without the type")
+            << "GLONASS (GL)" << kRmcRow << "[Replay] the log has no GLRMC sentences; it has GPRMC, GNRMC";
+        QTest::newRow("no talker with the type")
+            << "GPS (GP)" << kZdaRow << "[Replay] the log has no GPZDA sentences; it has no ZDA sentences";
+        QTest::newRow("talker with the type") << "IMES (GN)" << kRmcRow << QString();
+        QTest::newRow("type not decoded") << "GLONASS (GL)" << kGsvRow << QString();
+    }
+    void runSaysWhatTheLogLacks()
+    {
+        QFETCH(QString, talker);
+        QFETCH(int, messageRow);
+        QFETCH(QString, line);
+        COrvaneDlg dialog;
+        // GL sends only GSA and GSV; GP and GN send RMC.
+        Load(dialog, Sentences("GP", "RMC", 11) + Sentences("GL", "GSA", 6) + Sentences("GL", "GSV", 6) +
+                         Sentences("GN", "RMC", 11, 20));
+        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+        QCOMPARE(Items(talkers), (QStringList{"GPS (GP)", "GLONASS (GL)", "IMES (GN)"}));
+        talkers->setCurrentIndex(talkers->findText(talker));
+        QCOMPARE(talkers->currentText(), talker);
+        dialog.Combo(IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
+        const QStringList loaded = TopLines(dialog, 2);
+        QCOMPARE(loaded.first(), QString("Load 'log.nmea' OK!"));
+
+        dialog.Button(IDC_RUN)->click();
+        QVERIFY(dialog.State().m_Running);
+        QCOMPARE(TopLines(dialog, 2), (line.isEmpty() ? loaded : QStringList{line, loaded.first()}));
+        dialog.HoldTimer(kReplayTimerId);
+        dialog.OnTimer(kReplayTimerId);
+        if (line.isEmpty() && messageRow == kRmcRow) {
+            QCOMPARE(TopLine(dialog), RmcLine(20));
+            // Stop writes nothing more.
+            const QString lines = dialog.DisplayText();
+            dialog.Button(IDC_RUN)->click();
+            QCOMPARE(dialog.DisplayText(), lines);
+            return;
+        }
+        // The replay finishes at once, as it did without the line.
+        QCOMPARE(TopLines(dialog, 2), (QStringList{"Finish Parsing", line.isEmpty() ? loaded.first() : line}));
+        // Run after the end says it again.
+        dialog.Button(IDC_RUN)->click();
+        QCOMPARE(TopLine(dialog), line.isEmpty() ? QString("Finish Parsing") : line);
+    }
+
     void timerDrivesTheReplay()
     {
         COrvaneDlg dialog;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTcpSocket>
 
@@ -243,6 +244,84 @@ private slots:
         QVERIFY(sky->Plot()->Satellites().empty());
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Time)->text(), QString(QChar(0x2014)));
         QVERIFY(!dialog.State().m_FixSummary.Time().Known());
+    }
+
+    // The counters describe the log once: a replay that starts over from
+    // the beginning (Repeat, Run after the end, another talker after the
+    // end) starts them afresh, while a Run that goes on where the replay
+    // stopped keeps counting from the load. Each epoch is 5 GP sentences
+    // and one GL GSV, all with a wrong checksum; a pass of GP RMC ends after
+    // the 20th epoch.
+    void countersDescribeTheLogOnce_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<int>("ticksFirst");    // 0: until the pass ends
+        QTest::addColumn<bool>("seekToStart");  // the thumb taken back to the start before the second Run
+        QTest::addColumn<QString>("talker");    // the talker of the second Run
+        QTest::addColumn<bool>("shown");        // the window shown during the replay
+        QTest::addColumn<QString>("counters");
+        const QString oneEpoch =
+            "GP: 5 decoded, 5 bad checksum, 0 parse errors\n"
+            "GL: 1 decoded, 1 bad checksum, 0 parse errors";
+        const QString wholeLog =
+            "GP: 100 decoded, 100 bad checksum, 0 parse errors\n"
+            "GL: 20 decoded, 20 bad checksum, 0 parse errors";
+        QTest::newRow("replayed again") << true << 0 << false << "GPS (GP)" << true << oneEpoch;
+        QTest::newRow("replayed again, window closed") << true << 0 << false << "GPS (GP)" << false << oneEpoch;
+        QTest::newRow("Run after the end") << false << 0 << false << "GPS (GP)" << true << oneEpoch;
+        QTest::newRow("sought to the start and Run") << false << 3 << true << "GPS (GP)" << true << oneEpoch;
+        // The log has no GL RMC: the tick reads the whole log and ends.
+        QTest::newRow("talker changed and Run") << false << 0 << false << "GLONASS (GL)" << true << wholeLog;
+        QTest::newRow("talker changed and Run, window closed")
+            << false << 0 << false << "GLONASS (GL)" << false << wholeLog;
+        QTest::newRow("talker changed in the middle and Run")
+            << false << 3 << false << "GLONASS (GL)" << true << wholeLog;
+    }
+    void countersDescribeTheLogOnce()
+    {
+        QFETCH(bool, repeat);
+        QFETCH(int, ticksFirst);
+        QFETCH(bool, seekToStart);
+        QFETCH(QString, talker);
+        QFETCH(bool, shown);
+        QFETCH(QString, counters);
+        COrvaneDlg dialog;
+        dialog.DropFiles({WriteFile(m_Folder, "epochs.nmea", kEpoch.repeated(20))});
+        QVERIFY(dialog.State().m_Loaded);
+        if (shown)
+            dialog.OnSkyView();
+        if (repeat)
+            dialog.Button(IDC_REPEAT)->click();
+        dialog.Button(IDC_RUN)->click();
+        dialog.HoldTimer(kReplayTimerId);
+        const QString end = repeat ? "Replay Log" : "Finish Parsing";
+        for (int tick = 0; ticksFirst == 0 ? TopLine(dialog) != end : tick < ticksFirst; ++tick) {
+            QVERIFY(tick <= 21);
+            dialog.OnTimer(kReplayTimerId);
+        }
+        if (!repeat) {
+            // Stopped (at the end or in the middle): another Run with the talker.
+            if (dialog.State().m_Running)
+                dialog.Button(IDC_RUN)->click();
+            if (seekToStart) {
+                QSlider* slider = dialog.Slider();
+                slider->setSliderDown(true);
+                slider->setSliderPosition(0);
+                slider->setSliderDown(false);
+                QCOMPARE(dialog.State().m_ParsePosition, 0);
+            }
+            QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+            talkers->setCurrentIndex(talkers->findText(talker));
+            QCOMPARE(talkers->currentText(), talker);
+            dialog.Button(IDC_RUN)->click();
+            dialog.HoldTimer(kReplayTimerId);
+        }
+        dialog.OnTimer(kReplayTimerId);
+        if (!shown)
+            dialog.OnSkyView();
+        SkyViewDlg* sky = dialog.SkyView();
+        QVERIFY(sky && sky->isVisible());
+        QTRY_COMPARE(sky->Panel()->Counters()->text(), counters);
     }
 
     // Live: a TCP client's sentences reach the window; leaving online mode
