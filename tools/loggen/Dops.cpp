@@ -12,8 +12,13 @@ namespace orvane::loggen {
 
 namespace {
 
-// Three position unknowns plus at most one clock per group.
-constexpr size_t kMaxUnknowns = 3 + kGroupCount;
+// The system time each group's ranges are measured in: GPS, GLONASS,
+// Galileo, BeiDou, and GPS again for QZSS.
+constexpr int kClockCount = 4;
+constexpr int kClockOf[kGroupCount] = {0, 1, 2, 3, 0};
+
+// Three position unknowns plus at most one clock per system time.
+constexpr size_t kMaxUnknowns = 3 + kClockCount;
 using Matrix = std::array<std::array<double, kMaxUnknowns>, kMaxUnknowns>;
 
 // Symmetric positive definite inverse of the leading n x n block by
@@ -58,10 +63,12 @@ bool Invert(Matrix& m, size_t n)
 Dops ComputeDops(const GroupLists& used)
 {
     Matrix normal{};
-    std::array<int, kGroupCount> clockColumn{};
+    std::array<int, kClockCount> clockColumn;
+    clockColumn.fill(-1);
     size_t columns = 3;
     for (int g = 0; g < kGroupCount; ++g)
-        clockColumn[g] = used[g].empty() ? -1 : int(columns++);
+        if (!used[g].empty() && clockColumn[kClockOf[g]] < 0)
+            clockColumn[kClockOf[g]] = int(columns++);
 
     for (int g = 0; g < kGroupCount; ++g) {
         for (const Satellite* s : used[g]) {
@@ -70,7 +77,7 @@ Dops ComputeDops(const GroupLists& used)
             row[0] = -std::cos(el) * std::sin(az);
             row[1] = -std::cos(el) * std::cos(az);
             row[2] = -std::sin(el);
-            row[size_t(clockColumn[g])] = 1.0;
+            row[size_t(clockColumn[kClockOf[g]])] = 1.0;
             for (size_t i = 0; i < columns; ++i)
                 for (size_t j = 0; j < columns; ++j)
                     normal[i][j] += row[i] * row[j];
@@ -79,8 +86,14 @@ Dops ComputeDops(const GroupLists& used)
     Dops dops;
     if (!Invert(normal, columns)) {
         dops.pdop = dops.hdop = dops.vdop = 99.99;
+        dops.qEast = dops.qNorth = 99.99 * 99.99 / 2.0;
+        dops.qUp = 99.99 * 99.99;
         return dops;
     }
+    dops.qEast = normal[0][0];
+    dops.qNorth = normal[1][1];
+    dops.qEastNorth = normal[0][1];
+    dops.qUp = normal[2][2];
     dops.hdop = std::min(std::sqrt(normal[0][0] + normal[1][1]), 99.99);
     dops.vdop = std::min(std::sqrt(normal[2][2]), 99.99);
     dops.pdop = std::min(std::sqrt(normal[0][0] + normal[1][1] + normal[2][2]), 99.99);

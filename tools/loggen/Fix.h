@@ -16,6 +16,10 @@ struct Fix {
     double course = 0.0;                     // deg true, below 360.00 as written
     int usedCount = 0;                       // satellites in the solution
     Dops dops;
+    // 4.11 output only (GST): the receiver's estimate of the one-sigma range
+    // error and the RMS of the range residuals of the solution, in m.
+    double rangeSigma = 0.0;
+    double residualRms = 0.0;
 };
 
 }  // namespace orvane::loggen

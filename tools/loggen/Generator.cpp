@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Generator.h"
 
+#include <cmath>
+
 #include "Calendar.h"
 #include "Drive.h"
 #include "Earth.h"
@@ -15,26 +17,39 @@ namespace orvane::loggen {
 
 namespace {
 
-// Seeds the receiver's stream apart from the driver's.
+// Seeds the receiver's streams apart from the driver's.
 constexpr uint64_t kSignalSeedMix = 0x5DEECE66DULL;
+constexpr uint64_t kBandSeedMix = 0x9E3779B97F4A7C15ULL;
 
-constexpr const char* kGsaAddress[kGroupCount] = {"GPGSA", "GLGSA", "GAGSA"};
-constexpr const char* kGsvAddress[kGroupCount] = {"GPGSV", "GLGSV", "GAGSV"};
+constexpr const char* kGsaAddress[kGroupCount40] = {"GPGSA", "GLGSA", "GAGSA"};
+constexpr const char* kGsvAddress[kGroupCount] = {"GPGSV", "GLGSV", "GAGSV", "GBGSV", "GQGSV"};
+
+// The receiver's estimate of its one-sigma range error, in m, by how dense
+// the buildings along the street are (multipath grows with them).
+constexpr double kRangeSigma[] = {0.6, 1.1, 1.9};
 
 }  // namespace
 
 struct Generator::Impl {
-    explicit Impl(uint64_t seed) : m_Drive(seed), m_SignalRandom(seed ^ kSignalSeedMix) { }
+    Impl(uint64_t seed, NmeaVersion version)
+        : m_Version(version), m_Drive(seed), m_SignalRandom(seed ^ kSignalSeedMix), m_BandRandom(seed ^ kBandSeedMix),
+          m_Sky(version)
+    { }
 
     void AppendEpoch(std::string& out);
     Fix Solve();
-    void AppendSentences(std::string& out, const Fix& fix) const;
+    void AppendSentences40(std::string& out, const Fix& fix) const;
+    void AppendSentences411(std::string& out, const Fix& fix) const;
 
     // Separate streams, so the route does not change when the sky does: the
-    // drive draws from its own, the signals and the receiver's noise from
-    // this one.
+    // drive draws from its own, the first signals of the 4.0 systems and the
+    // receiver's noise from the second, and what only the 4.11 output has
+    // (BeiDou, the other bands, GST) from the third. A seed so gives the
+    // same fixes in both outputs.
+    NmeaVersion m_Version;
     Drive m_Drive;
     Rng m_SignalRandom;
+    Rng m_BandRandom;
     Receiver m_Receiver;
     Sky m_Sky;
     uint64_t m_Epoch = 0;
@@ -43,7 +58,10 @@ struct Generator::Impl {
 void Generator::Impl::AppendEpoch(std::string& out)
 {
     const Fix fix = Solve();
-    AppendSentences(out, fix);
+    if (m_Version == NmeaVersion::V4_11)
+        AppendSentences411(out, fix);
+    else
+        AppendSentences40(out, fix);
 
     m_Drive.AdvanceOneSecond();
     m_Receiver.AdvanceError(m_Drive, m_SignalRandom);
@@ -59,31 +77,67 @@ Fix Generator::Impl::Solve()
     m_Receiver.Locate(m_Drive, fix);
     const Vec3 antenna = GeodeticToEcef(fix.latitude, fix.longitude, fix.altitude + fix.separation);
     const Street street{m_Drive.Heading(), m_Drive.Urban(), m_Drive.Speed() > kStandingSpeed};
-    m_Sky.Update(fix.time.unixTime, antenna, fix.latitude, fix.longitude, street, m_Epoch, m_SignalRandom);
+    m_Sky.Update(fix.time.unixTime, antenna, fix.latitude, fix.longitude, street, m_Epoch, m_SignalRandom,
+        m_BandRandom);
     fix.usedCount = m_Sky.UsedCount();
     fix.dops = m_Sky.Dilution();
     m_Receiver.ReportMotion(m_Drive, m_SignalRandom, fix);
+    if (m_Version == NmeaVersion::V4_11) {
+        // The range error varies about its level for the street; the
+        // residuals are smaller, by the four unknowns the solution absorbs.
+        fix.rangeSigma = kRangeSigma[street.urban] * (1.0 + 0.1 * m_BandRandom.Gauss());
+        const double n = double(fix.usedCount);
+        fix.residualRms = n > 4.0 ? fix.rangeSigma * std::sqrt((n - 4.0) / n) : 0.0;
+    }
     return fix;
 }
 
 // The epoch's sentences in the order the receiver sends them; the GN
 // sentences repeat RMC and GGA for the combined solution.
-void Generator::Impl::AppendSentences(std::string& out, const Fix& fix) const
+void Generator::Impl::AppendSentences40(std::string& out, const Fix& fix) const
 {
     AppendRmc(out, "GPRMC", fix);
-    AppendVtg(out, fix);
+    AppendVtg(out, "GPVTG", fix);
     AppendGga(out, "GPGGA", fix);
-    for (int g = 0; g < kGroupCount; ++g)
+    for (int g = 0; g < kGroupCount40; ++g)
         AppendGsa(out, kGsaAddress[g], m_Sky.Used()[g], fix.dops);
-    for (int g = 0; g < kGroupCount; ++g)
+    for (int g = 0; g < kGroupCount40; ++g)
         AppendGsv(out, kGsvAddress[g], m_Sky.InView()[g]);
     AppendGll(out, fix);
-    AppendZda(out, fix);
+    AppendZda(out, "GPZDA", fix);
     AppendRmc(out, "GNRMC", fix);
     AppendGga(out, "GNGGA", fix);
 }
 
-Generator::Generator(uint64_t seed) : m_Impl(std::make_unique<Impl>(seed)) { }
+// The combined solution under GN; then per constellation the satellites
+// used, each GSA with its system ID; then per constellation and signal the
+// satellites in view of the group that send that signal, each set with its
+// signal ID. The first signal's set is always written, a later one only
+// when some satellite in view sends it.
+void Generator::Impl::AppendSentences411(std::string& out, const Fix& fix) const
+{
+    AppendRmc(out, "GNRMC", fix, kNavStatus);
+    AppendVtg(out, "GNVTG", fix);
+    AppendGga(out, "GNGGA", fix);
+    AppendGns(out, fix, m_Sky.Used());
+    for (int g = 0; g < kGroupCount; ++g)
+        AppendGsa(out, "GNGSA", m_Sky.Used()[g], fix.dops, kSystemIds[g]);
+    SatelliteList sending;
+    for (int g = 0; g < kGroupCount; ++g) {
+        for (int k = 0; kSignalIds[g][k] != '\0'; ++k) {
+            sending.clear();
+            for (const Satellite* s : m_Sky.InView()[g])
+                if (s->sends[size_t(k)])
+                    sending.push_back(s);
+            if (k == 0 || !sending.empty())
+                AppendGsv(out, kGsvAddress[g], sending, k, kSignalIds[g][k]);
+        }
+    }
+    AppendGst(out, fix);
+    AppendZda(out, "GNZDA", fix);
+}
+
+Generator::Generator(uint64_t seed, NmeaVersion version) : m_Impl(std::make_unique<Impl>(seed, version)) { }
 
 Generator::~Generator() = default;
 

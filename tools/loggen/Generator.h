@@ -5,13 +5,16 @@
 //
 // The simulation is driven only by the seed: a vehicle drives through Seoul
 // (stops at lights, turns at junctions, cruises at 0-80 km/h) while GPS, QZSS,
-// SBAS, GLONASS and Galileo satellites move on their orbits. The same seed
-// always yields the same bytes; no clock, locale or random device is used.
+// SBAS, GLONASS and Galileo satellites, and in the 4.11 output BeiDou, move
+// on their orbits. The same seed and output always yield the same bytes; no
+// clock, locale or random device is used. Both outputs of a seed describe
+// the same drive, positions, speeds and courses alike.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "NmeaVersion.h"
 #include "SentenceFrame.h"
 
 namespace orvane::loggen {
@@ -20,7 +23,7 @@ inline constexpr uint64_t kDefaultSeed = 11;
 
 class Generator {
 public:
-    explicit Generator(uint64_t seed = kDefaultSeed);
+    explicit Generator(uint64_t seed = kDefaultSeed, NmeaVersion version = NmeaVersion::V4_0);
     ~Generator();
     Generator(const Generator&) = delete;
     Generator& operator=(const Generator&) = delete;

@@ -43,7 +43,7 @@ void AppendPosition(std::string& out, const Fix& fix)
 // view, then prn, elevation, azimuth and SNR of up to four of them. A
 // satellite in view but not tracked has an empty SNR.
 void AppendGsvSentence(std::string& out, const char* address, const SatelliteList& inView, size_t number,
-    size_t sentences)
+    size_t sentences, int signal, char signalId)
 {
     const size_t start = BeginSentence(out, address);
     out += ',';
@@ -56,21 +56,25 @@ void AppendGsvSentence(std::string& out, const char* address, const SatelliteLis
     for (size_t i = first; i < std::min(inView.size(), first + kGsvPerSentence); ++i) {
         const Satellite& s = *inView[i];
         out += ',';
-        AppendInt(out, s.prn, 2);
+        AppendInt(out, s.number, 2);
         out += ',';
         AppendInt(out, std::lround(std::min(s.elevation, 90.0)), 2);
         out += ',';
         AppendInt(out, std::lround(s.azimuth) % 360, 3);  // 359.6 rounds to 000
         out += ',';
-        if (s.tracked)
-            AppendInt(out, s.snr, 2);
+        if (const int snr = SignalSnr(s, signal); snr > 0)
+            AppendInt(out, snr, 2);
+    }
+    if (signalId != 0) {
+        out += ',';
+        out += signalId;
     }
     FinishSentence(out, start);
 }
 
 }  // namespace
 
-void AppendRmc(std::string& out, const char* address, const Fix& fix)
+void AppendRmc(std::string& out, const char* address, const Fix& fix, char navStatus)
 {
     const size_t start = BeginSentence(out, address);
     out += ',';
@@ -86,12 +90,16 @@ void AppendRmc(std::string& out, const char* address, const Fix& fix)
     AppendInt(out, fix.time.date.month, 2);
     AppendInt(out, fix.time.date.year % 100, 2);
     out += ",,,A";
+    if (navStatus != 0) {
+        out += ',';
+        out += navStatus;
+    }
     FinishSentence(out, start);
 }
 
-void AppendVtg(std::string& out, const Fix& fix)
+void AppendVtg(std::string& out, const char* address, const Fix& fix)
 {
-    const size_t start = BeginSentence(out, "GPVTG");
+    const size_t start = BeginSentence(out, address);
     out += ',';
     AppendRounded(out, fix.course, 2, 3);
     out += ",T,,M,";
@@ -121,14 +129,71 @@ void AppendGga(std::string& out, const char* address, const Fix& fix)
     FinishSentence(out, start);
 }
 
-void AppendGsa(std::string& out, const char* address, const SatelliteList& used, const Dops& dops)
+void AppendGns(std::string& out, const Fix& fix, const GroupLists& used)
+{
+    const size_t start = BeginSentence(out, "GNGNS");
+    out += ',';
+    AppendTime(out, fix.time);
+    out += ',';
+    AppendPosition(out, fix);
+    out += ',';
+    for (const Group g : {kGroupGp, kGroupGl, kGroupGa, kGroupGb, kGroupGq})
+        out += used[g].empty() ? 'N' : 'A';
+    out += ',';
+    AppendInt(out, std::min(fix.usedCount, 99), 2);
+    out += ',';
+    AppendRounded(out, fix.dops.hdop, 2);
+    out += ',';
+    AppendRounded(out, fix.altitude, 1);
+    out += ',';
+    AppendRounded(out, fix.separation, 1);
+    out += ",,,";
+    out += kNavStatus;
+    FinishSentence(out, start);
+}
+
+void AppendGst(std::string& out, const Fix& fix)
+{
+    // The horizontal covariance is the range variance times the east/north
+    // block of the inverted normal matrix; its eigenvalues are the squared
+    // axes of the error ellipse.
+    const Dops& d = fix.dops;
+    const double variance = fix.rangeSigma * fix.rangeSigma;
+    const double mean = (d.qEast + d.qNorth) / 2.0;
+    const double half = std::hypot((d.qNorth - d.qEast) / 2.0, d.qEastNorth);
+    const double major = std::sqrt(variance * (mean + half));
+    const double minor = std::sqrt(variance * std::max(mean - half, 0.0));
+    // Clockwise from north, in [0, 180): north is the second axis.
+    double orientation = std::atan2(2.0 * d.qEastNorth, d.qNorth - d.qEast) / kDeg / 2.0;
+    if (orientation < 0.0)
+        orientation += 180.0;
+    if (std::lround(orientation * 10.0) >= 1800)
+        orientation = 0.0;
+
+    const size_t start = BeginSentence(out, "GNGST");
+    out += ',';
+    AppendTime(out, fix.time);
+    for (const double value : {fix.residualRms, major, minor}) {
+        out += ',';
+        AppendRounded(out, value, 2);
+    }
+    out += ',';
+    AppendRounded(out, orientation, 1);
+    for (const double q : {d.qNorth, d.qEast, d.qUp}) {
+        out += ',';
+        AppendRounded(out, std::sqrt(variance * q), 2);
+    }
+    FinishSentence(out, start);
+}
+
+void AppendGsa(std::string& out, const char* address, const SatelliteList& used, const Dops& dops, int systemId)
 {
     const size_t start = BeginSentence(out, address);
     out += ",A,3";
     for (size_t i = 0; i < kGsaSlots; ++i) {
         out += ',';
         if (i < used.size())
-            AppendInt(out, used[i]->prn, 2);
+            AppendInt(out, used[i]->number, 2);
     }
     out += ',';
     AppendRounded(out, dops.pdop, 2);
@@ -136,15 +201,19 @@ void AppendGsa(std::string& out, const char* address, const SatelliteList& used,
     AppendRounded(out, dops.hdop, 2);
     out += ',';
     AppendRounded(out, dops.vdop, 2);
+    if (systemId > 0) {
+        out += ',';
+        AppendInt(out, systemId);
+    }
     FinishSentence(out, start);
 }
 
-void AppendGsv(std::string& out, const char* address, const SatelliteList& inView)
+void AppendGsv(std::string& out, const char* address, const SatelliteList& inView, int signal, char signalId)
 {
     const size_t count = inView.size();
     const size_t sentences = count == 0 ? 1 : (count + kGsvPerSentence - 1) / kGsvPerSentence;
     for (size_t k = 0; k < sentences; ++k)
-        AppendGsvSentence(out, address, inView, k, sentences);
+        AppendGsvSentence(out, address, inView, k, sentences, signal, signalId);
 }
 
 void AppendGll(std::string& out, const Fix& fix)
@@ -158,9 +227,9 @@ void AppendGll(std::string& out, const Fix& fix)
     FinishSentence(out, start);
 }
 
-void AppendZda(std::string& out, const Fix& fix)
+void AppendZda(std::string& out, const char* address, const Fix& fix)
 {
-    const size_t start = BeginSentence(out, "GPZDA");
+    const size_t start = BeginSentence(out, address);
     out += ',';
     AppendTime(out, fix.time);
     out += ',';

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <iterator>
 
 #include "Earth.h"
 
@@ -34,6 +36,24 @@ double ReceivedSnr(const Satellite& s, const Street& street, bool& lost)
         snr -= 4.0 + (wall - s.elevation) * 1.6;  // diffracted over the roof edge
     return snr;
 }
+
+// Strength of each band after the first against the first, in dB: L2C
+// has less power than L1 C/A and G2 than G1; L5, E5 and B2a are sent
+// stronger. Index by System, then by signal as in kSignalIds.
+constexpr double kBandOffsetDb[][kSignalCount] = {
+    {0.0, -4.0, 1.5},  // GPS: L2 CL, L5 I
+    {0.0, -3.0, 0.0},  // QZSS: L2 CL
+    {0.0, 0.0, 0.0},   // SBAS: L1 only
+    {0.0, -2.5, 0.0},  // GLONASS: G2 C/A
+    {0.0, 0.5, 1.0},   // Galileo: E5b, E5a
+    {0.0, -1.5, 1.0},  // BeiDou: B2I, B2a
+};
+
+static_assert(std::size(kBandOffsetDb) == size_t(System::Beidou) + 1);
+
+// A band is tracked from this SNR up, above the 15 dB-Hz the first signal
+// needs.
+constexpr double kBandThreshold = 20.0;
 
 }  // namespace
 
@@ -71,6 +91,27 @@ void TrackSignal(Satellite& s, const Street& street, uint64_t epoch, Rng& random
     s.tracked = true;
     s.snr = std::clamp(int(std::lround(snr)), 15, 54);
     ++s.trackedFor;
+}
+
+void TrackBands(Satellite& s, const Street& street, Rng& random)
+{
+    for (size_t k = 1; k < kSignalCount; ++k) {
+        s.bandSnr[k] = 0;
+        if (!s.sends[k] || s.elevation <= 0.0) {
+            s.bandFadeDb[k] = 0.0;
+            continue;
+        }
+        s.bandFadeDb[k] = 0.85 * s.bandFadeDb[k] + (street.moving ? 0.8 : 0.4) * random.Gauss();
+        // The receiver turns to a band once the first signal has been
+        // tracked for two epochs, and drops it with the first signal.
+        if (!s.tracked || s.trackedFor < 2)
+            continue;
+        // A dB more lost to the buildings per step of the street's
+        // density: the receiver's antenna and tracking favour the first band.
+        const double snr = s.snr + kBandOffsetDb[int(s.system)][k] + s.bandFadeDb[k] - double(street.urban);
+        if (snr >= kBandThreshold)
+            s.bandSnr[k] = std::min(int(std::lround(snr)), 54);
+    }
 }
 
 }  // namespace orvane::loggen

@@ -23,4 +23,11 @@ struct Street {
 // horizon, always in the same order.
 void TrackSignal(Satellite& s, const Street& street, uint64_t epoch, Rng& random);
 
+// Updates the SNR of the signals after the first (the second and third
+// bands) of a satellite whose first signal is current. A band is tracked
+// only while the first signal is steadily tracked, with its own offset
+// and fading, and lost first when the signal is weak. Draws from random
+// only for the bands a satellite above the horizon sends, in band order.
+void TrackBands(Satellite& s, const Street& street, Rng& random);
+
 }  // namespace orvane::loggen

@@ -9,9 +9,9 @@ namespace orvane::loggen {
 
 namespace {
 
-// Satellites reported in GSV: at most 16 for the GPS talker (4 sentences)
-// and 12 for the others (3 sentences).
-constexpr size_t kMaxInView[kGroupCount] = {16, 12, 12};
+// Satellites reported in GSV: at most 16 for the GPS and BeiDou talkers (4
+// sentences a set) and 12 for the others (3 sentences).
+constexpr size_t kMaxInView[kGroupCount] = {16, 12, 12, 16, 12};
 constexpr double kViewMask = 5.0;        // deg, reported in GSV from here up
 constexpr double kNavigationMask = 8.0;  // deg, used in the solution from here up
 constexpr size_t kMaxUsed = 12;          // the slots of one GSA sentence
@@ -23,14 +23,17 @@ bool ByPrn(const Satellite* a, const Satellite* b)
 
 }  // namespace
 
-Sky::Sky() : m_Satellites(BuildConstellations()) { }
+Sky::Sky(NmeaVersion version) : m_Version(version), m_Satellites(BuildConstellations(version)) { }
 
 void Sky::Update(double unixTime, const Vec3& antenna, double latDeg, double lonDeg, const Street& street,
-    uint64_t epoch, Rng& random)
+    uint64_t epoch, Rng& random, Rng& bandRandom)
 {
     UpdateLookAngles(unixTime, antenna, latDeg, lonDeg);
     for (Satellite& s : m_Satellites)
-        TrackSignal(s, street, epoch, random);
+        TrackSignal(s, street, epoch, s.system == System::Beidou ? bandRandom : random);
+    if (m_Version == NmeaVersion::V4_11)
+        for (Satellite& s : m_Satellites)
+            TrackBands(s, street, bandRandom);
     for (int g = 0; g < kGroupCount; ++g) {
         SelectInView(g);
         SelectUsed(g);

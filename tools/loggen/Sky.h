@@ -17,15 +17,18 @@ namespace orvane::loggen {
 
 class Sky {
 public:
-    Sky();
+    explicit Sky(NmeaVersion version);
     // The lists point into the satellites, so a copy would point into the original.
     Sky(const Sky&) = delete;
     Sky& operator=(const Sky&) = delete;
 
     // Brings the sky to unixTime for an antenna at the given place: look
-    // angles, signals, reported and used satellites, and their DOPs.
+    // angles, signals, reported and used satellites, and their DOPs. The
+    // first signals of the systems of the 4.0 output draw from random, the
+    // same numbers in both outputs; BeiDou and the second and third bands
+    // of the 4.11 output draw from bandRandom.
     void Update(double unixTime, const Vec3& antenna, double latDeg, double lonDeg, const Street& street,
-        uint64_t epoch, Rng& random);
+        uint64_t epoch, Rng& random, Rng& bandRandom);
 
     // Per group and ordered by PRN: the satellites reported in GSV, and
     // those of them used in the solution.
@@ -39,6 +42,7 @@ private:
     void SelectInView(int group);
     void SelectUsed(int group);
 
+    NmeaVersion m_Version;
     std::vector<Satellite> m_Satellites;
     GroupLists m_InView;
     GroupLists m_Used;

@@ -22,16 +22,24 @@ constexpr std::size_t kFlushSize = std::size_t(1) << 20;
 void PrintUsage()
 {
     std::printf(
-        "usage: %s [--seconds N | --bytes N] [--seed N] [-o FILE]\n"
+        "usage: %s [--seconds N | --bytes N] [--seed N] [--nmea 4.0|4.11] [-o FILE]\n"
         "\n"
         "Writes the NMEA 0183 output of a simulated GNSS receiver (GPS, QZSS, SBAS,\n"
-        "GLONASS, Galileo) in a car driving through Seoul, one epoch per second,\n"
-        "starting 2026-03-14 23:58:00 UTC. The same arguments always give the same bytes.\n"
+        "GLONASS, Galileo, and BeiDou with --nmea 4.11) in a car driving through Seoul,\n"
+        "one epoch per second, starting 2026-03-14 23:58:00 UTC. The same arguments\n"
+        "always give the same bytes.\n"
         "\n"
         "  --seconds N  write N epochs (default %llu)\n"
         "  --bytes N    write epochs until at least N bytes are written, ending with a\n"
         "               whole epoch (for benchmark logs); excludes --seconds\n"
         "  --seed N     seed of the drive and signal simulation (default %llu)\n"
+        "  --nmea 4.0   the output as it has always been (the default): GP sentences\n"
+        "               and GN RMC/GGA, GSA and GSV per talker GP (with QZSS and SBAS),\n"
+        "               GL and GA\n"
+        "  --nmea 4.11  the output of a multi-band receiver: GN RMC, VTG, GGA, GNS, GST\n"
+        "               and ZDA, one GN GSA per constellation with its system ID, GSV\n"
+        "               sets per constellation and signal with the signal ID, BeiDou\n"
+        "               (GB) and QZSS (GQ) added; the same drive as 4.0 for a seed\n"
         "  -o FILE      write to FILE instead of standard output (\"-\" is standard output)\n"
         "  -h, --help   show this text\n",
         kProgram, static_cast<unsigned long long>(kDefaultSeconds),
@@ -63,8 +71,18 @@ struct Options {
     std::optional<std::uint64_t> seconds;
     std::optional<std::uint64_t> bytes;
     std::optional<std::uint64_t> seed;
+    std::optional<orvane::loggen::NmeaVersion> version;
     std::optional<std::string> output;
 };
+
+orvane::loggen::NmeaVersion ParseVersion(std::string_view text)
+{
+    if (text == "4.0")
+        return orvane::loggen::NmeaVersion::V4_0;
+    if (text == "4.11")
+        return orvane::loggen::NmeaVersion::V4_11;
+    UsageError("--nmea takes 4.0 or 4.11, got '" + std::string(text) + "'");
+}
 
 Options ParseArguments(int argc, char** argv)
 {
@@ -85,7 +103,8 @@ Options ParseArguments(int argc, char** argv)
                 value = arg.substr(eq + 1);
             }
         }
-        const bool known = name == "--seconds" || name == "--bytes" || name == "--seed" || name == "-o";
+        const bool known =
+            name == "--seconds" || name == "--bytes" || name == "--seed" || name == "--nmea" || name == "-o";
         if (!known) {
             if (arg.starts_with("-") && arg != "-")
                 UsageError("unknown option '" + std::string(arg) + "'");
@@ -109,6 +128,10 @@ Options ParseArguments(int argc, char** argv)
             if (opt.seed)
                 UsageError("--seed given twice");
             opt.seed = ParseNumber(name, *value, true);
+        } else if (name == "--nmea") {
+            if (opt.version)
+                UsageError("--nmea given twice");
+            opt.version = ParseVersion(*value);
         } else {
             if (opt.output)
                 UsageError("-o given twice");
@@ -143,7 +166,8 @@ int main(int argc, char** argv)
         return 1;
     };
 
-    orvane::loggen::Generator generator(opt.seed.value_or(orvane::loggen::kDefaultSeed));
+    orvane::loggen::Generator generator(opt.seed.value_or(orvane::loggen::kDefaultSeed),
+        opt.version.value_or(orvane::loggen::NmeaVersion::V4_0));
     std::string buffer;
     buffer.reserve(kFlushSize + 16 * 1024);
     std::uint64_t written = 0;
