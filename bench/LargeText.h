@@ -11,16 +11,27 @@
 
 inline constexpr size_t kLargeTextBytes = size_t(64) << 20;
 
+// 64 MiB of epochs of the generator writing the NMEA version given.
+inline std::string GeneratedText(orvane::loggen::NmeaVersion version)
+{
+    std::string out;
+    out.reserve(kLargeTextBytes + 4096);
+    orvane::loggen::Generator generator(orvane::loggen::kDefaultSeed, version);
+    while (out.size() < kLargeTextBytes)
+        generator.AppendEpoch(out);
+    return out;
+}
+
 inline const std::string& LargeText()
 {
-    static const std::string text = [] {
-        std::string out;
-        out.reserve(kLargeTextBytes + 4096);
-        orvane::loggen::Generator generator;
-        while (out.size() < kLargeTextBytes)
-            generator.AppendEpoch(out);
-        return out;
-    }();
+    static const std::string text = GeneratedText(orvane::loggen::NmeaVersion::V4_0);
+    return text;
+}
+
+// The same size of a multi-band NMEA 4.11 receiver's epochs.
+inline const std::string& LargeText411()
+{
+    static const std::string text = GeneratedText(orvane::loggen::NmeaVersion::V4_11);
     return text;
 }
 
