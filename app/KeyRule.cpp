@@ -31,26 +31,7 @@ protected:
     }
 };
 
-class CloseRequestFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Close || watched != parent())
-            return false;
-        event->ignore();
-        return true;
-    }
-};
-
 }  // namespace
-
-void IgnoreCloseRequests(QWidget* window)
-{
-    window->installEventFilter(new CloseRequestFilter(window));
-}
 
 void SwallowEnterAndEscape(QWidget* window)
 {

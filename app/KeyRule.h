@@ -11,9 +11,4 @@ namespace orvane {
 
 void SwallowEnterAndEscape(QWidget* window);
 
-// A window without a close box stays open when the window manager asks it
-// to close (Alt+F4, a taskbar's close): only the program's buttons show and
-// hide it, so their captions and flags always tell the truth.
-void IgnoreCloseRequests(QWidget* window);
-
 }  // namespace orvane

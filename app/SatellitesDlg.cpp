@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "CloseRule.h"
 #include "DialogTemplate.h"
 #include "KeyRule.h"
 #include "decoder/Tables.h"

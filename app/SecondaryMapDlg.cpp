@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "CloseRule.h"
 #include "DialogTemplate.h"
 #include "KeyRule.h"
 #include "UiSeam.h"

@@ -4,7 +4,6 @@
 // dialog and the About box. The window asks them through this seam, so a
 // test can answer them without a blocking box.
 
-#include <QFileDialog>
 #include <QString>
 
 class QDialog;
@@ -25,18 +24,6 @@ struct SaveFileRequest {
     QString pattern;        // "*.gpx"
     QString defaultSuffix;  // "gpx"
     QString initialName;    // "track.gpx"
-};
-
-// The open-file dialog of a request. Every file is listed; a typed name
-// opens as it is when it exists, else with the default suffix added.
-class OpenFileDialog : public QFileDialog {
-public:
-    OpenFileDialog(QWidget* parent, const OpenFileRequest& request);
-
-    void accept() override;
-
-private:
-    QString m_DefaultSuffix;
 };
 
 class UiSeam {

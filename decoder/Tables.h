@@ -66,6 +66,12 @@ inline constexpr int kRmcRow = 13;
 inline constexpr int kVtgRow = 16;
 inline constexpr int kZdaRow = 17;
 
+// Each row constant names the row of its type.
+static_assert(MessageTable[kGgaRow].id == "GGA" && MessageTable[kGllRow].id == "GLL" &&
+              MessageTable[kGsaRow].id == "GSA" && MessageTable[kGsvRow].id == "GSV" &&
+              MessageTable[kRmcRow].id == "RMC" && MessageTable[kVtgRow].id == "VTG" &&
+              MessageTable[kZdaRow].id == "ZDA");
+
 // The row the Message list selects after it is filled.
 inline constexpr int kDefaultMessageRow = kRmcRow;
 

@@ -19,6 +19,7 @@
 
 #include "../common/LoopbackPort.h"
 #include "AppTestSupport.h"
+#include "OpenFileDialog.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 
