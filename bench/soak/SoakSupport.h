@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the soak runs share: loopback clients, counting the sentences sent,
-// and timing the window's live ticks.
+// What the soak runs share: loopback clients, counting the sentences sent
+// and the lines the window shows, and timing the window's live ticks.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,8 +13,34 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string_view>
 #include <vector>
+
+#include "OrvaneDlg.h"
+
+// The window, counting the decoded RMC lines, the error lines and the
+// discarded ticks on their way to the view.
+class CountingDlg : public orvane::COrvaneDlg {
+public:
+    using orvane::COrvaneDlg::COrvaneDlg;
+    std::atomic<long> rmcLines{0};
+    long errorLines = 0;
+    long discardLines = 0;
+
+protected:
+    void AppendLine(std::string_view line) override
+    {
+        if (line.find(", Speed:") != std::string_view::npos && line.find("Km/h, Heading:") != std::string_view::npos)
+            ++rmcLines;
+        else if (line.find("Error Code") != std::string_view::npos ||
+                 line.find("Invalid Data") != std::string_view::npos)
+            ++errorLines;
+        else if (line.find("Discard Live Data") != std::string_view::npos)
+            ++discardLines;
+        COrvaneDlg::AppendLine(line);
+    }
+};
 
 // A blocking client socket on 127.0.0.1, or -1. A small receive buffer
 // makes a client that never reads stall its sender sooner.

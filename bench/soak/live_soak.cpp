@@ -47,28 +47,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// Counts the decoded RMC lines and the error lines on their way to the view.
-class CountingDlg : public COrvaneDlg {
-public:
-    using COrvaneDlg::COrvaneDlg;
-    std::atomic<long> rmcLines{0};
-    long errorLines = 0;
-    long discardLines = 0;
-
-protected:
-    void AppendLine(std::string_view line) override
-    {
-        if (line.find(", Speed:") != std::string_view::npos && line.find("Km/h, Heading:") != std::string_view::npos)
-            ++rmcLines;
-        else if (line.find("Error Code") != std::string_view::npos ||
-                 line.find("Invalid Data") != std::string_view::npos)
-            ++errorLines;
-        else if (line.find("Discard Live Data") != std::string_view::npos)
-            ++discardLines;
-        COrvaneDlg::AppendLine(line);
-    }
-};
-
 long ResidentKiB()
 {
     std::ifstream status("/proc/self/status");
