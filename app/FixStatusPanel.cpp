@@ -4,14 +4,18 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include <iterator>
+
 #include "decoder/Tables.h"
 
 namespace orvane {
 
 namespace {
 
-const char* const kFieldNames[] = {"Fix", "Time (UTC)", "Date", "Latitude", "Longitude", "Altitude", "Speed", "Course",
-    "Satellites", "PDOP / HDOP / VDOP", "Position age"};
+const char* const kFieldNames[] = {"Fix", "Mode", "Nav status", "Time (UTC)", "Date", "Latitude", "Longitude",
+    "Altitude", "Speed", "Course", "True heading", "Satellites", "Satellites (GNS)", "PDOP / HDOP / VDOP",
+    "Accuracy (GST)", "RAIM (GBS)", "Position age"};
+static_assert(std::size(kFieldNames) == FixStatusPanel::kFieldCount);
 const char* const kFreshStyle = "color: black;";
 const char* const kStaleStyle = "color: #a0a0a0;";
 const QString kUnknown = QString(QChar(0x2014));  // an em dash: never sent
@@ -40,16 +44,143 @@ QString DopText(const Latest<double>& dop)
     return dop.Known() ? Fixed(dop.value, 2) : kUnknown;
 }
 
+QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// "0.43 / 0.49 / 0.96 m" for latitude, longitude and altitude; each part
+// not sent a dash, all three not sent only a dash.
+QString Metres(const std::optional<double>& latitude, const std::optional<double>& longitude,
+    const std::optional<double>& altitude)
+{
+    if (!latitude && !longitude && !altitude)
+        return kUnknown;
+    const auto part = [](const std::optional<double>& value) { return value ? Fixed(*value, 2) : kUnknown; };
+    return QStringLiteral("%1 / %2 / %3 m").arg(part(latitude), part(longitude), part(altitude));
+}
+
+// The constellations of GNS's mode letters, in the order sent.
+constexpr Constellation kGnsModeOrder[] = {Constellation::Gps, Constellation::Glonass, Constellation::Galileo,
+    Constellation::BeiDou, Constellation::Qzss, Constellation::NavIC};
+
+// "GPS A, GLONASS A, ..."; a letter past the six named ones as "other".
+QString GnsModes(std::string_view letters)
+{
+    QStringList parts;
+    for (size_t k = 0; k < letters.size(); ++k) {
+        const Constellation constellation = k < std::size(kGnsModeOrder) ? kGnsModeOrder[k] : Constellation::Other;
+        parts << Latin1(ConstellationName(constellation)) + ' ' + QChar(letters[k]);
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+// An RMC mode letter as "Autonomous (A)".
+QString RmcMode(char letter)
+{
+    const char* name = nullptr;
+    switch (letter) {
+    case 'A':
+        name = "Autonomous";
+        break;
+    case 'D':
+        name = "Differential";
+        break;
+    case 'P':
+        name = "Precise";
+        break;
+    case 'F':
+        name = "Float RTK";
+        break;
+    case 'R':
+        name = "RTK";
+        break;
+    case 'E':
+        name = "Estimated";
+        break;
+    case 'M':
+        name = "Manual";
+        break;
+    case 'S':
+        name = "Simulator";
+        break;
+    case 'N':
+        name = "Not valid";
+        break;
+    }
+    return name ? QStringLiteral("%1 (%2)").arg(QString::fromLatin1(name), QChar(letter)) : QString(QChar(letter));
+}
+
+// A navigational status letter as "Safe (S)".
+QString NavStatusText(char letter)
+{
+    const char* name = nullptr;
+    switch (letter) {
+    case 'S':
+        name = "Safe";
+        break;
+    case 'C':
+        name = "Caution";
+        break;
+    case 'U':
+        name = "Unsafe";
+        break;
+    case 'V':
+        name = "Not valid";
+        break;
+    }
+    return name ? QStringLiteral("%1 (%2)").arg(QString::fromLatin1(name), QChar(letter)) : QString(QChar(letter));
+}
+
+// The satellite GBS names as failed: "GPS 13 L1 C/A" by its system and
+// signal IDs, or by the PRN's range when the sentence has no system ID.
+QString FailedSatellite(const GbsReport& gbs)
+{
+    const int32_t prn = *gbs.failedSatellite;
+    Constellation constellation = Constellation::Other;
+    if (!gbs.systemId || !ConstellationOfSystemId(*gbs.systemId, prn, constellation))
+        constellation = ConstellationOfPrn(prn);
+    QString text = constellation == Constellation::Other
+                       ? QStringLiteral("PRN %1").arg(prn)
+                       : QStringLiteral("%1 %2").arg(Latin1(ConstellationName(constellation))).arg(prn);
+    if (gbs.signalId && *gbs.signalId > 0 && *gbs.signalId < 16 && constellation != Constellation::Other) {
+        const char digit = "0123456789ABCDEF"[*gbs.signalId];
+        text += ' ' + Latin1(SignalName(constellation, digit));
+    }
+    if (gbs.bias)
+        text += QStringLiteral(", bias %1 m").arg(Fixed(*gbs.bias, 2));
+    return text;
+}
+
+QString HeadingText(const HeadingReport& heading)
+{
+    QString text = Fixed(heading.degrees, 1) + QChar(0x00B0);
+    switch (heading.mode) {
+    case 'E':
+        text += QStringLiteral(" estimated");
+        break;
+    case 'M':
+        text += QStringLiteral(" manual");
+        break;
+    case 'S':
+        text += QStringLiteral(" simulated");
+        break;
+    }
+    return text;
+}
+
 }  // namespace
 
 FixStatusPanel::FixStatusPanel(QWidget* parent)
     : QWidget(parent), m_Updates(kFieldCount, 0), m_ChangedAt(kFieldCount, 0), m_Stale(kFieldCount, false)
 {
     auto* grid = new QGridLayout(this);
+    grid->setVerticalSpacing(2);
     QFont large = font();
     large.setPointSizeF(large.pointSizeF() * 1.6);
     for (int field = 0; field < kFieldCount; ++field) {
         auto* name = new QLabel(QString::fromLatin1(kFieldNames[field]), this);
+        m_Names.push_back(name);
         auto* value = new QLabel(kUnknown, this);
         QFont valueFont = large;
         if (field == Fix) {
@@ -58,6 +189,10 @@ FixStatusPanel::FixStatusPanel(QWidget* parent)
         }
         value->setFont(valueFont);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // A mode per constellation and the integrity report run long: they
+        // wrap rather than take the plot's width.
+        if (field == Mode || field == Raim)
+            value->setWordWrap(true);
         grid->addWidget(name, field, 0, Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(value, field, 1);
         m_Values.push_back(value);
@@ -78,6 +213,8 @@ void FixStatusPanel::Reset()
         m_ChangedAt[size_t(field)] = 0;
         m_Stale[size_t(field)] = false;
     }
+    m_Names[GnsSatellites]->setHidden(true);
+    m_Values[GnsSatellites]->setHidden(true);
     m_Counters->setText(QStringLiteral("No sentences yet"));
 }
 
@@ -96,6 +233,56 @@ void FixStatusPanel::SetField(Field field, const QString& text, uint64_t updates
         m_Stale[k] = stale;
         m_Values[k]->setStyleSheet(QString::fromLatin1(stale ? kStaleStyle : kFreshStyle));
     }
+}
+
+void FixStatusPanel::ShowReports(const FixSummary& summary, qint64 nowMs)
+{
+    const ReceiverReports& reports = summary.Reports();
+    const Latest<GnsReport>& gns = reports.Gns();
+    const Latest<RmcStatus>& rmc = reports.Rmc();
+
+    // GNS gives a mode per constellation; RMC one for the fix.
+    if (gns.Known() && !gns.value.Modes().empty())
+        SetField(Mode, GnsModes(gns.value.Modes()), gns.updates, nowMs);
+    else if (rmc.Known() && rmc.value.mode)
+        SetField(Mode, RmcMode(*rmc.value.mode), rmc.updates, nowMs);
+    else
+        SetField(Mode, kUnknown, 0, nowMs);
+
+    if (gns.Known() && gns.value.navStatus)
+        SetField(NavStatus, NavStatusText(*gns.value.navStatus), gns.updates, nowMs);
+    else if (rmc.Known() && rmc.value.navStatus)
+        SetField(NavStatus, NavStatusText(*rmc.value.navStatus), rmc.updates, nowMs);
+    else
+        SetField(NavStatus, kUnknown, 0, nowMs);
+
+    // GNS's count adds to the Satellites field only where it differs from
+    // the GSAs' (a receiver that lists at most twelve per GSA, or none).
+    const bool gnsCounts =
+        gns.Known() && gns.value.satellitesUsed && *gns.value.satellitesUsed != summary.SatellitesUsed();
+    SetField(GnsSatellites, gnsCounts ? QStringLiteral("%1 used").arg(*gns.value.satellitesUsed) : kUnknown,
+        gns.updates, nowMs);
+    if (m_Values[GnsSatellites]->isHidden() == gnsCounts) {
+        m_Names[GnsSatellites]->setHidden(!gnsCounts);
+        m_Values[GnsSatellites]->setHidden(!gnsCounts);
+    }
+
+    const Latest<HeadingReport>& heading = reports.TrueHeading();
+    SetField(TrueHeading, heading.Known() ? HeadingText(heading.value) : kUnknown, heading.updates, nowMs);
+
+    const Latest<GstReport>& gst = reports.Gst();
+    SetField(Accuracy,
+        gst.Known() ? Metres(gst.value.sigmaLatitude, gst.value.sigmaLongitude, gst.value.sigmaAltitude) : kUnknown,
+        gst.updates, nowMs);
+
+    const Latest<GbsReport>& gbs = reports.Gbs();
+    QString raim = kUnknown;
+    if (gbs.Known()) {
+        raim = Metres(gbs.value.errorLatitude, gbs.value.errorLongitude, gbs.value.errorAltitude);
+        if (gbs.value.failedSatellite)
+            raim += QStringLiteral("\nfailed: ") + FailedSatellite(gbs.value);
+    }
+    SetField(Raim, raim, gbs.updates, nowMs);
 }
 
 void FixStatusPanel::Show(const FixSummary& summary, qint64 nowMs)
@@ -134,6 +321,7 @@ void FixStatusPanel::Show(const FixSummary& summary, qint64 nowMs)
         summary.Pdop().updates + summary.Hdop().updates + summary.Vdop().updates, nowMs);
     const double age = summary.PositionAgeSeconds();
     SetField(PositionAge, age >= 0 ? Fixed(age, 2) + QStringLiteral(" s") : kUnknown, position.updates, nowMs);
+    ShowReports(summary, nowMs);
 
     QStringList counters;
     for (int row = 0; row < kTalkerCount; ++row) {

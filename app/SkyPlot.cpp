@@ -22,8 +22,64 @@ const QColor kBackground(255, 255, 255);
 // The constellations of the legend, in their order.
 constexpr Constellation kLegend[] = {Constellation::Gps, Constellation::Glonass, Constellation::Galileo,
     Constellation::BeiDou, Constellation::Qzss, Constellation::NavIC, Constellation::Sbas};
+const QString kNotUsed = QStringLiteral("not used");
+
+// The room between a mark's edge and its label.
+constexpr double kLabelGap = 2;
+// The width of a mark's outline beyond its radius.
+constexpr double kOutline = 1;
+
+// Whether the circle and the rectangle share more than a point.
+bool CircleMeetsRect(QPointF centre, double radius, const QRectF& rect)
+{
+    const double dx = centre.x() - std::clamp(centre.x(), rect.left(), rect.right());
+    const double dy = centre.y() - std::clamp(centre.y(), rect.top(), rect.bottom());
+    return dx * dx + dy * dy < radius * radius;
+}
+
+QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 }  // namespace
+
+std::vector<QRectF> PlaceLabels(const std::vector<LabelRequest>& labels, const QRectF& bounds)
+{
+    std::vector<QRectF> placed(labels.size());
+    for (size_t k = 0; k < labels.size(); ++k) {
+        const LabelRequest& label = labels[k];
+        const double w = label.size.width();
+        const double h = label.size.height();
+        const double x = label.mark.x();
+        const double y = label.mark.y();
+        const double side = label.markRadius + kLabelGap;
+        // A corner of the label this far along both axes stays clear of the mark.
+        const double corner = label.markRadius / std::numbers::sqrt2 + kLabelGap;
+        const QRectF candidates[] = {
+            {x + side, y - h / 2, w, h},             // right
+            {x - side - w, y - h / 2, w, h},         // left
+            {x - w / 2, y - side - h, w, h},         // above
+            {x - w / 2, y + side, w, h},             // below
+            {x + corner, y - corner - h, w, h},      // upper right
+            {x - corner - w, y - corner - h, w, h},  // upper left
+            {x + corner, y + corner, w, h},          // lower right
+            {x - corner - w, y + corner, w, h},      // lower left
+        };
+        for (const QRectF& candidate : candidates) {
+            bool free = bounds.contains(candidate);
+            for (size_t j = 0; j < k && free; ++j)
+                free = !placed[j].intersects(candidate);
+            for (size_t j = 0; j < labels.size() && free; ++j)
+                free = !CircleMeetsRect(labels[j].mark, labels[j].markRadius, candidate);
+            if (free) {
+                placed[k] = candidate;
+                break;
+            }
+        }
+    }
+    return placed;
+}
 
 QColor ConstellationColour(Constellation constellation)
 {
@@ -78,6 +134,36 @@ QPointF SkyPlot::PointAt(double elevation, double azimuth) const
     return Centre() + QPointF(distance * std::sin(angle), -distance * std::cos(angle));
 }
 
+double SkyPlot::MarkRadius(const SkySatellite& satellite)
+{
+    // No signal reported: the smallest.
+    return 4.0 + std::clamp(satellite.satellite.snr, 0, 50) / 10.0;
+}
+
+std::vector<QRectF> SkyPlot::LabelRects() const
+{
+    // A PRN is digits only: the label is as high as a capital letter, with
+    // a pixel above and below.
+    const QFontMetricsF metrics(font());
+    std::vector<LabelRequest> labels;
+    labels.reserve(m_Satellites.size());
+    for (const SkySatellite& sky : m_Satellites) {
+        const QString prn = QString::number(sky.satellite.prn);
+        labels.push_back({PointAt(sky.satellite.elevation, sky.satellite.azimuth), MarkRadius(sky) + kOutline,
+            QSizeF(metrics.horizontalAdvance(prn), metrics.capHeight() + 2)});
+    }
+    return PlaceLabels(labels, QRectF(0, 0, width(), height() - kLegendHeight));
+}
+
+QStringList SkyPlot::LegendNames()
+{
+    QStringList names;
+    for (const Constellation constellation : kLegend)
+        names << Latin1(ConstellationName(constellation));
+    names << kNotUsed;
+    return names;
+}
+
 void SkyPlot::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -125,16 +211,21 @@ void SkyPlot::paintEvent(QPaintEvent*)
     }
 
     // The marks: filled when used, empty otherwise; larger with a stronger
-    // signal (no signal reported: the smallest).
+    // signal. The labels come after all marks, where they cover none.
     for (const SkySatellite& sky : m_Satellites) {
         const QColor colour = ConstellationColour(sky.constellation);
         const QPointF at = PointAt(sky.satellite.elevation, sky.satellite.azimuth);
-        const double size = 4.0 + std::clamp(sky.satellite.snr, 0, 50) / 10.0;
-        painter.setPen(QPen(colour, 2));
+        const double size = MarkRadius(sky);
+        painter.setPen(QPen(colour, 2 * kOutline));
         painter.setBrush(sky.used ? QBrush(colour) : QBrush(kBackground));
         painter.drawEllipse(at, size, size);
-        painter.setPen(Qt::black);
-        painter.drawText(at + QPointF(size + 2, 4), QString::number(sky.satellite.prn));
+    }
+    painter.setPen(Qt::black);
+    const std::vector<QRectF> labels = LabelRects();
+    for (size_t k = 0; k < labels.size(); ++k) {
+        if (!labels[k].isNull())
+            painter.drawText(QPointF(labels[k].left(), labels[k].bottom() - 1),
+                QString::number(m_Satellites[k].satellite.prn));
     }
 
     // The legend: a filled dot and the name of each constellation, and what
@@ -150,8 +241,7 @@ void SkyPlot::paintEvent(QPaintEvent*)
         return itemWidth;
     };
     for (const Constellation constellation : kLegend) {
-        const std::string_view text = ConstellationName(constellation);
-        const QString name = QString::fromLatin1(text.data(), qsizetype(text.size()));
+        const QString name = Latin1(ConstellationName(constellation));
         const double itemWidth = nextItem(name);
         painter.setPen(Qt::NoPen);
         painter.setBrush(ConstellationColour(constellation));
@@ -160,11 +250,11 @@ void SkyPlot::paintEvent(QPaintEvent*)
         painter.drawText(QPointF(x + 13, y + metrics.ascent() / 2 - 1), name);
         x += itemWidth;
     }
-    nextItem(QStringLiteral("not used"));
+    nextItem(kNotUsed);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(kBackground);
     painter.drawEllipse(QPointF(x + 5, y), 5, 5);
-    painter.drawText(QPointF(x + 13, y + metrics.ascent() / 2 - 1), QStringLiteral("not used"));
+    painter.drawText(QPointF(x + 13, y + metrics.ascent() / 2 - 1), kNotUsed);
 }
 
 }  // namespace orvane
