@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "FieldConvert.h"
+
 namespace orvane {
 
 namespace {
@@ -38,17 +40,6 @@ constexpr SignalBands kGalileoBands{-1, 2, 3, 2, 4, 4, 0, 0, 4, 4, 4, 4, 4, 4, 4
 constexpr SignalBands kBeiDouBands{-1, 0, 0, 0, 0, 2, 3, 2, 1, 1, 1, 3, 3, 4, 4, 4};
 constexpr SignalBands kQzssBands{-1, 0, 0, 0, 0, 1, 1, 2, 2, 4, 4, 4, 4, 4, 4, 4};
 constexpr SignalBands kNavICBands{-1, 2, 4, 2, 4, 0, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 const SignalNames* NamesOf(Constellation constellation)
 {
@@ -182,7 +173,7 @@ std::string_view SignalName(Constellation constellation, char signalId)
     static constexpr std::array<std::string_view, 16> kUnnamed{"signal 0", "signal 1", "signal 2", "signal 3",
         "signal 4", "signal 5", "signal 6", "signal 7", "signal 8", "signal 9", "signal A", "signal B", "signal C",
         "signal D", "signal E", "signal F"};
-    const int digit = HexDigit(signalId);
+    const int digit = HexValue(signalId);
     if (digit < 0)
         return "signal ?";
     const SignalNames* names = NamesOf(constellation);
@@ -194,7 +185,7 @@ int SignalBand(Constellation constellation, char signalId)
 {
     if (signalId == 0)
         return -1;
-    const int digit = HexDigit(signalId);
+    const int digit = HexValue(signalId);
     const SignalBands* bands = BandsOf(constellation);
     if (digit < 0 || !bands)
         return 4;

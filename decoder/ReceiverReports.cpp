@@ -11,6 +11,7 @@
 
 #include "FieldConvert.h"
 #include "FieldWalk.h"
+#include "KeyValueLines.h"
 #include "TextFormat.h"
 
 namespace orvane {
@@ -329,47 +330,10 @@ ReportResult ReceiverReports::Take(std::string_view sentence, std::string_view t
     return ReportResult::Taken;
 }
 
-namespace {
-
-class Lines {
-public:
-    explicit Lines(std::string& out) : m_Out(out) { }
-
-    // "key=" and the text the writer appends, or "-" when it is not known.
-    template <class Writer>
-    void Add(std::string_view key, bool known, Writer write)
-    {
-        m_Out.append(key);
-        m_Out.push_back('=');
-        if (known)
-            write(m_Out);
-        else
-            m_Out.push_back('-');
-        m_Out.push_back('\n');
-    }
-    void AddFixed(std::string_view key, bool reported, const std::optional<double>& value, int precision)
-    {
-        Add(key, reported && value.has_value(), [&](std::string& out) { AppendFixed(out, *value, precision); });
-    }
-    void AddInt(std::string_view key, bool reported, const std::optional<int32_t>& value)
-    {
-        Add(key, reported && value.has_value(), [&](std::string& out) { AppendInt(out, *value); });
-    }
-    void AddLetter(std::string_view key, bool reported, const std::optional<char>& letter)
-    {
-        Add(key, reported && letter.has_value(), [&](std::string& out) { out.push_back(*letter); });
-    }
-
-private:
-    std::string& m_Out;
-};
-
-}  // namespace
-
 std::string ReceiverReportsText(const ReceiverReports& reports)
 {
     std::string out;
-    Lines lines(out);
+    KeyValueLines lines(out);
 
     const bool gnsKnown = reports.Gns().Known();
     const GnsReport& gns = reports.Gns().value;

@@ -3,41 +3,13 @@
 
 #include <string_view>
 
+#include "KeyValueLines.h"
 #include "Tables.h"
 #include "TextFormat.h"
 
 namespace orvane {
 
 namespace {
-
-class Lines {
-public:
-    explicit Lines(std::string& out) : m_Out(out) { }
-
-    // "key=" and the text the writer appends, or "-" when it is not known.
-    template <class Writer>
-    void Add(std::string_view key, bool known, Writer write)
-    {
-        m_Out.append(key);
-        m_Out.push_back('=');
-        if (known)
-            write(m_Out);
-        else
-            m_Out.push_back('-');
-        m_Out.push_back('\n');
-    }
-    void AddFixed(std::string_view key, bool known, double value, int precision)
-    {
-        Add(key, known, [&](std::string& out) { AppendFixed(out, value, precision); });
-    }
-    void AddInt(std::string_view key, bool known, long long value)
-    {
-        Add(key, known, [&](std::string& out) { AppendInt(out, value); });
-    }
-
-private:
-    std::string& m_Out;
-};
 
 void AppendTimeOfDay(std::string& out, int32_t hundredths)
 {
@@ -55,7 +27,7 @@ void AppendTimeOfDay(std::string& out, int32_t hundredths)
 std::string SummaryText(const FixSummary& summary)
 {
     std::string out;
-    Lines lines(out);
+    KeyValueLines lines(out);
     const auto& date = summary.Date();
     lines.Add("date", date.Known(), [&](std::string& text) {
         AppendInt(text, date.value.year, 4);
