@@ -6,6 +6,7 @@
 
 #include <iterator>
 
+#include "Latin1Text.h"
 #include "decoder/Tables.h"
 
 namespace orvane {
@@ -42,11 +43,6 @@ QString TimeOfDay(int32_t hundredths)
 QString DopText(const Latest<double>& dop)
 {
     return dop.Known() ? Fixed(dop.value, 2) : kUnknown;
-}
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 // "0.43 / 0.49 / 0.96 m" for latitude, longitude and altitude; each part

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "Latin1Text.h"
 #include "decoder/Tables.h"
 
 namespace orvane {
@@ -35,11 +36,6 @@ bool CircleMeetsRect(QPointF centre, double radius, const QRectF& rect)
     const double dx = centre.x() - std::clamp(centre.x(), rect.left(), rect.right());
     const double dy = centre.y() - std::clamp(centre.y(), rect.top(), rect.bottom());
     return dx * dx + dy * dy < radius * radius;
-}
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 }  // namespace

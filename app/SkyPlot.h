@@ -18,7 +18,7 @@
 
 namespace orvane {
 
-// The colour of a talker row's constellation (both BeiDou talkers share one).
+// The colour of a constellation's marks and legend dot.
 QColor ConstellationColour(Constellation constellation);
 
 // A mark's label to place: the mark's centre and radius, and the label's

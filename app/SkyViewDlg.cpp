@@ -12,6 +12,7 @@
 #include <array>
 
 #include "FixStatusPanel.h"
+#include "Latin1Text.h"
 #include "SkyPlot.h"
 
 namespace orvane {
@@ -28,11 +29,6 @@ constexpr int kBandGroups = 6;
 uint64_t SatelliteUpdates(const FixSummary& summary)
 {
     return summary.Sky().Updates();
-}
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 // A cell that sorts by the number in kSortRole, whatever it shows.

@@ -3,18 +3,18 @@
 
 #include <QApplication>
 
+#include <string_view>
+
 #include "EmbeddedBrowser.h"
 #include "OrvaneApp.h"
 
 int main(int argc, char** argv)
 {
-    // --help and --version answer before the GUI starts: without a display
-    // the GUI would abort.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<int> status = orvane::AnswerWithoutWindow(arguments))
-        return *status;
+    // --help and --version alone answer before the GUI starts: without a
+    // display the GUI would abort. Everything else waits until Qt has taken
+    // its own options (-platform, -style, -display).
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version"))
+        return *orvane::AnswerWithoutWindow({QString::fromLocal8Bit(argv[0]), QString::fromLocal8Bit(argv[1])});
     orvane::PrepareEmbeddedBrowser();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));

@@ -62,7 +62,8 @@ int FieldCount(std::string_view sentence)
 }
 
 // The signal ID of a GSV sentence (NMEA 4.10+): a last field of one
-// hexadecimal digit after the satellite groups; 0 when there is none.
+// hexadecimal digit after the satellite groups; 0 when there is none, as
+// for ID 0 ("all signals", which names none).
 char GsvSignal(std::string_view sentence)
 {
     const int fields = FieldCount(sentence);
@@ -72,7 +73,7 @@ char GsvSignal(std::string_view sentence)
     if (last.size() != 1)
         return 0;
     const char c = last[0];
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') ? c : 0;
+    return (c >= '1' && c <= '9') || (c >= 'A' && c <= 'F') ? c : 0;
 }
 
 // Hundredths of a second since midnight, or -1 when a field is out of its

@@ -47,9 +47,33 @@ void MergeSignal(SkySatellite& known, const GsvSatellite& reported, char signal)
 
 }  // namespace
 
+bool SentenceRound::Next(uint64_t epoch, uint32_t key)
+{
+    auto seen = std::find_if(m_Keys.begin(), m_Keys.end(), [&](const auto& entry) { return entry.first == key; });
+    const int allowed = epoch == 0 ? 1 : kRepeatsPerEpoch;
+    const bool starts = !m_Started || epoch != m_Epoch || (seen != m_Keys.end() && seen->second >= allowed);
+    if (starts) {
+        m_Started = true;
+        m_Epoch = epoch;
+        m_Keys.clear();
+        seen = m_Keys.end();
+    }
+    if (seen == m_Keys.end())
+        m_Keys.push_back({key, 1});
+    else
+        ++seen->second;
+    return starts;
+}
+
 void SkyModel::TakeGsvSet(int talkerRow, std::string_view talker, char signal,
     const std::vector<GsvSatellite>& satellites, uint64_t epoch)
 {
+    if (m_GsvRound.Next(epoch, uint32_t(talkerRow) << 8 | uint8_t(signal))) {
+        for (ConstellationSky& sky : m_Sky) {
+            if (!sky.inView.value.empty())
+                sky.inView.Update().clear();
+        }
+    }
     std::array<bool, kConstellationCount> touched{};
     for (const GsvSatellite& satellite : satellites)
         touched[size_t(ConstellationOfTalker(talker, satellite.prn))] = true;
@@ -57,22 +81,10 @@ void SkyModel::TakeGsvSet(int talkerRow, std::string_view talker, char signal,
     if (satellites.empty() && OneConstellationTalker(talker))
         touched[size_t(ConstellationOfTalker(talker, 1))] = true;
 
-    const std::pair<int, char> set{talkerRow, signal};
     for (int c = 0; c < kConstellationCount; ++c) {
         if (!touched[size_t(c)])
             continue;
-        ConstellationSky& sky = m_Sky[size_t(c)];
-        // Without times every set of a talker and signal already merged
-        // starts the next epoch.
-        const bool startOver =
-            !sky.inView.Known() || sky.inViewEpoch != epoch || (epoch == 0 && Contains(sky.sets, set));
-        std::vector<SkySatellite>& inView = sky.inView.Update();
-        if (startOver) {
-            inView.clear();
-            sky.sets.clear();
-        }
-        sky.sets.push_back(set);
-        sky.inViewEpoch = epoch;
+        std::vector<SkySatellite>& inView = m_Sky[size_t(c)].inView.Update();
         for (const GsvSatellite& reported : satellites) {
             if (ConstellationOfTalker(talker, reported.prn) != Constellation(c))
                 continue;
@@ -99,6 +111,7 @@ void SkyModel::TakeGsa(std::string_view talker, int32_t systemId, const std::arr
     std::array<bool, kConstellationCount> covered{};
     Constellation named = Constellation::Other;
     const bool hasSystem = ConstellationOfSystemId(systemId, 1, named);
+    Constellation first = Constellation::Other;
     bool anyPrn = false;
     for (const int32_t prn : prns) {
         if (prn == 0)
@@ -110,33 +123,33 @@ void SkyModel::TakeGsa(std::string_view talker, int32_t systemId, const std::arr
         if (!Contains(list, prn))
             list.push_back(prn);
         covered[size_t(constellation)] = true;
+        if (!anyPrn)
+            first = constellation;
         anyPrn = true;
     }
-    // The constellation the GSA is about, also when it lists no satellite
-    // (none used); a combined GSA without a system ID and without a PRN
-    // says that nothing is used.
-    if (hasSystem || OneConstellationTalker(talker)) {
-        const Constellation own = hasSystem ? named : ConstellationOfTalker(talker, 1);
-        covered[size_t(own)] = true;
-        if (own == Constellation::Gps)
-            covered[size_t(Constellation::Sbas)] = true;
-    } else if (!anyPrn) {
-        covered.fill(true);
-    }
+    // The constellation the GSA is about, also when it lists no satellite.
+    if (hasSystem || OneConstellationTalker(talker))
+        covered[size_t(hasSystem ? named : ConstellationOfTalker(talker, 1))] = true;
 
+    // A GSA is one of its round by its talker, its system ID and, for a
+    // combined one without, the constellation of its first satellite (a
+    // NMEA 4.0 receiver sends a GN GSA per constellation).
+    const uint32_t key = (talker.size() == 2 ? uint32_t(uint8_t(talker[0])) << 16 | uint8_t(talker[1]) << 8 : 0) |
+                         uint32_t(uint8_t(systemId)) << 24 | uint32_t(first);
+    if (m_GsaRound.Next(epoch, key)) {
+        for (ConstellationSky& sky : m_Sky) {
+            if (!sky.used.value.empty())
+                sky.used.Update().clear();
+        }
+    }
     for (int c = 0; c < kConstellationCount; ++c) {
         if (!covered[size_t(c)])
             continue;
-        ConstellationSky& sky = m_Sky[size_t(c)];
-        const bool adds = epoch != 0 && sky.used.Known() && sky.usedEpoch == epoch;
-        std::vector<int32_t>& used = sky.used.Update();
-        if (!adds)
-            used.clear();
+        std::vector<int32_t>& used = m_Sky[size_t(c)].used.Update();
         for (const int32_t prn : lists[size_t(c)]) {
             if (used.size() < kMostSatellites && !Contains(used, prn))
                 used.push_back(prn);
         }
-        sky.usedEpoch = epoch;
     }
 }
 

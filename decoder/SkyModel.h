@@ -5,13 +5,20 @@
 // with its elevation, azimuth and the SNR of every signal reported.
 //
 // A GSV set counts per talker and signal: a second signal's set adds its
-// signals to the epoch's satellites and never replaces the first's. The
-// first set of a new epoch starts its constellation's list over; in a log
-// without times, a set of a talker and signal already merged does.
+// signals to the epoch's satellites and never replaces the first's.
 // "Used" is per constellation: a satellite is used when its own
-// constellation's latest GSA of the epoch lists it; a GSA names its
-// constellation by its system ID (NMEA 4.10+), else by its talker, else
-// (GN) by each PRN's range.
+// constellation's GSA of the epoch lists it; a GSA names its constellation
+// by its system ID (NMEA 4.10+), else by its talker, else (GN) by each
+// PRN's range.
+//
+// The GSV sets and the GSA sentences each come in rounds, one an epoch:
+// the first of a new epoch starts every constellation's list over, so a
+// constellation the receiver stops reporting leaves the sky. Within one
+// epoch the sets of one talker and signal, or the GSAs of one talker and
+// constellation, add up a few times (a receiver without signal IDs sends a
+// set per band; more than twelve satellites take two GSAs); a further one
+// starts the next round, as any repeat does in a log without times, so a
+// stream whose time stops changing still moves on.
 
 #include <array>
 #include <cstdint>
@@ -42,13 +49,25 @@ struct SkySatellite {
 
 // One constellation's part of the epoch.
 struct ConstellationSky {
-    Latest<std::vector<int32_t>> used;         // PRNs its latest GSA(s) of the epoch list, in order
+    Latest<std::vector<int32_t>> used;         // PRNs its GSAs of the epoch list, in order
     Latest<std::vector<SkySatellite>> inView;  // the epoch's satellites, every signal merged
-    uint64_t usedEpoch = 0;
-    uint64_t inViewEpoch = 0;
-    // The (talker row, signal) sets merged into inView since it started
-    // over.
-    std::vector<std::pair<int, char>> sets;
+};
+
+// The sentences of one kind that make up an epoch's round.
+class SentenceRound {
+public:
+    // How often one key may come in one timed epoch before it starts the
+    // next round.
+    static constexpr int kRepeatsPerEpoch = 4;
+
+    // Notes a sentence (or set) of the key in the epoch; true when it
+    // starts a new round.
+    bool Next(uint64_t epoch, uint32_t key);
+
+private:
+    bool m_Started = false;
+    uint64_t m_Epoch = 0;
+    std::vector<std::pair<uint32_t, int>> m_Keys;  // each key of the round and how often it came
 };
 
 class SkyModel {
@@ -61,8 +80,7 @@ public:
     void TakeGsvSet(int talkerRow, std::string_view talker, char signal, const std::vector<GsvSatellite>& satellites,
         uint64_t epoch);
     // A GSA of the talker: its PRNs (0 for an empty field) and the system ID
-    // of its last field (0 when there is none). Within one epoch (not 0) a
-    // second GSA of a constellation adds to the first.
+    // of its last field (0 when there is none).
     void TakeGsa(std::string_view talker, int32_t systemId, const std::array<int32_t, 12>& prns, uint64_t epoch);
 
     const ConstellationSky& Of(Constellation constellation) const { return m_Sky[size_t(constellation)]; }
@@ -77,6 +95,8 @@ public:
 
 private:
     std::array<ConstellationSky, kConstellationCount> m_Sky{};
+    SentenceRound m_GsvRound;
+    SentenceRound m_GsaRound;
 };
 
 }  // namespace orvane

@@ -38,18 +38,17 @@ void LiveSources::Open(const LiveSourceSettings& settings, QObject* noticeTarget
         OpenFeed(TcpFeed::Kind::Gpsd, settings.gpsdHost, settings.gpsdPort, noticeTarget, settings.timing, appendLine);
     if (settings.udpPort != 0) {
         m_Udp = std::make_unique<UdpFeed>(settings.udpPort, noticeTarget, UdpFeed::kMaxDatagram, settings.udpAddress);
-        // The port alone names it on every address; a listen address is
-        // named with it.
-        QString where = QString::number(settings.udpPort);
-        if (settings.udpAddress != QHostAddress(QHostAddress::Any))
-            where += QStringLiteral(" of ") + settings.udpAddress.toString();
         QString reason;
         if (m_Udp->Open(reason)) {
-            appendLine(QStringLiteral("[UDP] OK to listen on port %1").arg(where));
+            appendLine(QStringLiteral("[UDP] OK to listen on port %1").arg(settings.udpPort));
         } else {
-            appendLine(QStringLiteral("[UDP] Fail to listen on port %1 (%2)").arg(where, reason));
+            appendLine(
+                QStringLiteral("[UDP] Fail to listen on port %1 (%2)").arg(QString::number(settings.udpPort), reason));
             m_Udp.reset();
         }
+        // A listen address is named on a line of its own.
+        if (settings.udpAddress != QHostAddress(QHostAddress::Any))
+            appendLine(QStringLiteral("[UDP] on %1 only").arg(settings.udpAddress.toString()));
     }
 }
 

@@ -26,7 +26,7 @@ bool UdpFeed::Owns(SourceId source) const
         if (id == source)
             return true;
     }
-    return false;
+    return m_Retired.contains(source);
 }
 
 bool UdpFeed::Open(QString& reason)
@@ -79,12 +79,17 @@ void UdpFeed::OnReadable()
 SourceId UdpFeed::IdOf(const QString& sender)
 {
     const auto known = m_SenderIds.constFind(sender);
-    if (known != m_SenderIds.constEnd())
+    if (known != m_SenderIds.constEnd()) {
+        m_SenderOrder.move(m_SenderOrder.indexOf(sender), m_SenderOrder.size() - 1);
         return *known;
-    // The oldest sender gives up its id; a rest it left waiting still goes
-    // on after its second of silence.
-    if (m_SenderOrder.size() >= kMaxSenders)
-        m_SenderIds.remove(m_SenderOrder.takeFirst());
+    }
+    // The sender heard from least recently gives up its id; a rest it left
+    // waiting still goes on after its second of silence.
+    if (m_SenderOrder.size() >= kMaxSenders) {
+        m_Retired.append(m_SenderIds.take(m_SenderOrder.takeFirst()));
+        if (m_Retired.size() > kMaxSenders)
+            m_Retired.removeFirst();
+    }
     const SourceId id = NewSourceId();
     m_SenderIds.insert(sender, id);
     m_SenderOrder.append(sender);

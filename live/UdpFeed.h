@@ -27,7 +27,9 @@ public:
     static constexpr qint64 kMaxDatagram = 64 * 1024;
 
     // At most this many senders keep an id of their own; past that the
-    // oldest ids are given up.
+    // sender heard from least recently gives its id up. The feed still owns
+    // the ids it gave up last (as many again), so bytes already on their
+    // way under one are not dropped.
     static constexpr int kMaxSenders = 256;
 
     UdpFeed(quint16 port, QObject* target, qint64 maxDatagram = kMaxDatagram,
@@ -59,7 +61,8 @@ private:
     QHostAddress m_Address;
     QUdpSocket m_Socket;
     QHash<QString, SourceId> m_SenderIds;
-    QList<QString> m_SenderOrder;  // oldest first
+    QList<QString> m_SenderOrder;  // least recently heard first
+    QList<SourceId> m_Retired;     // ids given up, oldest first
 };
 
 }  // namespace orvane

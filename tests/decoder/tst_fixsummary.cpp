@@ -434,6 +434,41 @@ private slots:
         QCOMPARE(summary.SatellitesUsed(), 4);
     }
 
+    // A constellation the receiver stops reporting leaves the sky at the
+    // next epoch: a combined GSA without GLONASS, a GP set without its
+    // SBAS and QZSS satellites.
+    void constellationLeavesAtTheNextEpoch()
+    {
+        FixSummary summary = Summarise(Nmea("GPGGA,120000.00,4809.0,N,01135.0,E,1,06,0.9,5.0,M,,M,,") +
+                                       Nmea("GNGSA,A,3,05,13,70,71,,,,,,,,,1.5,0.9,1.2") +
+                                       Nmea("GPGSV,1,1,03,01,10,020,30,47,20,040,35,194,30,060,40"));
+        QCOMPARE(summary.SatellitesUsed(), 4);
+        QCOMPARE(summary.SatellitesInView(), 3);
+        const std::string next = Nmea("GPGGA,120001.00,4809.0,N,01135.0,E,1,02,0.9,5.0,M,,M,,") +
+                                 Nmea("GNGSA,A,3,05,13,,,,,,,,,,,1.5,0.9,1.2") + Nmea("GPGSV,1,1,01,01,10,020,30");
+        summary.Consume(next, 0, next.size());
+        QCOMPARE(summary.Sky().Of(Constellation::Glonass).used.value, std::vector<int32_t>{});
+        QCOMPARE(summary.SatellitesUsed(), 2);
+        QCOMPARE(summary.SatellitesInView(), 1);
+    }
+
+    // A stream whose time stops changing (a receiver that lost its fix
+    // sends empty times) still moves on: each set starts over within a few
+    // repeats, the lists stay those of the latest sets, and signal ID 0
+    // ("all signals") names no signal.
+    void stuckTimeMovesOn()
+    {
+        std::string text = Nmea("GPGGA,120000.00,4809.0,N,01135.0,E,1,06,0.9,5.0,M,,M,,");
+        for (int k = 0; k < 1000; ++k)
+            text += Nmea("GPGSV,1,1,01," + std::to_string(1 + k % 32) + ",10,020,30,0") +
+                    Nmea("GPGSA,A,3," + std::to_string(1 + k % 32) + ",,,,,,,,,,,,1.5,0.9,1.2");
+        const FixSummary summary = Summarise(text);
+        QVERIFY(summary.SatellitesInView() <= SentenceRound::kRepeatsPerEpoch);
+        QVERIFY(summary.SatellitesUsed() <= SentenceRound::kRepeatsPerEpoch);
+        QCOMPARE(summary.Satellites().back().satellite.prn, 1 + 999 % 32);
+        QCOMPARE(summary.Satellites().back().perSignal.front().id, '\0');
+    }
+
     // A multi-signal epoch read by two ticks that part anywhere, and by
     // ticks of one sentence each (as a live source's ticks would take it):
     // the same satellites and signals as read whole.
@@ -477,7 +512,8 @@ private slots:
             text += "*00\r\n";
         }
         const FixSummary summary = Summarise(text);
-        QCOMPARE(summary.Sky().Of(Constellation::Gps).used.value.size(), size_t(128));
+        // A fifth GSA of one talker in one epoch starts the next round.
+        QCOMPARE(summary.Sky().Of(Constellation::Gps).used.value.size(), size_t(4 * 12));
         QCOMPARE(summary.Sky().Of(Constellation::Gps).inView.value.size(), size_t(128));
         QCOMPARE(summary.Talker(0).decoded, uint64_t(301));
     }

@@ -8,6 +8,9 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 
+#include <memory>
+#include <vector>
+
 #include "../common/LoopbackPort.h"
 #include "NoticeRecorder.h"
 #include "live/TcpFeed.h"
@@ -237,6 +240,44 @@ private slots:
         QVERIFY(feed.Owns(ids[0]) && feed.Owns(ids[1]) && !feed.Owns(ids[1] + 1000));
         QCOMPARE(window.tcpPeers, (QStringList{SenderOf(first), SenderOf(second), SenderOf(first)}));
         QVERIFY(window.statusLines.isEmpty());
+    }
+
+    // Past the most senders, the one heard from least recently gives its id
+    // up: a receiver that keeps sending keeps its id among many one-off
+    // senders, and an id given up is still the feed's for bytes on their way.
+    void busySenderKeepsItsId()
+    {
+        NoticeRecorder window;
+        const quint16 port = FreeUdpPort();
+        UdpFeed feed(port, &window);
+        QString reason;
+        QVERIFY2(feed.Open(reason), qPrintable(reason));
+        QUdpSocket receiver;
+        QVERIFY(receiver.bind(QHostAddress::LocalHost, 0));
+        std::vector<std::unique_ptr<QUdpSocket>> others;
+        int sent = 0;
+        for (int k = 0; k < UdpFeed::kMaxSenders + 40; ++k) {
+            if (k % 50 == 0) {
+                QVERIFY(Send(receiver, "$GPTXT,1*00\r\n", port));
+                ++sent;
+                QTRY_COMPARE(window.dataSources.size(), sent);
+            }
+            others.push_back(std::make_unique<QUdpSocket>());
+            QVERIFY(others.back()->bind(QHostAddress::LocalHost, 0));
+            QVERIFY(Send(*others.back(), "x", port));
+            ++sent;
+            QTRY_COMPARE(window.dataSources.size(), sent);
+        }
+        QSet<SourceId> receiverIds, allIds;
+        for (int k = 0; k < window.dataSources.size(); ++k) {
+            allIds.insert(window.dataSources[k]);
+            if (window.tcpPeers[k] == SenderOf(receiver))
+                receiverIds.insert(window.dataSources[k]);
+        }
+        QCOMPARE(receiverIds.size(), 1);
+        QCOMPARE(allIds.size(), UdpFeed::kMaxSenders + 41);
+        for (const SourceId id : allIds)
+            QVERIFY(feed.Owns(id));
     }
 
     // A datagram over the limit is dropped with a line; the datagrams
