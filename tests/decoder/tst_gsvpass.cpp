@@ -165,6 +165,14 @@ private slots:
             << Gsv("GPGSV,1,1,02,01,40,083,46,02,17,308,41,1") + Gsv("GPGSV,1,1,02,01,40,083,30,02,17,308,,6") + "|" +
                    Gsv("GPGSV,1,1,01,02,17,308,29,6")
             << 0 << "1/0/0/0 2/17/308/29";
+        QTest::newRow("QZSS reads QZ and GQ")
+            << Gsv("QZGSV,1,1,01,193,40,100,45,1") + Gsv("GQGSV,1,1,02,193,40,100,30,194,20,200,38,1") << 6
+            << "193/40/100/30 194/20/200/38";
+        QTest::newRow("QZSS reads GQ alone") << Gsv("GQGSV,1,1,01,195,10,300,20,1") << 6 << "195/10/300/20";
+        QTest::newRow("a GQ set of another signal keeps the QZ values")
+            << Gsv("QZGSV,1,1,01,193,40,100,45,1") + Gsv("GQGSV,1,1,02,193,40,100,30,194,20,200,38,4") << 6
+            << "193/40/100/45 194/20/200/38";
+        QTest::newRow("GPS does not read GQ") << Gsv("GQGSV,1,1,01,195,10,300,20,1") << 0 << "";
     }
     void signalsRankInSetOrder()
     {
@@ -192,13 +200,14 @@ private slots:
     // The plain pass, also where it stops searching at a bound, gives the
     // lines and every slot and seen flag of searching the whole text and
     // dropping what ends past the bound, over sentences with and without
-    // signal IDs.
+    // signal IDs and QZSS sentences of both talker ids.
     void boundedEqualsFullSearch()
     {
         std::mt19937 random(7);
         const char* pieces[] = {"$GPGSV,1,1,01,", "$GLGSV,1,1,02,", "$GNGSV,1,1,01,", "$GPRMC,", "12,", "34,", "*",
             "*4A\r\n", ",", "\r\n", "$GPGSV,1,1,01,05,10,100,30*00\r\n", ",,,,", "$GPGSV,1,1,01,05,11,101,31,1*00\r\n",
-            "$GPGSV,1,1,02,06,12,102,,05,12,102,32,6*00\r\n", "1*"};
+            "$GPGSV,1,1,02,06,12,102,,05,12,102,32,6*00\r\n", "1*", "$QZGSV,1,1,01,", "$GQGSV,1,1,01,",
+            "$GQGSV,1,1,01,07,1,2,3,1*00\r\n", "$QZGSV,1,1,02,07,4,5,6,08,7,8,9,4*00\r\n"};
         for (int round = 0; round < 3000; ++round) {
             std::string text;
             const int count = int(random() % 30);
@@ -236,7 +245,8 @@ private slots:
             "$GLGSV,12*00\r\n", "$GPGSV,1,1,01,08,1,2", "$GPGSA,A,3*00\r\n", "$GPRMC,1*00\r\n", "*", "$", "\r\n", ",",
             "$GPGSV,1,1,01,", "$GPGSV,1,1,02,03,11,101,42,04,21,201,43,1*00\r\n",
             "$GPGSV,1,1,03,04,22,202,30,03,12,102,,09,1,1,20,6*00\r\n", "$GPGSV,1,1,01,0,8,8,8,6*00\r\n",
-            "$GPGSV,1,1,00,7*00\r\n", "$GLGSV,1,1,01,70,4,4,4,3*00\r\n"};
+            "$GPGSV,1,1,00,7*00\r\n", "$GLGSV,1,1,01,70,4,4,4,3*00\r\n", "$GQGSV,1,1,01,193,1,2,3,1*00\r\n",
+            "$QZGSV,1,1,02,194,4,5,6,193,7,8,9,5*00\r\n"};
         // Galileo satellites, without a signal ID or with one of three.
         const auto newSatellite = [&random] {
             const char* const suffixes[] = {"", ",1", ",7", ",B"};
