@@ -7,8 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "LargeText.h"
 #include "decoder/FindSentence.h"
@@ -64,10 +66,54 @@ void BM_LocateAndParseRmc(benchmark::State& state)
 }
 BENCHMARK(BM_LocateAndParseRmc)->Unit(benchmark::kMillisecond);
 
-// One live tick over the whole text: every GP sentence of the type is shown.
-void DispatchWholeText(benchmark::State& state, int messageRow, bool signalsShown)
+// The large text as a receiver of NMEA 4.10 or later writes it: each GSV set
+// twice, first with signal ID 1 after its last satellite, then with signal
+// ID 7, each sentence with its checksum.
+const std::string& TwoSignalText()
 {
-    const std::string& text = LargeText();
+    static const std::string text = [] {
+        const std::string& plain = LargeText();
+        std::string out;
+        out.reserve(plain.size() * 3 / 2);
+        std::vector<std::string_view> set;  // the sentences of the GSV set being read, without "*" and line end
+        const auto flush = [&out, &set] {
+            for (const char signal : {'1', '7'}) {
+                for (const std::string_view sentence : set) {
+                    const size_t begin = out.size();
+                    out.append(sentence).append(",").push_back(signal);
+                    unsigned sum = 0;
+                    for (const char c : std::string_view(out).substr(begin + 1))
+                        sum ^= static_cast<unsigned char>(c);
+                    char tail[8];
+                    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+                    out.append(tail);
+                }
+            }
+            set.clear();
+        };
+        for (size_t begin = 0; begin < plain.size();) {
+            size_t end = plain.find('\n', begin);
+            end = end == std::string::npos ? plain.size() : end + 1;
+            const std::string_view line = std::string_view(plain).substr(begin, end - begin);
+            const size_t star = line.find('*');
+            const bool gsv = line.size() > 6 && line.substr(3, 3) == "GSV" && star != std::string_view::npos;
+            if (!set.empty() && (!gsv || line.substr(0, 6) != set.front().substr(0, 6)))
+                flush();
+            if (gsv)
+                set.push_back(line.substr(0, star));
+            else
+                out.append(line);
+            begin = end;
+        }
+        flush();
+        return out;
+    }();
+    return text;
+}
+
+// One live tick over the whole text: every GP sentence of the type is shown.
+void DispatchWholeText(benchmark::State& state, const std::string& text, int messageRow, bool signalsShown)
+{
     DispatchState dispatch;
     dispatch.NmeaText = text;
     dispatch.NmeaTextLength = int32_t(text.size());
@@ -84,15 +130,22 @@ void DispatchWholeText(benchmark::State& state, int messageRow, bool signalsShow
 
 void BM_DispatchRmc(benchmark::State& state)
 {
-    DispatchWholeText(state, kRmcRow, false);
+    DispatchWholeText(state, LargeText(), kRmcRow, false);
 }
 BENCHMARK(BM_DispatchRmc)->Unit(benchmark::kMillisecond);
 
 void BM_DispatchGsaWithGsvPass(benchmark::State& state)
 {
-    DispatchWholeText(state, kGsaRow, true);
+    DispatchWholeText(state, LargeText(), kGsaRow, true);
 }
 BENCHMARK(BM_DispatchGsaWithGsvPass)->Unit(benchmark::kMillisecond);
+
+// The same over the text whose GSV sets each come twice, for two signals.
+void BM_DispatchGsaWithGsvPassTwoSignals(benchmark::State& state)
+{
+    DispatchWholeText(state, TwoSignalText(), kGsaRow, true);
+}
+BENCHMARK(BM_DispatchGsaWithGsvPassTwoSignals)->Unit(benchmark::kMillisecond);
 
 // A simulator log of at least the given size in which every 1000th sentence
 // is a broken GP GSA. In a live tick each such error ends a dispatcher call
@@ -152,9 +205,8 @@ BENCHMARK(BM_DispatchGsaWithErrors)->Arg(16)->Arg(64)->Unit(benchmark::kMillisec
 // the large text. Each starts just after a GP RMC, so the tick shows the
 // next one and merges the one epoch of GSV sentences between them; the pass
 // stops at the sentence just shown, so where the tick lies does not matter.
-void ReplayTickAt(benchmark::State& state, double share)
+void ReplayTickAt(benchmark::State& state, const std::string& text, double share)
 {
-    const std::string& text = LargeText();
     DispatchState dispatch;
     LoadForReplay(dispatch, text);
     dispatch.m_SignalsShown = true;
@@ -169,15 +221,22 @@ void ReplayTickAt(benchmark::State& state, double share)
 
 void BM_ReplayTickAtStart(benchmark::State& state)
 {
-    ReplayTickAt(state, 0.0);
+    ReplayTickAt(state, LargeText(), 0.0);
 }
 BENCHMARK(BM_ReplayTickAtStart)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplayTickAtEnd(benchmark::State& state)
 {
-    ReplayTickAt(state, 0.99);
+    ReplayTickAt(state, LargeText(), 0.99);
 }
 BENCHMARK(BM_ReplayTickAtEnd)->Unit(benchmark::kMicrosecond);
+
+// The same at the start of the text whose GSV sets each come twice.
+void BM_ReplayTickTwoSignals(benchmark::State& state)
+{
+    ReplayTickAt(state, TwoSignalText(), 0.0);
+}
+BENCHMARK(BM_ReplayTickTwoSignals)->Unit(benchmark::kMicrosecond);
 
 // Single sentences.
 constexpr std::string_view kGga = "$GPGGA,092725.00,4717.11399,N,00833.91590,E,1,08,1.01,499.6,M,48.0,M,,*5B";

@@ -18,22 +18,38 @@ namespace orvane {
 
 namespace {
 
+// Whether the four letters at at are the first four of tail or, WithAlias,
+// of alias (the fifth is known to match). tail holds the five letters after
+// "$" of the sentences searched for; alias those of the talker's alias,
+// which end in the same letter. A talker without an alias is searched by
+// code that never looks at one.
+template <bool WithAlias>
+inline bool Matches(const char* at, const char* tail, const char* alias)
+{
+    if constexpr (WithAlias)
+        return std::memcmp(at, tail, 4) == 0 || std::memcmp(at, alias, 4) == 0;
+    else
+        return std::memcmp(at, tail, 4) == 0;
+}
+
 // Of the places p + k whose bit k is set in candidates, the first holding
 // the address's first four letters after its "$" (the fifth is known to
 // match), or null.
-inline const char* FirstMatch(const char* p, unsigned candidates, const char* tail)
+template <bool WithAlias>
+inline const char* FirstMatch(const char* p, unsigned candidates, const char* tail, const char* alias)
 {
     for (; candidates != 0; candidates &= candidates - 1) {
         const char* const at = p + std::countr_zero(candidates);
-        if (std::memcmp(at + 1, tail, 4) == 0)
+        if (Matches<WithAlias>(at + 1, tail, alias))
             return at;
     }
     return nullptr;
 }
 
-// The first "$" in [p, last] followed by the five letters of tail, or null.
-// The five letters after last are readable.
-const char* FindPattern(const char* p, const char* const last, const char* tail)
+// The first "$" in [p, last] followed by the five letters of tail or,
+// WithAlias, of alias, or null. The five letters after last are readable.
+template <bool WithAlias>
+const char* FindPattern(const char* p, const char* const last, const char* tail, const char* alias)
 {
 #if defined(__SSE2__)
     // Sixteen places at a time: a place is a candidate when it holds "$" and
@@ -49,14 +65,14 @@ const char* FindPattern(const char* p, const char* const last, const char* tail)
         const __m128i fifth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 5));
         const auto candidates = unsigned(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, dollar), _mm_cmpeq_epi8(fifth, lastLetter))));
-        if (const char* const found = FirstMatch(p, candidates, tail))
+        if (const char* const found = FirstMatch<WithAlias>(p, candidates, tail, alias))
             return found;
         p += 16;
     }
 #endif
     while (p <= last) {
         const auto* dollar = static_cast<const char*>(std::memchr(p, '$', size_t(last - p) + 1));
-        if (dollar == nullptr || std::memcmp(dollar + 1, tail, 5) == 0)
+        if (dollar == nullptr || (dollar[5] == tail[4] && Matches<WithAlias>(dollar + 1, tail, alias)))
             return dollar;
         p = dollar + 1;
     }
@@ -75,7 +91,9 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Candidates(const c
 }
 
 // The same as FindPattern, thirty-two places at a time where the processor can.
-__attribute__((target("avx2"))) const char* FindPatternWide(const char* p, const char* const last, const char* tail)
+template <bool WithAlias>
+__attribute__((target("avx2"))) const char* FindPatternWide(const char* p, const char* const last, const char* tail,
+    const char* alias)
 {
     const __m256i dollar = _mm256_set1_epi8('$');
     const __m256i lastLetter = _mm256_set1_epi8(tail[4]);
@@ -90,22 +108,25 @@ __attribute__((target("avx2"))) const char* FindPatternWide(const char* p, const
         if (last - p < 31)
             break;
         const auto candidates = unsigned(_mm256_movemask_epi8(Candidates(p, dollar, lastLetter)));
-        if (const char* const found = FirstMatch(p, candidates, tail))
+        if (const char* const found = FirstMatch<WithAlias>(p, candidates, tail, alias))
             return found;
         p += 32;
     }
-    return FindPattern(p, last, tail);
+    return FindPattern<WithAlias>(p, last, tail, alias);
 }
 
-const char* FindPatternFastest(const char* p, const char* const last, const char* tail)
+// alias: null for a talker without one.
+const char* FindPatternFastest(const char* p, const char* const last, const char* tail, const char* alias)
 {
     static const bool wide = __builtin_cpu_supports("avx2");
-    return wide ? FindPatternWide(p, last, tail) : FindPattern(p, last, tail);
+    if (alias)
+        return wide ? FindPatternWide<true>(p, last, tail, alias) : FindPattern<true>(p, last, tail, alias);
+    return wide ? FindPatternWide<false>(p, last, tail, nullptr) : FindPattern<false>(p, last, tail, nullptr);
 }
 #else
-const char* FindPatternFastest(const char* p, const char* const last, const char* tail)
+const char* FindPatternFastest(const char* p, const char* const last, const char* tail, const char* alias)
 {
-    return FindPattern(p, last, tail);
+    return alias ? FindPattern<true>(p, last, tail, alias) : FindPattern<false>(p, last, tail, nullptr);
 }
 #endif
 
@@ -122,17 +143,28 @@ int32_t FindSentence(std::string_view text, int32_t start, int32_t talkerRow, in
     if (start < 0)
         return -1;
 
-    // The five letters after "$", compared as one block at every "$".
+    // The five letters after "$", compared as one block at every "$". A
+    // talker with an alias (QZSS: QZ and GQ) matches either in the same
+    // search: both end in the type's last letter, so the places worth
+    // comparing are the same, and the first of either is found.
+    const TalkerEntry& talker = TalkerTable[talkerRow];
     char tail[5];
-    std::memcpy(tail, TalkerTable[talkerRow].id.data(), 2);
+    std::memcpy(tail, talker.id.data(), 2);
     std::memcpy(tail + 2, MessageTable[messageRow].id.data(), 3);
+    char aliasTail[5];
+    const char* alias = nullptr;
+    if (!talker.alias.empty()) {
+        std::memcpy(aliasTail, talker.alias.data(), 2);
+        std::memcpy(aliasTail + 2, tail + 2, 3);
+        alias = aliasTail;
+    }
 
     if (length - start < 6)
         return -1;
     const char* const base = text.data();
     const char* const textEnd = base + length;
     const char* const last = textEnd - 6;  // the last place a pattern can begin
-    const char* const dollar = FindPatternFastest(base + start, last, tail);
+    const char* const dollar = FindPatternFastest(base + start, last, tail, alias);
     if (dollar == nullptr)
         return -1;
     const auto* star = static_cast<const char*>(std::memchr(dollar + 6, '*', size_t(textEnd - dollar - 6)));

@@ -14,7 +14,8 @@ namespace orvane {
 inline constexpr int32_t kMaxTextLength = 0x7fffffff;
 
 // Searches text from start for the sentence of the talker row and the
-// message row. Returns:
+// message row; for a talker with an alias (QZSS: "$QZ" and "$GQ"), for
+// either, whichever comes first. Returns:
 //   -1  rows outside the tables or start at or past the end (out untouched),
 //       or no occurrence of the pattern (out emptied);
 //   the text length when the pattern occurs but no "*" follows (out empty);

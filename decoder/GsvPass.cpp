@@ -14,11 +14,56 @@ namespace {
 
 using SeenRow = std::array<int32_t, kGsvMaxSatellites>;
 
-// With notes, also records for the sentence whose "$" lies at the given
-// position which slots its satellites were merged into.
-void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& row, SeenRow& seen,
+static_assert(kNoGsvSignal == -1, "a sentence without a signal ID counts as signal 0");
+
+// The sentence's signal as counted by kGsvSignalKinds. A sentence that lost
+// its "*" runs on across a line end or into the next sentence up to a later
+// "*": the last field before that belongs to another sentence and names no
+// signal of this one, so a log without signal IDs merges as it always has.
+int SignalOf(const GsvList& list, std::string_view sentence)
+{
+    if (list.signal == kNoGsvSignal || sentence.find('\n') != std::string_view::npos ||
+        sentence.find('\r') != std::string_view::npos || sentence.find('$', 1) != std::string_view::npos)
+        return 0;
+    return 1 + list.signal;
+}
+
+// Higher than any rank a signal gets (0 to 16): the rank of none.
+constexpr int8_t kUnranked = kGsvSignalKinds;
+
+// One row's signals in one pass, ranked in the order in which the row's
+// sentences first bring them, and per slot the rank of the signal whose
+// report went into it in this pass (kUnranked: none yet).
+struct RowRanks {
+    std::array<int8_t, kGsvSignalKinds> ofSignal;
+    std::array<int8_t, kGsvMaxSatellites> ofSlot;
+    int8_t next = 0;
+
+    RowRanks()
+    {
+        ofSignal.fill(kUnranked);
+        ofSlot.fill(kUnranked);
+    }
+
+    int8_t Of(int signal)
+    {
+        int8_t& rank = ofSignal[size_t(signal)];
+        if (rank == kUnranked)
+            rank = next++;
+        return rank;
+    }
+};
+
+// Each satellite of the list, from a sentence of the given signal, goes to
+// the slot of its prn or else to the first free slot, and into it when the
+// slot is free or holds no report of an earlier-ranked signal from this
+// pass. With notes, also records each report for the slot of its prn, with
+// the sentence's "$" at the given position, whether or not it went into
+// the slot.
+void Merge(const GsvList& list, int32_t count, int signal, SatelliteTable::Row& row, SeenRow& seen, RowRanks& ranks,
     GsvProgress::Row* notes = nullptr, int32_t at = 0)
 {
+    const int8_t rank = ranks.Of(signal);
     for (int32_t e = 0; e < count; ++e) {
         const GsvSatellite& satellite = list.entries[size_t(e)];
         if (notes && satellite.prn == 0) {
@@ -27,11 +72,14 @@ void Merge(const GsvList& list, int32_t count, SatelliteTable::Row& row, SeenRow
         }
         for (int i = 0; i < kGsvMaxSatellites; ++i) {
             if (row[i].prn == satellite.prn || row[i].prn == 0) {
-                row[i] = satellite;
-                seen[i] = 1;
                 if (notes && satellite.prn != 0) {
-                    notes->lastAt[size_t(i)] = at;
-                    notes->last[size_t(i)] = satellite;
+                    notes->lastAt[size_t(signal)][size_t(i)] = at;
+                    notes->last[size_t(signal)][size_t(i)] = satellite;
+                }
+                if (row[i].prn == 0 || rank <= ranks.ofSlot[size_t(i)]) {
+                    row[i] = satellite;
+                    seen[i] = 1;
+                    ranks.ofSlot[size_t(i)] = rank;
                 }
                 break;
             }
@@ -53,13 +101,26 @@ void ClearUnseen(SatelliteTable& table)
     }
 }
 
+// Notes the signal of a merged sentence whose "$" lies at the given position.
+void NoteSignal(GsvProgress::Row& notes, int signal, int32_t at)
+{
+    if (notes.runs.empty() || notes.runs.back().signal != signal)
+        notes.runs.push_back({at, signal});
+    else
+        notes.runs.back().lastAt = at;
+    notes.signalLastAt[size_t(signal)] = at;
+}
+
 // The search of one talker row from start, as the plain pass makes it,
 // writing the notes of what it finds. Returns the bytes it searched.
 int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talker, SatelliteTable& table,
     const LineSink& appendLine, GsvProgress::Row& notes)
 {
     notes = GsvProgress::Row{};
-    notes.lastAt.fill(-1);
+    for (auto& signal : notes.lastAt)
+        signal.fill(-1);
+    notes.signalLastAt.fill(-1);
+    RowRanks ranks;
     int32_t position = start;
     for (;;) {
         std::string_view sentence;
@@ -80,27 +141,57 @@ int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talk
             appendLine(ErrorLine("GSV", count));
             return next - start;
         }
-        Merge(list, count, table.entries[size_t(talker)], table.seen[size_t(talker)], &notes, at);
+        const int signal = SignalOf(list, sentence);
+        Merge(list, count, signal, table.entries[size_t(talker)], table.seen[size_t(talker)], ranks, &notes, at);
+        NoteSignal(notes, signal, at);
         position = next;
     }
 }
 
 // Merges again the noted sentences whose "$" lies at or after start into a
-// row that holds the result of merging them before. Each satellite goes to
-// the slot it went to then: its prn's slot, which no slot before it can
-// take now either; a satellite dropped then is dropped again, since slots
-// only ever fill; one with prn 0 goes to the row's first free slot, which
-// merging these sentences again cannot move. So each slot ends with the
-// last satellite for it from start on, and nothing else changes.
-void MergeAgain(const GsvProgress::Row& notes, int32_t start, SatelliteTable::Row& row, SeenRow& seen)
+// row that holds the result of merging them before. The signals rank as a
+// pass from start ranks them: in the order of the runs from the first that
+// reaches start, whose sentences from start on are the first. Each
+// satellite goes to the slot it went to then: its prn's slot, which no slot
+// before it can take now either; a satellite dropped then is dropped again,
+// since slots only ever fill; one with prn 0 goes to the row's first free
+// slot, which merging these sentences again cannot move, and since a free
+// slot takes every report, the last of them, of any signal, stays there.
+// So each slot ends with the last report from start on of the best-ranked
+// signal that reported its satellite from start on, and nothing else
+// changes.
+void MergeAgain(GsvProgress::Row& notes, int32_t start, SatelliteTable::Row& row, SeenRow& seen)
 {
+    int present = 0;  // the signals with a sentence from start on
+    for (const int32_t at : notes.signalLastAt)
+        present += at >= start;
+    std::array<int, kGsvSignalKinds> order{};  // those signals by rank
+    std::array<bool, kGsvSignalKinds> ranked{};
+    int count = 0;
+    while (notes.firstRun < notes.runs.size() && notes.runs[notes.firstRun].lastAt < start)
+        ++notes.firstRun;
+    for (size_t run = notes.firstRun; count < present && run < notes.runs.size(); ++run) {
+        const int signal = notes.runs[run].signal;
+        if (!ranked[size_t(signal)]) {
+            ranked[size_t(signal)] = true;
+            order[size_t(count++)] = signal;
+        }
+    }
+
     int firstFree = kGsvMaxSatellites;
     for (int i = 0; i < kGsvMaxSatellites; ++i) {
-        if (row[i].prn == 0 && firstFree == kGsvMaxSatellites)
-            firstFree = i;
-        if (row[i].prn != 0 && notes.lastAt[size_t(i)] >= start) {
-            row[i] = notes.last[size_t(i)];
-            seen[i] = 1;
+        if (row[i].prn == 0) {
+            if (firstFree == kGsvMaxSatellites)
+                firstFree = i;
+            continue;
+        }
+        for (int k = 0; k < count; ++k) {
+            const auto signal = size_t(order[size_t(k)]);
+            if (notes.lastAt[signal][size_t(i)] >= start) {
+                row[i] = notes.last[signal][size_t(i)];
+                seen[i] = 1;
+                break;
+            }
         }
     }
     if (firstFree < kGsvMaxSatellites && notes.zeroAt >= start) {
@@ -129,6 +220,7 @@ void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> 
     }
 
     for (int talker = 0; talker < kTalkerCount; ++talker) {
+        RowRanks ranks;
         int32_t position = start;
         for (;;) {
             std::string_view sentence;
@@ -145,7 +237,8 @@ void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> 
                 appendLine(ErrorLine("GSV", count));
                 break;
             }
-            Merge(list, count, table.entries[size_t(talker)], table.seen[size_t(talker)]);
+            Merge(list, count, SignalOf(list, sentence), table.entries[size_t(talker)], table.seen[size_t(talker)],
+                ranks);
             position = next;
         }
     }

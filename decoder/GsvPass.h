@@ -3,10 +3,12 @@
 // The GSV pass: merges the satellites-in-view sentences of all eight talkers
 // in a stretch of text into the satellite table.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "Records.h"
 
@@ -14,11 +16,28 @@ namespace orvane {
 
 using LineSink = std::function<void(std::string_view line)>;
 
+// Signal IDs as the GSV pass counts them: 0 for a sentence without one,
+// 1 + the ID (0 to 15) otherwise.
+inline constexpr int kGsvSignalKinds = 17;
+
 // Scans text from start, once per talker row, for GSV sentences and merges
 // them into table. With a bound, a sentence whose end lies at or past the
 // bound ends the scan of its row. A satellite keeps its slot for good; a
 // slot not reported in this pass keeps its prn with zero values. A sentence
 // that does not parse is reported through appendLine and ends its row.
+//
+// A receiver of NMEA 4.10 or later sends one GSV set per constellation and
+// signal, each sentence with the signal ID after its last satellite, and
+// sends the set of the main signal (L1 C/A, G1, E1, B1I) first. So that a
+// bar shows a satellite's first signal and a later set (L2, E5b), where
+// many satellites have no SNR, does not overwrite it, the signals of a row
+// rank in each pass in the order in which the row's sentences first bring
+// them, and a report of a satellite goes into its slot unless a report of
+// an earlier-ranked signal has already gone there in this pass; among
+// reports of one signal the last wins, as before. A satellite that only a
+// later signal reports still takes its slot, or a free one. Sentences
+// without a signal ID all count as one signal, so for them every report
+// goes into its slot, the last one winning.
 void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> bound, SatelliteTable& table,
     const LineSink& appendLine);
 
@@ -32,14 +51,30 @@ struct GsvProgress {
         bool failed = false;     // the stretch ends at a sentence that does not parse
         int32_t failedAt = 0;    // its "$"; for one without "*", the last position of the text
         int32_t failedCode = 0;  // what ParseGsv returned for it
-        // Per slot, the "$" of the last sentence whose satellite of the
-        // slot's prn was merged into it (-1: none), and that satellite.
-        std::array<int32_t, kGsvMaxSatellites> lastAt{};
-        std::array<GsvSatellite, kGsvMaxSatellites> last{};
-        // The same for the last satellite with prn 0 (it lands in the first
-        // free slot, whichever that is when it is merged).
+        // Per signal (as counted by kGsvSignalKinds) and slot, the "$" of
+        // the last sentence of that signal that reported a satellite of the
+        // slot's prn (-1: none), and that satellite, whether or not the
+        // pass put it into the slot: a pass from a later start ranks the
+        // signals afresh. One signal's slots lie together, as a pass from
+        // a later start mostly reads those of one signal.
+        std::array<std::array<int32_t, kGsvMaxSatellites>, kGsvSignalKinds> lastAt{};
+        std::array<std::array<GsvSatellite, kGsvMaxSatellites>, kGsvSignalKinds> last{};
+        // The same for the last satellite with prn 0, of any signal (it
+        // lands in the first free slot, whichever that is when it is merged).
         int32_t zeroAt = -1;
         GsvSatellite zero;
+        // The signals of the sentences merged, in order, each run of
+        // sentences of one signal as the "$" of its last sentence.
+        struct Run {
+            int32_t lastAt = 0;
+            int32_t signal = 0;
+        };
+        std::vector<Run> runs;
+        // The first run that reaches the start of the latest pass that read
+        // these notes: a later pass starts no earlier, so it looks on from there.
+        size_t firstRun = 0;
+        // Per signal, the "$" of its last sentence merged (-1: none).
+        std::array<int32_t, kGsvSignalKinds> signalLastAt{};
     };
 
     bool valid = false;

@@ -64,9 +64,17 @@ struct GsvSatellite {
 
 inline constexpr int kGsvMaxSatellites = 30;
 
+// The signal ID of a sentence that carries none (receivers before NMEA 4.10).
+inline constexpr int32_t kNoGsvSignal = -1;
+
 struct GsvList {
     std::array<GsvSatellite, kGsvMaxSatellites> entries{};
     int32_t count = 0;
+    // The signal ID that NMEA 4.10 and later write after the last satellite
+    // (one hexadecimal digit, 0 to 15), or kNoGsvSignal. Read as the field
+    // stands: in a sentence that lost its "*" and ran on into the next one
+    // it comes from that next one.
+    int32_t signal = kNoGsvSignal;
 };
 
 struct RmcRecord {

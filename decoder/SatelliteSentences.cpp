@@ -57,9 +57,29 @@ int32_t ParseGsa(std::string_view sentence, GsaRecord& record)
     return 0;
 }
 
+namespace {
+
+// The signal ID field: one hexadecimal digit. Anything else (empty, longer,
+// not a digit) names no signal.
+int32_t SignalId(std::string_view field)
+{
+    if (field.size() != 1)
+        return kNoGsvSignal;
+    const char c = field.front();
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return kNoGsvSignal;
+}
+
+}  // namespace
+
 // $GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*74
 //        n m sv then groups of prn,elevation,azimuth,snr (any number up to 30;
 //        the last snr may end at "*")
+// $GPGSV,3,1,10,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45,1*6x
+//        from NMEA 4.10 on, one field more after the last group: the signal ID
 int32_t ParseGsv(std::string_view sentence, GsvList& list)
 {
     constexpr auto npos = std::string_view::npos;
@@ -84,8 +104,12 @@ int32_t ParseGsv(std::string_view sentence, GsvList& list)
             return -6;
         const size_t prnEnd = sentence.find(',', pos);
         if (prnEnd == npos) {
-            if (sentence.find('*', pos) != npos)
+            // A field without a comma after it, up to "*": the signal ID.
+            const size_t star = sentence.find('*', pos);
+            if (star != npos) {
+                list.signal = SignalId(sentence.substr(pos, star - pos));
                 break;
+            }
             return -7;
         }
         const size_t elevationEnd = sentence.find(',', prnEnd + 1);

@@ -27,11 +27,11 @@ namespace {
 
 // Ids are two or three letters: compared letter by letter, without a call
 // per row, since the fix summary looks up every sentence it reads.
-template <size_t Count, class Entry>
+template <auto Member, size_t Count, class Entry>
 int RowFromId(const std::array<Entry, Count>& table, std::string_view id)
 {
     for (size_t row = 0; row < Count; ++row) {
-        const std::string_view rowId = table[row].id;
+        const std::string_view rowId = table[row].*Member;
         if (rowId.size() != id.size())
             continue;
         size_t k = 0;
@@ -47,12 +47,15 @@ int RowFromId(const std::array<Entry, Count>& table, std::string_view id)
 
 int TalkerRowFromId(std::string_view id)
 {
-    return RowFromId(TalkerTable, id);
+    // The aliases are looked at only for an id no row has, so the talkers
+    // of the table cost what they cost without them.
+    const int row = RowFromId<&TalkerEntry::id>(TalkerTable, id);
+    return row >= 0 || id.empty() ? row : RowFromId<&TalkerEntry::alias>(TalkerTable, id);
 }
 
 int MessageRowFromId(std::string_view id)
 {
-    return RowFromId(MessageTable, id);
+    return RowFromId<&MessageEntry::id>(MessageTable, id);
 }
 
 }  // namespace orvane

@@ -12,8 +12,9 @@
 namespace orvane {
 
 struct TalkerEntry {
-    std::string_view id;    // the two letters after "$"
-    std::string_view name;  // the constellation name shown to the user
+    std::string_view id;     // the two letters after "$"
+    std::string_view name;   // the constellation name shown to the user
+    std::string_view alias;  // two more letters after "$" that mean the same talker, or empty
 };
 
 struct MessageEntry {
@@ -26,14 +27,15 @@ inline constexpr int kNoTalker = 8;  // no talker chosen
 inline constexpr int kMessageCount = 18;
 
 inline constexpr std::array<TalkerEntry, kTalkerCount> TalkerTable{{
-    {"GP", "GPS"},
-    {"GL", "GLONASS"},
-    {"GA", "Galileo"},
-    {"GB", "BeiDou"},
-    {"BD", "BeiDou"},
-    {"GI", "IRNSS"},
-    {"QZ", "QZSS"},
-    {"GN", "IMES"},
+    {"GP", "GPS", ""},
+    {"GL", "GLONASS", ""},
+    {"GA", "Galileo", ""},
+    {"GB", "BeiDou", ""},
+    {"BD", "BeiDou", ""},
+    {"GI", "IRNSS", ""},
+    // NMEA 4.11 names the QZSS talker GQ; receivers before it wrote QZ.
+    {"QZ", "QZSS", "GQ"},
+    {"GN", "IMES", ""},
 }};
 
 inline constexpr std::array<MessageEntry, kMessageCount> MessageTable{{
@@ -82,7 +84,8 @@ std::string TalkerLabel(int talkerRow);
 // (case-sensitive); kNoTalker when none does.
 int TalkerRowFromLabel(std::string_view label);
 
-// The row whose id equals the text exactly, or -1.
+// The row whose id (for a talker, also its alias) equals the text exactly,
+// or -1.
 int TalkerRowFromId(std::string_view id);
 int MessageRowFromId(std::string_view id);
 

@@ -230,6 +230,37 @@ private slots:
         QVERIFY(!summary.Time().Known());
     }
 
+    // QZSS sentences count for the QZSS row under either talker id, QZ or
+    // GQ (NMEA 4.11): decoded, with their satellites in view.
+    void qzssUnderEitherId_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("decoded");
+        QTest::addColumn<QString>("inView");
+        QTest::newRow("QZ") << QByteArray("$QZGSV,1,1,02,193,40,100,45,194,20,200,38*00\r\n") << "0 0 0 0 0 0 1 0"
+                            << "193 194";
+        QTest::newRow("GQ") << QByteArray("$GQGSV,1,1,02,193,40,100,45,194,20,200,38,1*00\r\n") << "0 0 0 0 0 0 1 0"
+                            << "193 194";
+        const QByteArray gga = "GGA,120000.00,3733.3,N,12658.3,E,1,05,0.9,31.5,M,23.6,M,,*00\r\n";
+        const QByteArray gsv = "$GQGSV,1,1,01,195,10,300,20,1*00\r\n";
+        QTest::newRow("GQ GGA and GSV") << "$GQ" + gga + gsv << "0 0 0 0 0 0 2 0"
+                                        << "195";
+        QTest::newRow("QZ GGA and GQ GSV") << "$QZ" + gga + gsv << "0 0 0 0 0 0 2 0"
+                                           << "195";
+    }
+    void qzssUnderEitherId()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, decoded);
+        QFETCH(QString, inView);
+        const FixSummary summary = Summarise(std::string_view(text.constData(), size_t(text.size())));
+        QCOMPARE(Decoded(summary), decoded);
+        QStringList prns;
+        for (const GsvSatellite& satellite : summary.Talker(6).inView.value)
+            prns << QString::number(satellite.prn);
+        QCOMPARE(prns.join(' '), inView);
+    }
+
     void gsvSetsAcrossSentencesAndTicks()
     {
         const size_t second = kEpoch.find("$GPGSV,4,2");

@@ -39,12 +39,15 @@ QString Describe(const RmcRecord& r)
         qPrintable(Letter(r.status)), r.latitude, qPrintable(Letter(r.latHemisphere)), r.longitude,
         qPrintable(Letter(r.lonHemisphere)), r.speedKmh, r.course);
 }
+// The satellites, then "signal N" when the sentence names a signal.
 QString Describe(const GsvList& list)
 {
     QString text;
     for (const GsvSatellite& s : list.entries)
         if (!(s == GsvSatellite{}))
             text += QString("%1/%2/%3/%4 ").arg(s.prn).arg(s.elevation).arg(s.azimuth).arg(s.snr);
+    if (list.signal != kNoGsvSignal)
+        text += QString("signal %1").arg(list.signal);
     return text;
 }
 QString Describe(const VtgRecord& r)
@@ -90,7 +93,26 @@ private slots:
         QTest::newRow("VTG") << QByteArray("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*") << "0: 54.7 T M 5.5 N 10.2 K";
         QTest::newRow("VTG empty unit stores star") << QByteArray("$GPVTG,1,T,,M,2,N,3,*") << "0: 1.0 T M 2.0 N 3.0 *";
         // GSV: the number of satellites and each one, or a negative code.
-        QTest::newRow("GSV signal id tail") << QByteArray("$GPGSV,1,1,01,03,03,111,40,1*") << "1: 3/3/111/40 ";
+        QTest::newRow("GSV signal id tail") << QByteArray("$GPGSV,1,1,01,03,03,111,40,1*") << "1: 3/3/111/40 signal 1";
+        QTest::newRow("GSV four satellites and a signal id")
+            << QByteArray("$GPGSV,3,1,10,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45,1*")
+            << "4: 1/40/83/46 2/17/308/41 12/7/344/39 14/22/228/45 signal 1";
+        QTest::newRow("GSV signal id after an empty snr")
+            << QByteArray("$GAGSV,1,1,01,02,52,041,,7*") << "1: 2/52/41/0 signal 7";
+        QTest::newRow("GSV signal id 0") << QByteArray("$GLGSV,1,1,01,65,58,102,44,0*") << "1: 65/58/102/44 signal 0";
+        QTest::newRow("GSV hexadecimal signal id")
+            << QByteArray("$GBGSV,1,1,01,19,60,120,44,B*") << "1: 19/60/120/44 signal 11";
+        QTest::newRow("GSV signal id F") << QByteArray("$GBGSV,1,1,01,19,60,120,44,F*") << "1: 19/60/120/44 signal 15";
+        QTest::newRow("GSV no satellites, a signal id") << QByteArray("$GAGSV,1,1,00,7*") << "0: signal 7";
+        QTest::newRow("GSV empty last field") << QByteArray("$GPGSV,1,1,01,03,03,111,40,*") << "1: 3/3/111/40 ";
+        QTest::newRow("GSV two-digit last field") << QByteArray("$GPGSV,1,1,01,03,03,111,40,10*") << "1: 3/3/111/40 ";
+        QTest::newRow("GSV lower-case last field") << QByteArray("$GPGSV,1,1,01,03,03,111,40,b*") << "1: 3/3/111/40 ";
+        QTest::newRow("GSV letter past F") << QByteArray("$GPGSV,1,1,01,03,03,111,40,G*") << "1: 3/3/111/40 ";
+        QTest::newRow("GSV no signal id") << QByteArray("$GPGSV,1,1,01,03,03,111,40*") << "1: 3/3/111/40 ";
+        // A GSV that lost its "*" runs on to the next one, whose last field
+        // it reads as it reads any (the GSV pass does not take it for one).
+        QTest::newRow("GSV run on across a line end")
+            << QByteArray("$GPGSV,1,1,01,07,1,2\r\n$GPGSA,A,3*") << "1: 7/1/2/0 signal 3";
         QTest::newRow("GSV no comma") << QByteArray("$GPGSV1100*") << "-2: ";
         QTest::newRow("GSV prn unclosed, no star") << QByteArray("$GPGSV,1,1,01,03") << "-7: ";
         QTest::newRow("GSV elevation unclosed") << QByteArray("$GPGSV,1,1,01,03,45*") << "-8: ";

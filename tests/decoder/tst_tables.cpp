@@ -27,6 +27,30 @@ private slots:
         QCOMPARE(TalkerRowFromLabel(label.toStdString()), row);
     }
 
+    // An id names its row exactly; GQ, the QZSS talker of NMEA 4.11, names
+    // the QZSS row as QZ does.
+    void talkerRowFromId_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("row");
+        QTest::newRow("GP") << "GP" << 0;
+        QTest::newRow("BD") << "BD" << 4;
+        QTest::newRow("QZ") << "QZ" << 6;
+        QTest::newRow("GQ") << "GQ" << 6;
+        QTest::newRow("GN") << "GN" << 7;
+        QTest::newRow("lower-case gq") << "gq" << -1;
+        QTest::newRow("longer") << "GQS" << -1;
+        QTest::newRow("shorter") << "G" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("unknown") << "XX" << -1;
+    }
+    void talkerRowFromId()
+    {
+        QFETCH(QString, id);
+        QFETCH(int, row);
+        QCOMPARE(TalkerRowFromId(id.toStdString()), row);
+    }
+
     void labelsRoundTrip()
     {
         for (int row = 0; row < kTalkerCount; ++row)

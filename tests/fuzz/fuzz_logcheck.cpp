@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The log check and the log reading: the input as a log file on disk. The
 // file's text is its bytes without their zero bytes, and the check offers a
-// talker only when its "$" + id occurs more than ten times.
+// talker only when its "$" + id and "$" + alias occur more than ten times.
 
 #include <algorithm>
 #include <cstdint>
@@ -40,11 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (length != (expected.size() > size_t(kMinimumLogLength) ? int32_t(expected.size()) : 0))
         fuzz::Fail("the check returned a wrong length");
     for (int row = 0; row < kTalkerCount; ++row) {
-        std::string pattern(1, '$');
-        pattern.append(TalkerTable[size_t(row)].id);
         size_t count = 0;
-        for (size_t at = expected.find(pattern); at != std::string::npos; at = expected.find(pattern, at + 1))
-            ++count;
+        for (const std::string_view id : {TalkerTable[size_t(row)].id, TalkerTable[size_t(row)].alias}) {
+            if (id.empty())
+                continue;
+            std::string pattern(1, '$');
+            pattern.append(id);
+            for (size_t at = expected.find(pattern); at != std::string::npos; at = expected.find(pattern, at + 1))
+                ++count;
+        }
         const bool offered = length != 0 && count > size_t(kTalkerOccurrenceThreshold);
         if (summary.present[size_t(row)] != offered)
             fuzz::Fail("a talker offered against its count");

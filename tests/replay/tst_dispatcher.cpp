@@ -44,23 +44,27 @@ public:
 
 // A log of random sentences: GSV of several talkers, among them some that do
 // not parse, lose their "*" or fill a row, and GSA, GGA and ZDA sentences
-// of which some end a dispatcher call.
-std::string RandomLog(std::mt19937& random, int sentences)
+// of which some end a dispatcher call. With signal IDs, most GSV sentences
+// end in one of three, and QZSS ones come as QZ and GQ.
+std::string RandomLog(std::mt19937& random, int sentences, bool signalIds = false)
 {
     const char* fixed[] = {"$GPGSA,A,3,01,02,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GPGSA,A,3*00\r\n",
         "$GLGSA,A,3,65,,,,,,,,,,,,1.0,2.0,3.0*00\r\n", "$GLGSA,A*00\r\n", "$GPGGA,1,,,,,1,1,,,,*00\r\n",
         "$GPGGA*00\r\n", "$GPZDA,1,40,07,2002,00,00*00\r\n", "$GPZDA,1,12,07,2002,00,00*00\r\n",
         "$GPGSV,1,1,01,05,5*00\r\n", "$GLGSV,12*00\r\n", "$GNGSV,1,1,01,07,1,2", "*", "$GPGSV,1,1,01,,1,2,3*00\r\n"};
-    const char* talkers[] = {"GP", "GL", "GA", "GN", "BD"};
+    const char* talkers[] = {"GP", "GL", "GA", "GN", "BD", "QZ", "GQ"};
+    const char* signalFields[] = {",1", ",6", ",B", ""};
     std::string text;
     for (int i = 0; i < sentences; ++i) {
         if (random() % 3 != 0) {
             text += fixed[random() % std::size(fixed)];
             continue;
         }
-        text += std::string("$") + talkers[random() % std::size(talkers)] + "GSV,1,1,04";
+        text += std::string("$") + talkers[random() % (signalIds ? 7 : 5)] + "GSV,1,1,04";
         for (int k = 1 + int(random() % 4); k > 0; --k)
             text += ',' + std::to_string(random() % 40) + ",10,200," + std::to_string(random() % 50);
+        if (signalIds)
+            text += signalFields[random() % std::size(signalFields)];
         text += "*00\r\n";
     }
     return text;
@@ -221,23 +225,29 @@ private slots:
     // what the earlier passes of the tick found, yet every line, every row
     // handed to the satellites window and the final table are those of the
     // plain pass over the whole rest of the text after each call, and each
-    // talker's text is searched at most once.
+    // talker's text is searched at most once; also where the GSV sentences
+    // carry signal IDs and QZSS ones come as QZ and GQ.
     void liveTickResumesGsvPass_data()
     {
         QTest::addColumn<int>("talkerRow");
         QTest::addColumn<int>("messageRow");
-        QTest::newRow("GP GSA") << 0 << kGsaRow;
-        QTest::newRow("GL GSA") << 1 << kGsaRow;
-        QTest::newRow("GP GGA") << 0 << kGgaRow;
-        QTest::newRow("GP ZDA") << 0 << kZdaRow;
+        QTest::addColumn<bool>("signalIds");
+        QTest::newRow("GP GSA") << 0 << kGsaRow << false;
+        QTest::newRow("GL GSA") << 1 << kGsaRow << false;
+        QTest::newRow("GP GGA") << 0 << kGgaRow << false;
+        QTest::newRow("GP ZDA") << 0 << kZdaRow << false;
+        QTest::newRow("GP GSA, signal IDs") << 0 << kGsaRow << true;
+        QTest::newRow("GL GSA, signal IDs") << 1 << kGsaRow << true;
+        QTest::newRow("GP ZDA, signal IDs") << 0 << kZdaRow << true;
     }
     void liveTickResumesGsvPass()
     {
         QFETCH(int, talkerRow);
         QFETCH(int, messageRow);
-        std::mt19937 random(uint32_t(talkerRow * 100 + messageRow));
+        QFETCH(bool, signalIds);
+        std::mt19937 random(uint32_t(talkerRow * 100 + messageRow + (signalIds ? 1000 : 0)));
         for (int round = 0; round < 20; ++round) {
-            DispatchState plain = Loaded(RandomLog(random, 400), true);
+            DispatchState plain = Loaded(RandomLog(random, 400, signalIds), true);
             plain.m_TalkerRow = talkerRow;
             DispatchState resuming = plain;
             resuming.m_SignalsShown = true;

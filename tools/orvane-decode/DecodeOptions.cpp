@@ -14,7 +14,8 @@ const char* const kDecodeUsage =
     "Decodes the NMEA sentences of one talker and type in FILE (or standard\n"
     "input when FILE is '-' or missing) and prints the line the viewer shows\n"
     "for each, oldest first.\n"
-    "  --talker ID      GP GL GA GB BD GI QZ GN (default GP)\n"
+    "  --talker ID      GP GL GA GB BD GI QZ GN (default GP); GQ is QZ, and QZ\n"
+    "                   reads both QZ and GQ sentences\n"
     "  --message TYPE   DTM GBQ GBS GGA GLL GLQ GNQ GNS GPQ GRS GSA GST GSV RMC\n"
     "                   TXT VLW VTG ZDA (default RMC)\n"
     "  --satellites     also merge the GSV sentences of every talker, as while\n"
@@ -79,7 +80,7 @@ OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, 
             }
             options.talkerRow = TalkerRowFromId(value);
             if (options.talkerRow < 0) {
-                message = "unknown talker '" + std::string(value) + "' (GP GL GA GB BD GI QZ GN)";
+                message = "unknown talker '" + std::string(value) + "' (GP GL GA GB BD GI QZ GN, GQ)";
                 return OptionsResult::Error;
             }
         } else if (!onlyPaths && TakeValue(arg, "--message", argc, argv, i, value, missing)) {
