@@ -17,14 +17,6 @@ constexpr int32_t kHundredthsPerDay = 24 * 60 * 60 * 100;
 constexpr size_t kLongestSentence = 4096;
 // A GSV set being assembled holds at most this many satellites.
 constexpr size_t kMostSatellites = SkyModel::kMostSatellites;
-constexpr int kQzssTalkerRow = 6;
-
-// The talker row of a sentence's talker; NMEA 4.11's QZSS talker GQ counts
-// as the QZ row.
-int SummaryTalkerRow(std::string_view talker)
-{
-    return talker == "GQ" ? kQzssTalkerRow : TalkerRowFromId(talker);
-}
 
 // Field n of a sentence (0 is the address "$GPGGA"); empty when missing.
 // The last field ends at "*" or at the end of the sentence.
@@ -46,34 +38,6 @@ std::string_view Field(std::string_view sentence, int n)
     while (end < size && data[end] != ',' && data[end] != '*')
         ++end;
     return sentence.substr(begin, end - begin);
-}
-
-// The number of fields after the address of a sentence that runs to "*"
-// or its end.
-int FieldCount(std::string_view sentence)
-{
-    int commas = 0;
-    for (const char c : sentence) {
-        if (c == '*')
-            break;
-        commas += c == ',';
-    }
-    return commas;
-}
-
-// The signal ID of a GSV sentence (NMEA 4.10+): a last field of one
-// hexadecimal digit after the satellite groups; 0 when there is none, as
-// for ID 0 ("all signals", which names none).
-char GsvSignal(std::string_view sentence)
-{
-    const int fields = FieldCount(sentence);
-    if (fields < 4 || (fields - 3) % 4 != 1)
-        return 0;
-    const std::string_view last = Field(sentence, fields);
-    if (last.size() != 1)
-        return 0;
-    const char c = last[0];
-    return (c >= '1' && c <= '9') || (c >= 'A' && c <= 'F') ? c : 0;
 }
 
 // Hundredths of a second since midnight, or -1 when a field is out of its
@@ -128,7 +92,7 @@ void FixSummary::Consume(std::string_view text, size_t begin, size_t end)
 
         if (sentence.size() < 6)
             continue;
-        const int talkerRow = SummaryTalkerRow(sentence.substr(1, 2));
+        const int talkerRow = TalkerRowFromId(sentence.substr(1, 2));
         if (talkerRow < 0)
             continue;
         if (!checksumOk)
@@ -295,7 +259,8 @@ void FixSummary::TakeGsv(std::string_view sentence, int talkerRow, const GsvList
     TalkerSummary& talker = m_Talkers[size_t(talkerRow)];
     const int32_t total = ParseInteger(Field(sentence, 1));
     const int32_t number = ParseInteger(Field(sentence, 2));
-    const char signal = GsvSignal(sentence);
+    // The signal as its hexadecimal digit; ID 0 ("all signals") names none.
+    const char signal = list.signal > 0 ? "0123456789ABCDEF"[list.signal] : 0;
     if (total < 1 || number < 1 || number > total) {
         talker.pendingNext = 0;
         return;

@@ -256,8 +256,8 @@ private slots:
         const FixSummary summary = Summarise(std::string_view(text.constData(), size_t(text.size())));
         QCOMPARE(Decoded(summary), decoded);
         QStringList prns;
-        for (const GsvSatellite& satellite : summary.Talker(6).inView.value)
-            prns << QString::number(satellite.prn);
+        for (const SkySatellite& satellite : summary.Sky().Of(Constellation::Qzss).inView.value)
+            prns << QString::number(satellite.satellite.prn);
         QCOMPARE(prns.join(' '), inView);
     }
 
