@@ -175,15 +175,42 @@ private slots:
         for (const QString& log : logs)
             QTest::newRow(qPrintable(log)) << cases.filePath(log.chopped(5));
     }
+    // A case is NAME.nmea, whose first lines ("#") give the command and why
+    // the case exists, and NAME.expected. The header is taken off before
+    // decoding, so the log is decoded byte for byte as written below it.
+    // ORVANE_REGENERATE=1 rewrites the expected files, for a reviewed change.
     void goldenCases()
     {
         QFETCH(QString, name);
-        QFile argumentsFile(name + ".args");
-        QFile expectedFile(name + ".expected");
-        QVERIFY(argumentsFile.open(QIODevice::ReadOnly) && expectedFile.open(QIODevice::ReadOnly));
-        QStringList arguments = QString::fromUtf8(argumentsFile.readAll()).simplified().split(' ', Qt::SkipEmptyParts);
-        const Result result = Run(arguments << name + ".nmea");
+        QFile logFile(name + ".nmea");
+        QVERIFY(logFile.open(QIODevice::ReadOnly));
+        QByteArray log = logFile.readAll();
+        QStringList arguments;
+        bool commandGiven = false;
+        while (log.startsWith('#')) {
+            const qsizetype end = log.indexOf('\n');
+            QVERIFY2(end >= 0, "a header line without its line end");
+            const QByteArray line = log.left(end);
+            if (line.startsWith("# orvane-decode")) {
+                arguments = QString::fromUtf8(line.mid(15)).simplified().split(' ', Qt::SkipEmptyParts);
+                commandGiven = true;
+            }
+            log.remove(0, end + 1);
+        }
+        QVERIFY2(commandGiven, "no \"# orvane-decode ...\" line in the header");
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QFileInfo(name).fileName() + ".nmea");
+        QFile inputFile(input);
+        QVERIFY(inputFile.open(QIODevice::WriteOnly) && inputFile.write(log) == log.size());
+        inputFile.close();
+        const Result result = Run(arguments << input);
         QCOMPARE(result.exitCode, 0);
+        QFile expectedFile(name + ".expected");
+        if (qEnvironmentVariableIntValue("ORVANE_REGENERATE") == 1) {
+            QVERIFY(expectedFile.open(QIODevice::WriteOnly) && expectedFile.write(result.out) == result.out.size());
+            return;
+        }
+        QVERIFY(expectedFile.open(QIODevice::ReadOnly));
         QCOMPARE(result.out, expectedFile.readAll());
     }
 
