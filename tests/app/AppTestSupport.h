@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../common/Sentence.h"
 #include "Config.h"
 #include "OrvaneDlg.h"
 #include "UiSeam.h"
@@ -67,15 +68,6 @@ inline bool UseConfig(const QTemporaryDir& dir, const QByteArray& text)
 inline QByteArray TcpInputConfig(quint16 port)
 {
     return "[uart]\nport=/nonexistent/tty\nbaudrate=115200\n[server]\ninputport=" + QByteArray::number(port) + "\n";
-}
-
-// "$body*hh\r\n" with the checksum a strict reader checks.
-inline QByteArray WithChecksum(const QByteArray& body)
-{
-    int sum = 0;
-    for (const char c : body)
-        sum ^= uchar(c);
-    return "$" + body + "*" + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
 }
 
 inline QByteArray ReadFile(const QString& path)

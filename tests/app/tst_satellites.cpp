@@ -36,7 +36,7 @@ const QByteArray kEpoch =
     "$GPRMC,120000.00,A,4807.0380,N,01131.0000,E,0.0,0.0,010124,,,A*00\r\n";
 
 // The sentences of the bodies, each with its checksum.
-QByteArray Nmea(const QList<QByteArray>& bodies)
+QByteArray WithChecksums(const QList<QByteArray>& bodies)
 {
     QByteArray text;
     for (const QByteArray& body : bodies)
@@ -50,7 +50,7 @@ QByteArray Nmea(const QList<QByteArray>& bodies)
 // marks close.
 QByteArray MultiBandEpoch(const QByteArray& time)
 {
-    return Nmea({"GNRMC," + time + ",A,4809.0000,N,01135.0000,E,0.010,,140326,,,A,V",
+    return WithChecksums({"GNRMC," + time + ",A,4809.0000,N,01135.0000,E,0.010,,140326,,,A,V",
         "GNGGA," + time + ",4809.0000,N,01135.0000,E,1,12,0.60,500.0,M,47.0,M,,",
         "GNGSA,A,3,13,21,05,,,,,,,,,,1.00,0.60,0.80,1", "GNGSA,A,3,70,,,,,,,,,,,,1.00,0.60,0.80,2",
         "GNGSA,A,3,12,19,,,,,,,,,,,1.00,0.60,0.80,3", "GNGSA,A,3,13,12,21,,,,,,,,,,1.00,0.60,0.80,4",
@@ -515,14 +515,14 @@ private slots:
                    "Galileo|12|20|20|yes|42||40", "Galileo|19|25|160|yes|39||37", "Galileo|27|8|330|no|0||",
                    "BeiDou|13|70|10|yes|46||44", "BeiDou|12|35|220|yes|43||0", "BeiDou|21|55|120|yes|44||41",
                    "BeiDou|10|15|280|no|30||", "QZSS|2|80|170|yes|47|45|", "QZSS|3|20|190|no|33||"};
-        QTest::newRow("L5 and E6") << Nmea({"GPGSV,1,1,01,10,35,187,43,1", "GPGSV,1,1,01,10,35,187,44,8",
+        QTest::newRow("L5 and E6") << WithChecksums({"GPGSV,1,1,01,10,35,187,43,1", "GPGSV,1,1,01,10,35,187,44,8",
                                           "GAGSV,1,1,01,04,46,306,43,7", "GAGSV,1,1,01,04,46,306,40,5"})
                                    << fixed + QStringList{"L1/E1/B1", "L5/E5a/B2a", "other"}
                                    << QStringList{"GPS|10|35|187|no|43|44|", "Galileo|4|46|306|no|43||40"};
         QTest::newRow("no signal IDs") << kEpoch << fixed + QStringList{"SNR"}
                                        << QStringList{"GPS|4|90|0|yes|45", "GPS|9|45|180|yes|0", "GPS|12|10|270|no|20",
                                               "GPS|32|60|45|no|38", "GLONASS|65|30|300|no|41", "QZSS|194|0|90|yes|30"};
-        QTest::newRow("IDs beside none") << Nmea({"GPGSV,1,1,01,10,35,187,43,1", "GLGSV,1,1,01,65,30,300,41"})
+        QTest::newRow("IDs beside none") << WithChecksums({"GPGSV,1,1,01,10,35,187,43,1", "GLGSV,1,1,01,65,30,300,41"})
                                          << fixed + QStringList{"SNR", "L1/E1/B1"}
                                          << QStringList{"GPS|10|35|187|no||43", "GLONASS|65|30|300|no|41|"};
     }
@@ -543,8 +543,8 @@ private slots:
     // the best of them.
     void snrCellsNameTheirSignals()
     {
-        const FixSummary summary = Summarise(
-            MultiBandEpoch("120000.00") + Nmea({"GPGSV,1,1,01,08,50,300,40,7", "GPGSV,1,1,01,08,50,300,47,8"}));
+        const FixSummary summary = Summarise(MultiBandEpoch("120000.00") + WithChecksums({"GPGSV,1,1,01,08,50,300,40,7",
+                                                                               "GPGSV,1,1,01,08,50,300,47,8"}));
         SkyViewDlg sky(summary, nullptr);
         sky.Refresh();
         const QTableWidget& table = *sky.Table();
@@ -586,7 +586,7 @@ private slots:
         table.sortByColumn(ColumnNamed(table, "L2/G2"), Qt::DescendingOrder);
 
         // A satellite without signal IDs puts "SNR" before the bands.
-        Add(summary, MultiBandEpoch("120001.00") + Nmea({"GPGSV,1,1,01,47,33,229,37"}));
+        Add(summary, MultiBandEpoch("120001.00") + WithChecksums({"GPGSV,1,1,01,47,33,229,37"}));
         sky.Refresh();
         QCOMPARE(ColumnNamed(table, "SNR"), int(SkyViewDlg::kFirstSnrColumn));
         QCOMPARE(table.horizontalHeader()->sortIndicatorSection(), ColumnNamed(table, "L2/G2"));
@@ -597,7 +597,7 @@ private slots:
         // order reported.
         summary.Reset();
         sky.Reset();
-        Add(summary, Nmea({"GPGSV,1,1,02,13,40,050,45,21,60,100,44,1", "GAGSV,1,1,01,12,20,020,42,7"}));
+        Add(summary, WithChecksums({"GPGSV,1,1,02,13,40,050,45,21,60,100,44,1", "GAGSV,1,1,01,12,20,020,42,7"}));
         sky.Refresh();
         QCOMPARE(Headers(table).mid(SkyViewDlg::kFirstSnrColumn), QStringList{"L1/E1/B1"});
         QCOMPARE(table.horizontalHeader()->sortIndicatorSection(), int(SkyViewDlg::ConstellationColumn));
@@ -649,13 +649,13 @@ private slots:
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("text");
-        const QByteArray gga = Nmea({"GNGGA,120000.00,4809.0000,N,01135.0000,E,1,12,0.60,500.0,M,47.0,M,,"});
-        const QByteArray gns = Nmea({"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAN,14,0.60,500.0,47.0,,,U"});
-        const QByteArray rmc = Nmea({"GNRMC,120000.00,A,4809.0000,N,01135.0000,E,0.0,,140326,,,D,C"});
+        const QByteArray gga = WithChecksums({"GNGGA,120000.00,4809.0000,N,01135.0000,E,1,12,0.60,500.0,M,47.0,M,,"});
+        const QByteArray gns = WithChecksums({"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAN,14,0.60,500.0,47.0,,,U"});
+        const QByteArray rmc = WithChecksums({"GNRMC,120000.00,A,4809.0000,N,01135.0000,E,0.0,,140326,,,D,C"});
         const QString dash(QChar(0x2014));
-        QTest::newRow("GST") << gga + Nmea({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96"})
+        QTest::newRow("GST") << gga + WithChecksums({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96"})
                              << int(FixStatusPanel::Accuracy) << "0.43 / 0.49 / 0.96 m";
-        QTest::newRow("GST without the altitude") << Nmea({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,"})
+        QTest::newRow("GST without the altitude") << WithChecksums({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,"})
                                                   << int(FixStatusPanel::Accuracy) << "0.43 / 0.49 / " + dash + " m";
         QTest::newRow("no GST") << gga << int(FixStatusPanel::Accuracy) << dash;
         QTest::newRow("GNS modes") << rmc + gns << int(FixStatusPanel::Mode)
@@ -664,16 +664,16 @@ private slots:
         QTest::newRow("no mode") << gga << int(FixStatusPanel::Mode) << dash;
         QTest::newRow("GNS status") << gns + rmc << int(FixStatusPanel::NavStatus) << "Unsafe (U)";
         QTest::newRow("RMC status") << rmc << int(FixStatusPanel::NavStatus) << "Caution (C)";
-        QTest::newRow("THS") << Nmea({"GNTHS,123.46,A"}) << int(FixStatusPanel::TrueHeading) << "123.5\u00b0";
-        QTest::newRow("THS estimated") << Nmea({"GNTHS,8.00,E"}) << int(FixStatusPanel::TrueHeading)
+        QTest::newRow("THS") << WithChecksums({"GNTHS,123.46,A"}) << int(FixStatusPanel::TrueHeading) << "123.5\u00b0";
+        QTest::newRow("THS estimated") << WithChecksums({"GNTHS,8.00,E"}) << int(FixStatusPanel::TrueHeading)
                                        << "8.0\u00b0 estimated";
-        QTest::newRow("GBS, none failed")
-            << Nmea({"GNGBS,120000.00,0.5,0.6,1.2,,,,,,"}) << int(FixStatusPanel::Raim) << "0.50 / 0.60 / 1.20 m";
+        QTest::newRow("GBS, none failed") << WithChecksums({"GNGBS,120000.00,0.5,0.6,1.2,,,,,,"})
+                                          << int(FixStatusPanel::Raim) << "0.50 / 0.60 / 1.20 m";
         QTest::newRow("GBS, a failed signal")
-            << Nmea({"GNGBS,120000.00,0.5,0.6,1.2,12,0.01,12.3,2.1,3,7"}) << int(FixStatusPanel::Raim)
+            << WithChecksums({"GNGBS,120000.00,0.5,0.6,1.2,12,0.01,12.3,2.1,3,7"}) << int(FixStatusPanel::Raim)
             << "0.50 / 0.60 / 1.20 m\nfailed: Galileo 12 E1, bias 12.30 m";
         QTest::newRow("GBS without a system ID")
-            << Nmea({"GPGBS,120000.00,0.5,,1.2,70,,,"}) << int(FixStatusPanel::Raim)
+            << WithChecksums({"GPGBS,120000.00,0.5,,1.2,70,,,"}) << int(FixStatusPanel::Raim)
             << "0.50 / " + dash + " / 1.20 m\nfailed: GLONASS 70";
     }
     void reportFields()
@@ -692,8 +692,8 @@ private slots:
     {
         FixStatusPanel panel;
         FixSummary summary;
-        const QByteArray gga = Nmea({"GNGGA,120000.00,4809.0000,N,01135.0000,E,1,12,0.60,500.0,M,47.0,M,,"});
-        Add(summary, gga + Nmea({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96", "GNTHS,10.0,A"}));
+        const QByteArray gga = WithChecksums({"GNGGA,120000.00,4809.0000,N,01135.0000,E,1,12,0.60,500.0,M,47.0,M,,"});
+        Add(summary, gga + WithChecksums({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96", "GNTHS,10.0,A"}));
         panel.Show(summary, 1000);
         QVERIFY(!panel.Stale(FixStatusPanel::Accuracy) && !panel.Stale(FixStatusPanel::TrueHeading));
         Add(summary, gga);
@@ -702,7 +702,7 @@ private slots:
         QVERIFY(panel.Value(FixStatusPanel::Accuracy)->styleSheet().contains("#a0a0a0"));
         QVERIFY(!panel.Stale(FixStatusPanel::Time));
         QVERIFY(!panel.Stale(FixStatusPanel::Raim) && !panel.Stale(FixStatusPanel::Mode));
-        Add(summary, Nmea({"GNGST,120001.00,1.03,0.50,0.41,93.8,0.40,0.49,0.96"}));
+        Add(summary, WithChecksums({"GNGST,120001.00,1.03,0.50,0.41,93.8,0.40,0.49,0.96"}));
         panel.Show(summary, 1002 + kStaleAfterMs);
         QVERIFY(!panel.Stale(FixStatusPanel::Accuracy) && panel.Stale(FixStatusPanel::TrueHeading));
         QCOMPARE(panel.Value(FixStatusPanel::Accuracy)->text(), QString("0.40 / 0.49 / 0.96 m"));
@@ -715,11 +715,14 @@ private slots:
         QTest::addColumn<QByteArray>("gns");
         QTest::addColumn<bool>("shown");
         QTest::addColumn<QString>("text");
-        QTest::newRow("the same") << Nmea({"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAA,10,0.60,500.0,47.0,,,S"})
+        QTest::newRow("the same") << WithChecksums(
+                                         {"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAA,10,0.60,500.0,47.0,,,S"})
                                   << false << "";
-        QTest::newRow("more") << Nmea({"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAA,14,0.60,500.0,47.0,,,S"}) << true
-                              << "14 used";
-        QTest::newRow("none sent") << Nmea({"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAA,,0.60,500.0,47.0,,,S"})
+        QTest::newRow("more") << WithChecksums(
+                                     {"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAA,14,0.60,500.0,47.0,,,S"})
+                              << true << "14 used";
+        QTest::newRow("none sent") << WithChecksums(
+                                          {"GNGNS,120000.00,4809.0000,N,01135.0000,E,AAAAA,,0.60,500.0,47.0,,,S"})
                                    << false << "";
         QTest::newRow("no GNS") << QByteArray() << false << "";
     }
@@ -745,7 +748,7 @@ private slots:
         for (int k = 1; k <= 10; ++k)
             log += WithChecksum("GNTXT,01,01," + QByteArray::number(k % 3).rightJustified(2, '0') + ",message " +
                                 QByteArray::number(k));
-        log += Nmea({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96"});
+        log += WithChecksums({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96"});
         COrvaneDlg dialog;
         dialog.DropFiles({WriteFile(m_Folder, "messages.nmea", log)});
         QVERIFY(dialog.State().m_Loaded);

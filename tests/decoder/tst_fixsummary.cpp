@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../common/Sentence.h"
 #include "decoder/FixSummary.h"
 #include "decoder/SummaryText.h"
 #include "decoder/Tables.h"
@@ -68,16 +69,6 @@ std::vector<GsvSatellite> Satellites(const FixSummary& summary)
     for (const SkySatellite& sky : summary.Satellites())
         satellites.push_back(sky.satellite);
     return satellites;
-}
-
-// "$body*hh\r\n" with its checksum.
-std::string Nmea(const std::string& body)
-{
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    static const char* const kHex = "0123456789ABCDEF";
-    return "$" + body + "*" + kHex[sum >> 4] + kHex[sum & 15] + "\r\n";
 }
 
 // One epoch of a NMEA 4.11 receiver on four constellations and QZSS, two

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "../common/Sentence.h"
 #include "decoder/ReceiverReports.h"
 
 using namespace orvane;
@@ -76,10 +77,7 @@ QString TxtSentence(int total, int number, int id, const QString& text)
                              .arg(number, 2, 10, QChar('0'))
                              .arg(id, 2, 10, QChar('0'))
                              .arg(text);
-    int sum = 0;
-    for (const QChar c : body)
-        sum ^= c.unicode();
-    return QString("$%1*%2").arg(body, QString::number(sum, 16).rightJustified(2, '0').toUpper());
+    return QString::fromLatin1(WithChecksum(body.toLatin1())).chopped(2);
 }
 
 }  // namespace

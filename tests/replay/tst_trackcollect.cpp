@@ -8,23 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "../common/Sentence.h"
 #include "replay/TrackCollect.h"
 #include "replay/TrackExport.h"
 
 using namespace orvane;
 
 namespace {
-
-// "$body*hh\r\n" with the right checksum.
-std::string Nmea(const std::string& body)
-{
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", sum);
-    return "$" + body + "*" + hex + "\r\n";
-}
 
 std::string Rmc(const char* time, const char* date, const char* lat = "3733.32791,N", const char* status = "A")
 {

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "../common/PseudoTerminal.h"
+#include "../common/Sentence.h"
 
 namespace {
 
@@ -45,22 +46,14 @@ Result Run(const QStringList& arguments, const QByteArray& input = {})
     return Run(ORVANE_DECODE, arguments, input);
 }
 
-QByteArray Nmea(const QByteArray& body)
-{
-    unsigned sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return "$" + body + "*" + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() + "\r\n";
-}
-
 QByteArray Rmc(const char* time, const char* date, const char* position)
 {
-    return Nmea(QByteArray("GPRMC,") + time + ",A," + position + ",0.01,90.0," + date + ",,,A");
+    return WithChecksum(QByteArray("GPRMC,") + time + ",A," + position + ",0.01,90.0," + date + ",,,A");
 }
 
 QByteArray Gga(const char* time, const char* position, const char* altitude)
 {
-    return Nmea(QByteArray("GNGGA,") + time + "," + position + ",1,12,0.8," + altitude + ",M,20.0,M,,");
+    return WithChecksum(QByteArray("GNGGA,") + time + "," + position + ",1,12,0.8," + altitude + ",M,20.0,M,,");
 }
 
 // The number an XPath expression gives for the file.
