@@ -24,18 +24,6 @@ namespace {
 
 using namespace orvane;
 
-// Lines are built as in the viewer but go nowhere.
-class DiscardingHooks : public DispatchHooks {
-public:
-    explicit DiscardingHooks(int messageRow) : m_MessageRow(messageRow) { }
-    void AppendLine(std::string_view line) override { m_Bytes += line.size(); }
-    int SelectedMessageRow() const override { return m_MessageRow; }
-    size_t m_Bytes = 0;
-
-private:
-    int m_MessageRow;
-};
-
 // The baseline: a plain substring scan for every "$GPRMC".
 void BM_StringViewFindBaseline(benchmark::State& state)
 {

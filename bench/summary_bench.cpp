@@ -26,13 +26,6 @@ using namespace orvane;
 
 constexpr size_t kBurstBytes = 5'000'000 / 10;
 
-class DiscardingHooks : public DispatchHooks {
-public:
-    void AppendLine(std::string_view line) override { m_Bytes += line.size(); }
-    int SelectedMessageRow() const override { return kRmcRow; }
-    size_t m_Bytes = 0;
-};
-
 // Replay ticks one after another from the middle of the log, as the
 // replay timer runs them; "view" also brings the summary up to date after
 // each tick, as the Sky View does while shown.
