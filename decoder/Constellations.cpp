@@ -9,11 +9,17 @@ namespace orvane {
 
 namespace {
 
+// SBAS as NMEA 4.0 numbers it (33-64, its PRN less 87) and by its own PRN.
+bool SbasPrn(int32_t prn)
+{
+    return (prn >= 33 && prn <= 64) || (prn >= 120 && prn <= 158);
+}
+
 // A PRN under the GPS talker: GPS receivers also report the SBAS and QZSS
 // satellites they track there.
 Constellation GpsNeighbour(int32_t prn)
 {
-    if ((prn >= 33 && prn <= 64) || (prn >= 120 && prn <= 158))
+    if (SbasPrn(prn))
         return Constellation::Sbas;
     if (prn >= 193 && prn <= 202)
         return Constellation::Qzss;
@@ -41,49 +47,23 @@ constexpr SignalBands kBeiDouBands{-1, 0, 0, 0, 0, 2, 3, 2, 1, 1, 1, 3, 3, 4, 4,
 constexpr SignalBands kQzssBands{-1, 0, 0, 0, 0, 1, 1, 2, 2, 4, 4, 4, 4, 4, 4, 4};
 constexpr SignalBands kNavICBands{-1, 2, 4, 2, 4, 0, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
 
-const SignalNames* NamesOf(Constellation constellation)
-{
-    switch (constellation) {
-    case Constellation::Gps:
-    case Constellation::Sbas:  // SBAS broadcasts on L1 (and L5), numbered as GPS
-        return &kGpsSignals;
-    case Constellation::Glonass:
-        return &kGlonassSignals;
-    case Constellation::Galileo:
-        return &kGalileoSignals;
-    case Constellation::BeiDou:
-        return &kBeiDouSignals;
-    case Constellation::Qzss:
-        return &kQzssSignals;
-    case Constellation::NavIC:
-        return &kNavICSignals;
-    case Constellation::Other:
-        break;
-    }
-    return nullptr;
-}
+// A constellation's signals: their names and band groups, by ID. SBAS
+// broadcasts on L1 (and L5), numbered as GPS's signals are.
+struct SignalTable {
+    const SignalNames* names;
+    const SignalBands* bands;
+};
 
-const SignalBands* BandsOf(Constellation constellation)
-{
-    switch (constellation) {
-    case Constellation::Gps:
-    case Constellation::Sbas:
-        return &kGpsBands;
-    case Constellation::Glonass:
-        return &kGlonassBands;
-    case Constellation::Galileo:
-        return &kGalileoBands;
-    case Constellation::BeiDou:
-        return &kBeiDouBands;
-    case Constellation::Qzss:
-        return &kQzssBands;
-    case Constellation::NavIC:
-        return &kNavICBands;
-    case Constellation::Other:
-        break;
-    }
-    return nullptr;
-}
+constexpr std::array<SignalTable, kConstellationCount> kSignalTables{{
+    {&kGpsSignals, &kGpsBands},
+    {&kGlonassSignals, &kGlonassBands},
+    {&kGalileoSignals, &kGalileoBands},
+    {&kBeiDouSignals, &kBeiDouBands},
+    {&kQzssSignals, &kQzssBands},
+    {&kNavICSignals, &kNavICBands},
+    {&kGpsSignals, &kGpsBands},
+    {nullptr, nullptr},
+}};
 
 }  // namespace
 
@@ -110,7 +90,7 @@ Constellation ConstellationOfPrn(int32_t prn)
     // 301-336 and BeiDou 401-463 (u-blox's extended numbering).
     if (prn >= 1 && prn <= 32)
         return Constellation::Gps;
-    if ((prn >= 33 && prn <= 64) || (prn >= 120 && prn <= 158))
+    if (SbasPrn(prn))
         return Constellation::Sbas;
     if (prn >= 65 && prn <= 96)
         return Constellation::Glonass;
@@ -123,10 +103,10 @@ Constellation ConstellationOfPrn(int32_t prn)
     return Constellation::Other;
 }
 
-Constellation ConstellationOfTalker(std::string_view talker, int32_t prn)
+std::optional<Constellation> TalkerConstellation(std::string_view talker)
 {
     if (talker == "GP")
-        return GpsNeighbour(prn);
+        return Constellation::Gps;
     if (talker == "GL")
         return Constellation::Glonass;
     if (talker == "GA")
@@ -137,7 +117,15 @@ Constellation ConstellationOfTalker(std::string_view talker, int32_t prn)
         return Constellation::Qzss;
     if (talker == "GI")
         return Constellation::NavIC;
-    return ConstellationOfPrn(prn);
+    return std::nullopt;
+}
+
+Constellation ConstellationOfTalker(std::string_view talker, int32_t prn)
+{
+    const std::optional<Constellation> own = TalkerConstellation(talker);
+    if (!own)
+        return ConstellationOfPrn(prn);
+    return *own == Constellation::Gps ? GpsNeighbour(prn) : *own;
 }
 
 bool ConstellationOfSystemId(int32_t systemId, int32_t prn, Constellation& constellation)
@@ -176,7 +164,7 @@ std::string_view SignalName(Constellation constellation, char signalId)
     const int digit = HexValue(signalId);
     if (digit < 0)
         return "signal ?";
-    const SignalNames* names = NamesOf(constellation);
+    const SignalNames* names = kSignalTables[size_t(constellation)].names;
     const std::string_view name = names ? (*names)[size_t(digit)] : std::string_view();
     return name.empty() ? kUnnamed[size_t(digit)] : name;
 }
@@ -186,7 +174,7 @@ int SignalBand(Constellation constellation, char signalId)
     if (signalId == 0)
         return -1;
     const int digit = HexValue(signalId);
-    const SignalBands* bands = BandsOf(constellation);
+    const SignalBands* bands = kSignalTables[size_t(constellation)].bands;
     if (digit < 0 || !bands)
         return 4;
     const int band = (*bands)[size_t(digit)];

@@ -7,6 +7,7 @@
 // without a system ID, by the PRN's range alone.
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace orvane {
@@ -18,6 +19,10 @@ inline constexpr int kConstellationCount = 8;
 std::string_view ConstellationName(Constellation constellation);
 // The same in lower case without blanks, for key=value text: "gps" ...
 std::string_view ConstellationKey(Constellation constellation);
+
+// The constellation a talker's sentences are about (GP: GPS); none for a
+// combined talker (GN) or one not listed.
+std::optional<Constellation> TalkerConstellation(std::string_view talker);
 
 // The constellation of a PRN reported under a talker ("GP", "GN", ...).
 // Under a talker of one constellation the PRN only tells GPS's neighbours

@@ -9,14 +9,6 @@ namespace {
 
 constexpr size_t kMostSignals = 16;
 
-// A talker whose sentences are all of one constellation (GPS's also list
-// the SBAS and QZSS satellites a GPS receiver tracks).
-bool OneConstellationTalker(std::string_view talker)
-{
-    return talker == "GP" || talker == "GL" || talker == "GA" || talker == "GB" || talker == "BD" || talker == "GQ" ||
-           talker == "QZ" || talker == "GI";
-}
-
 template <class T>
 bool Contains(const std::vector<T>& items, const T& item)
 {
@@ -74,34 +66,34 @@ void SkyModel::TakeGsvSet(int talkerRow, std::string_view talker, char signal,
                 sky.inView.Update().clear();
         }
     }
+    // Each constellation the set speaks of counts an update; an empty set
+    // of a one-constellation talker says that none of its own is in view.
     std::array<bool, kConstellationCount> touched{};
-    for (const GsvSatellite& satellite : satellites)
-        touched[size_t(ConstellationOfTalker(talker, satellite.prn))] = true;
-    // An empty set of a one-constellation talker says that none is in view.
-    if (satellites.empty() && OneConstellationTalker(talker))
-        touched[size_t(ConstellationOfTalker(talker, 1))] = true;
-
+    for (const GsvSatellite& reported : satellites)
+        touched[size_t(ConstellationOfTalker(talker, reported.prn))] = true;
+    if (const std::optional<Constellation> own = TalkerConstellation(talker); own && satellites.empty())
+        touched[size_t(*own)] = true;
     for (int c = 0; c < kConstellationCount; ++c) {
-        if (!touched[size_t(c)])
-            continue;
-        std::vector<SkySatellite>& inView = m_Sky[size_t(c)].inView.Update();
-        for (const GsvSatellite& reported : satellites) {
-            if (ConstellationOfTalker(talker, reported.prn) != Constellation(c))
+        if (touched[size_t(c)])
+            m_Sky[size_t(c)].inView.Update();
+    }
+
+    for (const GsvSatellite& reported : satellites) {
+        const Constellation constellation = ConstellationOfTalker(talker, reported.prn);
+        std::vector<SkySatellite>& inView = m_Sky[size_t(constellation)].inView.value;
+        auto known = std::find_if(inView.begin(), inView.end(),
+            [&](const SkySatellite& satellite) { return satellite.satellite.prn == reported.prn; });
+        if (known == inView.end()) {
+            if (inView.size() >= kMostSatellites)
                 continue;
-            auto known = std::find_if(inView.begin(), inView.end(),
-                [&](const SkySatellite& satellite) { return satellite.satellite.prn == reported.prn; });
-            if (known == inView.end()) {
-                if (inView.size() >= kMostSatellites)
-                    continue;
-                SkySatellite added;
-                added.talkerRow = talkerRow;
-                added.constellation = Constellation(c);
-                added.satellite.prn = reported.prn;
-                inView.push_back(added);
-                known = inView.end() - 1;
-            }
-            MergeSignal(*known, reported, signal);
+            SkySatellite added;
+            added.talkerRow = talkerRow;
+            added.constellation = constellation;
+            added.satellite.prn = reported.prn;
+            inView.push_back(added);
+            known = inView.end() - 1;
         }
+        MergeSignal(*known, reported, signal);
     }
 }
 
@@ -128,8 +120,10 @@ void SkyModel::TakeGsa(std::string_view talker, int32_t systemId, const std::arr
         anyPrn = true;
     }
     // The constellation the GSA is about, also when it lists no satellite.
-    if (hasSystem || OneConstellationTalker(talker))
-        covered[size_t(hasSystem ? named : ConstellationOfTalker(talker, 1))] = true;
+    if (hasSystem)
+        covered[size_t(named)] = true;
+    else if (const std::optional<Constellation> own = TalkerConstellation(talker))
+        covered[size_t(*own)] = true;
 
     // A GSA is one of its round by its talker, its system ID and, for a
     // combined one without, the constellation of its first satellite (a
