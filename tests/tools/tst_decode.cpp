@@ -168,43 +168,58 @@ private slots:
         for (const QString& log : logs)
             QTest::newRow(qPrintable(log)) << cases.filePath(log.chopped(5));
     }
-    // A case is NAME.nmea, whose first lines ("#") give the command and why
-    // the case exists, and NAME.expected. The header is taken off before
-    // decoding, so the log is decoded byte for byte as written below it.
-    // ORVANE_REGENERATE=1 rewrites the expected files, for a reviewed change.
+    // A case is NAME.nmea and NAME.expected. NAME.nmea holds one or more
+    // parts, each opened by "# orvane-decode ARGS" and "#" lines saying why;
+    // the header is taken off, so each part's log is decoded byte for byte
+    // as written below it. ARGS ending in "< PATH" decode that file of the
+    // source tree instead. One part's output is NAME.expected; of several,
+    // each part's header lines and output in turn. ORVANE_REGENERATE=1
+    // rewrites the expected files, for a reviewed change.
     void goldenCases()
     {
         QFETCH(QString, name);
         QFile logFile(name + ".nmea");
         QVERIFY(logFile.open(QIODevice::ReadOnly));
-        QByteArray log = logFile.readAll();
-        QStringList arguments;
-        bool commandGiven = false;
-        while (log.startsWith('#')) {
-            const qsizetype end = log.indexOf('\n');
-            QVERIFY2(end >= 0, "a header line without its line end");
-            const QByteArray line = log.left(end);
+        const QList<QByteArray> lines = logFile.readAll().split('\n');
+        QVERIFY2(lines.first().startsWith("# orvane-decode"), "no \"# orvane-decode ...\" line opens the case");
+        QList<QByteArray> headers, logs;
+        for (qsizetype k = 0; k < lines.size(); ++k) {
+            const QByteArray line = lines[k] + (k + 1 < lines.size() ? "\n" : "");
             if (line.startsWith("# orvane-decode")) {
-                arguments = QString::fromUtf8(line.mid(15)).simplified().split(' ', Qt::SkipEmptyParts);
-                commandGiven = true;
+                headers.append(line);
+                logs.append(QByteArray());
+            } else if (line.startsWith('#') && logs.last().isEmpty()) {
+                headers.last() += line;
+            } else {
+                logs.last() += line;
             }
-            log.remove(0, end + 1);
         }
-        QVERIFY2(commandGiven, "no \"# orvane-decode ...\" line in the header");
+        QVERIFY2(headers.last().endsWith('\n'), "a header line without its line end");
         QTemporaryDir dir;
         const QString input = dir.filePath(QFileInfo(name).fileName() + ".nmea");
-        QFile inputFile(input);
-        QVERIFY(inputFile.open(QIODevice::WriteOnly) && inputFile.write(log) == log.size());
-        inputFile.close();
-        const Result result = Run(arguments << input);
-        QCOMPARE(result.exitCode, 0);
+        QByteArray out;
+        for (qsizetype part = 0; part < headers.size(); ++part) {
+            QStringList arguments = QString::fromUtf8(headers[part].left(headers[part].indexOf('\n')).mid(15))
+                                        .split(' ', Qt::SkipEmptyParts);
+            if (arguments.size() >= 2 && arguments[arguments.size() - 2] == "<") {
+                QVERIFY2(logs[part].isEmpty(), "a part that names its input has no log of its own");
+                arguments.last() = QString(ORVANE_SOURCE_DIR "/") + arguments.last();
+                arguments.removeAt(arguments.size() - 2);
+            } else {
+                QVERIFY(WriteBytes(input, logs[part]));
+                arguments << input;
+            }
+            const Result result = Run(arguments);
+            QCOMPARE(result.exitCode, 0);
+            out += (headers.size() > 1 ? headers[part] : QByteArray()) + result.out;
+        }
         QFile expectedFile(name + ".expected");
         if (qEnvironmentVariableIntValue("ORVANE_REGENERATE") == 1) {
-            QVERIFY(expectedFile.open(QIODevice::WriteOnly) && expectedFile.write(result.out) == result.out.size());
+            QVERIFY(expectedFile.open(QIODevice::WriteOnly) && expectedFile.write(out) == out.size());
             return;
         }
         QVERIFY(expectedFile.open(QIODevice::ReadOnly));
-        QCOMPARE(result.out, expectedFile.readAll());
+        QCOMPARE(out, expectedFile.readAll());
     }
 
     void readBack_data()
