@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "../common/RecordingHooks.h"
 #include "decoder/GsvPass.h"
 #include "decoder/SummaryText.h"
 #include "replay/Dispatcher.h"
@@ -17,30 +18,7 @@ QString Position(double latitude, double longitude, double heading)
 }
 
 // Every call the dispatcher makes to the outside, in order, as text.
-class Hooks : public DispatchHooks {
-public:
-    explicit Hooks(int row = kRmcRow, bool window = false) : messageRow(row), windowExists(window) { }
-    void AppendLine(std::string_view line) override
-    {
-        events << QString::fromLatin1(line.data(), qsizetype(line.size()));
-    }
-    int SelectedMessageRow() const override { return messageRow; }
-    void MoveSlider(int32_t value) override { events << QString("slider %1").arg(value); }
-    void UpdateMapPosition(double lat, double lon, double h) override { events << "map " + Position(lat, lon, h); }
-    void SendPosition(double lat, double lon, double h) override { events << "send " + Position(lat, lon, h); }
-    bool SatellitesWindowExists() const override { return windowExists; }
-    void UpdateSignals(int talkerRow, const SatelliteTable::Row& row) override
-    {
-        QString event = QString("signals %1").arg(talkerRow);
-        for (const GsvSatellite& s : row)
-            event += QString(" %1 %2 %3 %4").arg(s.prn).arg(s.elevation).arg(s.azimuth).arg(s.snr);
-        events << event;
-    }
-
-    int messageRow;
-    bool windowExists;
-    QStringList events;
-};
+using Hooks = RecordingHooks;
 
 // A log of random sentences: GSV of several talkers, among them some that do
 // not parse, lose their "*" or fill a row, and GSA, GGA and ZDA sentences
