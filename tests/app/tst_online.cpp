@@ -2,7 +2,8 @@
 // The window online: the serial port, the TCP input and the other live
 // sources (an NMEA server, the real gpsd, UDP), each on real devices and
 // sockets; forwarding and uploading the decoded positions; recording what
-// arrives, with its rotation; the developer codes.
+// arrives; the developer codes reaching the window. (Rotation and recording
+// failures are tst_recording's, the codes' parsing tst_developercode's.)
 
 #include <QtTest>
 
@@ -17,10 +18,10 @@
 #include "../common/GpsdProcess.h"
 #include "../common/LoopbackPort.h"
 #include "../common/PseudoTerminal.h"
+#include "../common/RecordingHooks.h"
 #include "AppTestSupport.h"
 #include "live/NetworkServer.h"
 #include "live/Recording.h"
-#include "replay/DispatchHooks.h"
 #include "replay/Dispatcher.h"
 #include "replay/LogText.h"
 
@@ -62,17 +63,6 @@ QByteArray ReceiverLog()
     return log;
 }
 
-class CollectingHooks : public DispatchHooks {
-public:
-    explicit CollectingHooks(int messageRow) : m_MessageRow(messageRow) { }
-    void AppendLine(std::string_view line) override { lines.append(QString::fromLatin1(line.data(), line.size())); }
-    int SelectedMessageRow() const override { return m_MessageRow; }
-    QStringList lines;
-
-private:
-    int m_MessageRow;
-};
-
 // The lines the window shows for a log file loaded and decoded whole,
 // oldest first.
 QStringList LinesOfFile(const QString& path, int talkerRow, int messageRow)
@@ -84,7 +74,7 @@ QStringList LinesOfFile(const QString& path, int talkerRow, int messageRow)
     state.NmeaTextLength = int32_t(state.NmeaText.size());
     state.m_Online = true;
     state.m_TalkerRow = talkerRow;
-    CollectingHooks hooks(messageRow);
+    RecordingHooks hooks(messageRow);
     while (DispatchSentences(state, hooks)) { }
     return hooks.lines;
 }
@@ -100,15 +90,6 @@ quint16 FreeUdpPort()
     QUdpSocket probe;
     probe.bind(QHostAddress::AnyIPv4, 0);
     return probe.localPort();
-}
-
-// A line of exactly size bytes that the decoder passes over.
-QByteArray Filler(int size, int k)
-{
-    QByteArray line = "$GPTXT," + QByteArray::number(k) + ",";
-    line += QByteArray(size - line.size() - 5, 'x');
-    line += "*00\r\n";
-    return line;
 }
 
 QStringList DecodedLines(const COrvaneDlg& dialog)
@@ -636,6 +617,13 @@ private slots:
         COrvaneDlg dialog;
         QTcpSocket client;
         LiveOnTcp(dialog, client);
+        // A start that fails leaves the button as it was.
+        SetRecordingFolder(m_Records->filePath("missing"));
+        ToggleRecording(dialog);
+        QVERIFY(TopLine(dialog).startsWith("Recording is off: "));
+        VerifyStopped(dialog);
+        SetRecordingFolder(m_Records->path());
+        TypeCode(dialog, "VIEWTAPESTATE");
         const QDateTime before = QDateTime::currentDateTime();
         ToggleRecording(dialog);
         const QDateTime after = QDateTime::currentDateTime();
@@ -653,6 +641,7 @@ private slots:
         Feed(dialog, client, first);
         LiveTick(dialog);
         QCOMPARE(ReadFile(path), first);
+        QCOMPARE(TopLine(dialog), QString("Recording Size:  %1 / 3072000").arg(first.size()));
         const QByteArray second = Sentences("GP", "GGA", 3, 10);
         Feed(dialog, client, second);
         LiveTick(dialog);
@@ -665,55 +654,9 @@ private slots:
         Feed(dialog, client, Sentences("GP", "RMC", 1, 30));
         LiveTick(dialog);
         QCOMPARE(ReadFile(path), first + second);
-    }
-
-    // A file of exactly 3072000 bytes stays; the next write takes it past
-    // and rotates it; what comes in the second until the next file is
-    // decoded and held for it, and that file starts even though the source
-    // was closed in between.
-    void rotation()
-    {
-        COrvaneDlg dialog;
-        QTcpSocket client;
-        LiveOnTcp(dialog, client);
-        TypeCode(dialog, "viewtapestate");
-        ToggleRecording(dialog);
-        const QString first = StartedPath(dialog);
-        QVERIFY(!first.isEmpty());
-
-        QByteArray body;
-        for (int k = 0; body.size() < kRecordingSizeLimit; ++k)
-            body += Filler(1000, k);
-        QCOMPARE(body.size(), qsizetype(3072000));
-        Feed(dialog, client, body);
-        LiveTick(dialog);
-        QCOMPARE(dialog.Recorder().File().Size(), qint64(3072000));
-        QVERIFY(dialog.Recorder().Recording() && !dialog.Recorder().RestartTimer().isActive());
-        QVERIFY(dialog.DisplayText().contains("Recording Size:  3072000 / 3072000"));
-
-        // A tick of the running timer may beat ours to it.
-        const QByteArray last = Sentences("GP", "RMC", 1);
-        QCOMPARE(client.write(last), last.size());
-        QTRY_VERIFY((LiveTick(dialog), !dialog.Recorder().Recording()));
-        QCOMPARE(TopLines(dialog, 2),
-            (QStringList{"Stop Recording", QString("Recording Size:  %1 / 3072000").arg(3072000 + last.size())}));
-        VerifyStopped(dialog);
-        const QTimer& restart = dialog.Recorder().RestartTimer();
-        QVERIFY(restart.isActive() && restart.isSingleShot());
-        QCOMPARE(restart.interval(), 1000);
-        QCOMPARE(ReadFile(first), body + last);
-
-        const QByteArray gap = Sentences("GP", "RMC", 1, 5);
-        client.write(gap);
-        QTRY_VERIFY((LiveTick(dialog), dialog.DisplayText().contains("[2026.03.14 23:58:05]")));
-        dialog.Button(IDC_LIVE_INPUT)->click();
-        QVERIFY(!dialog.LiveTimer().isActive() && restart.isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.Recorder().Recording(), 3000);
-        QVERIFY(!restart.isActive());
-        const QString second = StartedPath(dialog);
-        QVERIFY2(QFileInfo(second).fileName() > QFileInfo(first).fileName(), qPrintable(second));
-        QCOMPARE(ReadFile(second), gap);
-        QCOMPARE(QFileInfo(first).size(), qint64(body.size() + last.size()));
+        // Timer 546 starts the next file.
+        dialog.OnTimer(kRecordingRestartTimerId);
+        QVERIFY(dialog.Recorder().Recording());
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
     }
 
@@ -748,78 +691,6 @@ private slots:
             (QStringList{"Stop Recording", QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port), RmcLine(2),
                 RmcLine(1)}));
         QVERIFY(ReadFile(path) == bytes);
-    }
-
-    // Started by hand within the gap, a recording is stopped again when the
-    // timer fires: the timer toggles.
-    void restartTimerToggles()
-    {
-        COrvaneDlg dialog;
-        QTcpSocket client;
-        LiveOnTcp(dialog, client);
-        ToggleRecording(dialog);
-        client.write(Filler(1000, 0).repeated(3073));
-        QTRY_VERIFY((LiveTick(dialog), dialog.Recorder().RestartTimer().isActive()));
-        ToggleRecording(dialog);
-        QVERIFY(dialog.Recorder().Recording());
-        dialog.OnTimer(kRecordingRestartTimerId);
-        QCOMPARE(TopLine(dialog), QString("Stop Recording"));
-        VerifyStopped(dialog);
-        QVERIFY(!dialog.Recorder().RestartTimer().isActive());
-    }
-
-    // With no source open: a folder that cannot take the file gives the
-    // system's reason, padded on the left to 1024 characters, then a line
-    // that names the recording and its folder and says recording is off;
-    // in a folder that can, an empty file is made, and leaving online mode
-    // stops the recording.
-    void startWithoutSource()
-    {
-        const QString missing = m_Records->filePath("missing");
-        SetRecordingFolder(missing);
-        COrvaneDlg dialog;
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        ToggleRecording(dialog);
-        const QString reason = "No such file or directory";
-        const QStringList lines = TopLines(dialog, 2);
-        QCOMPARE(lines[1], "Couldn't open source file: " + QString(1024 - reason.size(), ' ') + reason);
-        const QRegularExpression off(
-            "^Recording is off: the recording \\[\\d{8}\\] \\d{6}\\.log cannot be created in " +
-            QRegularExpression::escape(missing) + " \\(" + reason + "\\)$");
-        QVERIFY2(off.match(lines[0]).hasMatch(), qPrintable(lines[0]));
-        VerifyStopped(dialog);
-
-        SetRecordingFolder(m_Records->path());
-        ToggleRecording(dialog);
-        QCOMPARE(ReadFile(StartedPath(dialog)), QByteArray());
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QCOMPARE(TopLine(dialog), QString("Stop Recording"));
-        QVERIFY(!dialog.Recorder().Recording());
-    }
-
-    // A write that fails stops the recording with a line that says so, and
-    // no size is reported for it.
-    void writeFailureStops()
-    {
-        if (!QFileInfo::exists("/dev/full"))
-            QSKIP("no /dev/full here");
-        // The next few seconds' names all lead to a full device.
-        const QDateTime now = QDateTime::currentDateTime();
-        for (int s = 0; s < 10; ++s)
-            QVERIFY(QFile::link("/dev/full", m_Records->filePath(RecordingFileName(now.addSecs(s)))));
-        COrvaneDlg dialog;
-        QTcpSocket client;
-        LiveOnTcp(dialog, client);
-        TypeCode(dialog, "VIEWTAPESTATE");
-        ToggleRecording(dialog);
-        QVERIFY(dialog.Recorder().Recording());
-        client.write(Sentences("GP", "RMC", 1));
-        QTRY_VERIFY((LiveTick(dialog), !dialog.Recorder().Recording()));
-        QCOMPARE(TopLines(dialog, 2),
-            (QStringList{"Stop Recording",
-                "Couldn't write the recording file: No space left on device (0 bytes written)"}));
-        QVERIFY(!dialog.DisplayText().contains("Recording Size:"));
-        VerifyStopped(dialog);
     }
 
     // Two clients whose lines arrive in pieces: every byte lands in the
@@ -880,53 +751,21 @@ private slots:
         QCOMPARE(DecodedLines(dialog), live);
     }
 
-    // Each code in any case and with blanks; no other white space and no
-    // letter that only turns into a code's letter; the edit is emptied
-    // after every press.
-    void developerCodes_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<bool>("raw");
-        QTest::addColumn<bool>("progress");
-        const QString raw = "[Developer Code] %1 the 'GNSS Raw Data'";
-        const QString progress = "[Developer Code] %1 the progress of recording";
-        const QString invalid = "[Developer Code] Invalid Code!";
-        QTest::newRow("viewlogdump") << "viewlogdump" << raw.arg("Show") << true << false;
-        QTest::newRow("mask log") << " Mask Log Dump " << raw.arg("Hide") << false << false;
-        QTest::newRow("viewtape") << "v i e w t a p e s t a t e" << progress.arg("Show") << false << true;
-        QTest::newRow("MASKTAPESTATE") << "MASKTAPESTATE" << progress.arg("Hide") << false << false;
-        QTest::newRow("tab") << "VIEW\tLOGDUMP" << invalid << false << false;
-        QTest::newRow("no-break space") << QStringLiteral("VIEW\u00a0LOGDUMP") << invalid << false << false;
-        QTest::newRow("dotless i") << QStringLiteral("v\u0131ewlogdump") << invalid << false << false;
-        QTest::newRow("only blanks") << "   " << invalid << false << false;
-        QTest::newRow("prefix") << "VIEWLOGDUM" << invalid << false << false;
-        QTest::newRow("longer") << "VIEWLOGDUMPS" << invalid << false << false;
-    }
-    void developerCodes()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, line);
-        QFETCH(bool, raw);
-        QFETCH(bool, progress);
-        COrvaneDlg dialog;
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        TypeCode(dialog, typed);
-        QCOMPARE(TopLine(dialog), line);
-        QCOMPARE(dialog.RawDataVisible(), raw);
-        QCOMPARE(dialog.RecordingProgressVisible(), progress);
-        QCOMPARE(static_cast<QLineEdit*>(dialog.Control(IDC_DEVELOPER_CODE_EDIT))->text(), QString());
-    }
-
-    // The flags act: the raw text and the chunk line while raw data shows;
-    // an invalid code changes no flag; the flags outlive online mode.
+    // The typed codes reach the window: each writes its line and empties
+    // the edit; raw data shows the raw text and the chunk line; an invalid
+    // code changes no flag; the flags outlive online mode.
     void developerFlagsAct()
     {
         COrvaneDlg dialog;
         QTcpSocket client;
         LiveOnTcp(dialog, client);
+        TypeCode(dialog, "VIEWTAPESTATE");
+        QVERIFY(dialog.RecordingProgressVisible());
+        TypeCode(dialog, "masktapestate");
         TypeCode(dialog, "VIEWLOGDUMP");
         TypeCode(dialog, "VIEW\tTAPESTATE");
+        QCOMPARE(TopLine(dialog), QString("[Developer Code] Invalid Code!"));
+        QCOMPARE(static_cast<QLineEdit*>(dialog.Control(IDC_DEVELOPER_CODE_EDIT))->text(), QString());
         QVERIFY(dialog.RawDataVisible() && !dialog.RecordingProgressVisible());
         const QByteArray text = Sentences("GP", "GGA", 1);
         QCOMPARE(client.write(text), text.size());

@@ -1,10 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// A recording file, and the recorder the window drives: rotation past the
+// size limit with the pause before the next file, and the failures to open
+// and to write, each with its lines.
+
 #include <QtTest>
 
 #include "live/LiveRecorder.h"
 #include "live/Recording.h"
 
 using namespace orvane;
+
+namespace {
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// A recorder in a folder of its own, its lines newest first.
+struct Recorder {
+    Recorder() { SetRecordingFolder(folder.path()); }
+    ~Recorder() { SetRecordingFolder(QString()); }
+    QTemporaryDir folder;
+    QStringList lines;
+    LiveRecorder recorder{[this](const QString& line) { lines.prepend(line); }};
+    QSignalSpy changed{&recorder, &LiveRecorder::Changed};
+};
+
+}  // namespace
 
 class TestRecording : public QObject {
     Q_OBJECT
@@ -73,31 +97,118 @@ private slots:
         QCOMPARE(RecordingFolder(), QCoreApplication::applicationDirPath());
     }
 
+    // A file of exactly 3072000 bytes stays; the next write takes it past
+    // and rotates it, and timer 546, one second, starts the next file; what
+    // comes meanwhile is held for that file. With progress on, each write
+    // gives the size.
+    void rotation()
+    {
+        Recorder r;
+        r.recorder.Toggle();
+        const QString first = r.recorder.File().Path();
+        QCOMPARE(r.lines, QStringList{"NMEA Recording (" + first + ")"});
+        const std::string body(size_t(kRecordingSizeLimit), 'x');
+        r.recorder.Step(body, true);
+        QVERIFY(r.recorder.Recording() && !r.recorder.RestartTimer().isActive());
+        QCOMPARE(r.lines.first(), QString("Recording Size:  3072000 / 3072000"));
+        r.recorder.Step("last", true);
+        QCOMPARE(r.lines.mid(0, 2), (QStringList{"Stop Recording", "Recording Size:  3072004 / 3072000"}));
+        QVERIFY(!r.recorder.Recording() && !r.recorder.File().IsOpen());
+        QCOMPARE(r.changed.count(), 2);
+        const QTimer& restart = r.recorder.RestartTimer();
+        QVERIFY(restart.isActive() && restart.isSingleShot());
+        QCOMPARE(restart.interval(), 1000);
+        r.recorder.Step("held 1 ", true);
+        r.recorder.Step("held 2", false);
+        QCOMPARE(r.lines.first(), QString("Stop Recording"));
+
+        QVERIFY(r.changed.wait(3000));
+        QVERIFY(r.recorder.Recording() && !restart.isActive());
+        const QString second = r.recorder.File().Path();
+        QCOMPARE(r.lines.first(), "NMEA Recording (" + second + ")");
+        QVERIFY2(QFileInfo(second).fileName() > QFileInfo(first).fileName(), qPrintable(second));
+        QCOMPARE(ReadFile(second), QByteArray("held 1 held 2"));
+        QCOMPARE(ReadFile(first), QByteArray::fromStdString(body) + "last");
+    }
+
+    // Started by hand within the pause, a recording is stopped again when
+    // the timer fires: the timer toggles.
+    void restartTimerToggles()
+    {
+        Recorder r;
+        r.recorder.Toggle();
+        r.recorder.Step(std::string(size_t(kRecordingSizeLimit) + 1, 'x'), false);
+        QVERIFY(r.recorder.RestartTimer().isActive());
+        r.recorder.Toggle();
+        QVERIFY(r.recorder.Recording());
+        r.recorder.OnRestartTimer();
+        QCOMPARE(r.lines.first(), QString("Stop Recording"));
+        QVERIFY(!r.recorder.Recording() && !r.recorder.RestartTimer().isActive());
+    }
+
     // A rotation whose next file never starts (online mode is left within
     // the second): the bytes held meanwhile end the file they followed.
     void cancelledRotationKeepsHeldBytes()
     {
-        QTemporaryDir dir;
-        SetRecordingFolder(dir.path());
-        QStringList lines;
-        LiveRecorder recorder([&lines](const QString& line) { lines.prepend(line); });
-        recorder.Toggle();
-        QVERIFY(recorder.Recording());
-        const QString path = recorder.File().Path();
+        Recorder r;
+        r.recorder.Toggle();
+        const QString path = r.recorder.File().Path();
         const std::string big(size_t(kRecordingSizeLimit) + 1, 'x');
-        recorder.Step(big, false);
-        QVERIFY(!recorder.Recording());
-        QVERIFY(recorder.RestartTimer().isActive());
-        recorder.Step("held 1 ", false);
-        recorder.Step("held 2", false);
-        recorder.CancelRestart();
-        QVERIFY(!recorder.RestartTimer().isActive());
-        QCOMPARE(lines.first(), QString("Stop Recording"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray::fromStdString(big + "held 1 held 2"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), qsizetype(1));
-        SetRecordingFolder(QString());
+        r.recorder.Step(big, false);
+        QVERIFY(!r.recorder.Recording());
+        r.recorder.Step("held 1 ", false);
+        r.recorder.Step("held 2", false);
+        r.recorder.CancelRestart();
+        QVERIFY(!r.recorder.RestartTimer().isActive());
+        QCOMPARE(r.lines.first(), QString("Stop Recording"));
+        QCOMPARE(ReadFile(path), QByteArray::fromStdString(big + "held 1 held 2"));
+        QCOMPARE(QDir(r.folder.path()).entryList(QDir::Files).size(), qsizetype(1));
+    }
+
+    // A folder that cannot take the file: the system's reason, padded on
+    // the left to 1024 characters, then a line that names the recording and
+    // its folder and says recording is off; nothing records, no change.
+    void openFailure()
+    {
+        Recorder r;
+        const QString missing = r.folder.filePath("missing");
+        SetRecordingFolder(missing);
+        const QDateTime before = QDateTime::currentDateTime();
+        r.recorder.Toggle();
+        const QDateTime after = QDateTime::currentDateTime();
+        QVERIFY(!r.recorder.Recording() && r.changed.isEmpty());
+        const QString reason = "No such file or directory";
+        QCOMPARE(r.lines.size(), 2);
+        QCOMPARE(r.lines[1], "Couldn't open source file: " + QString(1024 - reason.size(), ' ') + reason);
+        const auto off = [&](const QDateTime& time) {
+            return "Recording is off: the recording " + RecordingFileName(time) + " cannot be created in " + missing +
+                   " (" + reason + ")";
+        };
+        QVERIFY2(r.lines[0] == off(before) || r.lines[0] == off(after), qPrintable(r.lines[0]));
+        r.recorder.Step("$GPRMC*00\r\n", true);
+        QCOMPARE(r.lines.size(), 2);
+    }
+
+    // A write that fails stops the recording with a line that says so, and
+    // no size is reported for it.
+    void writeFailureStops()
+    {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        Recorder r;
+        // The next few seconds' names all lead to a full device.
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int s = 0; s < 10; ++s)
+            QVERIFY(QFile::link("/dev/full", r.folder.filePath(RecordingFileName(now.addSecs(s)))));
+        r.recorder.Toggle();
+        QVERIFY(r.recorder.Recording());
+        r.recorder.Step("$GPRMC*00\r\n", true);
+        QVERIFY(!r.recorder.Recording() && !r.recorder.RestartTimer().isActive());
+        QCOMPARE(r.changed.count(), 2);
+        QCOMPARE(r.lines.mid(0, 2),
+            (QStringList{"Stop Recording",
+                "Couldn't write the recording file: No space left on device (0 bytes written)"}));
+        QCOMPARE(r.lines.size(), 3);
     }
 };
 
