@@ -317,19 +317,6 @@ private slots:
         QCOMPARE(fromJson, csv);
     }
 
-    // The bundled drive: five minutes across midnight, one point a second.
-    void sampleDrive()
-    {
-        const QString gpx = m_Dir.filePath("drive.gpx");
-        QCOMPARE(Run({"--gpx", gpx, ORVANE_SAMPLE}).exitCode, 0);
-        const Result timed = Run("gpsbabel", {"-t", "-i", "gpx", "-f", gpx, "-o", "unicsv", "-F", "-"});
-        const QStringList rows = Lines(timed.out).mid(1);
-        QCOMPARE(rows.size(), 300);
-        QVERIFY2(rows.first().endsWith(",2026/03/14,23:58:00"), qPrintable(rows.first()));
-        QVERIFY2(rows.last().endsWith(",2026/03/15,00:02:59"), qPrintable(rows.last()));
-        QCOMPARE(XPathCount(gpx, "count(//" + Local("trkseg") + ")"), 1);
-    }
-
     // The output name forgotten ("--gpx drive.nmea") with a terminal as
     // standard input: the usage and status 2 at once, not a silent wait
     // that ends by replacing the log with an empty track.
