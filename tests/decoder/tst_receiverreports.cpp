@@ -1,4 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// What GNS, GST, GBS, RMC, THS and TXT report, as the fix summary's
+// callers reach it: broken sentences and other types leave it as it was,
+// each report replaces its type's whole one, the TXT log. What a single
+// sentence of each type gives, and the keys in their order, are the
+// summary_receiver_reports case of tests/tools/cases.
+
 #include <QtTest>
 
 #include <string>
@@ -22,25 +28,6 @@ ReportResult Take(ReceiverReports& reports, const QString& sentence)
 QString Text(const ReceiverReports& reports)
 {
     return QString::fromStdString(ReceiverReportsText(reports));
-}
-
-// The text of reports that know nothing, with each "key=value" of changes
-// put in place of the key's line, and each "txt=..." added at the end.
-QString Expected(const QString& changes)
-{
-    QStringList lines = Text(ReceiverReports()).split('\n', Qt::SkipEmptyParts);
-    for (const QString& change : changes.split('\n', Qt::SkipEmptyParts)) {
-        const QString key = change.section('=', 0, 0);
-        if (key == "txt") {
-            lines << change;
-            continue;
-        }
-        const qsizetype at = lines.indexOf(QRegularExpression("^" + key + "=-$"));
-        if (at < 0)
-            qFatal("no line for the key %s", qPrintable(key));
-        lines[at] = change;
-    }
-    return lines.join('\n') + '\n';
 }
 
 // One sentence of every type, each with values in every field it carries.
@@ -86,90 +73,6 @@ class TestReceiverReports : public QObject {
     Q_OBJECT
 
 private slots:
-    // Nothing known: every key reads "-", in a fixed order other tools rely on.
-    void unknownReportsWriteDashes()
-    {
-        const QStringList lines = Text(ReceiverReports()).split('\n', Qt::SkipEmptyParts);
-        QStringList keys;
-        for (const QString& line : lines) {
-            QVERIFY2(line.endsWith("=-"), qPrintable(line));
-            keys << line.chopped(2);
-        }
-        QCOMPARE(keys,
-            QStringList({"gns_mode", "gns_satellites_used", "gns_hdop", "gns_altitude_m", "gns_geoid_separation_m",
-                "gns_diff_age_s", "gns_station_id", "gns_nav_status", "rmc_mode", "rmc_nav_status", "gst_rms_m",
-                "gst_sigma_major_m", "gst_sigma_minor_m", "gst_orientation_deg", "gst_sigma_lat_m", "gst_sigma_lon_m",
-                "gst_sigma_alt_m", "gbs_error_lat_m", "gbs_error_lon_m", "gbs_error_alt_m", "gbs_failed_satellite",
-                "gbs_missed_probability", "gbs_bias_m", "gbs_bias_sigma_m", "gbs_system_id", "gbs_signal_id",
-                "true_heading_deg", "true_heading_mode"}));
-    }
-
-    // One sentence read into empty reports: the values it gives appear, and
-    // every field it left empty (or does not carry) stays "-".
-    void eachSentenceType_data()
-    {
-        QTest::addColumn<QString>("sentence");
-        QTest::addColumn<QString>("changes");
-        QTest::newRow("gns u-blox before 4.10") << "$GNGNS,112257.00,3844.24011,N,00908.43828,W,AN,03,10.5,,,,*49"
-                                                << "gns_mode=AN\ngns_satellites_used=3\ngns_hdop=10.50";
-        QTest::newRow("gns 4.11 with nav status")
-            << "$GNGNS,093020.00,3150.81213,S,11552.40391,E,AAAAN,28,0.6,31.6,-30.8,,,S*61"
-            << "gns_mode=AAAAN\ngns_satellites_used=28\ngns_hdop=0.60\ngns_altitude_m=31.60\n"
-               "gns_geoid_separation_m=-30.80\ngns_nav_status=S";
-        QTest::newRow("gns rtk with station") << kEveryType[0]
-                                              << "gns_mode=RRRRN\ngns_satellites_used=31\ngns_hdop=0.50\n"
-                                                 "gns_altitude_m=23.40\ngns_geoid_separation_m=11.30\n"
-                                                 "gns_diff_age_s=1.0\ngns_station_id=23\ngns_nav_status=S";
-        QTest::newRow("gns no fix, empty modes") << "$GNGNS,000001.00,,,,,,00,99.9,,,,,V*11"
-                                                 << "gns_satellites_used=0\ngns_hdop=99.90\ngns_nav_status=V";
-        QTest::newRow("gst u-blox, ellipse empty") << "$GNGST,082356.00,1.8,,,,1.7,1.3,2.2*60"
-                                                   << "gst_rms_m=1.800\ngst_sigma_lat_m=1.700\n"
-                                                      "gst_sigma_lon_m=1.300\ngst_sigma_alt_m=2.200";
-        QTest::newRow("gst rtk, every field") << kEveryType[1]
-                                              << "gst_rms_m=0.970\ngst_sigma_major_m=0.012\ngst_sigma_minor_m=0.009\n"
-                                                 "gst_orientation_deg=85.40\ngst_sigma_lat_m=0.010\n"
-                                                 "gst_sigma_lon_m=0.011\ngst_sigma_alt_m=0.025";
-        QTest::newRow("gbs before 4.10, a failed satellite")
-            << "$GPGBS,235458.00,1.4,1.3,3.1,03,,-21.4,3.8*5B"
-            << "gbs_error_lat_m=1.400\ngbs_error_lon_m=1.300\ngbs_error_alt_m=3.100\ngbs_failed_satellite=3\n"
-               "gbs_bias_m=-21.400\ngbs_bias_sigma_m=3.800";
-        QTest::newRow("gbs 4.10 u-blox, none failed")
-            << "$GNGBS,170556.00,3.0,2.9,8.3,,,,,,*5C"
-            << "gbs_error_lat_m=3.000\ngbs_error_lon_m=2.900\ngbs_error_alt_m=8.300";
-        QTest::newRow("gbs 4.10, system and signal")
-            << kEveryType[2]
-            << "gbs_error_lat_m=3.000\ngbs_error_lon_m=2.900\ngbs_error_alt_m=8.300\ngbs_failed_satellite=11\n"
-               "gbs_missed_probability=0.0020\ngbs_bias_m=-18.600\ngbs_bias_sigma_m=4.200\ngbs_system_id=1\n"
-               "gbs_signal_id=7";
-        QTest::newRow("rmc 4.10 mode and nav status") << kEveryType[3] << "rmc_mode=D\nrmc_nav_status=S";
-        QTest::newRow("rmc 2.3 mode only") << "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,0.004,77.52,091202,,,A*57"
-                                           << "rmc_mode=A";
-        QTest::newRow("rmc 2.1 no mode") << "$GPRMC,225446,A,4916.45,N,12311.12,W,000.5,054.7,191194,020.3,E*68"
-                                         << "";
-        QTest::newRow("ths estimated") << kEveryType[4] << "true_heading_deg=77.520\ntrue_heading_mode=E";
-        QTest::newRow("ths autonomous, unicore") << "$GNTHS,341.3344,A*1F"
-                                                 << "true_heading_deg=341.334\ntrue_heading_mode=A";
-        QTest::newRow("ths not valid") << "$GNTHS,77.52,V*39"
-                                       << "";
-        QTest::newRow("ths no heading") << "$GNTHS,,A*07"
-                                        << "";
-        QTest::newRow("txt antenna") << kEveryType[5] << "txt=02,ANTSTATUS=OK";
-        QTest::newRow("txt quectel firmware") << "$GPTXT,01,01,02,FW=LC29HDANR11A03S*25"
-                                              << "txt=02,FW=LC29HDANR11A03S";
-        // The checksum is not read: a sentence that ends at its "*" is whole.
-        QTest::newRow("no checksum digits") << "$GNTHS,12.5,M*"
-                                            << "true_heading_deg=12.500\ntrue_heading_mode=M";
-    }
-
-    void eachSentenceType()
-    {
-        QFETCH(QString, sentence);
-        QFETCH(QString, changes);
-        ReceiverReports reports;
-        QCOMPARE(Take(reports, sentence), ReportResult::Taken);
-        QCOMPARE(Text(reports), Expected(changes));
-    }
-
     // A sentence cut short or with a field not of its form is reported as
     // not parsed and changes nothing, not even the fields before the fault.
     // (Checksums are not read: the broken rows carry "*00".)
