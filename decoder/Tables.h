@@ -69,10 +69,13 @@ inline constexpr int kVtgRow = 16;
 inline constexpr int kZdaRow = 17;
 
 // Each row constant names the row of its type.
-static_assert(MessageTable[kGgaRow].id == "GGA" && MessageTable[kGllRow].id == "GLL" &&
-              MessageTable[kGsaRow].id == "GSA" && MessageTable[kGsvRow].id == "GSV" &&
-              MessageTable[kRmcRow].id == "RMC" && MessageTable[kVtgRow].id == "VTG" &&
-              MessageTable[kZdaRow].id == "ZDA");
+static_assert(MessageTable[kGgaRow].id == "GGA", "kGgaRow is not the GGA row");
+static_assert(MessageTable[kGllRow].id == "GLL", "kGllRow is not the GLL row");
+static_assert(MessageTable[kGsaRow].id == "GSA", "kGsaRow is not the GSA row");
+static_assert(MessageTable[kGsvRow].id == "GSV", "kGsvRow is not the GSV row");
+static_assert(MessageTable[kRmcRow].id == "RMC", "kRmcRow is not the RMC row");
+static_assert(MessageTable[kVtgRow].id == "VTG", "kVtgRow is not the VTG row");
+static_assert(MessageTable[kZdaRow].id == "ZDA", "kZdaRow is not the ZDA row");
 
 // The row the Message list selects after it is filled.
 inline constexpr int kDefaultMessageRow = kRmcRow;
