@@ -24,13 +24,8 @@ constexpr ControlTemplate kAboutControls[] = {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About"));
+    const auto controls = SetUpTemplateWindow(this, QStringLiteral("About"), 9, QSize(163, 26), kAboutControls);
     setWindowIcon(AppIcon());
-    const QFont font = DialogFont(9);
-    setFont(font);
-    const DialogUnits units(font);
-    const auto controls = CreateControls(this, kAboutControls, units);
-    setFixedSize(units.ToPixels(163, 26));
     auto* ok = qobject_cast<QPushButton*>(controls.value(IDC_EXIT));
     ok->setAutoDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

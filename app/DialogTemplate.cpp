@@ -149,4 +149,15 @@ QHash<int, QWidget*> CreateControls(QWidget* parent, std::span<const ControlTemp
     return byId;
 }
 
+QHash<int, QWidget*> SetUpTemplateWindow(QWidget* window, const QString& title, int pointSize, QSize size,
+    std::span<const ControlTemplate> controls)
+{
+    window->setWindowTitle(title);
+    const QFont font = DialogFont(pointSize);
+    window->setFont(font);
+    const DialogUnits units(font);
+    window->setFixedSize(units.ToPixels(size.width(), size.height()));
+    return CreateControls(window, controls, units);
+}
+
 }  // namespace orvane

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <span>
 
@@ -62,5 +63,11 @@ QFont DialogFont(int pointSize);
 // as objectName, and returns them by id (labels without id are left out).
 QHash<int, QWidget*> CreateControls(QWidget* parent, std::span<const ControlTemplate> controls,
     const DialogUnits& units);
+
+// A window laid out from its table: its title, the dialog font of the given
+// point size, its fixed size in dialog units, and its controls as
+// CreateControls returns them.
+QHash<int, QWidget*> SetUpTemplateWindow(QWidget* window, const QString& title, int pointSize, QSize size,
+    std::span<const ControlTemplate> controls);
 
 }  // namespace orvane

@@ -54,16 +54,10 @@ CGNSS_SatellitesDlg::CGNSS_SatellitesDlg(QWidget* owner) : QDialog(owner)
 {
     // A small-caption tool window without window menu or close box.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowTitle(QStringLiteral("Satellites"));
-    const QFont font = DialogFont(8);
-    setFont(font);
-    const DialogUnits units(font);
-    setFixedSize(units.ToPixels(500, 300));
+    const std::vector<ControlTemplate> controls = SatellitesTemplate();
+    m_Controls = SetUpTemplateWindow(this, QStringLiteral("Satellites"), 8, QSize(500, 300), controls);
     SwallowEnterAndEscape(this);
     IgnoreCloseRequests(this);
-
-    const std::vector<ControlTemplate> controls = SatellitesTemplate();
-    m_Controls = CreateControls(this, controls, units);
 
     // Every talker in table order, so an item's index is its talker row;
     // the list opens on the second row, GLONASS.

@@ -30,12 +30,8 @@ CGNSS_SecondaryMapDlg::CGNSS_SecondaryMapDlg(QWidget* owner, UiSeam& seam) : QDi
 {
     // A caption without window menu or close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowTitle(QStringLiteral("Secondary Map"));
-    const QFont font = DialogFont(8);
-    setFont(font);
-    const DialogUnits units(font);
-    setFixedSize(units.ToPixels(302, 323));
-    const QHash<int, QWidget*> controls = CreateControls(this, kSecondaryMapTemplate, units);
+    const QHash<int, QWidget*> controls =
+        SetUpTemplateWindow(this, QStringLiteral("Secondary Map"), 8, QSize(302, 323), kSecondaryMapTemplate);
     SwallowEnterAndEscape(this);
     IgnoreCloseRequests(this);
 
