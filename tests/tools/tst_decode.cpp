@@ -169,11 +169,11 @@ private slots:
             QTest::newRow(qPrintable(log)) << cases.filePath(log.chopped(5));
     }
     // A case is NAME.nmea and NAME.expected. NAME.nmea holds one or more
-    // parts, each opened by "# orvane-decode ARGS" and "#" lines saying why;
-    // the header is taken off, so each part's log is decoded byte for byte
+    // runs, each opened by "# orvane-decode ARGS" and "#" lines saying why;
+    // the header is taken off, so each run's log is decoded byte for byte
     // as written below it. ARGS ending in "< PATH" decode that file of the
-    // source tree instead. One part's output is NAME.expected; of several,
-    // each part's header lines and output in turn. ORVANE_REGENERATE=1
+    // source tree instead. One run's output is NAME.expected; of several,
+    // each run's header lines and output in turn. ORVANE_REGENERATE=1
     // rewrites the expected files, for a reviewed change.
     void goldenCases()
     {
@@ -198,20 +198,20 @@ private slots:
         QTemporaryDir dir;
         const QString input = dir.filePath(QFileInfo(name).fileName() + ".nmea");
         QByteArray out;
-        for (qsizetype part = 0; part < headers.size(); ++part) {
-            QStringList arguments = QString::fromUtf8(headers[part].left(headers[part].indexOf('\n')).mid(15))
-                                        .split(' ', Qt::SkipEmptyParts);
+        for (qsizetype run = 0; run < headers.size(); ++run) {
+            QStringList arguments =
+                QString::fromUtf8(headers[run].left(headers[run].indexOf('\n')).mid(15)).split(' ', Qt::SkipEmptyParts);
             if (arguments.size() >= 2 && arguments[arguments.size() - 2] == "<") {
-                QVERIFY2(logs[part].isEmpty(), "a part that names its input has no log of its own");
+                QVERIFY2(logs[run].isEmpty(), "a run that names its input has no log of its own");
                 arguments.last() = QString(ORVANE_SOURCE_DIR "/") + arguments.last();
                 arguments.removeAt(arguments.size() - 2);
             } else {
-                QVERIFY(WriteBytes(input, logs[part]));
+                QVERIFY(WriteBytes(input, logs[run]));
                 arguments << input;
             }
             const Result result = Run(arguments);
             QCOMPARE(result.exitCode, 0);
-            out += (headers.size() > 1 ? headers[part] : QByteArray()) + result.out;
+            out += (headers.size() > 1 ? headers[run] : QByteArray()) + result.out;
         }
         QFile expectedFile(name + ".expected");
         if (qEnvironmentVariableIntValue("ORVANE_REGENERATE") == 1) {
