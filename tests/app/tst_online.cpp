@@ -77,15 +77,14 @@ private:
 // oldest first.
 QStringList LinesOfFile(const QString& path, int talkerRow, int messageRow)
 {
-    DispatchState state;
+    std::string text;
     std::string reason;
-    if (!ReadLogFile(path.toStdString(), true, state.NmeaText, reason))
+    if (!ReadLogFile(path.toStdString(), true, text, reason))
         return {QString::fromStdString(reason)};
-    state.NmeaTextLength = int32_t(state.NmeaText.size());
-    state.m_Online = true;
-    state.m_TalkerRow = talkerRow;
+    DecodeCursor cursor;
+    cursor.m_TalkerRow = talkerRow;
     CollectingHooks hooks(messageRow);
-    while (DispatchSentences(state, hooks)) { }
+    while (DispatchSentences(text, cursor, {.m_Online = true}, hooks)) { }
     return hooks.lines;
 }
 
@@ -399,7 +398,7 @@ private slots:
         talkers->setCurrentIndex(2);
         dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
         QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
-        QVERIFY(!dialog.State().m_Loaded);
+        QVERIFY(!dialog.Replay().Loaded());
         QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
         QCOMPARE(talkers->count(), 8);
         QCOMPARE(talkers->currentIndex(), 2);
@@ -762,10 +761,9 @@ private slots:
         QTRY_VERIFY((LiveTick(dialog), dialog.Recorder().RestartTimer().isActive()));
         ToggleRecording(dialog);
         QVERIFY(dialog.Recorder().Recording());
-        dialog.OnTimer(kRecordingRestartTimerId);
+        QTRY_VERIFY(!dialog.Recorder().RestartTimer().isActive());
         QCOMPARE(TopLine(dialog), QString("Stop Recording"));
         VerifyStopped(dialog);
-        QVERIFY(!dialog.Recorder().RestartTimer().isActive());
     }
 
     // With no source open: a folder that cannot take the file gives the
@@ -876,7 +874,7 @@ private slots:
         dialog.Button(IDC_CLEAR)->click();
         dialog.Button(IDC_RUN)->click();
         for (int k = 0; k < 40 && !dialog.DisplayText().contains("Finish Parsing"); ++k)
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
         QCOMPARE(DecodedLines(dialog), live);
     }
 
