@@ -180,6 +180,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The dispatcher's way into the window (WindowHooks()).
     class Hooks final : public DispatchHooks {
     public:
         explicit Hooks(COrvaneDlg& window) : m_Window(window) { }
@@ -206,14 +207,15 @@ private:
     bool ReadConfig(int group);
 
     // The enabled states and captions of the controls, from the state.
-    // kept as is: Show Signals' enabled state follows the rule of the mode
-    // the last replay, load or map command ran in; a change of mode, of the
-    // live input or of the recording, and Show Signals itself, Keep it. So
-    // after leaving Online Mode the button stays enabled until such a
-    // command.
+    // kept as is: Show Signals is enabled by the rule of the mode that the
+    // last replay, load or map command ran in (Update); a change of mode,
+    // of the live input or of the recording, and Show Signals itself, leave
+    // that rule as it is (Keep). So after leaving Online Mode the button
+    // stays enabled until such a command.
     enum class SignalsRule { Update, Keep };
     void UpdateControls(SignalsRule rule = SignalsRule::Update);
     void UpdateSpeedButtons();
+
     // Start-up and shutdown.
     void CreateLayout();
     void ConnectCommands();
