@@ -77,12 +77,15 @@ struct Decoding {
     DecodeCursor cursor;
     DispatchOptions options;
     FixSummary summary;
+    bool stopped = false;  // a call ended at a sentence that does not parse
 
     DispatchResult Call(DispatchHooks& hooks)
     {
         DispatchOptions withSummary = options;
         withSummary.m_FixSummary = &summary;
-        return DispatchSentences(text, cursor, withSummary, hooks);
+        const DispatchResult result = DispatchSentences(text, cursor, withSummary, hooks);
+        stopped = stopped || result.parseError;
+        return result;
     }
     const FixSummary& CatchUp() { return CatchUpFixSummary(text, cursor, summary); }
 };
@@ -91,8 +94,7 @@ Decoding Loaded(std::string text, bool online = false)
 {
     Decoding state;
     state.text = std::move(text);
-    state.options.m_Loaded = !online;
-    state.options.m_Online = online;
+    state.options = {.m_Online = online, .m_Loaded = !online};
     state.cursor.m_TalkerRow = 0;
     return state;
 }
@@ -196,18 +198,12 @@ private slots:
         cursor.m_TalkerRow = talkerRow;
         cursor.m_Heading = 33;
         Hooks hooks(messageRow);
-        bool stopped = false;
-        const auto call = [&] {
-            const DispatchResult result = state.Call(hooks);
-            stopped = stopped || result.parseError;
-            return bool(result);
-        };
-        while (call() && (online || !stopped))
+        while (state.Call(hooks) && (online || !state.stopped))
             hooks.events << "next call";
         hooks.events << QString("kept %1 at %2%3")
                             .arg(Position(cursor.m_Latitude, cursor.m_Longitude, cursor.m_Heading))
                             .arg(cursor.m_ParsePosition)
-                            .arg(stopped ? " stopped" : "");
+                            .arg(state.stopped ? " stopped" : "");
         QCOMPARE(hooks.events, events);
     }
 
@@ -291,9 +287,8 @@ private slots:
             QCOMPARE(got.events, expected.events);
             QVERIFY(resuming.cursor.m_SatelliteTable == plain.cursor.m_SatelliteTable);
             QCOMPARE(resuming.cursor.m_ParsePosition, plain.cursor.m_ParsePosition);
-            const GsvProgress& progress = resuming.cursor.m_GsvProgress;
-            QVERIFY(progress.searchedBytes > 0);
-            QVERIFY(progress.searchedBytes <= kTalkerCount * int64_t(resuming.text.size()));
+            QVERIFY(resuming.cursor.m_GsvProgress.searchedBytes > 0);
+            QVERIFY(resuming.cursor.m_GsvProgress.searchedBytes <= kTalkerCount * int64_t(resuming.text.size()));
         }
     }
 
