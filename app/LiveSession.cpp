@@ -15,9 +15,9 @@ namespace {
 constexpr uint16_t kSerialPortId = 0;
 }  // namespace
 
-LiveSession::LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state)
+LiveSession::LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, std::string& nmeaText)
     : m_AppendLine(std::move(appendLine)), m_ReadConfig(std::move(readConfig)), m_NoticeTarget(noticeTarget),
-      m_State(state)
+      m_NmeaText(nmeaText)
 { }
 
 LiveSession::~LiveSession() = default;
@@ -150,7 +150,7 @@ void LiveSession::TakeEverything()
 
 void LiveSession::EndTick()
 {
-    m_State.NmeaText.clear();
+    m_NmeaText.clear();
     m_RecordText.clear();
 }
 
@@ -166,8 +166,7 @@ void LiveSession::Pass(std::string_view bytes)
     // The recording keeps every byte as received; the decoder reads the
     // same text without its zero bytes, so sentences after one still decode.
     m_RecordText.append(bytes);
-    AppendWithoutZeros(m_State.NmeaText, bytes);
-    m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
+    AppendWithoutZeros(m_NmeaText, bytes);
 }
 
 void LiveSession::TakeSerialBytes()

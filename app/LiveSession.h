@@ -21,7 +21,6 @@
 #include "live/LiveSources.h"
 #include "live/Notices.h"
 #include "live/SerialPort.h"
-#include "replay/DispatchState.h"
 
 namespace orvane {
 
@@ -33,8 +32,8 @@ public:
     using ConfigReader = std::function<bool(int group)>;
 
     // Notices of the sources go to noticeTarget; the text goes into
-    // state.NmeaText.
-    LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state);
+    // nmeaText.
+    LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, std::string& nmeaText);
     ~LiveSession();
 
     bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen || m_Sources.IsOpen(); }
@@ -83,7 +82,7 @@ private:
     LineSink m_AppendLine;
     ConfigReader m_ReadConfig;
     QObject* m_NoticeTarget;
-    DispatchState& m_State;
+    std::string& m_NmeaText;
 
     bool m_SerialOpen = false;
     bool m_TcpInputOpen = false;

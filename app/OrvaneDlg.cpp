@@ -30,9 +30,9 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 }  // namespace
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
-    : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()), m_Replay(m_State, *this),
+    : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()),
       m_Live([this](const QString& line) { AppendLine(line); }, [this](int group) { return ReadConfig(group); }, this,
-          m_State),
+          m_State.NmeaText),
       m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();
@@ -80,8 +80,8 @@ void COrvaneDlg::ConnectCommands()
         OnSeek(slider->sliderPosition());
     });
 
-    connect(&m_Replay.Timer(), &QTimer::timeout, this, [this] { OnTimer(kReplayTimerId); });
-    connect(&m_LiveTimer, &QTimer::timeout, this, [this] { OnTimer(kLiveTimerId); });
+    connect(&m_Replay.Timer(), &QTimer::timeout, this, &COrvaneDlg::OnReplayTick);
+    connect(&m_LiveTimer, &QTimer::timeout, this, &COrvaneDlg::OnLiveTick);
     connect(&m_Recorder, &LiveRecorder::Changed, this, &COrvaneDlg::OnRecordingChanged);
 }
 
@@ -107,15 +107,14 @@ void COrvaneDlg::OnInitDialog()
     m_SatellitesDlg->ResetSignals(true);
     m_SecondaryMapDlg = std::make_unique<CGNSS_SecondaryMapDlg>(this, m_Seam);
 
-    UpdateWindow();
     // Which config.ini the start-up reads, and every later read.
     AppendLine(ConfigFileLine());
     SetUpForwardingAndUpload();
     SetUpSkyView();
 
-    // Nothing is loaded yet: Run, Purge, the lists and the slider start
-    // disabled.
-    UpdateButtons();
+    // Offline, nothing loaded yet: Run, Purge, the lists and the slider
+    // start disabled.
+    UpdateControls();
 }
 
 void COrvaneDlg::done(int result)
@@ -177,8 +176,14 @@ void COrvaneDlg::OnShowSignals()
     if (!m_SatellitesDlg)
         return;
     m_State.m_SignalsShown = !m_State.m_SignalsShown;
-    m_Ui.showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
     m_SatellitesDlg->setVisible(m_State.m_SignalsShown);
+    UpdateControls(SignalsRule::Keep);
+}
+
+void COrvaneDlg::DecorateHooks(std::unique_ptr<DispatchHooks> decorator)
+{
+    m_HooksDecorator = std::move(decorator);
+    m_Hooks = m_HooksDecorator ? m_HooksDecorator.get() : &m_WindowHooks;
 }
 
 void COrvaneDlg::HoldTimer(int timerId)
@@ -187,23 +192,6 @@ void COrvaneDlg::HoldTimer(int timerId)
         m_Replay.HoldTimer();
     else if (timerId == kLiveTimerId)
         m_LiveTimer.stop();
-}
-
-void COrvaneDlg::OnTimer(int timerId)
-{
-    switch (timerId) {
-    case kReplayTimerId:
-        OnReplayTick();
-        break;
-    case kLiveTimerId:
-        OnLiveTick();
-        break;
-    case kRecordingRestartTimerId:
-        m_Recorder.OnRestartTimer();
-        break;
-    default:
-        break;
-    }
 }
 
 }  // namespace orvane

@@ -6,11 +6,13 @@
 // LiveRecorder (recording), PositionSender (forwarding and upload) and
 // MapView (the map). Its own code is split by concern: OrvaneDlg.cpp
 // (start-up, shutdown, keys, window menu, timers), OrvaneDlgLayout.cpp (the
-// control table and the mode layout), OrvaneDlgText.cpp (the text view and
-// the dispatcher's hooks), OrvaneDlgLoad.cpp (loading logs),
-// OrvaneDlgReplay.cpp (the replay buttons), OrvaneDlgLive.cpp (online mode,
-// recording button, developer codes), OrvaneDlgSender.cpp (forwarding and
-// upload) and OrvaneDlgMap.cpp (the map buttons).
+// control table, the mode layout and the controls' states),
+// OrvaneDlgText.cpp (the text view and the dispatcher's hooks),
+// OrvaneDlgLoad.cpp (loading logs), OrvaneDlgReplay.cpp (the replay
+// buttons), OrvaneDlgLive.cpp (online mode, recording button, developer
+// codes), OrvaneDlgSender.cpp (forwarding and upload), OrvaneDlgMap.cpp
+// (the map buttons), OrvaneDlgSky.cpp (the Sky View) and
+// OrvaneDlgExport.cpp (Save Track as GPX).
 
 #include <QDialog>
 #include <QHash>
@@ -19,17 +21,20 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "ControlIds.h"
 #include "LiveSession.h"
+#include "decoder/FixSummary.h"
 #include "live/LiveRecorder.h"
 #include "live/PositionSender.h"
+#include "replay/DecodeCursor.h"
 #include "replay/DispatchHooks.h"
-#include "replay/DispatchState.h"
 #include "replay/LogCheck.h"
 #include "replay/ReplayEngine.h"
-#include "replay/TextViewBuffer.h"
+#include "replay/TextView.h"
 #include "replay/TrackCollect.h"
 
 class QComboBox;
@@ -77,7 +82,20 @@ struct MainWindowControls {
     QWidget* mapView = nullptr;  // holds the map browser
 };
 
-class COrvaneDlg : public QDialog, public DispatchHooks {
+// What the window holds across its modes: the modes, from which each
+// dispatcher call's options come, the live tick's text and the fix summary
+// that the replay and the live ticks feed and the Sky View shows.
+struct WindowState {
+    bool m_Online = false;
+    bool m_MapEnabled = false;
+    bool m_SignalsShown = false;
+    // The live tick's text without zero bytes, as LiveSession appends it;
+    // emptied after each tick. One character per byte.
+    std::string NmeaText;
+    FixSummary m_FixSummary;
+};
+
+class COrvaneDlg : public QDialog {
     Q_OBJECT
 
 public:
@@ -89,18 +107,19 @@ public:
     // Test seam. The controls by id, nullptr when there is none: tests press
     // them as a user would; the program itself uses the typed members.
     // Below them, read-only views of the state and of the parts; a test
-    // ticks a timer with OnTimer (after HoldTimer) and answers the modal
-    // boxes through the UiSeam it passes in.
+    // ticks a timer with its handler (after HoldTimer) and answers the
+    // modal boxes through the UiSeam it passes in.
     QWidget* Control(int id) const { return m_Controls.value(id); }
     QPushButton* Button(int id) const;
     QComboBox* Combo(int id) const;
     QSlider* Slider() const;
-    const DispatchState& State() const { return m_State; }
+    const WindowState& State() const { return m_State; }
     const QString& DisplayText() const { return m_TextView.Text(); }
     const ReplayEngine& Replay() const { return m_Replay; }
     bool SecondaryMapShown() const { return m_SecondaryMapShown; }
     const QTimer& LiveTimer() const { return m_LiveTimer; }
     const LiveRecorder& Recorder() const { return m_Recorder; }
+    LiveRecorder& Recorder() { return m_Recorder; }
     bool RawDataVisible() const { return m_RawDataVisible; }
     bool RecordingProgressVisible() const { return m_RecordingProgressVisible; }
     bool Forwarding() const { return m_Forwarding; }
@@ -125,10 +144,11 @@ public:
     // Purges, then loads the first of the paths as a dropped file.
     void DropFiles(const QStringList& paths);
 
-    // The window's timers, by id.
-    void OnTimer(int timerId);
-    // Test seam: keeps a running timer from firing by itself until it is
-    // started again, so that a test ticks it with OnTimer at its own moments.
+    // Timer 291's and timer 801's handlers: one replay tick, one live tick.
+    void OnReplayTick();
+    void OnLiveTick();
+    // Test seam: keeps a running timer (by id) from firing by itself until
+    // it is started again, so that a test ticks it at its own moments.
     void HoldTimer(int timerId);
     // Seeks to a slider position, as releasing the thumb there does.
     void OnSeek(int value);
@@ -145,6 +165,14 @@ public:
     // Ends the dialog; the window's destruction order runs once.
     void done(int result) override;
 
+    // The dispatcher's way into this window: the text view, the Message
+    // list, the slider, the map, the sender and the satellites window.
+    DispatchHooks& WindowHooks() { return m_WindowHooks; }
+    // Puts decorator in front of WindowHooks() for every later dispatcher
+    // call; it passes each call on (the soak runs count lines so). The
+    // window keeps it.
+    void DecorateHooks(std::unique_ptr<DispatchHooks> decorator);
+
 protected:
     // The notices of the serial reader and the TCP servers.
     void customEvent(QEvent* event) override;
@@ -152,26 +180,48 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-    // DispatchHooks; a harness that counts the lines may override them.
-    void AppendLine(std::string_view line) override;
-    int SelectedMessageRow() const override;
-    void MoveSlider(int32_t value) override;
-    void UpdateMapPosition(double latitude, double longitude, double heading) override;
-    void SendPosition(double latitude, double longitude, double heading) override;
-    bool SatellitesWindowExists() const override;
-    void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites) override;
-
 private:
+    // The dispatcher's way into the window (WindowHooks()).
+    class Hooks final : public DispatchHooks {
+    public:
+        explicit Hooks(COrvaneDlg& window) : m_Window(window) { }
+        void AppendLine(std::string_view line) override;
+        int SelectedMessageRow() const override;
+        void MoveSlider(int32_t value) override;
+        void UpdateMapPosition(double latitude, double longitude, double heading) override;
+        void SendPosition(double latitude, double longitude, double heading) override;
+        bool SatellitesWindowExists() const override;
+        void UpdateSignals(int talkerRow, const SatelliteTable::Row& satellites) override;
+
+    private:
+        COrvaneDlg& m_Window;
+    };
+
+    // A dispatcher call's options, from the window's state.
+    DispatchOptions Options();
+    // Where the map and the sender take a position (OrvaneDlgMap.cpp,
+    // OrvaneDlgSender.cpp).
+    void UpdateMapPosition(double latitude, double longitude, double heading);
+    void SendPosition(double latitude, double longitude, double heading);
+
     void Purge();
-    void UpdateButtons();
     bool ReadConfig(int group);
+
+    // The enabled states and captions of the controls, from the state.
+    // kept as is: Show Signals is enabled by the rule of the mode that the
+    // last replay, load or map command ran in (Update); a change of mode,
+    // of the live input or of the recording, and Show Signals itself, leave
+    // that rule as it is (Keep). So after leaving Online Mode the button
+    // stays enabled until such a command.
+    enum class SignalsRule { Update, Keep };
+    void UpdateControls(SignalsRule rule = SignalsRule::Update);
+    void UpdateSpeedButtons();
 
     // Start-up and shutdown.
     void CreateLayout();
     void ConnectCommands();
     void OnInitDialog();
     void OnDestroy();
-    void UpdateWindow();
 
     // Loading.
     void OnLoadFile();
@@ -183,7 +233,6 @@ private:
     // A line when the log holds no sentence of the talker and the chosen
     // decoded type, naming the talkers of the list that have the type.
     void NoteMissingSentences(int32_t talkerRow);
-    void OnReplayTick();
     void OnFaster();
     void OnSlower();
     void OnRepeat();
@@ -199,7 +248,6 @@ private:
     void OnLiveInput();
     void OnRecording();
     void OnDeveloperCode();
-    void OnLiveTick();
     // The recording started or stopped: the button follows.
     void OnRecordingChanged();
     // The forwarding server and the upload connection, from config.ini.
@@ -210,6 +258,7 @@ private:
     void FinalLiveTick();
 
     void RefreshTextView();
+    void ShowTextUpdate(const std::optional<TextView::Update>& update);
 
     // The Sky View: its key, the redraw after a tick, the reset with the
     // fix summary (OrvaneDlgSky.cpp).
@@ -221,14 +270,17 @@ private:
     QHash<int, QWidget*> m_Controls;
     MainWindowControls m_Ui;
 
-    DispatchState m_State;
-    TextViewBuffer m_TextView;      // m_DisplayText
-    qsizetype m_NewHeadLength = 0;  // length of the lines the view does not show yet
-    bool m_TextViewReset = false;   // the view must be rewritten whole
-    bool m_TextRefreshQueued = false;
+    WindowState m_State;
+    bool m_SignalsRuleOnline = false;  // Show Signals follows the online rule
+    TextView m_TextView;               // m_DisplayText
     LogSummary m_LogSummary;
 
-    ReplayEngine m_Replay;  // m_Repeat, m_SpeedStep, m_ReplayInterval, timer 291
+    Hooks m_WindowHooks{*this};
+    std::unique_ptr<DispatchHooks> m_HooksDecorator;
+    DispatchHooks* m_Hooks = &m_WindowHooks;  // the decorator, else the window's own
+
+    ReplayEngine m_Replay;      // the log, its cursor, m_Repeat, m_SpeedStep, timer 291
+    DecodeCursor m_LiveCursor;  // the live ticks'
 
     // Windows and map.
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;

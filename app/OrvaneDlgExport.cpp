@@ -15,9 +15,9 @@ namespace orvane {
 std::vector<TrackPoint> COrvaneDlg::TrackToSave() const
 {
     // Offline with a log loaded: the whole log, however far it was replayed.
-    if (!m_State.m_Online && m_State.m_Loaded) {
+    if (!m_State.m_Online && m_Replay.Loaded()) {
         TrackCollector log;
-        log.Feed(m_State.Text());
+        log.Feed(m_Replay.Text());
         return log.Points();
     }
     return m_LiveTrack.Points();

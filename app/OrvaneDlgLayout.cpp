@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's control table, its creation, and the layout of the two
-// modes.
+// The main window's control table, its creation, the layout of the two
+// modes, and the enabled states and captions of the controls.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -116,19 +116,46 @@ MainWindowControls::MainWindowControls(const QHash<int, QWidget*>& c)
       developerCodeEdit(Typed<QLineEdit>(c, IDC_DEVELOPER_CODE_EDIT)), mapView(Typed<QWidget>(c, IDC_MAP_VIEW))
 { }
 
-void COrvaneDlg::UpdateWindow()
+void COrvaneDlg::UpdateControls(SignalsRule rule)
 {
     const bool online = m_State.m_Online;
+    const bool loaded = m_Replay.Loaded();
+    const bool running = m_Replay.Running();
+    const bool stopped = loaded && !running;
+
     m_Ui.onlineMode->setText(online ? QStringLiteral("Offline Mode") : QStringLiteral("Online Mode"));
     for (const int id : kOfflineOnly)
         Control(id)->setVisible(!online);
-    m_Ui.talkers->setEnabled(online);
-    m_Ui.messages->setEnabled(online);
     for (const int id : kOnlineOnly)
         Control(id)->setVisible(online);
     m_Ui.liveInput->setText(m_Live.IsOpen() ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
     m_Ui.recording->setText(
         m_Recorder.Recording() ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));
+
+    if (rule == SignalsRule::Update)
+        m_SignalsRuleOnline = online;
+    QPushButton* showSignals = m_Ui.showSignals;
+    // kept as is: online, the rule is "either source closed", which holds
+    // always (the two are never open together).
+    showSignals->setEnabled(m_SignalsRuleOnline ? !m_Live.SerialOpen() || !m_Live.TcpInputOpen() : stopped);
+    showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
+
+    m_Ui.run->setEnabled(loaded);
+    m_Ui.run->setText(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
+    m_Ui.purge->setEnabled(loaded);
+    UpdateSpeedButtons();
+    m_Ui.repeat->setText(m_Replay.Repeat() ? QStringLiteral("Once") : QStringLiteral("Repeat"));
+    // Online, the lists stay open for a new choice at any time.
+    m_Ui.talkers->setEnabled(online || stopped);
+    m_Ui.messages->setEnabled(online || stopped);
+    m_Ui.slider->setEnabled(stopped);
+    m_Ui.slider->setValue(m_Replay.SliderValue());
+}
+
+void COrvaneDlg::UpdateSpeedButtons()
+{
+    m_Ui.faster->setEnabled(m_Replay.SpeedStep() < kFastestSpeedStep);
+    m_Ui.slower->setEnabled(m_Replay.SpeedStep() > kSlowestSpeedStep);
 }
 
 }  // namespace orvane

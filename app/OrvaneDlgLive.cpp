@@ -53,7 +53,7 @@ void COrvaneDlg::OnOnlineMode()
         m_Ui.talkers->clear();
         m_Ui.messages->clear();
     }
-    UpdateWindow();
+    UpdateControls(SignalsRule::Keep);
 }
 
 void COrvaneDlg::OnLiveInput()
@@ -73,7 +73,7 @@ void COrvaneDlg::OnLiveInput()
     } else {
         m_LiveTimer.start(kLiveTickMs);
     }
-    UpdateWindow();
+    UpdateControls(SignalsRule::Keep);
 }
 
 void COrvaneDlg::FinalLiveTick()
@@ -131,13 +131,15 @@ void COrvaneDlg::OnLiveTick()
     if (m_Live.RecordText().empty())
         return;
     m_Live.SetBusy(true);
-    if (!m_State.NmeaText.empty()) {
-        m_LiveTrack.Feed(m_State.NmeaText);
-        m_State.m_ParsePosition = 0;
-        m_State.m_TalkerRow = m_Ui.talkers->currentIndex();
+    // The tick's text, as the live session collected it.
+    const std::string& text = m_State.NmeaText;
+    if (!text.empty()) {
+        m_LiveTrack.Feed(text);
+        m_LiveCursor.m_ParsePosition = 0;
+        m_LiveCursor.m_TalkerRow = m_Ui.talkers->currentIndex();
         if (m_RawDataVisible)
-            AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
-        while (DispatchSentences(m_State, *this)) { }
+            AppendLine(QString::fromLatin1(text.data(), qsizetype(text.size())));
+        while (DispatchSentences(text, m_LiveCursor, Options(), *m_Hooks)) { }
         FollowSkyView();
     }
     m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
@@ -155,7 +157,7 @@ void COrvaneDlg::OnRecording()
 void COrvaneDlg::OnRecordingChanged()
 {
     m_Ui.recording->setChecked(m_Recorder.Recording());
-    UpdateWindow();
+    UpdateControls(SignalsRule::Keep);
 }
 
 void COrvaneDlg::OnDeveloperCode()

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <new>
+#include <utility>
 
 #include "OrvaneDlg.h"
 #include "UiSeam.h"
@@ -29,7 +30,7 @@ void COrvaneDlg::OnLoadFile()
         Purge();
         LoadLogFile(path, QFileInfo(path).fileName());
     }
-    UpdateButtons();
+    UpdateControls();
 }
 
 void COrvaneDlg::dragEnterEvent(QDragEnterEvent* event)
@@ -70,7 +71,7 @@ void COrvaneDlg::DropFiles(const QStringList& paths)
         repaint();
         LoadLogFile(path, name);
     }
-    UpdateButtons();
+    UpdateControls();
 }
 
 void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
@@ -80,15 +81,14 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
     // bytes is mapped read-only and used where it lies; one with zero bytes
     // is copied without them. Either is the one copy the program holds.
     // The summary reads what was replayed of the log it replaces first.
-    CatchUpFixSummary(m_State);
+    m_Replay.CatchUpSummary(m_State.m_FixSummary);
+    LoadedLog log;
     std::string reason;
     size_t zeroBytes = 0;
     bool read = false;
     try {
-        read = !path.isEmpty() &&
-               ReadLogFile(QFile::encodeName(path).toStdString(), true, m_State.Log, reason, &zeroBytes);
+        read = !path.isEmpty() && ReadLogFile(QFile::encodeName(path).toStdString(), true, log, reason, &zeroBytes);
     } catch (const std::bad_alloc&) {
-        m_State.Log.Clear();
         m_Seam.MessageBox(this, QStringLiteral("Memory Error"));
         return;
     }
@@ -99,24 +99,24 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
         m_Seam.MessageBox(this, tooLarge ? QStringLiteral("Memory Error") : QStringLiteral("File Open Error"));
         return;
     }
-    if (m_State.Log.Empty() && QFileInfo(path).size() == 0) {
+    if (log.Empty() && QFileInfo(path).size() == 0) {
         m_Seam.MessageBox(this, QStringLiteral("File Size Error"));
         return;
     }
 
-    m_State.m_Loaded = CheckLogText(m_State.Text(), m_LogSummary) != 0;
-    AppendLine(m_State.m_Loaded ? QStringLiteral("Load '") + name + QStringLiteral("' OK!")
-                                : QStringLiteral("Fail to load '") + name + QStringLiteral("'."));
+    const bool loaded = CheckLogText(log.View(), m_LogSummary) != 0;
+    AppendLine(loaded ? QStringLiteral("Load '") + name + QStringLiteral("' OK!")
+                      : QStringLiteral("Fail to load '") + name + QStringLiteral("'."));
     // The log is read without its zero bytes (a cut write leaves a run of
     // them); the user learns that the file held some.
     if (zeroBytes > 0)
         AppendLine(QString::number(zeroBytes) +
                    (zeroBytes == 1 ? QStringLiteral(" zero byte skipped") : QStringLiteral(" zero bytes skipped")));
-    if (!m_State.m_Loaded) {
+    if (!loaded) {
         Purge();
         return;
     }
-    m_State.NmeaTextLength = int32_t(m_State.Text().size());
+    m_Replay.Load(std::move(log));
     FillLists();
 }
 

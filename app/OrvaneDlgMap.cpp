@@ -38,7 +38,7 @@ void COrvaneDlg::OnEnableMap()
     m_Ui.mapView->setEnabled(m_State.m_MapEnabled);
     if (m_SecondaryMapDlg)
         m_SecondaryMapDlg->SetBrowserEnabled(m_State.m_MapEnabled);
-    UpdateButtons();
+    UpdateControls();
 
     if (m_State.m_MapEnabled) {
         // The base map's tiles, read again at each switch-on like the pages.
@@ -64,7 +64,7 @@ void COrvaneDlg::OnSecondaryMap()
     button->setChecked(m_SecondaryMapShown);
     button->setText(
         m_SecondaryMapShown ? QStringLiteral("Hide a Secondary Map") : QStringLiteral("Show a Secondary Map"));
-    UpdateButtons();
+    UpdateControls();
 }
 
 void COrvaneDlg::UpdateMapPosition(double latitude, double longitude, double heading)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Replay of a loaded log: Run and the replay tick, speed, Repeat, seeking,
-// Clear and Purge, and the enabled states and captions of the controls.
+// Replay of a loaded log: Run and the replay tick, speed, Repeat, seeking
+// and Purge.
 
 #include <QComboBox>
 #include <QPushButton>
@@ -23,22 +23,22 @@ void COrvaneDlg::OnRun()
     // A replay that starts at the beginning of the log (after the end, or
     // after a seek to the start) reads again what the fix summary has read:
     // the Sky View starts afresh, so that it counts each sentence once.
-    const bool fromTheStart = !m_State.m_Running && m_State.m_ParsePosition <= 0;
+    const bool fromTheStart = !m_Replay.Running() && m_Replay.Cursor().m_ParsePosition <= 0;
     m_Replay.RunOrStop(talkerRow);
     if (fromTheStart)
         ResetSkyView();
-    if (m_State.m_Running)
+    if (m_Replay.Running())
         NoteMissingSentences(talkerRow);
-    UpdateButtons();
+    UpdateControls();
 }
 
 void COrvaneDlg::NoteMissingSentences(int32_t talkerRow)
 {
     // Only the decoded types show lines; the others finish at once anyway.
-    const int messageRow = DecodedMessageRow(SelectedMessageRow());
+    const int messageRow = DecodedMessageRow(m_Ui.messages->currentIndex());
     if (messageRow < 0 || talkerRow < 0 || talkerRow >= kTalkerCount)
         return;
-    const std::string_view text = m_State.Text();
+    const std::string_view text = m_Replay.Text();
     std::string_view sentence;
     if (FindSentence(text, 0, talkerRow, messageRow, sentence) >= 0)
         return;
@@ -61,9 +61,9 @@ void COrvaneDlg::OnReplayTick()
 {
     // kept as is: the tick reads the Repeat button's pressed state, which
     // changes together with m_Repeat on every click.
-    const ReplayEngine::TickOutcome outcome = m_Replay.Tick(m_Ui.repeat->isChecked());
+    const ReplayEngine::TickOutcome outcome = m_Replay.Tick(*m_Hooks, Options(), m_Ui.repeat->isChecked());
     if (outcome != ReplayEngine::TickOutcome::Continued)
-        UpdateButtons();
+        UpdateControls();
     // Starting over, the replay reads the log again from its beginning.
     if (outcome == ReplayEngine::TickOutcome::StartedOver)
         ResetSkyView();
@@ -78,8 +78,7 @@ void COrvaneDlg::OnSeek(int value)
 void COrvaneDlg::ChangeSpeed(int delta)
 {
     m_Replay.ChangeSpeed(delta);
-    m_Ui.faster->setEnabled(m_Replay.SpeedStep() < kFastestSpeedStep);
-    m_Ui.slower->setEnabled(m_Replay.SpeedStep() > kSlowestSpeedStep);
+    UpdateSpeedButtons();
 }
 
 void COrvaneDlg::OnFaster()
@@ -95,53 +94,23 @@ void COrvaneDlg::OnSlower()
 void COrvaneDlg::OnRepeat()
 {
     m_Replay.FlipRepeat();
-    UpdateButtons();
+    UpdateControls();
 }
 
 void COrvaneDlg::Purge()
 {
-    m_Replay.Stop();
-    ClearSatelliteTable(m_State.m_SatelliteTable);
+    // The log goes with its memory, not only its length.
+    m_Replay.Unload();
+    // The satellites start afresh, for a log or a live session.
+    ClearSatelliteTable(m_LiveCursor.m_SatelliteTable);
     if (m_SatellitesDlg)
         m_SatellitesDlg->ResetSignals(true);
     m_LogSummary.present.fill(false);
     ResetSkyView();
-    m_State.m_Loaded = false;
-    m_State.m_ParsePosition = 0;
-    m_State.m_SliderValue = 0;
     m_Ui.slider->setValue(0);
-    // Give the log's memory back, not only its length.
-    std::string().swap(m_State.NmeaText);
-    m_State.Log.Clear();
-    m_State.NmeaTextLength = 0;
-    UpdateButtons();
+    UpdateControls();
     m_Ui.talkers->clear();
     m_Ui.messages->clear();
-}
-
-void COrvaneDlg::UpdateButtons()
-{
-    const bool loaded = m_State.m_Loaded;
-    const bool running = m_State.m_Running;
-    const bool stopped = loaded && !running;
-
-    QPushButton* showSignals = m_Ui.showSignals;
-    // kept as is: online, the rule is "either source closed", which holds
-    // always (the two are never open together).
-    showSignals->setEnabled(m_State.m_Online ? !m_Live.SerialOpen() || !m_Live.TcpInputOpen() : stopped);
-    showSignals->setText(m_State.m_SignalsShown ? QStringLiteral("Hide Signals") : QStringLiteral("Show Signals"));
-    m_Ui.run->setEnabled(loaded);
-    m_Ui.faster->setEnabled(m_Replay.SpeedStep() < kFastestSpeedStep);
-    m_Ui.slower->setEnabled(m_Replay.SpeedStep() > kSlowestSpeedStep);
-    m_Ui.purge->setEnabled(loaded);
-    m_Ui.run->setText(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
-    // Online, the lists stay open for a new choice at any time.
-    m_Ui.talkers->setEnabled(m_State.m_Online || stopped);
-    m_Ui.messages->setEnabled(m_State.m_Online || stopped);
-    m_Ui.repeat->setText(m_Replay.Repeat() ? QStringLiteral("Once") : QStringLiteral("Repeat"));
-    QSlider* slider = m_Ui.slider;
-    slider->setEnabled(stopped);
-    slider->setValue(m_State.m_SliderValue);
 }
 
 }  // namespace orvane

@@ -9,7 +9,6 @@
 
 #include "OrvaneDlg.h"
 #include "SkyViewDlg.h"
-#include "replay/Dispatcher.h"
 
 namespace orvane {
 
@@ -23,7 +22,7 @@ void COrvaneDlg::OnSkyView()
 {
     if (!m_SkyViewDlg)
         m_SkyViewDlg = std::make_unique<SkyViewDlg>(m_State.m_FixSummary, this);
-    CatchUpFixSummary(m_State);
+    m_Replay.CatchUpSummary(m_State.m_FixSummary);
     m_SkyViewDlg->show();
     m_SkyViewDlg->raise();
     m_SkyViewDlg->activateWindow();
@@ -33,14 +32,14 @@ void COrvaneDlg::FollowSkyView()
 {
     // A hidden window wants nothing: the summary catches up when shown.
     if (m_SkyViewDlg && m_SkyViewDlg->isVisible()) {
-        CatchUpFixSummary(m_State);
+        m_Replay.CatchUpSummary(m_State.m_FixSummary);
         m_SkyViewDlg->NoteTick();
     }
 }
 
 void COrvaneDlg::ResetSkyView()
 {
-    ResetFixSummary(m_State);
+    m_Replay.ResetSummary(m_State.m_FixSummary);
     if (m_SkyViewDlg)
         m_SkyViewDlg->Reset();
 }

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmarks' large log: 64 MiB of the generator's epochs, made once;
-// a dispatcher state that replays it as the viewer does, and hooks that
-// build the lines but keep none.
+// a dispatcher over a text as the viewer runs it, and hooks that build
+// the lines but keep none.
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "Generator.h"
 #include "decoder/Tables.h"
-#include "replay/DispatchHooks.h"
-#include "replay/DispatchState.h"
+#include "replay/Dispatcher.h"
 
 inline constexpr size_t kLargeTextBytes = size_t(64) << 20;
 
@@ -50,12 +50,27 @@ private:
     int m_MessageRow;
 };
 
-// The state of a viewer that has loaded text and pressed Run, GP chosen.
-inline void LoadForReplay(orvane::DispatchState& dispatch, const std::string& text)
-{
-    dispatch.NmeaText = text;
-    dispatch.NmeaTextLength = int32_t(text.size());
-    dispatch.m_Loaded = true;
-    dispatch.m_Running = true;
-    dispatch.m_TalkerRow = 0;
-}
+// The dispatcher's text, cursor and options, GP chosen: of a viewer that
+// has loaded the text and pressed Run, or of a live tick over it; the fix
+// summary on.
+struct BenchDispatch {
+    BenchDispatch(std::string_view nmeaText, bool online) : text(nmeaText)
+    {
+        cursor.m_TalkerRow = 0;
+        options.m_Online = online;
+        options.m_Loaded = !online;
+        options.m_FixSummary = &summary;
+    }
+    BenchDispatch(const BenchDispatch&) = delete;
+    BenchDispatch& operator=(const BenchDispatch&) = delete;
+
+    orvane::DispatchResult Call(orvane::DispatchHooks& hooks)
+    {
+        return orvane::DispatchSentences(text, cursor, options, hooks);
+    }
+
+    std::string_view text;
+    orvane::DecodeCursor cursor;
+    orvane::FixSummary summary;
+    orvane::DispatchOptions options;
+};

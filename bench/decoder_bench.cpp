@@ -102,16 +102,12 @@ const std::string& TwoSignalText()
 // One live tick over the whole text: every GP sentence of the type is shown.
 void DispatchWholeText(benchmark::State& state, const std::string& text, int messageRow, bool signalsShown)
 {
-    DispatchState dispatch;
-    dispatch.NmeaText = text;
-    dispatch.NmeaTextLength = int32_t(text.size());
-    dispatch.m_Online = true;
-    dispatch.m_TalkerRow = 0;
-    dispatch.m_SignalsShown = signalsShown;
+    BenchDispatch dispatch(text, true);
+    dispatch.options.m_SignalsShown = signalsShown;
     DiscardingHooks hooks(messageRow);
     for (auto _ : state) {
-        dispatch.m_ParsePosition = 0;
-        while (DispatchSentences(dispatch, hooks)) { }
+        dispatch.cursor.m_ParsePosition = 0;
+        while (dispatch.Call(hooks)) { }
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
@@ -169,20 +165,17 @@ std::string TextWithGsaErrors(size_t bytes)
 // about equal.
 void BM_DispatchGsaWithErrors(benchmark::State& state)
 {
-    DispatchState dispatch;
-    dispatch.NmeaText = TextWithGsaErrors(size_t(state.range(0)) << 20);
-    dispatch.NmeaTextLength = int32_t(dispatch.NmeaText.size());
-    dispatch.m_Online = true;
-    dispatch.m_TalkerRow = 0;
-    dispatch.m_SignalsShown = true;
+    const std::string text = TextWithGsaErrors(size_t(state.range(0)) << 20);
+    BenchDispatch dispatch(text, true);
+    dispatch.options.m_SignalsShown = true;
     DiscardingHooks hooks(kGsaRow);
     int64_t calls = 0;
     for (auto _ : state) {
-        dispatch.m_ParsePosition = 0;
-        for (calls = 1; DispatchSentences(dispatch, hooks); ++calls) { }
+        dispatch.cursor.m_ParsePosition = 0;
+        for (calls = 1; dispatch.Call(hooks); ++calls) { }
     }
-    const double megabytes = double(dispatch.NmeaText.size()) / 1e6;
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(dispatch.NmeaText.size()));
+    const double megabytes = double(text.size()) / 1e6;
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
     state.counters["calls"] = double(calls);
     state.counters["time_per_MB"] =
         benchmark::Counter(megabytes, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -195,15 +188,14 @@ BENCHMARK(BM_DispatchGsaWithErrors)->Arg(16)->Arg(64)->Unit(benchmark::kMillisec
 // stops at the sentence just shown, so where the tick lies does not matter.
 void ReplayTickAt(benchmark::State& state, const std::string& text, double share)
 {
-    DispatchState dispatch;
-    LoadForReplay(dispatch, text);
-    dispatch.m_SignalsShown = true;
+    BenchDispatch dispatch(text, false);
+    dispatch.options.m_SignalsShown = true;
     DiscardingHooks hooks(kRmcRow);
     std::string_view sentence;
     const int32_t start = FindSentence(text, int32_t(share * double(text.size())), 0, kRmcRow, sentence);
     for (auto _ : state) {
-        dispatch.m_ParsePosition = start;
-        benchmark::DoNotOptimize(DispatchSentences(dispatch, hooks));
+        dispatch.cursor.m_ParsePosition = start;
+        benchmark::DoNotOptimize(dispatch.Call(hooks));
     }
 }
 

@@ -32,22 +32,22 @@ constexpr size_t kBurstBytes = 5'000'000 / 10;
 void BM_ReplayTick(benchmark::State& state)
 {
     const std::string& text = LargeText();
-    DispatchState dispatch;
-    LoadForReplay(dispatch, text);
-    dispatch.m_SignalsShown = state.range(0) != 0;
-    dispatch.m_FixSummaryOn = state.range(1) != 0;
+    BenchDispatch dispatch(text, false);
+    dispatch.options.m_SignalsShown = state.range(0) != 0;
+    if (state.range(1) == 0)
+        dispatch.options.m_FixSummary = nullptr;
     const bool view = state.range(2) != 0;
     DiscardingHooks hooks;
     std::string_view sentence;
     const int32_t start = FindSentence(text, int32_t(text.size() / 2), 0, kRmcRow, sentence);
-    dispatch.m_ParsePosition = start;
+    dispatch.cursor.m_ParsePosition = start;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(DispatchSentences(dispatch, hooks));
+        benchmark::DoNotOptimize(dispatch.Call(hooks));
         if (view)
-            CatchUpFixSummary(dispatch);
-        if (dispatch.m_ParsePosition < 0) {
+            CatchUpFixSummary(dispatch.text, dispatch.cursor, dispatch.summary);
+        if (dispatch.cursor.m_ParsePosition < 0) {
             state.PauseTiming();
-            dispatch.m_ParsePosition = start;
+            dispatch.cursor.m_ParsePosition = start;
             state.ResumeTiming();
         }
     }
@@ -68,19 +68,17 @@ void BM_LiveTickBurst(benchmark::State& state)
     const std::string& text = LargeText();
     const size_t begin = text.find('\n', text.size() / 2) + 1;
     const size_t end = text.find('\n', begin + kBurstBytes) + 1;
-    DispatchState dispatch;
-    dispatch.NmeaText = text.substr(begin, end - begin);
-    dispatch.NmeaTextLength = int32_t(dispatch.NmeaText.size());
-    dispatch.m_Online = true;
-    dispatch.m_TalkerRow = 0;
-    dispatch.m_SignalsShown = true;
-    dispatch.m_FixSummaryOn = state.range(0) != 0;
+    const std::string burst = text.substr(begin, end - begin);
+    BenchDispatch dispatch(burst, true);
+    dispatch.options.m_SignalsShown = true;
+    if (state.range(0) == 0)
+        dispatch.options.m_FixSummary = nullptr;
     DiscardingHooks hooks;
     for (auto _ : state) {
-        dispatch.m_ParsePosition = 0;
-        while (DispatchSentences(dispatch, hooks)) { }
+        dispatch.cursor.m_ParsePosition = 0;
+        while (dispatch.Call(hooks)) { }
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(dispatch.NmeaText.size()));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(burst.size()));
 }
 BENCHMARK(BM_LiveTickBurst)->ArgName("summary")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -40,105 +40,118 @@ double Signed(double degrees, char16_t hemisphere, char16_t positive)
     return hemisphere == positive ? std::fabs(degrees) : -std::fabs(degrees);
 }
 
+// One call: its text, the cursor it moves, its options and hooks, and
+// whether a sentence failed to parse.
+struct Call {
+    std::string_view text;
+    DecodeCursor& cursor;
+    const DispatchOptions& options;
+    DispatchHooks& hooks;
+    bool parseError = false;
+};
+
 // GGA and GLL move the map, with heading 0, only while it is on and only for
 // a usable position; the last position changes only then.
 template <class Record>
-void FollowPosition(DispatchState& state, DispatchHooks& hooks, const Record& record)
+void FollowPosition(Call& call, const Record& record)
 {
-    if (!state.m_MapEnabled ||
+    if (!call.options.m_MapEnabled ||
         !IsValidPosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere))
         return;
-    state.m_Latitude = Signed(record.latitude, record.latHemisphere, u'N');
-    state.m_Longitude = Signed(record.longitude, record.lonHemisphere, u'E');
-    hooks.UpdateMapPosition(state.m_Latitude, state.m_Longitude, 0.0);
+    DecodeCursor& cursor = call.cursor;
+    cursor.m_Latitude = Signed(record.latitude, record.latHemisphere, u'N');
+    cursor.m_Longitude = Signed(record.longitude, record.lonHemisphere, u'E');
+    call.hooks.UpdateMapPosition(cursor.m_Latitude, cursor.m_Longitude, 0.0);
 }
 
 // Every parsed RMC becomes the last position and heading and is uploaded,
 // usable or not; the map follows only a usable one. Coordinates that are
 // not finite count as a position of zero, as a sentence without a position
 // does: the forwarding clients and the upload never receive an infinity.
-void TakeRmcPosition(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
+void TakeRmcPosition(Call& call, const RmcRecord& record)
 {
+    DecodeCursor& cursor = call.cursor;
     const bool finite = IsFinitePosition(record.latitude, record.longitude);
-    state.m_Latitude = finite ? Signed(record.latitude, record.latHemisphere, u'N') : 0.0;
-    state.m_Longitude = finite ? Signed(record.longitude, record.lonHemisphere, u'E') : 0.0;
-    state.m_Heading = record.course;
-    hooks.SendPosition(state.m_Latitude, state.m_Longitude, state.m_Heading);
-    if (state.m_MapEnabled &&
+    cursor.m_Latitude = finite ? Signed(record.latitude, record.latHemisphere, u'N') : 0.0;
+    cursor.m_Longitude = finite ? Signed(record.longitude, record.lonHemisphere, u'E') : 0.0;
+    cursor.m_Heading = record.course;
+    call.hooks.SendPosition(cursor.m_Latitude, cursor.m_Longitude, cursor.m_Heading);
+    if (call.options.m_MapEnabled &&
         IsValidPosition(record.latitude, record.latHemisphere, record.longitude, record.lonHemisphere))
-        hooks.UpdateMapPosition(state.m_Latitude, state.m_Longitude, state.m_Heading);
+        call.hooks.UpdateMapPosition(cursor.m_Latitude, cursor.m_Longitude, cursor.m_Heading);
 }
 
 // What a shown sentence does beyond its line: GGA and GLL move the map, and
 // an RMC is the last position; the other types do nothing more.
 template <class Record>
-void AfterShown(DispatchState&, DispatchHooks&, const Record&)
+void AfterShown(Call&, const Record&)
 { }
 
-void AfterShown(DispatchState& state, DispatchHooks& hooks, const GgaRecord& record)
+void AfterShown(Call& call, const GgaRecord& record)
 {
-    FollowPosition(state, hooks, record);
+    FollowPosition(call, record);
 }
 
-void AfterShown(DispatchState& state, DispatchHooks& hooks, const GllRecord& record)
+void AfterShown(Call& call, const GllRecord& record)
 {
-    FollowPosition(state, hooks, record);
+    FollowPosition(call, record);
 }
 
-void AfterShown(DispatchState& state, DispatchHooks& hooks, const RmcRecord& record)
+void AfterShown(Call& call, const RmcRecord& record)
 {
-    TakeRmcPosition(state, hooks, record);
+    TakeRmcPosition(call, record);
 }
 
 // A ZDA whose day is out of range gets an error line instead of its own.
 template <class Record>
-bool Refused(const DispatchState&, DispatchHooks&, const Record&)
+bool Refused(Call&, const Record&)
 {
     return false;
 }
 
-bool Refused(const DispatchState& state, DispatchHooks& hooks, const ZdaRecord& record)
+bool Refused(Call& call, const ZdaRecord& record)
 {
     if (record.day >= 1 && record.day <= 31)
         return false;
-    hooks.AppendLine(ZdaInvalidLine(state.m_ParsePosition, state.NmeaTextLength));
+    call.hooks.AppendLine(ZdaInvalidLine(call.cursor.m_ParsePosition, int32_t(call.text.size())));
     return true;
 }
 
 // Shows one parsed sentence and does its side effects. Returns false when
 // the sentence ends the loop without its line (a ZDA day out of range).
 template <class Record>
-bool Show(DispatchState& state, DispatchHooks& hooks, const Record& record)
+bool Show(Call& call, const Record& record)
 {
-    if (Refused(state, hooks, record))
+    if (Refused(call, record))
         return false;
-    DisplayLine(record, state.m_Line);
-    hooks.AppendLine(state.m_Line);
-    AfterShown(state, hooks, record);
+    DisplayLine(record, call.cursor.m_Line);
+    call.hooks.AppendLine(call.cursor.m_Line);
+    AfterShown(call, record);
     return true;
 }
 
 // The main step for one decoded sentence type: one sentence in replay,
 // every sentence up to the end or the first failure in online mode.
 template <class Record, int32_t (*Parse)(std::string_view, Record&)>
-void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow)
+void DispatchType(Call& call, int messageRow)
 {
-    const std::string_view text = state.Text();
+    DecodeCursor& cursor = call.cursor;
     const std::string_view type = MessageTable[size_t(messageRow)].id;
     for (;;) {
         std::string_view sentence;
-        state.m_ParsePosition = FindSentence(text, state.m_ParsePosition, state.m_TalkerRow, messageRow, sentence);
-        if (state.m_ParsePosition <= 0)
+        cursor.m_ParsePosition =
+            FindSentence(call.text, cursor.m_ParsePosition, cursor.m_TalkerRow, messageRow, sentence);
+        if (cursor.m_ParsePosition <= 0)
             return;
         Record record;
         if (const int32_t code = Parse(sentence, record); code != 0) {
-            hooks.AppendLine(ErrorLine(type, code));
-            state.m_Running = false;
+            call.hooks.AppendLine(ErrorLine(type, code));
+            call.parseError = true;
             return;
         }
-        if (!Show(state, hooks, record))
+        if (!Show(call, record))
             return;
-        if (!state.m_Online)
+        if (!call.options.m_Online)
             return;
     }
 }
@@ -147,7 +160,7 @@ void DispatchType(DispatchState& state, DispatchHooks& hooks, int messageRow)
 // step. A new type is one row here and a DisplayLine for its record.
 struct DecodedType {
     int messageRow;
-    void (*dispatch)(DispatchState&, DispatchHooks&, int messageRow);
+    void (*dispatch)(Call&, int messageRow);
 };
 
 constexpr DecodedType kDecodedTypes[] = {
@@ -168,16 +181,6 @@ const DecodedType* FindDecodedType(int messageRow)
     return nullptr;
 }
 
-// The slider's share of the text, truncated toward zero.
-int32_t SliderValueOf(int32_t position, int32_t length)
-{
-    if (position < 0)
-        return kSliderMaximum;
-    if (length <= 0)
-        return 0;
-    return TruncateToInt32(double(position) / double(length) * 10000.0);
-}
-
 }  // namespace
 
 int DecodedMessageRow(int messageRow)
@@ -185,25 +188,33 @@ int DecodedMessageRow(int messageRow)
     return FindDecodedType(messageRow) ? messageRow : -1;
 }
 
-const FixSummary& CatchUpFixSummary(DispatchState& state)
+int32_t SliderValueOf(int32_t position, size_t length)
 {
-    const std::string_view text = state.Text();
-    if (state.m_SummaryPendingText == text.data()) {
-        for (const auto& [begin, end] : state.m_SummaryPending) {
-            if (end <= text.size())
-                state.m_FixSummary.Consume(text, begin, end);
-        }
-    }
-    state.m_SummaryPending.clear();
-    state.m_SummaryPendingText = nullptr;
-    return state.m_FixSummary;
+    if (position < 0)
+        return kSliderMaximum;
+    if (length == 0)
+        return 0;
+    return TruncateToInt32(double(position) / double(length) * 10000.0);
 }
 
-void ResetFixSummary(DispatchState& state)
+const FixSummary& CatchUpFixSummary(std::string_view text, DecodeCursor& cursor, FixSummary& summary)
 {
-    state.m_FixSummary.Reset();
-    state.m_SummaryPending.clear();
-    state.m_SummaryPendingText = nullptr;
+    if (cursor.m_SummaryPendingText == text.data()) {
+        for (const auto& [begin, end] : cursor.m_SummaryPending) {
+            if (end <= text.size())
+                summary.Consume(text, begin, end);
+        }
+    }
+    cursor.m_SummaryPending.clear();
+    cursor.m_SummaryPendingText = nullptr;
+    return summary;
+}
+
+void ResetFixSummary(DecodeCursor& cursor, FixSummary& summary)
+{
+    summary.Reset();
+    cursor.m_SummaryPending.clear();
+    cursor.m_SummaryPendingText = nullptr;
 }
 
 namespace {
@@ -213,13 +224,13 @@ constexpr size_t kMostPendingStretches = 4096;
 
 // Notes [begin, end) for the summary: it extends the last stretch noted when
 // it follows it, else it is noted on its own.
-void NoteSummaryStretch(DispatchState& state, size_t begin, size_t end)
+void NoteSummaryStretch(const Call& call, FixSummary& summary, size_t begin, size_t end)
 {
-    const char* text = state.Text().data();
-    if (state.m_SummaryPendingText != text || state.m_SummaryPending.size() >= kMostPendingStretches)
-        CatchUpFixSummary(state);
-    state.m_SummaryPendingText = text;
-    auto& pending = state.m_SummaryPending;
+    DecodeCursor& cursor = call.cursor;
+    if (cursor.m_SummaryPendingText != call.text.data() || cursor.m_SummaryPending.size() >= kMostPendingStretches)
+        CatchUpFixSummary(call.text, cursor, summary);
+    cursor.m_SummaryPendingText = call.text.data();
+    auto& pending = cursor.m_SummaryPending;
     if (!pending.empty() && pending.back().second == begin)
         pending.back().second = end;
     else if (begin < end)
@@ -228,65 +239,64 @@ void NoteSummaryStretch(DispatchState& state, size_t begin, size_t end)
 
 }  // namespace
 
-bool DispatchSentences(DispatchState& state, DispatchHooks& hooks)
+DispatchResult DispatchSentences(std::string_view text, DecodeCursor& cursor, const DispatchOptions& options,
+    DispatchHooks& hooks)
 {
-    if (!state.m_Online && !state.m_Loaded) {
+    if (!options.m_Online && !options.m_Loaded) {
         hooks.AppendLine("Logic Error (1)");
-        return false;
+        return {};
     }
     // kept as is: the talker row is checked against the message table's
     // size, so rows 8 to 17 pass this guard and then find nothing.
-    if (state.m_TalkerRow >= kMessageCount) {
+    if (cursor.m_TalkerRow >= kMessageCount) {
         hooks.AppendLine("Logic Error (2)");
-        return false;
+        return {};
     }
-    const int32_t start = state.m_ParsePosition;
-    const std::optional<int32_t> resumeAt = std::exchange(state.m_GsvResumeAt, std::nullopt);
+    const int32_t start = cursor.m_ParsePosition;
+    const std::optional<int32_t> resumeAt = std::exchange(cursor.m_GsvResumeAt, std::nullopt);
 
+    Call call{text, cursor, options, hooks, false};
     const int messageRow = hooks.SelectedMessageRow();
     if (const DecodedType* type = FindDecodedType(messageRow))
-        type->dispatch(state, hooks, messageRow);
+        type->dispatch(call, messageRow);
     else
-        state.m_ParsePosition = -1;
+        cursor.m_ParsePosition = -1;
 
     // The stretch the call consumed: up to the sentence just handled, or to
     // the end when none was left.
-    if (state.m_FixSummaryOn && start >= 0) {
-        const std::string_view text = state.Text();
-        const size_t end = state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : text.size();
-        if (state.m_Online)
-            state.m_FixSummary.Consume(text, size_t(start), end);
+    if (options.m_FixSummary && start >= 0) {
+        const size_t end = cursor.m_ParsePosition > start ? size_t(cursor.m_ParsePosition) : text.size();
+        if (options.m_Online)
+            options.m_FixSummary->Consume(text, size_t(start), end);
         else
-            NoteSummaryStretch(state, size_t(start), end);
+            NoteSummaryStretch(call, *options.m_FixSummary, size_t(start), end);
     }
 
-    if (!state.m_Online) {
-        state.m_SliderValue = SliderValueOf(state.m_ParsePosition, state.NmeaTextLength);
-        hooks.MoveSlider(state.m_SliderValue);
-    }
+    if (!options.m_Online)
+        hooks.MoveSlider(SliderValueOf(cursor.m_ParsePosition, text.size()));
 
-    if (state.m_SignalsShown) {
+    if (options.m_SignalsShown) {
         const LineSink appendLine = [&hooks](std::string_view line) { hooks.AppendLine(line); };
-        if (state.m_Online) {
+        if (options.m_Online) {
             // Live text is merged to its end. A tick calls again after each
             // error, from just after it, over the same text: that call's pass
             // resumes from what the earlier passes of the tick found instead
             // of searching the rest of the text once more.
             if (resumeAt != start)
-                state.m_GsvProgress.Reset();
-            AccumulateGsvResuming(state.Text(), start, state.m_SatelliteTable, appendLine, state.m_GsvProgress);
-            if (state.m_ParsePosition > 0)
-                state.m_GsvResumeAt = state.m_ParsePosition;
+                cursor.m_GsvProgress.Reset();
+            AccumulateGsvResuming(text, start, cursor.m_SatelliteTable, appendLine, cursor.m_GsvProgress);
+            if (cursor.m_ParsePosition > 0)
+                cursor.m_GsvResumeAt = cursor.m_ParsePosition;
         } else {
             // In replay only the stretch up to the sentence just shown is merged.
-            AccumulateGsv(state.Text(), start, state.m_ParsePosition, state.m_SatelliteTable, appendLine);
+            AccumulateGsv(text, start, cursor.m_ParsePosition, cursor.m_SatelliteTable, appendLine);
         }
         if (hooks.SatellitesWindowExists()) {
             for (int row = 0; row < kSatelliteRows; ++row)
-                hooks.UpdateSignals(row, state.m_SatelliteTable.entries[size_t(row)]);
+                hooks.UpdateSignals(row, cursor.m_SatelliteTable.entries[size_t(row)]);
         }
     }
-    return state.m_ParsePosition > 0;
+    return {cursor.m_ParsePosition > 0, call.parseError};
 }
 
 }  // namespace orvane

@@ -1,48 +1,67 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReplayEngine.h"
 
-#include "Dispatcher.h"
+#include <utility>
+
 #include "decoder/FieldConvert.h"
 
 namespace orvane {
 
-ReplayEngine::ReplayEngine(DispatchState& state, DispatchHooks& hooks) : m_State(state), m_Hooks(hooks) { }
+void ReplayEngine::Load(LoadedLog log)
+{
+    m_Log = std::move(log);
+    m_Loaded = true;
+}
+
+void ReplayEngine::Unload()
+{
+    Stop();
+    m_Loaded = false;
+    m_Cursor = DecodeCursor();
+    m_SliderValue = 0;
+    m_Log.Clear();
+}
 
 void ReplayEngine::RunOrStop(int32_t talkerRow)
 {
     // From the end of the log the replay starts over.
-    if (m_State.m_ParsePosition < 0) {
-        m_State.m_ParsePosition = 0;
-        m_State.m_SliderValue = 0;
+    if (m_Cursor.m_ParsePosition < 0) {
+        m_Cursor.m_ParsePosition = 0;
+        m_SliderValue = 0;
     }
-    if (m_State.m_Running) {
+    if (m_Running) {
         m_Timer.stop();
-        m_State.m_Running = false;
+        m_Running = false;
     } else {
-        m_State.m_TalkerRow = talkerRow;
-        m_State.m_Running = true;
+        m_Cursor.m_TalkerRow = talkerRow;
+        m_Running = true;
         m_Timer.start(m_ReplayInterval);
     }
 }
 
-ReplayEngine::TickOutcome ReplayEngine::Tick(bool repeatPressed)
+ReplayEngine::TickOutcome ReplayEngine::Tick(DispatchHooks& hooks, const DispatchOptions& options, bool repeatPressed)
 {
     // A parser error cleared m_Running during the previous tick.
-    if (!m_State.m_Running) {
+    if (!m_Running) {
         m_Timer.stop();
         return TickOutcome::Stopped;
     }
-    if (DispatchSentences(m_State, m_Hooks))
+    const DispatchResult result = DispatchSentences(Text(), m_Cursor, options, hooks);
+    // Where the dispatcher moved the slider.
+    m_SliderValue = SliderValueOf(m_Cursor.m_ParsePosition, Text().size());
+    if (result.parseError)
+        m_Running = false;
+    if (result)
         return TickOutcome::Continued;
     if (repeatPressed) {
-        m_State.m_ParsePosition = 0;
-        m_State.m_SliderValue = 0;
-        m_Hooks.AppendLine("Replay Log");
+        m_Cursor.m_ParsePosition = 0;
+        m_SliderValue = 0;
+        hooks.AppendLine("Replay Log");
         return TickOutcome::StartedOver;
     }
-    m_State.m_Running = false;
+    m_Running = false;
     m_Timer.stop();
-    m_Hooks.AppendLine("Finish Parsing");
+    hooks.AppendLine("Finish Parsing");
     return TickOutcome::Finished;
 }
 
@@ -53,20 +72,20 @@ void ReplayEngine::ChangeSpeed(int delta)
         return;
     m_SpeedStep = int16_t(step);
     m_ReplayInterval = ReplayIntervalFor(m_SpeedStep);
-    if (m_State.m_Running)
+    if (m_Running)
         m_Timer.start(m_ReplayInterval);
 }
 
 void ReplayEngine::Seek(int sliderValue)
 {
-    m_State.m_SliderValue = sliderValue;
-    m_State.m_ParsePosition = TruncateToInt32(double(sliderValue) / 10000.0 * double(m_State.NmeaTextLength));
+    m_SliderValue = sliderValue;
+    m_Cursor.m_ParsePosition = TruncateToInt32(double(sliderValue) / 10000.0 * double(Text().size()));
 }
 
 void ReplayEngine::Stop()
 {
     m_Timer.stop();
-    m_State.m_Running = false;
+    m_Running = false;
 }
 
 }  // namespace orvane

@@ -69,7 +69,7 @@ int BaseMapScreenshot(const QString& png, const QString& file, int ticks)
     dialog.DropFiles({file});
     dialog.Button(IDC_ENABLE_MAP)->click();
     CWebBrowser2& browser = *dialog.Browser();
-    if (!dialog.State().m_Loaded || !WaitInEventLoop([&] { return !browser.Busy(); }, 30000))
+    if (!dialog.Replay().Loaded() || !WaitInEventLoop([&] { return !browser.Busy(); }, 30000))
         return 1;
     ReplayTicks(dialog, ticks);
     dialog.FlushTextView();

@@ -36,10 +36,10 @@ int Screenshot(const QString& png, const QString& file)
     COrvaneDlg dialog;
     dialog.show();
     dialog.DropFiles({file});
-    if (dialog.State().m_Loaded) {
+    if (dialog.Replay().Loaded()) {
         dialog.Button(IDC_RUN)->click();
         for (int tick = 0; tick < 12; ++tick)
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
         dialog.Button(IDC_RUN)->click();
     }
     QCoreApplication::processEvents();
@@ -68,11 +68,11 @@ int MeasureTicks(int count, const QString& file)
     load.start();
     dialog.DropFiles({file});
     const double loadMs = double(load.nsecsElapsed()) / 1e6;
-    if (!dialog.State().m_Loaded) {
+    if (!dialog.Replay().Loaded()) {
         std::fprintf(stderr, "orvane: %s did not load\n", qPrintable(file));
         return 1;
     }
-    std::printf("loaded %d bytes in %.1f ms\n", dialog.State().NmeaTextLength, loadMs);
+    std::printf("loaded %d bytes in %.1f ms\n", int(dialog.Replay().Text().size()), loadMs);
     while (dialog.Replay().SpeedStep() < 10)
         dialog.Button(IDC_FASTER)->click();
     dialog.Button(IDC_SHOW_SIGNALS)->click();
@@ -87,20 +87,20 @@ int MeasureTicks(int count, const QString& file)
     for (const auto& [where, slider] : {std::pair{"start", 0}, std::pair{"middle", 5000}, std::pair{"end", 9900}}) {
         dialog.OnSeek(slider);
         dialog.Button(IDC_RUN)->click();
-        const int32_t from = dialog.State().m_ParsePosition;
+        const int32_t from = dialog.Replay().Cursor().m_ParsePosition;
         TickTimes region;
         QElapsedTimer clock;
-        for (int tick = 0; tick < count && dialog.State().m_Running; ++tick) {
+        for (int tick = 0; tick < count && dialog.Replay().Running(); ++tick) {
             clock.start();
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
             const qint64 handler = clock.nsecsElapsed();
             QCoreApplication::processEvents();
             const qint64 turn = clock.nsecsElapsed();
             region.handler.push_back(double(handler) / 1e6);
             region.turn.push_back(double(turn) / 1e6);
         }
-        const int32_t to = dialog.State().m_ParsePosition;
-        if (dialog.State().m_Running)
+        const int32_t to = dialog.Replay().Cursor().m_ParsePosition;
+        if (dialog.Replay().Running())
             dialog.Button(IDC_RUN)->click();
         std::printf("%s:\n", where);
         Report("tick", from, to, region.handler);
@@ -122,7 +122,7 @@ int ExitAfterLoad(const QStringList& files)
     if (!files.isEmpty())
         dialog.DropFiles(files);
     const qint64 loadMs = clock.elapsed();
-    std::printf("loaded: %s, %d bytes\n", dialog.State().m_Loaded ? "yes" : "no", dialog.State().NmeaTextLength);
+    std::printf("loaded: %s, %d bytes\n", dialog.Replay().Loaded() ? "yes" : "no", int(dialog.Replay().Text().size()));
     if (!files.isEmpty())
         std::printf("load time: %lld ms\n", (long long)loadMs);
     return 0;
@@ -200,7 +200,7 @@ int MeasureMap(int count)
     Evaluate(browser, QStringLiteral("(function(){var f = window.setCurPos; window.__times = [];"
                                      " window.setCurPos = function (a, b, c) { var t = performance.now();"
                                      " f(a, b, c); window.__times.push(performance.now() - t); }; return 1; })()"));
-    DispatchHooks& hooks = dialog;
+    DispatchHooks& hooks = dialog.WindowHooks();
     std::vector<double> call, roundTrip;
     QElapsedTimer clock;
     for (int k = 0; k < count; ++k) {
@@ -259,7 +259,7 @@ int MeasureFirstPosition(const QString& file)
     COrvaneDlg dialog;
     dialog.show();
     dialog.DropFiles({file});
-    if (!dialog.State().m_Loaded) {
+    if (!dialog.Replay().Loaded()) {
         std::fprintf(stderr, "orvane: %s did not load\n", qPrintable(file));
         return 1;
     }
@@ -305,7 +305,7 @@ int MapScreenshots(const QString& folder, const QString& file, int ticks)
     dialog.move(0, 0);
     dialog.show();
     dialog.DropFiles({file});
-    if (!dialog.State().m_Loaded || !SwitchMapOn(dialog))
+    if (!dialog.Replay().Loaded() || !SwitchMapOn(dialog))
         return 1;
     dialog.Button(IDC_SHOW_SIGNALS)->click();
     dialog.SatellitesDlg()->move(dialog.frameGeometry().right() + 8, 0);
@@ -365,11 +365,11 @@ std::optional<int> RunMeasureMode(const QStringList& arguments)
 void ReplayTicks(COrvaneDlg& dialog, int ticks)
 {
     dialog.Button(IDC_RUN)->click();
-    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
-        dialog.OnTimer(kReplayTimerId);
+    for (int tick = 0; tick < ticks && dialog.Replay().Running(); ++tick) {
+        dialog.OnReplayTick();
         QCoreApplication::processEvents();
     }
-    if (dialog.State().m_Running)
+    if (dialog.Replay().Running())
         dialog.Button(IDC_RUN)->click();
 }
 

@@ -18,14 +18,14 @@ int SkyViewScreenshot(const QString& png, const QString& file, int ticks)
     COrvaneDlg dialog;
     dialog.show();
     dialog.DropFiles({file});
-    if (!dialog.State().m_Loaded)
+    if (!dialog.Replay().Loaded())
         return 1;
     dialog.OnSkyView();
     SkyViewDlg& sky = *dialog.SkyView();
     dialog.Button(IDC_RUN)->click();
     dialog.HoldTimer(kReplayTimerId);
-    for (int tick = 0; tick < ticks && dialog.State().m_Running; ++tick) {
-        dialog.OnTimer(kReplayTimerId);
+    for (int tick = 0; tick < ticks && dialog.Replay().Running(); ++tick) {
+        dialog.OnReplayTick();
         QCoreApplication::processEvents();
     }
     // The windows' repaint.

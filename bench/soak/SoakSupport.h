@@ -14,21 +14,22 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "OrvaneDlg.h"
 
-// The window, counting the decoded RMC lines, the error lines and the
-// discarded ticks on their way to the view.
-class CountingDlg : public orvane::COrvaneDlg {
+// In front of the window's hooks: counts the decoded RMC lines, the error
+// lines and the discarded ticks on their way to the view, and passes every
+// call on.
+class CountingHooks : public orvane::DispatchHooks {
 public:
-    using orvane::COrvaneDlg::COrvaneDlg;
+    explicit CountingHooks(orvane::DispatchHooks& window) : m_Window(window) { }
     std::atomic<long> rmcLines{0};
     long errorLines = 0;
     long discardLines = 0;
 
-protected:
     void AppendLine(std::string_view line) override
     {
         if (line.find(", Speed:") != std::string_view::npos && line.find("Km/h, Heading:") != std::string_view::npos)
@@ -38,9 +39,36 @@ protected:
             ++errorLines;
         else if (line.find("Discard Live Data") != std::string_view::npos)
             ++discardLines;
-        COrvaneDlg::AppendLine(line);
+        m_Window.AppendLine(line);
     }
+    int SelectedMessageRow() const override { return m_Window.SelectedMessageRow(); }
+    void MoveSlider(int32_t value) override { m_Window.MoveSlider(value); }
+    void UpdateMapPosition(double latitude, double longitude, double heading) override
+    {
+        m_Window.UpdateMapPosition(latitude, longitude, heading);
+    }
+    void SendPosition(double latitude, double longitude, double heading) override
+    {
+        m_Window.SendPosition(latitude, longitude, heading);
+    }
+    bool SatellitesWindowExists() const override { return m_Window.SatellitesWindowExists(); }
+    void UpdateSignals(int talkerRow, const orvane::SatelliteTable::Row& satellites) override
+    {
+        m_Window.UpdateSignals(talkerRow, satellites);
+    }
+
+private:
+    orvane::DispatchHooks& m_Window;
 };
+
+// Puts counting hooks in front of the window's; the window keeps them.
+inline CountingHooks& CountLines(orvane::COrvaneDlg& dialog)
+{
+    auto hooks = std::make_unique<CountingHooks>(dialog.WindowHooks());
+    CountingHooks& counting = *hooks;
+    dialog.DecorateHooks(std::move(hooks));
+    return counting;
+}
 
 // A blocking client socket on 127.0.0.1, or -1. A small receive buffer
 // makes a client that never reads stall its sender sooner.

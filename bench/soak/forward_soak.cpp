@@ -47,10 +47,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// The counting window, noting when the stalled client was dropped.
-class ForwardingDlg : public CountingDlg {
+// The window, noting when the stalled client was dropped.
+class ForwardingDlg : public COrvaneDlg {
 public:
-    using CountingDlg::CountingDlg;
+    using COrvaneDlg::COrvaneDlg;
     bool stalledDropped = false;
     bool closing = false;  // the run is over; closing the window drops every client
     double droppedAtS = -1;
@@ -112,6 +112,7 @@ int main(int argc, char** argv)
 
     QElapsedTimer wall;
     ForwardingDlg dialog;
+    const CountingHooks& lines = CountLines(dialog);
     dialog.wall = &wall;
     dialog.show();
     dialog.Button(IDC_ONLINE_MODE)->click();
@@ -216,10 +217,10 @@ int main(int argc, char** argv)
             names[phase], p.count, p.median, p.p99, p.max, d.median, d.max);
     }
     // The healthy reader may still be draining; give it a moment.
-    for (int i = 0; i < 100 && healthyLines.load() < dialog.rmcLines.load(); ++i)
+    for (int i = 0; i < 100 && healthyLines.load() < lines.rmcLines.load(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::printf("RMC sent %ld, decoded %ld; healthy client got %ld position lines; stalled client %s\n", rmcSent.load(),
-        dialog.rmcLines.load(), healthyLines.load(),
+        lines.rmcLines.load(), healthyLines.load(),
         dialog.stalledDropped ? qPrintable(QString("dropped at %1 s").arg(dialog.droppedAtS, 0, 'f', 2))
                               : "still connected");
     std::printf(
@@ -231,7 +232,7 @@ int main(int argc, char** argv)
     ::close(healthy);
     ::close(stalled);
     const Stats steady = Summarise(periods[1]);
-    const bool ok = steady.count > 0 && steady.max <= 120.0 && healthyLines.load() == dialog.rmcLines.load();
+    const bool ok = steady.count > 0 && steady.max <= 120.0 && healthyLines.load() == lines.rmcLines.load();
     std::printf("%s\n", ok ? "PASS" : "FAIL");
     return ok ? 0 : 1;
 }

@@ -119,7 +119,7 @@ inline QString RmcLine(int second)
 
 inline void LiveTick(COrvaneDlg& dialog)
 {
-    dialog.OnTimer(kLiveTimerId);
+    dialog.OnLiveTick();
 }
 
 inline void TypeCode(COrvaneDlg& dialog, const QString& code)

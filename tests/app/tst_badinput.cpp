@@ -242,11 +242,11 @@ private slots:
         dialog.DropFiles({WriteFile(m_Folder, "bad.log", content)});
         QCOMPARE(TopLines(dialog, int(lines.size())), lines);
         QCOMPARE(seam.messages, messages);
-        if (dialog.State().m_Loaded) {
+        if (dialog.Replay().Loaded()) {
             // A few replay ticks over it end without a crash.
             dialog.Button(IDC_RUN)->click();
             for (int tick = 0; tick < 5; ++tick)
-                dialog.OnTimer(kReplayTimerId);
+                dialog.OnReplayTick();
             if (dialog.Button(IDC_RUN)->text() == QString("Stop"))
                 dialog.Button(IDC_RUN)->click();
             QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));

@@ -37,8 +37,7 @@ QStringList Items(const QComboBox* combo)
 
 void VerifyNothingLoaded(const COrvaneDlg& dialog)
 {
-    QVERIFY(!dialog.State().m_Loaded && dialog.State().NmeaText.empty());
-    QCOMPARE(dialog.State().NmeaTextLength, 0);
+    QVERIFY(!dialog.Replay().Loaded() && dialog.Replay().Text().empty());
     QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count() + dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);
     for (const int id : {IDC_RUN, IDC_PURGE, IDC_SATELLITE_LIST, IDC_REPLAY_SLIDER})
         QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
@@ -93,10 +92,10 @@ class TestMainWindow : public QObject {
         const QByteArray& content = Sentences("GP", "GGA", 4) + Sentences("GP", "RMC", 3) + Sentences("GP", "GGA", 4))
     {
         dialog.DropFiles({WriteFile(m_Logs, "log.nmea", content)});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
     }
 
-    static void Tick(COrvaneDlg& dialog) { dialog.OnTimer(kReplayTimerId); }
+    static void Tick(COrvaneDlg& dialog) { dialog.OnReplayTick(); }
 
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
@@ -133,10 +132,11 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QString("Orvane"));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
 
-        const DispatchState& state = dialog.State();
-        QCOMPARE(QPointF(state.m_Latitude, state.m_Longitude), QPointF(37.5554652, 126.9715542));
-        QCOMPARE(state.m_TalkerRow, 8);
-        QVERIFY(!state.m_MapEnabled && !state.m_SignalsShown && !state.m_Online && !state.m_Loaded);
+        const DecodeCursor& cursor = dialog.Replay().Cursor();
+        QCOMPARE(QPointF(cursor.m_Latitude, cursor.m_Longitude), QPointF(37.5554652, 126.9715542));
+        QCOMPARE(cursor.m_TalkerRow, 8);
+        const WindowState& state = dialog.State();
+        QVERIFY(!state.m_MapEnabled && !state.m_SignalsShown && !state.m_Online && !dialog.Replay().Loaded());
         QVERIFY(!dialog.Replay().Repeat() && !dialog.SecondaryMapShown());
         QCOMPARE(dialog.Replay().SpeedStep(), int16_t(1));
         QCOMPARE(dialog.Slider()->maximum(), 10000);
@@ -312,10 +312,9 @@ private slots:
             return;
         }
         const std::string text = QByteArray(content).replace('\0', "").toStdString();
-        QVERIFY(dialog.State().m_Loaded);
-        QCOMPARE(dialog.State().Text(), std::string_view(text));
-        QCOMPARE(dialog.State().NmeaTextLength, int(text.size()));
-        QCOMPARE(dialog.State().m_ParsePosition, 0);
+        QVERIFY(dialog.Replay().Loaded());
+        QCOMPARE(dialog.Replay().Text(), std::string_view(text));
+        QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, 0);
         QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), talkers);
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 0);
         QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->count(), int(std::size(MessageTable)));
@@ -345,7 +344,7 @@ private slots:
         AnsweringSeam seam;
         COrvaneDlg dialog(&seam);
         dialog.DropFiles({WriteFile(m_Logs, "good.nmea", Sentences("GP", "RMC", 11))});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         dialog.DropFiles({m_Logs.filePath(name)});
         QCOMPARE(seam.messages, QStringList{message});
         QCOMPARE(TopLines(dialog, 1), QStringList{name});
@@ -425,7 +424,7 @@ private slots:
             QCOMPARE(dialog.Button(IDC_REPEAT)->text(), QString("Once"));
         }
         dialog.Button(IDC_RUN)->click();
-        QCOMPARE(dialog.State().m_TalkerRow, 0);
+        QCOMPARE(dialog.Replay().Cursor().m_TalkerRow, 0);
         QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
         QVERIFY(dialog.Replay().Timer().isActive());
         QCOMPARE(dialog.Replay().Timer().interval(), 1000);
@@ -448,7 +447,7 @@ private slots:
         }
         QCOMPARE(TopLines(dialog, 2), (QStringList{"Finish Parsing", RmcLine(2)}));
         QCOMPARE(dialog.Slider()->value(), 10000);
-        QCOMPARE(dialog.State().m_ParsePosition, -1);
+        QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, -1);
         QVERIFY(!dialog.Replay().Timer().isActive());
         QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
         QVERIFY(dialog.Slider()->isEnabled());
@@ -493,10 +492,10 @@ private slots:
         QCOMPARE(loaded.first(), QString("Load 'log.nmea' OK!"));
 
         dialog.Button(IDC_RUN)->click();
-        QVERIFY(dialog.State().m_Running);
+        QVERIFY(dialog.Replay().Running());
         QCOMPARE(TopLines(dialog, 2), (line.isEmpty() ? loaded : QStringList{line, loaded.first()}));
         dialog.HoldTimer(kReplayTimerId);
-        dialog.OnTimer(kReplayTimerId);
+        dialog.OnReplayTick();
         if (line.isEmpty() && messageRow == kRmcRow) {
             QCOMPARE(TopLine(dialog), RmcLine(20));
             // Stop writes nothing more.
@@ -532,7 +531,7 @@ private slots:
         Tick(dialog);
         Tick(dialog);
         QVERIFY(TopLine(dialog).startsWith("[RMC] Error Code:  "));
-        QVERIFY(!dialog.State().m_Running);
+        QVERIFY(!dialog.Replay().Running());
         const QString afterError = dialog.DisplayText();
         Tick(dialog);
         QCOMPARE(dialog.DisplayText(), afterError);
@@ -581,22 +580,22 @@ private slots:
         slider->setSliderDown(true);
         slider->setSliderPosition(5000);
         slider->setSliderDown(false);
-        QCOMPARE(dialog.State().m_SliderValue, 5000);
-        QCOMPARE(dialog.State().m_ParsePosition, 10000);
+        QCOMPARE(dialog.Replay().SliderValue(), 5000);
+        QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, 10000);
         dialog.Button(IDC_RUN)->click();
         Tick(dialog);
         QCOMPARE(TopLine(dialog), RmcLine(30));
 
         dialog.Button(IDC_RUN)->click();
         slider->triggerAction(QAbstractSlider::SliderPageStepSub);
-        QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
+        QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
         const int beforeWheel = slider->value();
         QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
             Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(slider, &wheel);
         QVERIFY(slider->value() > beforeWheel);
-        QCOMPARE(dialog.State().m_SliderValue, slider->value());
-        QCOMPARE(dialog.State().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
+        QCOMPARE(dialog.Replay().SliderValue(), slider->value());
+        QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
     }
 
     // Purge stops and unloads but keeps the text; Clear empties the text.
@@ -609,14 +608,13 @@ private slots:
         const QString lines = dialog.DisplayText();
         dialog.Button(IDC_PURGE)->click();
         QVERIFY(!dialog.Replay().Timer().isActive());
-        QVERIFY(!dialog.State().m_Running && !dialog.State().m_Loaded);
+        QVERIFY(!dialog.Replay().Running() && !dialog.Replay().Loaded());
         QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count() + dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);
         for (const int id : {IDC_RUN, IDC_PURGE, IDC_SATELLITE_LIST, IDC_MESSAGE_LIST, IDC_REPLAY_SLIDER})
             QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
         QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
         QCOMPARE(dialog.Slider()->value(), 0);
-        QCOMPARE(dialog.State().NmeaTextLength, 0);
-        QVERIFY(dialog.State().NmeaText.empty());
+        QVERIFY(dialog.Replay().Text().empty());
         QCOMPARE(dialog.DisplayText(), lines);
 
         dialog.Button(IDC_CLEAR)->click();
@@ -631,7 +629,7 @@ private slots:
         SavingSeam seam;
         COrvaneDlg dialog(&seam);
         dialog.DropFiles({WriteFile(m_Logs, "drive.nmea", Sentences("GP", "RMC", 20))});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         const QString path = m_Logs.filePath("loaded.gpx");
         SaveThroughMenu(dialog);
         QCOMPARE(seam.captions, QStringList{"Save Track as GPX *.gpx"});

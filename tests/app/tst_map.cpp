@@ -96,17 +96,17 @@ struct MapWindow {
     {
         QComboBox* messages = dialog.Combo(IDC_MESSAGE_LIST);
         messages->setCurrentIndex(messages->findText(type, Qt::MatchStartsWith));
-        if (!dialog.State().m_Running)
+        if (!dialog.Replay().Running())
             dialog.Button(IDC_RUN)->click();
         // The test ticks by hand, so that it knows which positions passed.
         dialog.HoldTimer(kReplayTimerId);
-        return dialog.State().m_Running;
+        return dialog.Replay().Running();
     }
 
     void Tick(int times = 1)
     {
         for (int k = 0; k < times; ++k)
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
     }
 
     // The map switched on, with its page loaded.

@@ -67,15 +67,14 @@ QByteArray ReceiverLog()
 // oldest first.
 QStringList LinesOfFile(const QString& path, int talkerRow, int messageRow)
 {
-    DispatchState state;
+    std::string text;
     std::string reason;
-    if (!ReadLogFile(path.toStdString(), true, state.NmeaText, reason))
+    if (!ReadLogFile(path.toStdString(), true, text, reason))
         return {QString::fromStdString(reason)};
-    state.NmeaTextLength = int32_t(state.NmeaText.size());
-    state.m_Online = true;
-    state.m_TalkerRow = talkerRow;
+    DecodeCursor cursor;
+    cursor.m_TalkerRow = talkerRow;
     RecordingHooks hooks(messageRow);
-    while (DispatchSentences(state, hooks)) { }
+    while (DispatchSentences(text, cursor, {.m_Online = true}, hooks)) { }
     return hooks.lines;
 }
 
@@ -380,7 +379,7 @@ private slots:
         talkers->setCurrentIndex(2);
         dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
         QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
-        QVERIFY(!dialog.State().m_Loaded);
+        QVERIFY(!dialog.Replay().Loaded());
         QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
         QCOMPARE(talkers->count(), 8);
         QCOMPARE(talkers->currentIndex(), 2);
@@ -655,7 +654,7 @@ private slots:
         LiveTick(dialog);
         QCOMPARE(ReadFile(path), first + second);
         // Timer 546 starts the next file.
-        dialog.OnTimer(kRecordingRestartTimerId);
+        dialog.Recorder().OnRestartTimer();
         QVERIFY(dialog.Recorder().Recording());
         QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
     }
@@ -747,7 +746,7 @@ private slots:
         dialog.Button(IDC_CLEAR)->click();
         dialog.Button(IDC_RUN)->click();
         for (int k = 0; k < 40 && !dialog.DisplayText().contains("Finish Parsing"); ++k)
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
         QCOMPARE(DecodedLines(dialog), live);
     }
 

@@ -270,7 +270,7 @@ private slots:
         COrvaneDlg dialog;
         dialog.show();
         dialog.DropFiles({WriteFile(m_Folder, "sats.nmea", log)});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         QPushButton* button = dialog.Button(IDC_SHOW_SIGNALS);
         button->click();
         CGNSS_SatellitesDlg& window = *dialog.SatellitesDlg();
@@ -279,7 +279,7 @@ private slots:
         QVERIFY(window.isVisible() && dialog.State().m_SignalsShown);
         QCOMPARE(button->text(), QString("Hide Signals"));
         dialog.Button(IDC_RUN)->click();
-        dialog.OnTimer(kReplayTimerId);
+        dialog.OnReplayTick();
         QCOMPARE(window.BarLabel(kUpperFirstBar)->text(), QString("1(40)"));
         QCOMPARE(window.BarLabel(kUpperFirstBar + 29)->text(), QString("30(40)"));
         QVERIFY(!Block(window, kUpperFirstBar, 30).contains("41/31(41)"));
@@ -335,7 +335,7 @@ private slots:
     {
         COrvaneDlg dialog;
         dialog.DropFiles({WriteFile(m_Folder, "epochs.nmea", kEpoch.repeated(20))});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         std::unique_ptr<QMenu> menu(dialog.CreateWindowMenu());
         QAction* open = SkyViewAction(*menu);
         QVERIFY(open);
@@ -346,7 +346,7 @@ private slots:
 
         dialog.Button(IDC_RUN)->click();
         dialog.HoldTimer(kReplayTimerId);
-        dialog.OnTimer(kReplayTimerId);
+        dialog.OnReplayTick();
         QTRY_COMPARE(sky->Table()->rowCount(), 6);
         QCOMPARE(sky->Plot()->Satellites().size(), size_t(6));
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Fix)->text(), QString("3D"));
@@ -357,7 +357,7 @@ private slots:
         // Sorted by PRN as numbers, and still so after the next tick.
         sky->Table()->sortByColumn(SkyViewDlg::PrnColumn, Qt::DescendingOrder);
         QCOMPARE(Column(*sky->Table(), SkyViewDlg::PrnColumn), (QList<int>{194, 65, 32, 12, 9, 4}));
-        dialog.OnTimer(kReplayTimerId);
+        dialog.OnReplayTick();
         QTRY_VERIFY(sky->Panel()->Counters()->text().contains("GP: 10 decoded"));
         QCOMPARE(Column(*sky->Table(), SkyViewDlg::PrnColumn), (QList<int>{194, 65, 32, 12, 9, 4}));
         QStringList used;
@@ -413,7 +413,7 @@ private slots:
         QFETCH(QString, counters);
         COrvaneDlg dialog;
         dialog.DropFiles({WriteFile(m_Folder, "epochs.nmea", kEpoch.repeated(20))});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         if (shown)
             dialog.OnSkyView();
         if (repeat)
@@ -423,18 +423,18 @@ private slots:
         const QString end = repeat ? "Replay Log" : "Finish Parsing";
         for (int tick = 0; ticksFirst == 0 ? TopLine(dialog) != end : tick < ticksFirst; ++tick) {
             QVERIFY(tick <= 21);
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
         }
         if (!repeat) {
             // Stopped (at the end or in the middle): another Run with the talker.
-            if (dialog.State().m_Running)
+            if (dialog.Replay().Running())
                 dialog.Button(IDC_RUN)->click();
             if (seekToStart) {
                 QSlider* slider = dialog.Slider();
                 slider->setSliderDown(true);
                 slider->setSliderPosition(0);
                 slider->setSliderDown(false);
-                QCOMPARE(dialog.State().m_ParsePosition, 0);
+                QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, 0);
             }
             QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
             talkers->setCurrentIndex(talkers->findText(talker));
@@ -442,7 +442,7 @@ private slots:
             dialog.Button(IDC_RUN)->click();
             dialog.HoldTimer(kReplayTimerId);
         }
-        dialog.OnTimer(kReplayTimerId);
+        dialog.OnReplayTick();
         if (!shown)
             dialog.OnSkyView();
         SkyViewDlg* sky = dialog.SkyView();
@@ -612,7 +612,7 @@ private slots:
         COrvaneDlg dialog;
         dialog.DropFiles(
             {WriteFile(m_Folder, "bands.nmea", MultiBandEpoch("120000.00") + MultiBandEpoch("120001.00"))});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         dialog.OnSkyView();
         SkyViewDlg* sky = dialog.SkyView();
         QVERIFY(sky && QTest::qWaitForWindowExposed(sky));
@@ -621,7 +621,7 @@ private slots:
         // Each tick stops after a GN RMC, the first of its epoch: the last
         // tick reads the second epoch's satellites.
         for (int tick = 0; tick < 3; ++tick)
-            dialog.OnTimer(kReplayTimerId);
+            dialog.OnReplayTick();
         QTRY_COMPARE(sky->Table()->rowCount(), 15);
 
         const QImage image = sky->Plot()->grab().toImage();
@@ -751,7 +751,7 @@ private slots:
         log += WithChecksums({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96"});
         COrvaneDlg dialog;
         dialog.DropFiles({WriteFile(m_Folder, "messages.nmea", log)});
-        QVERIFY(dialog.State().m_Loaded);
+        QVERIFY(dialog.Replay().Loaded());
         dialog.OnSkyView();
         SkyViewDlg* sky = dialog.SkyView();
         QVERIFY(sky && sky->isVisible());
@@ -759,8 +759,8 @@ private slots:
         dialog.Button(IDC_RUN)->click();
         dialog.HoldTimer(kReplayTimerId);
         // The first tick stops after the GN RMC; the second reads the rest.
-        dialog.OnTimer(kReplayTimerId);
-        dialog.OnTimer(kReplayTimerId);
+        dialog.OnReplayTick();
+        dialog.OnReplayTick();
         QTRY_COMPARE(sky->Messages()->count(), 8);
         QStringList shown;
         for (int row = 0; row < sky->Messages()->count(); ++row)

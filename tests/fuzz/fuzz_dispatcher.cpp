@@ -48,22 +48,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int talkerRow = input.Byte() % (kMessageCount + 1);
     const int messageRow = int(input.Byte() % (kMessageCount + 1)) - 1;
 
-    DispatchState state;
-    state.NmeaText.assign(input.Rest());
-    state.NmeaTextLength = int32_t(state.NmeaText.size());
-    state.m_Online = (mode & 1) != 0;
-    state.m_Loaded = (mode & 2) == 0;
-    state.m_SignalsShown = (mode & 4) != 0;
-    state.m_TalkerRow = talkerRow;
+    const std::string text(input.Rest());
+    DecodeCursor cursor;
+    cursor.m_TalkerRow = talkerRow;
+    FixSummary summary;
+    const DispatchOptions options{.m_Online = (mode & 1) != 0,
+        .m_Loaded = (mode & 2) == 0,
+        .m_SignalsShown = (mode & 4) != 0,
+        .m_FixSummary = &summary};
     CountingHooks hooks(messageRow, (mode & 8) != 0);
 
     // Each call moves on by at least one character or stops, so the text's
     // length bounds the calls; more would be a dispatcher that never ends.
     size_t calls = 0;
-    while (DispatchSentences(state, hooks)) {
-        if (state.m_ParsePosition > state.NmeaTextLength)
+    while (DispatchSentences(text, cursor, options, hooks)) {
+        if (size_t(cursor.m_ParsePosition) > text.size())
             fuzz::Fail("parse position beyond the text");
-        if (++calls > state.NmeaText.size() + 1)
+        if (++calls > text.size() + 1)
             fuzz::Fail("the dispatcher does not come to an end");
     }
     return 0;

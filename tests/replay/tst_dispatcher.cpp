@@ -48,15 +48,32 @@ std::string RandomLog(std::mt19937& random, int sentences, bool signalIds = fals
     return text;
 }
 
-DispatchState Loaded(std::string text, bool online = false)
+// A text with its cursor and options, as a replay (a log loaded, Run
+// pressed) or a live tick decodes it, with the fix summary on.
+struct Decoding {
+    std::string text;
+    DecodeCursor cursor;
+    DispatchOptions options;
+    FixSummary summary;
+    bool stopped = false;  // a call ended at a sentence that does not parse
+
+    DispatchResult Call(DispatchHooks& hooks)
+    {
+        DispatchOptions withSummary = options;
+        withSummary.m_FixSummary = &summary;
+        const DispatchResult result = DispatchSentences(text, cursor, withSummary, hooks);
+        stopped = stopped || result.parseError;
+        return result;
+    }
+    const FixSummary& CatchUp() { return CatchUpFixSummary(text, cursor, summary); }
+};
+
+Decoding Loaded(std::string text, bool online = false)
 {
-    DispatchState state;
-    state.NmeaText = std::move(text);
-    state.NmeaTextLength = int32_t(state.NmeaText.size());
-    state.m_Loaded = !online;
-    state.m_Online = online;
-    state.m_Running = true;
-    state.m_TalkerRow = 0;
+    Decoding state;
+    state.text = std::move(text);
+    state.options = {.m_Online = online, .m_Loaded = !online};
+    state.cursor.m_TalkerRow = 0;
     return state;
 }
 
@@ -152,18 +169,19 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QStringList, events);
         const bool online = mode == "online";
-        DispatchState state = Loaded(text.toStdString(), online);
-        state.m_Loaded = mode == "replay";
-        state.m_TalkerRow = talkerRow;
-        state.m_MapEnabled = map;
-        state.m_Heading = 33;
+        Decoding state = Loaded(text.toStdString(), online);
+        state.options.m_Loaded = mode == "replay";
+        state.options.m_MapEnabled = map;
+        DecodeCursor& cursor = state.cursor;
+        cursor.m_TalkerRow = talkerRow;
+        cursor.m_Heading = 33;
         Hooks hooks(messageRow);
-        while (DispatchSentences(state, hooks) && (online || state.m_Running))
+        while (state.Call(hooks) && (online || !state.stopped))
             hooks.events << "next call";
         hooks.events << QString("kept %1 at %2%3")
-                            .arg(Position(state.m_Latitude, state.m_Longitude, state.m_Heading))
-                            .arg(state.m_ParsePosition)
-                            .arg(state.m_Running ? "" : " stopped");
+                            .arg(Position(cursor.m_Latitude, cursor.m_Longitude, cursor.m_Heading))
+                            .arg(cursor.m_ParsePosition)
+                            .arg(state.stopped ? " stopped" : "");
         QCOMPARE(hooks.events, events);
     }
 
@@ -176,25 +194,25 @@ private slots:
         const std::string text = "$GPGSV,1,1,01,03,10,100,40*00\r\n" + kRmc1.toStdString() +
                                  "$GPGSV,1,1,01,05,50,150,45*00\r\n" + kRmc2.toStdString();
         Hooks hidden(kRmcRow, true);
-        DispatchState quiet = Loaded(text);
-        QVERIFY(DispatchSentences(quiet, hidden));
+        Decoding quiet = Loaded(text);
+        QVERIFY(quiet.Call(hidden));
         QCOMPARE(hidden.events.size(), 3);
-        QCOMPARE(quiet.m_SatelliteTable.entries[0][0].prn, 0);
+        QCOMPARE(quiet.cursor.m_SatelliteTable.entries[0][0].prn, 0);
 
         Hooks hooks(kRmcRow, true);
-        DispatchState state = Loaded(text);
-        state.m_SignalsShown = true;
-        QVERIFY(DispatchSentences(state, hooks));
+        Decoding state = Loaded(text);
+        state.options.m_SignalsShown = true;
+        QVERIFY(state.Call(hooks));
         QCOMPARE(hooks.events.size(), 3 + kSatelliteRows);
         QVERIFY(hooks.events[3].startsWith("signals 0 3 10 100 40 0 0 0 0 "));
         QVERIFY(hooks.events[10].startsWith("signals 7 0 "));
-        QVERIFY(DispatchSentences(state, hooks));
-        const SatelliteTable::Row& row = state.m_SatelliteTable.entries[0];
+        QVERIFY(state.Call(hooks));
+        const SatelliteTable::Row& row = state.cursor.m_SatelliteTable.entries[0];
         QCOMPARE(row[0], (GsvSatellite{3, 0, 0, 0}));
         QCOMPARE(row[1], (GsvSatellite{5, 50, 150, 45}));
         hooks.messageRow = kGsvRow;
-        state.m_ParsePosition = 0;
-        QVERIFY(!DispatchSentences(state, hooks));
+        state.cursor.m_ParsePosition = 0;
+        QVERIFY(!state.Call(hooks));
         QCOMPARE(row[0], (GsvSatellite{3, 0, 0, 0}));
         QCOMPARE(row[1], (GsvSatellite{5, 0, 0, 0}));
     }
@@ -225,30 +243,30 @@ private slots:
         QFETCH(bool, signalIds);
         std::mt19937 random(uint32_t(talkerRow * 100 + messageRow + (signalIds ? 1000 : 0)));
         for (int round = 0; round < 20; ++round) {
-            DispatchState plain = Loaded(RandomLog(random, 400, signalIds), true);
-            plain.m_TalkerRow = talkerRow;
-            DispatchState resuming = plain;
-            resuming.m_SignalsShown = true;
+            Decoding plain = Loaded(RandomLog(random, 400, signalIds), true);
+            plain.cursor.m_TalkerRow = talkerRow;
+            Decoding resuming = plain;
+            resuming.options.m_SignalsShown = true;
 
             Hooks expected(messageRow, true);
             int calls = 0;
             for (bool more = true; more; ++calls) {
-                const int32_t start = plain.m_ParsePosition;
-                more = DispatchSentences(plain, expected);
-                AccumulateGsv(plain.NmeaText, start, std::nullopt, plain.m_SatelliteTable,
+                const int32_t start = plain.cursor.m_ParsePosition;
+                more = bool(plain.Call(expected));
+                AccumulateGsv(plain.text, start, std::nullopt, plain.cursor.m_SatelliteTable,
                     [&expected](std::string_view line) { expected.AppendLine(line); });
                 for (int row = 0; row < kSatelliteRows; ++row)
-                    expected.UpdateSignals(row, plain.m_SatelliteTable.entries[size_t(row)]);
+                    expected.UpdateSignals(row, plain.cursor.m_SatelliteTable.entries[size_t(row)]);
             }
             QVERIFY(calls > 5);
 
             Hooks got(messageRow, true);
-            while (DispatchSentences(resuming, got)) { }
+            while (resuming.Call(got)) { }
             QCOMPARE(got.events, expected.events);
-            QVERIFY(resuming.m_SatelliteTable == plain.m_SatelliteTable);
-            QCOMPARE(resuming.m_ParsePosition, plain.m_ParsePosition);
-            QVERIFY(resuming.m_GsvProgress.searchedBytes > 0);
-            QVERIFY(resuming.m_GsvProgress.searchedBytes <= kTalkerCount * int64_t(resuming.NmeaText.size()));
+            QVERIFY(resuming.cursor.m_SatelliteTable == plain.cursor.m_SatelliteTable);
+            QCOMPARE(resuming.cursor.m_ParsePosition, plain.cursor.m_ParsePosition);
+            QVERIFY(resuming.cursor.m_GsvProgress.searchedBytes > 0);
+            QVERIFY(resuming.cursor.m_GsvProgress.searchedBytes <= kTalkerCount * int64_t(resuming.text.size()));
         }
     }
 
@@ -273,40 +291,41 @@ private slots:
         QFETCH(int, callsAfter);
         std::mt19937 random(7);
         const std::string text = RandomLog(random, 400);
-        DispatchState state = Loaded(text);
+        Decoding state = Loaded(text);
+        DecodeCursor& cursor = state.cursor;
         FixSummary expected;
         Hooks hooks(kGsaRow);
         const auto call = [&] {
-            const int32_t start = state.m_ParsePosition;
-            DispatchSentences(state, hooks);
+            const int32_t start = cursor.m_ParsePosition;
+            state.Call(hooks);
             if (start >= 0)
                 expected.Consume(text, size_t(start),
-                    state.m_ParsePosition > start ? size_t(state.m_ParsePosition) : text.size());
+                    cursor.m_ParsePosition > start ? size_t(cursor.m_ParsePosition) : text.size());
         };
         for (int i = 0; i < callsBefore; ++i)
             call();
-        QCOMPARE(SummaryText(state.m_FixSummary), SummaryText(FixSummary()));
+        QCOMPARE(SummaryText(state.summary), SummaryText(FixSummary()));
         if (seekTo > 0)
-            state.m_ParsePosition = int32_t(seekTo * double(text.size()));
+            cursor.m_ParsePosition = int32_t(seekTo * double(text.size()));
         if (seekTo == 0.0)
-            CatchUpFixSummary(state);
+            state.CatchUp();
         for (int i = 0; i < callsAfter; ++i)
             call();
-        const FixSummary& summary = CatchUpFixSummary(state);
+        const FixSummary& summary = state.CatchUp();
         QVERIFY(SummaryText(summary) != SummaryText(FixSummary()));
         QCOMPARE(SummaryText(summary) + SkyText(summary), SummaryText(expected) + SkyText(expected));
-        QCOMPARE(SummaryText(CatchUpFixSummary(state)), SummaryText(expected));
+        QCOMPARE(SummaryText(state.CatchUp()), SummaryText(expected));
 
         // A range noted in a text that is gone, past the end of the text
         // that replaced it, is dropped, not read.
-        state.m_ParsePosition = 0;
+        cursor.m_ParsePosition = 0;
         call();
-        const std::string before = SummaryText(state.m_FixSummary);
-        std::string().swap(state.NmeaText);
-        state.NmeaText = "$GPGGA,1,,,,,1,1,,,,*00\r\n";
-        QVERIFY(!state.m_SummaryPending.empty() && state.m_SummaryPending.back().second > state.NmeaText.size());
-        CatchUpFixSummary(state);
-        QCOMPARE(SummaryText(state.m_FixSummary), before);
+        const std::string before = SummaryText(state.summary);
+        std::string().swap(state.text);
+        state.text = "$GPGGA,1,,,,,1,1,,,,*00\r\n";
+        QVERIFY(!cursor.m_SummaryPending.empty() && cursor.m_SummaryPending.back().second > state.text.size());
+        state.CatchUp();
+        QCOMPARE(SummaryText(state.summary), before);
     }
 };
 

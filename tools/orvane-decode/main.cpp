@@ -14,7 +14,6 @@
 #include "decoder/SummaryText.h"
 #include "decoder/Tables.h"
 #include "decoder/TextFormat.h"
-#include "replay/DispatchHooks.h"
 #include "replay/Dispatcher.h"
 #include "replay/LogText.h"
 
@@ -85,24 +84,26 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    DispatchState state;
     std::string reason;
     const bool fromStdin = options.path.empty() || options.path == "-";
     // A file is mapped where it can be; standard input is read into a copy.
-    const bool read = fromStdin ? ReadLogStream(STDIN_FILENO, state.NmeaText, reason)
-                                : ReadLogFile(options.path, false, state.Log, reason);
+    std::string copy;
+    LoadedLog log;
+    const bool read =
+        fromStdin ? ReadLogStream(STDIN_FILENO, copy, reason) : ReadLogFile(options.path, false, log, reason);
     if (!read) {
         std::fprintf(stderr, "orvane-decode: cannot read %s: %s\n",
             fromStdin ? "standard input" : ("'" + options.path + "'").c_str(), reason.c_str());
         return 1;
     }
 
+    const std::string_view text = fromStdin ? std::string_view(copy) : log.View();
     if (!options.gpxPath.empty() || !options.geoJsonPath.empty())
-        return WriteTrackFiles(options, state.Text());
+        return WriteTrackFiles(options, text);
     if (options.summary || options.sky) {
         // The summary follows the whole text, as the viewer's ticks would.
         FixSummary summary;
-        summary.Consume(state.Text(), 0, state.Text().size());
+        summary.Consume(text, 0, text.size());
         const std::string text =
             (options.summary ? SummaryText(summary) : std::string()) + (options.sky ? SkyText(summary) : std::string());
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
@@ -112,20 +113,17 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // One live tick over the whole text.
-    state.m_FixSummaryOn = false;
+    // One live tick over the whole text, without the summary.
     LineWriter out(stdout);
     PrintingHooks hooks(out, options.messageRow);
-    state.NmeaTextLength = int32_t(state.Text().size());
-    state.m_Online = true;
-    state.m_SignalsShown = options.satellites;
-    state.m_TalkerRow = options.talkerRow;
-    state.m_ParsePosition = 0;
-    if (!state.Text().empty()) {
-        while (DispatchSentences(state, hooks)) { }
+    DecodeCursor cursor;
+    cursor.m_TalkerRow = options.talkerRow;
+    const DispatchOptions tick{.m_Online = true, .m_SignalsShown = options.satellites};
+    if (!text.empty()) {
+        while (DispatchSentences(text, cursor, tick, hooks)) { }
     }
     if (options.satellites)
-        PrintSatelliteTable(state.m_SatelliteTable, out);
+        PrintSatelliteTable(cursor.m_SatelliteTable, out);
 
     if (!out.Finish()) {
         std::fprintf(stderr, "orvane-decode: cannot write the output\n");

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
-#include "replay/TextViewBuffer.h"
+#include "replay/TextView.h"
 
 using namespace orvane;
 
-class TestTextViewBuffer : public QObject {
+class TestTextView : public QObject {
     Q_OBJECT
 private slots:
     // The view keeps the newest line and the 100 before it. A CR LF at the
@@ -37,7 +37,7 @@ private slots:
         QFETCH(int, lines);
         QFETCH(QString, top);
         QFETCH(QString, bottom);
-        TextViewBuffer view;
+        TextView view;
         for (int i = 1; i <= numbered; ++i)
             view.AppendLine(QString("line %1").arg(i));
         for (const QString& line : appended)
@@ -51,5 +51,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestTextViewBuffer)
-#include "tst_textviewbuffer.moc"
+QTEST_APPLESS_MAIN(TestTextView)
+#include "tst_textview.moc"
