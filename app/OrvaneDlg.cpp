@@ -12,7 +12,6 @@
 
 #include "AboutDlg.h"
 #include "AppIcon.h"
-#include "Config.h"
 #include "KeyRule.h"
 #include "MapView.h"
 #include "SatellitesDlg.h"
@@ -21,6 +20,7 @@
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
 #include "live/NetworkServer.h"
+#include "settings/Config.h"
 
 namespace orvane {
 
@@ -31,8 +31,7 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
     : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()), m_Replay(m_State, *this),
-      m_Live([this](const QString& line) { AppendLine(line); }, [this](int group) { return ReadConfig(group); }, this,
-          m_State),
+      m_Live([this](const QString& line) { AppendLine(line); }, this),
       m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();
@@ -137,11 +136,6 @@ void COrvaneDlg::OnDestroy()
     m_SecondaryMapDlg.reset();
     m_SkyViewDlg.reset();
     ShutDownForwardingAndUpload();
-}
-
-bool COrvaneDlg::ReadConfig(int group)
-{
-    return orvane::ReadConfig(group, [this](const QString& line) { AppendLine(line); });
 }
 
 QMenu* COrvaneDlg::CreateWindowMenu()

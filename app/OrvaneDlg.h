@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "ControlIds.h"
-#include "LiveSession.h"
 #include "live/LiveRecorder.h"
+#include "live/LiveSession.h"
 #include "live/PositionSender.h"
 #include "replay/DispatchHooks.h"
 #include "replay/DispatchState.h"
@@ -164,7 +164,6 @@ protected:
 private:
     void Purge();
     void UpdateButtons();
-    bool ReadConfig(int group);
 
     // Start-up and shutdown.
     void CreateLayout();
@@ -246,6 +245,9 @@ private:
     LiveRecorder m_Recorder;                   // m_Recording, the file and timer 546
     TrackCollector m_LiveTrack;                // the positions of the live session
     std::unique_ptr<PositionSender> m_Sender;  // the forwarding server and the upload
+    ForwardingConfig m_ForwardingConfig;       // config.ini's groups of the parts above
+    UploadConfig m_UploadConfig;
+    MapPagesConfig m_MapPagesConfig;
 
     QTimer m_LiveTimer;  // kLiveTimerId
 

@@ -131,16 +131,20 @@ void COrvaneDlg::OnLiveTick()
     if (m_Live.RecordText().empty())
         return;
     m_Live.SetBusy(true);
-    if (!m_State.NmeaText.empty()) {
-        m_LiveTrack.Feed(m_State.NmeaText);
+    const std::string& text = m_Live.TickText();
+    if (!text.empty()) {
+        m_State.NmeaText = text;
+        m_State.NmeaTextLength = int32_t(text.size());
+        m_LiveTrack.Feed(text);
         m_State.m_ParsePosition = 0;
         m_State.m_TalkerRow = m_Ui.talkers->currentIndex();
         if (m_RawDataVisible)
-            AppendLine(QString::fromLatin1(m_State.NmeaText.data(), qsizetype(m_State.NmeaText.size())));
+            AppendLine(QString::fromLatin1(text.data(), qsizetype(text.size())));
         while (DispatchSentences(m_State, *this)) { }
         FollowSkyView();
     }
     m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
+    m_State.NmeaText.clear();
     m_Live.EndTick();
     m_Live.SetBusy(false);
 }

@@ -6,11 +6,11 @@ namespace orvane {
 namespace {
 
 std::unique_ptr<TcpFeed> OpenFeed(TcpFeed::Kind kind, const QString& host, quint16 port, QObject* target,
-    const FeedTiming& timing, const LiveSources::LineSink& appendLine)
+    const LiveSources::LineSink& appendLine)
 {
     if (host.isEmpty())
         return nullptr;
-    auto feed = std::make_unique<TcpFeed>(kind, host, port, target, timing);
+    auto feed = std::make_unique<TcpFeed>(kind, host, port, target);
     appendLine(QStringLiteral("%1 connecting to %2").arg(feed->Label(), feed->Address()));
     feed->Open();
     return feed;
@@ -32,10 +32,9 @@ LiveSources::~LiveSources() = default;
 
 void LiveSources::Open(const LiveSourceSettings& settings, QObject* noticeTarget, const LineSink& appendLine)
 {
-    m_NmeaServer = OpenFeed(TcpFeed::Kind::NmeaServer, settings.nmeaServerHost, settings.nmeaServerPort, noticeTarget,
-        settings.timing, appendLine);
-    m_Gpsd =
-        OpenFeed(TcpFeed::Kind::Gpsd, settings.gpsdHost, settings.gpsdPort, noticeTarget, settings.timing, appendLine);
+    m_NmeaServer =
+        OpenFeed(TcpFeed::Kind::NmeaServer, settings.nmeaServerHost, settings.nmeaServerPort, noticeTarget, appendLine);
+    m_Gpsd = OpenFeed(TcpFeed::Kind::Gpsd, settings.gpsdHost, settings.gpsdPort, noticeTarget, appendLine);
     if (settings.udpPort != 0) {
         m_Udp = std::make_unique<UdpFeed>(settings.udpPort, noticeTarget, UdpFeed::kMaxDatagram, settings.udpAddress);
         QString reason;

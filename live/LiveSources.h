@@ -15,18 +15,9 @@
 #include "Notices.h"
 #include "TcpFeed.h"
 #include "UdpFeed.h"
+#include "settings/SourcesConfig.h"
 
 namespace orvane {
-
-struct LiveSourceSettings {
-    QString nmeaServerHost;  // empty: not followed
-    quint16 nmeaServerPort = 10110;
-    QString gpsdHost;  // empty: not used
-    quint16 gpsdPort = 2947;
-    quint16 udpPort = 0;  // 0: not listened on
-    QHostAddress udpAddress = QHostAddress(QHostAddress::Any);
-    FeedTiming timing;
-};
 
 class LiveSources {
 public:

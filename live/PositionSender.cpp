@@ -53,15 +53,10 @@ PositionSender::~PositionSender()
     Shutdown();
 }
 
-bool PositionSender::StartForwarding(quint16 port)
-{
-    return StartForwarding(port, QHostAddress::Any);
-}
-
-bool PositionSender::StartForwarding(quint16 port, const QHostAddress& address)
+bool PositionSender::StartForwarding(const ForwardingConfig& config)
 {
     auto server = std::make_unique<CNetworkClient>(m_Target);
-    if (!server->Listen(port, address)) {
+    if (!server->Listen(quint16(config.outputPort), ServerListenAddress(config.listenAddress))) {
         m_ForwardingError = server->ListenError();
         return false;
     }
@@ -69,10 +64,10 @@ bool PositionSender::StartForwarding(quint16 port, const QHostAddress& address)
     return true;
 }
 
-void PositionSender::StartUpload(const QString& host, quint16 port)
+void PositionSender::StartUpload(const UploadConfig& config)
 {
-    m_UploadHost = host;
-    m_UploadPort = port;
+    m_UploadHost = config.url;
+    m_UploadPort = quint16(config.port);
     m_Upload = new QTcpSocket(this);
     connect(m_Upload, &QTcpSocket::connected, this, [this] { m_UploadPeer = PeerTextOf(*m_Upload); });
     connect(m_Upload, &QTcpSocket::readyRead, this, &PositionSender::OnUploadReceive);

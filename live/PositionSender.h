@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "Notices.h"
+#include "settings/Config.h"
 
-class QHostAddress;
 class QTcpSocket;
 
 namespace orvane {
@@ -41,15 +41,14 @@ public:
     // Drops the forwarding server and closes the upload connection.
     ~PositionSender() override;
 
-    // Listens for forwarding clients on the port (on every local address
-    // unless one is given); false when it cannot.
-    bool StartForwarding(quint16 port);
-    bool StartForwarding(quint16 port, const QHostAddress& address);
+    // Listens for forwarding clients on the record's port and listen
+    // address; false when it cannot.
+    bool StartForwarding(const ForwardingConfig& config);
     // Why the last StartForwarding failed, as the system tells it.
     const QString& ForwardingError() const { return m_ForwardingError; }
-    // Starts connecting to the upload server; the name is resolved without
-    // waiting; a failed attempt is made again before a later send.
-    void StartUpload(const QString& host, quint16 port);
+    // Starts connecting to the record's upload server; the name is resolved
+    // without waiting; a failed attempt is made again before a later send.
+    void StartUpload(const UploadConfig& config);
     void Shutdown();
 
     // The least time between two attempts to connect the upload, counted

@@ -35,12 +35,12 @@
 #include <thread>
 #include <vector>
 
-#include "Config.h"
 #include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SoakSupport.h"
 #include "live/NetworkServer.h"
+#include "settings/Config.h"
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;

@@ -26,6 +26,14 @@ QString PeerOf(const QTcpSocket& client)
     return QStringLiteral("127.0.0.1:%1").arg(client.localPort());
 }
 
+// Whether a client reaches the port at the address.
+bool Reaches(const QHostAddress& address, quint16 port)
+{
+    QTcpSocket client;
+    client.connectToHost(address, port);
+    return client.waitForConnected(3000);
+}
+
 // Lowers the descriptor limit so that exactly one more descriptor can be
 // opened (the limit counts numbers, and all below the lowest free one are
 // taken), and puts it back when it goes, also when a check fails half-way.
@@ -165,6 +173,29 @@ private slots:
         QCOMPARE(window.tcpPeers.last(), PeerOf(client));
     }
 
+    // Forwarding listens on its record's listen address: on the loopback
+    // address alone, 127.0.0.2 is not answered.
+    void forwardingListensOnItsAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("loopbackOnly");
+        QTest::newRow("every address") << "" << false;
+        QTest::newRow("localhost") << "localhost" << true;
+        QTest::newRow("127.0.0.1") << "127.0.0.1" << true;
+        QTest::newRow("0.0.0.0") << "0.0.0.0" << false;
+    }
+    void forwardingListensOnItsAddress()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, loopbackOnly);
+        NoticeRecorder window;
+        PositionSender sender(&window);
+        const quint16 port = FreePort();
+        QVERIFY(sender.StartForwarding({.outputPort = port, .listenAddress = address}));
+        QVERIFY(Reaches(QHostAddress::LocalHost, port));
+        QCOMPARE(Reaches(QHostAddress("127.0.0.2"), port), !loopbackOnly);
+    }
+
     void positionLine()
     {
         QCOMPARE(PositionLine("ZYXWVUTS987654321", 37.5554652, -126.9715542, 359.999),
@@ -180,7 +211,7 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         NoticeRecorder window;
         PositionSender sender(&window);
-        sender.StartUpload("localhost", server.serverPort());
+        sender.StartUpload({.url = "localhost", .port = server.serverPort()});
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket* peer = server.nextPendingConnection();
         QTRY_COMPARE(sender.UploadSocket()->state(), QAbstractSocket::ConnectedState);
@@ -251,7 +282,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QList<qint64> startsNs{0};
-        sender.StartUpload("127.0.0.1", port);
+        sender.StartUpload({.url = "127.0.0.1", .port = port});
         connect(sender.UploadSocket(), &QAbstractSocket::stateChanged, &window,
             [&](QAbstractSocket::SocketState state) {
                 if (state == QAbstractSocket::HostLookupState)
@@ -292,9 +323,10 @@ private slots:
         PositionSender sender(&window);
         QTcpServer other;
         QVERIFY(other.listen(QHostAddress::Any, 0));
-        QVERIFY(!sender.StartForwarding(other.serverPort()) && !sender.Forwarding());
+        QVERIFY(
+            !sender.StartForwarding({.outputPort = other.serverPort(), .listenAddress = {}}) && !sender.Forwarding());
         const quint16 port = FreePort();
-        QVERIFY(sender.StartForwarding(port));
+        QVERIFY(sender.StartForwarding({.outputPort = port, .listenAddress = {}}));
         QTcpSocket stalled, healthy;
         // Small system buffers on both ends of the stalled connection, so
         // that the backlog starts after a few kilobytes.

@@ -3,6 +3,7 @@
 
 #include "live/LiveRecorder.h"
 #include "live/Recording.h"
+#include "settings/StandardFolders.h"
 
 using namespace orvane;
 
@@ -71,6 +72,30 @@ private slots:
     {
         SetRecordingFolder(QString());
         QCOMPARE(RecordingFolder(), QCoreApplication::applicationDirPath());
+    }
+
+    // The program's folder when it can be written and is a build's, else
+    // the user's: an installed program (in /usr/bin, run as root, or
+    // beside an installation's data folder) never records among its files.
+    void recordingFolder()
+    {
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath("usr/bin");
+        const QString data = InstalledDataFolder(bin);
+        const QString user = "/home/u/.local/share/orvane/recordings";
+        const auto touch = [](const QString& path) {
+            QFile file(path);
+            return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly);
+        };
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), bin);
+        QCOMPARE(ChooseRecordingFolder(prefix.filePath("gone"), "/home/u/.local/share"), user);
+        QCOMPARE(ChooseRecordingFolder("/usr/bin", "/home/u/.local/share"), user);
+        QCOMPARE(ChooseRecordingFolder("/usr/local/bin/", "/home/u/.local/share"), user);
+        QVERIFY(touch(data + "/config.ini"));
+        QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), user);
+        QVERIFY(touch(bin + "/config.ini"));
+        QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), bin);
     }
 
     // A rotation whose next file never starts (online mode is left within

@@ -3,11 +3,10 @@
 
 #include <algorithm>
 
-#include "Config.h"
-#include "SourcesConfig.h"
+#include "NetworkServer.h"
 #include "StatusWord.h"
-#include "live/NetworkServer.h"
 #include "replay/LogText.h"
+#include "settings/SourcesConfig.h"
 
 namespace orvane {
 
@@ -15,9 +14,8 @@ namespace {
 constexpr uint16_t kSerialPortId = 0;
 }  // namespace
 
-LiveSession::LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state)
-    : m_AppendLine(std::move(appendLine)), m_ReadConfig(std::move(readConfig)), m_NoticeTarget(noticeTarget),
-      m_State(state)
+LiveSession::LiveSession(LineSink appendLine, QObject* noticeTarget)
+    : m_AppendLine(std::move(appendLine)), m_NoticeTarget(noticeTarget)
 { }
 
 LiveSession::~LiveSession() = default;
@@ -30,21 +28,21 @@ void LiveSession::Open()
 
 void LiveSession::OpenSerialOrTcpInput()
 {
-    if (m_ReadConfig(kConfigSerialPort)) {
+    if (ReadConfig(m_SerialConfig, m_AppendLine)) {
         std::string reason;
-        m_SerialOpen = m_SerialPort.Open(kSerialPortId, ConfigSettings.UartPort.toStdString(),
-            ConfigSettings.UartBaudrate, m_NoticeTarget, reason);
+        m_SerialOpen = m_SerialPort.Open(kSerialPortId, m_SerialConfig.port.toStdString(), m_SerialConfig.baudrate,
+            m_NoticeTarget, reason);
     }
     // kept as is: no blank before the parenthesis in this line alone.
-    m_AppendLine(
-        QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
-            .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
+    m_AppendLine(QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
+                     .arg(OkOrFail(m_SerialOpen), m_SerialConfig.port, QString::number(m_SerialConfig.baudrate)));
     if (m_SerialOpen)
         return;
     QString listenError;
-    if (m_ReadConfig(kConfigTcpInput)) {
+    if (ReadConfig(m_TcpInputConfig, m_AppendLine)) {
         m_TcpInput = std::make_unique<CNetworkClient>(m_NoticeTarget);
-        m_TcpInputOpen = m_TcpInput->Listen(quint16(ConfigSettings.ServerInputPort), ServerListenAddress());
+        m_TcpInputOpen = m_TcpInput->Listen(quint16(m_TcpInputConfig.inputPort),
+            ServerListenAddress(m_TcpInputConfig.listenAddress));
         // A server that could not listen holds no port for the next try.
         if (!m_TcpInputOpen) {
             listenError = m_TcpInput->ListenError();
@@ -52,11 +50,11 @@ void LiveSession::OpenSerialOrTcpInput()
         }
     }
     m_AppendLine(QStringLiteral("[TCP] %1 to open GNSS data port (%2)")
-                     .arg(OkOrFail(m_TcpInputOpen), QString::number(ConfigSettings.ServerInputPort)));
+                     .arg(OkOrFail(m_TcpInputOpen), QString::number(m_TcpInputConfig.inputPort)));
     // The line above keeps its form; the system's reason follows it.
     if (!listenError.isEmpty())
         m_AppendLine(QStringLiteral("[TCP] GNSS data port (%1): %2")
-                         .arg(QString::number(ConfigSettings.ServerInputPort), listenError));
+                         .arg(QString::number(m_TcpInputConfig.inputPort), listenError));
 }
 
 int LiveSession::TcpInputClients() const
@@ -71,14 +69,14 @@ void LiveSession::Close()
         if (closed)
             m_SerialOpen = false;
         m_AppendLine(QStringLiteral("[UART] %1 to close the GNSS data port (%2 %3bps)")
-                         .arg(OkOrFail(closed), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
+                         .arg(OkOrFail(closed), m_SerialConfig.port, QString::number(m_SerialConfig.baudrate)));
     }
     m_TcpInputOpen = false;
     if (m_TcpInput) {
         // Each connection's disconnect line follows this one.
         m_TcpInput.reset();
         m_AppendLine(QStringLiteral("[TCP] %1 to close GNSS data port (%2)")
-                         .arg(OkOrFail(true), QString::number(ConfigSettings.ServerInputPort)));
+                         .arg(OkOrFail(true), QString::number(m_TcpInputConfig.inputPort)));
     }
     m_Sources.Close(m_AppendLine);
 }
@@ -125,7 +123,7 @@ bool LiveSession::OnSerialLost(const QString& reason)
     if (!m_SerialOpen)
         return false;
     m_AppendLine(QStringLiteral("[UART] Lost the GNSS data port (%1 %2bps): %3")
-                     .arg(ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate), reason));
+                     .arg(m_SerialConfig.port, QString::number(m_SerialConfig.baudrate), reason));
     return true;
 }
 
@@ -150,7 +148,7 @@ void LiveSession::TakeEverything()
 
 void LiveSession::EndTick()
 {
-    m_State.NmeaText.clear();
+    m_TickText.clear();
     m_RecordText.clear();
 }
 
@@ -166,8 +164,7 @@ void LiveSession::Pass(std::string_view bytes)
     // The recording keeps every byte as received; the decoder reads the
     // same text without its zero bytes, so sentences after one still decode.
     m_RecordText.append(bytes);
-    AppendWithoutZeros(m_State.NmeaText, bytes);
-    m_State.NmeaTextLength = int32_t(m_State.NmeaText.size());
+    AppendWithoutZeros(m_TickText, bytes);
 }
 
 void LiveSession::TakeSerialBytes()

@@ -5,7 +5,8 @@
 // sources of the [sources] group (a NMEA server, gpsd, a UDP port); the
 // received bytes of each source joined into whole lines; and the text of
 // one live tick in two forms: as received, for the recording, and without
-// zero bytes, as NmeaText for the decoder.
+// zero bytes, for the decoder. The serial port's and the TCP input's
+// config.ini groups are read here, each time the sources open.
 //
 // The window receives the sources' notices and hands the data ones here.
 
@@ -17,11 +18,11 @@
 #include <string>
 #include <string_view>
 
-#include "live/LineAssembler.h"
-#include "live/LiveSources.h"
-#include "live/Notices.h"
-#include "live/SerialPort.h"
-#include "replay/DispatchState.h"
+#include "LineAssembler.h"
+#include "LiveSources.h"
+#include "Notices.h"
+#include "SerialPort.h"
+#include "settings/Config.h"
 
 namespace orvane {
 
@@ -30,11 +31,9 @@ class CNetworkClient;
 class LiveSession {
 public:
     using LineSink = std::function<void(const QString&)>;
-    using ConfigReader = std::function<bool(int group)>;
 
-    // Notices of the sources go to noticeTarget; the text goes into
-    // state.NmeaText.
-    LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, DispatchState& state);
+    // Notices of the sources go to noticeTarget.
+    LiveSession(LineSink appendLine, QObject* noticeTarget);
     ~LiveSession();
 
     bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen || m_Sources.IsOpen(); }
@@ -66,6 +65,8 @@ public:
 
     // This tick's bytes as received; empty when nothing came.
     const std::string& RecordText() const { return m_RecordText; }
+    // The same bytes without their zero bytes, for the decoder.
+    const std::string& TickText() const { return m_TickText; }
     // Ends a tick: both forms of its text are emptied.
     void EndTick();
     // m_LiveBusy: a tick runs; data notices meanwhile are discarded.
@@ -81,9 +82,9 @@ private:
     bool Discarding();
 
     LineSink m_AppendLine;
-    ConfigReader m_ReadConfig;
     QObject* m_NoticeTarget;
-    DispatchState& m_State;
+    SerialPortConfig m_SerialConfig;  // [uart], kept from one read to the next
+    TcpInputConfig m_TcpInputConfig;  // [server] inputport and listenaddress
 
     bool m_SerialOpen = false;
     bool m_TcpInputOpen = false;
@@ -93,6 +94,7 @@ private:
     LiveSources m_Sources;                       // the [sources] group's sources
     LineAssembler m_Lines;                       // each source's unfinished sentence
     std::string m_RecordText;                    // this tick's bytes as received, zeros included
+    std::string m_TickText;                      // the same without zero bytes
 };
 
 }  // namespace orvane
