@@ -31,7 +31,7 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
     : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()), m_Replay(m_State, *this),
-      m_Live([this](const QString& line) { AppendLine(line); }, this),
+      m_Live([this](const QString& line) { AppendLine(line); }),
       m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();
@@ -82,6 +82,11 @@ void COrvaneDlg::ConnectCommands()
     connect(&m_Replay.Timer(), &QTimer::timeout, this, [this] { OnTimer(kReplayTimerId); });
     connect(&m_LiveTimer, &QTimer::timeout, this, [this] { OnTimer(kLiveTimerId); });
     connect(&m_Recorder, &LiveRecorder::Changed, this, &COrvaneDlg::OnRecordingChanged);
+    connect(&m_Live, &LiveSession::Status, this, &COrvaneDlg::OnStatusLine);
+    // An unplugged receiver closes the port as the live-input button would;
+    // it can be started again when it is back.
+    connect(&m_Live, &LiveSession::SerialPortLost, this, &COrvaneDlg::OnLiveInput);
+    connect(&m_Live, &LiveSession::QueueFull, this, &COrvaneDlg::OnQueueFull);
 }
 
 void COrvaneDlg::OnInitDialog()

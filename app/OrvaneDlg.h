@@ -146,8 +146,6 @@ public:
     void done(int result) override;
 
 protected:
-    // The notices of the serial reader and the TCP servers.
-    void customEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -199,6 +197,10 @@ private:
     void OnRecording();
     void OnDeveloperCode();
     void OnLiveTick();
+    // A live source's status line, without its line ends, into the view.
+    void OnStatusLine(QString line);
+    // The serial queue dropped a chunk: the message, then the reader goes on.
+    void OnQueueFull();
     // The recording started or stopped: the button follows.
     void OnRecordingChanged();
     // The forwarding server and the upload connection, from config.ini.

@@ -12,7 +12,11 @@ namespace orvane {
 void COrvaneDlg::SetUpForwardingAndUpload()
 {
     m_Forwarding = false;
-    m_Sender = std::make_unique<PositionSender>(this);
+    m_Sender = std::make_unique<PositionSender>();
+    // Its status lines go to the view; its clients' and the upload server's
+    // bytes to the live session, which takes them as the TCP input's.
+    connect(m_Sender.get(), &NoticeSource::Status, this, &COrvaneDlg::OnStatusLine, Qt::QueuedConnection);
+    m_Live.Follow(*m_Sender);
     const auto appendLine = [this](const QString& line) { AppendLine(line); };
     if (ReadConfig(m_ForwardingConfig, appendLine)) {
         m_Forwarding = m_Sender->StartForwarding(m_ForwardingConfig);

@@ -22,12 +22,14 @@ namespace orvane {
 class LiveSources {
 public:
     using LineSink = std::function<void(const QString&)>;
+    using Follow = std::function<void(const NoticeSource& source)>;
 
     LiveSources();
     ~LiveSources();
 
-    // Opens what settings name: the NMEA server, gpsd, then the UDP port.
-    void Open(const LiveSourceSettings& settings, QObject* noticeTarget, const LineSink& appendLine);
+    // Opens what settings name: the NMEA server, gpsd, then the UDP port;
+    // follow connects to each source's signals before it opens.
+    void Open(const LiveSourceSettings& settings, const LineSink& appendLine, const Follow& follow);
     // Closes every open source in the same order.
     void Close(const LineSink& appendLine);
     bool IsOpen() const { return m_NmeaServer || m_Gpsd || m_Udp; }
@@ -37,7 +39,7 @@ public:
     // The prefix of a line about the source, "[TCP]" when it is none of
     // these.
     QString LabelOf(SourceId source) const;
-    // What the sources hold and have not yet posted, straight to sink.
+    // What the sources hold and have not yet told, straight to sink.
     void TakePending(const SourceBytesSink& sink);
 
 private:

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PositionSender.h"
 
-#include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
 
@@ -46,7 +45,7 @@ std::string PositionLine(std::string_view vin, double latitude, double longitude
     return line;
 }
 
-PositionSender::PositionSender(QObject* target) : m_Target(target) { }
+PositionSender::PositionSender() = default;
 
 PositionSender::~PositionSender()
 {
@@ -55,11 +54,14 @@ PositionSender::~PositionSender()
 
 bool PositionSender::StartForwarding(const ForwardingConfig& config)
 {
-    auto server = std::make_unique<CNetworkClient>(m_Target);
+    auto server = std::make_unique<CNetworkClient>();
     if (!server->Listen(quint16(config.outputPort), ServerListenAddress(config.listenAddress))) {
         m_ForwardingError = server->ListenError();
         return false;
     }
+    connect(server.get(), &NoticeSource::Status, this, &NoticeSource::Status);
+    connect(server.get(), &NoticeSource::Received, this, &NoticeSource::Received);
+    connect(server.get(), &NoticeSource::Closed, this, &NoticeSource::Closed);
     m_Forwarding = std::move(server);
     return true;
 }
@@ -138,13 +140,14 @@ void PositionSender::Forward(std::string_view line)
 void PositionSender::OnUploadReceive()
 {
     // The upload server's data is live input like a TCP client's.
-    PostReceived(*m_Upload, m_UploadSource, m_UploadPeer, m_Target);
+    for (const QByteArray& chunk : ReceivedChunks(*m_Upload))
+        emit Received(m_UploadSource, m_UploadPeer, chunk);
 }
 
 void PositionSender::OnUploadClosed()
 {
     OnUploadReceive();
-    QCoreApplication::postEvent(m_Target, new TcpClosedNotice(m_UploadSource));
+    emit Closed(m_UploadSource);
 }
 
 }  // namespace orvane

@@ -33,11 +33,12 @@ inline constexpr qint64 kUploadRetryMs = 5000;
 // longitude, and the course.
 std::string PositionLine(std::string_view vin, double latitude, double longitude, double heading);
 
-class PositionSender : public QObject {
+// It tells the forwarding server's notices and the upload connection's
+// received bytes and end as its own.
+class PositionSender : public NoticeSource {
     Q_OBJECT
 public:
-    // Status lines and received data are posted to target as notices.
-    explicit PositionSender(QObject* target);
+    PositionSender();
     // Drops the forwarding server and closes the upload connection.
     ~PositionSender() override;
 
@@ -76,7 +77,6 @@ private:
     void OnUploadReceive();
     void OnUploadClosed();
 
-    QObject* m_Target;
     QString m_ForwardingError;
     std::unique_ptr<CNetworkClient> m_Forwarding;
     QTcpSocket* m_Upload = nullptr;

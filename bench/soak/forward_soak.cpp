@@ -47,26 +47,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// The counting window, noting when the stalled client was dropped.
-class ForwardingDlg : public CountingDlg {
-public:
-    using CountingDlg::CountingDlg;
-    bool stalledDropped = false;
-    bool closing = false;  // the run is over; closing the window drops every client
-    double droppedAtS = -1;
-    QElapsedTimer* wall = nullptr;
-
-protected:
-    void customEvent(QEvent* event) override
-    {
-        COrvaneDlg::customEvent(event);
-        if (!stalledDropped && !closing && DisplayText().contains(QStringLiteral("[TCP] a client is disconnected"))) {
-            stalledDropped = true;
-            droppedAtS = double(wall->elapsed()) / 1000.0;
-        }
-    }
-};
-
 struct Stats {
     size_t count = 0;
     double median = 0, p99 = 0, max = 0;
@@ -111,8 +91,18 @@ int main(int argc, char** argv)
     SetConfigFolder(folder.path());
 
     QElapsedTimer wall;
-    ForwardingDlg dialog;
-    dialog.wall = &wall;
+    CountingDlg dialog;
+    // When the forwarding server drops the stalled client, until the run is
+    // over (closing the window drops every client).
+    bool stalledDropped = false;
+    bool closing = false;
+    double droppedAtS = -1;
+    QObject::connect(dialog.Sender(), &NoticeSource::Status, &dialog, [&](const QString& line) {
+        if (!stalledDropped && !closing && line.startsWith(QStringLiteral("[TCP] a client is disconnected"))) {
+            stalledDropped = true;
+            droppedAtS = double(wall.elapsed()) / 1000.0;
+        }
+    });
     dialog.show();
     dialog.Button(IDC_ONLINE_MODE)->click();
     dialog.Button(IDC_LIVE_INPUT)->click();
@@ -189,7 +179,7 @@ int main(int argc, char** argv)
             return;
         watch.stop();
         stop = true;
-        dialog.closing = true;
+        closing = true;
         backlogAtEnd = present ? clients.first()->Socket()->bytesToWrite() : -1;
         // Two more ticks for the last bytes.
         QTimer::singleShot(300, &app, &QCoreApplication::quit);
@@ -220,8 +210,7 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::printf("RMC sent %ld, decoded %ld; healthy client got %ld position lines; stalled client %s\n", rmcSent.load(),
         dialog.rmcLines.load(), healthyLines.load(),
-        dialog.stalledDropped ? qPrintable(QString("dropped at %1 s").arg(dialog.droppedAtS, 0, 'f', 2))
-                              : "still connected");
+        stalledDropped ? qPrintable(QString("dropped at %1 s").arg(droppedAtS, 0, 'f', 2)) : "still connected");
     std::printf(
         "stalled client's backlog: %lld bytes when the 10 Hz phase began (from %.2f s), %lld bytes at its end%s\n",
         (long long)backlogAtSteady, steadyFromS, (long long)backlogAtEnd, stalledGone ? " (dropped)" : "");

@@ -41,30 +41,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fuzz::Fail("a status line without its prefix");
         ++lines;
     };
-    const auto read = [&](auto& record) {
+    const auto read = [&](auto record) {
         lines = 0;
         ReadConfig(record, appendLine);
         if (lines == 0)
             fuzz::Fail("a group read without a status line");
+        return record;
     };
-    const SerialPortConfig serialDefaults;
-    const TcpInputConfig inputDefaults;
-    const ForwardingConfig forwardingDefaults;
-    const UploadConfig uploadDefaults;
-    SerialPortConfig serial;
-    TcpInputConfig input;
-    ForwardingConfig forwarding;
-    UploadConfig upload;
-    MapPagesConfig pages;
-    read(serial);
-    read(input);
-    read(forwarding);
-    read(upload);
-    read(pages);
-    if (serial.baudrate != serialDefaults.baudrate && (serial.baudrate < 1200 || serial.baudrate > 115200))
+    const SerialPortConfig serial = read(SerialPortConfig{});
+    const TcpInputConfig input = read(TcpInputConfig{});
+    const ForwardingConfig forwarding = read(ForwardingConfig{});
+    const UploadConfig upload = read(UploadConfig{});
+    const MapPagesConfig pages = read(MapPagesConfig{});
+    if (serial.baudrate != SerialPortConfig{}.baudrate && (serial.baudrate < 1200 || serial.baudrate > 115200))
         fuzz::Fail("baud rate out of range");
-    if (!PortLike(input.inputPort, inputDefaults.inputPort) || !PortLike(upload.port, uploadDefaults.port) ||
-        (forwarding.outputPort != 0 && !PortLike(forwarding.outputPort, forwardingDefaults.outputPort)))
+    if (!PortLike(input.inputPort, TcpInputConfig{}.inputPort) || !PortLike(upload.port, UploadConfig{}.port) ||
+        (forwarding.outputPort != 0 && !PortLike(forwarding.outputPort, ForwardingConfig{}.outputPort)))
         fuzz::Fail("port out of range");
     if (pages.count > 9 || serial.port.size() > 259 || upload.url.size() > 259 || upload.vin.size() > 259)
         fuzz::Fail("count or text beyond its limit");

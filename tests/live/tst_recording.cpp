@@ -83,18 +83,14 @@ private slots:
         const QString bin = prefix.filePath("usr/bin");
         const QString data = InstalledDataFolder(bin);
         const QString user = "/home/u/.local/share/orvane/recordings";
-        const auto touch = [](const QString& path) {
-            QFile file(path);
-            return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly);
-        };
-        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(data));
         QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), bin);
         QCOMPARE(ChooseRecordingFolder(prefix.filePath("gone"), "/home/u/.local/share"), user);
         QCOMPARE(ChooseRecordingFolder("/usr/bin", "/home/u/.local/share"), user);
         QCOMPARE(ChooseRecordingFolder("/usr/local/bin/", "/home/u/.local/share"), user);
-        QVERIFY(touch(data + "/config.ini"));
+        QVERIFY(QFile(data + "/config.ini").open(QIODevice::WriteOnly));
         QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), user);
-        QVERIFY(touch(bin + "/config.ini"));
+        QVERIFY(QFile(bin + "/config.ini").open(QIODevice::WriteOnly));
         QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), bin);
     }
 

@@ -22,31 +22,6 @@ bool Touch(const QString& path)
     return file.open(QIODevice::WriteOnly) && file.write("[map]\ncount=0\n") > 0;
 }
 
-// A record as a row shows it: its fields joined by '|'.
-QString Shown(const SerialPortConfig& c)
-{
-    return c.port + '|' + QString::number(c.baudrate);
-}
-QString Shown(const TcpInputConfig& c)
-{
-    return QString::number(c.inputPort) + '|' + c.listenAddress;
-}
-QString Shown(const ForwardingConfig& c)
-{
-    return QString::number(c.outputPort) + '|' + c.outputFormat + '|' + c.listenAddress;
-}
-QString Shown(const UploadConfig& c)
-{
-    return c.url + '|' + QString::number(c.port) + '|' + c.vin;
-}
-QString Shown(const MapPagesConfig& c)  // the URLs up to the last one set
-{
-    QStringList urls(c.urls.begin(), c.urls.end());
-    while (!urls.isEmpty() && urls.constLast().isEmpty())
-        urls.removeLast();
-    return QString::number(c.count) + '|' + urls.join('|');
-}
-
 }  // namespace
 
 class TestConfig : public QObject {
@@ -66,6 +41,22 @@ class TestConfig : public QObject {
         if (!ini.isNull() && !(file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size()))
             return QString();
         return path;
+    }
+
+    // A record as a row shows it: its fields joined by '|'.
+    static QString Shown(const SerialPortConfig& c) { return c.port + '|' + QString::number(c.baudrate); }
+    static QString Shown(const TcpInputConfig& c) { return QString::number(c.inputPort) + '|' + c.listenAddress; }
+    static QString Shown(const ForwardingConfig& c)
+    {
+        return QString::number(c.outputPort) + '|' + c.outputFormat + '|' + c.listenAddress;
+    }
+    static QString Shown(const UploadConfig& c) { return c.url + '|' + QString::number(c.port) + '|' + c.vin; }
+    static QString Shown(const MapPagesConfig& c)  // the URLs up to the last one set
+    {
+        QStringList urls(c.urls.begin(), c.urls.end());
+        while (!urls.isEmpty() && urls.constLast().isEmpty())
+            urls.removeLast();
+        return QString::number(c.count) + '|' + urls.join('|');
     }
 
     // Reads each text in turn into one record, which starts with its
@@ -113,95 +104,86 @@ private slots:
                              bool usable, const QString& record) {
             QTest::newRow(name) << group << inis << lines << usable << record;
         };
+        const QByteArray com7 = "[uart]\nport=COM7\nbaudrate=";
         const QString port7 = "uart/port = COM7 (ok)|uart/baudrate = ";
+        const QString noPort = "uart/port = COM3 (default)";
         row("uart valid", "uart", {"[uart]\nport=ttyUSB0\nbaudrate=9600\n"},
             "uart/port = ttyUSB0 (ok)|uart/baudrate = 9600 (ok)", true, "ttyUSB0|9600");
-        row("baud 1200", "uart", {"[uart]\nport=COM7\nbaudrate=1200\n"}, port7 + "1200 (ok)", true, "COM7|1200");
-        row("baud 115200", "uart", {"[uart]\nport=COM7\nbaudrate=115200\n"}, port7 + "115200 (ok)", true,
-            "COM7|115200");
-        row("baud 1199", "uart", {"[uart]\nport=COM7\nbaudrate=1199\n"}, port7 + "115200 (default)", false,
-            "COM7|115200");
-        row("baud 115201", "uart", {"[uart]\nport=COM7\nbaudrate=115201\n"}, port7 + "115200 (default)", false,
-            "COM7|115200");
-        row("baud marker", "uart", {"[uart]\nport=COM7\nbaudrate=747\n"}, port7 + "115200 (default)", false,
-            "COM7|115200");
+        row("baud 1200", "uart", {com7 + "1200\n"}, port7 + "1200 (ok)", true, "COM7|1200");
+        row("baud 115200", "uart", {com7 + "115200\n"}, port7 + "115200 (ok)", true, "COM7|115200");
+        row("baud 1199", "uart", {com7 + "1199\n"}, port7 + "115200 (default)", false, "COM7|115200");
+        row("baud 115201", "uart", {com7 + "115201\n"}, port7 + "115200 (default)", false, "COM7|115200");
+        row("baud marker", "uart", {com7 + "747\n"}, port7 + "115200 (default)", false, "COM7|115200");
         row("baud not a number", "uart", {"[UART]\nPORT=ttyS1\nbaudrate=fast\n"},
             "uart/port = ttyS1 (ok)|uart/baudrate = 115200 (default)", false, "ttyS1|115200");
-        row("port missing", "uart", {"[uart]\nbaudrate=9600\n"}, "uart/port = COM3 (default)", false, "COM3|115200");
-        row("port short", "uart", {"[uart]\nport=S1\nbaudrate=9600\n"}, "uart/port = COM3 (default)", false,
-            "COM3|115200");
-        row("port marker", "uart", {"[uart]\nport=ZVQ\nbaudrate=9600\n"}, "uart/port = COM3 (default)", false,
-            "COM3|115200");
+        row("port missing", "uart", {"[uart]\nbaudrate=9600\n"}, noPort, false, "COM3|115200");
+        row("port short", "uart", {"[uart]\nport=S1\nbaudrate=9600\n"}, noPort, false, "COM3|115200");
+        row("port marker", "uart", {"[uart]\nport=ZVQ\nbaudrate=9600\n"}, noPort, false, "COM3|115200");
         row("rejected baud keeps the last accepted", "uart",
             {"[uart]\nport=ttyACM0\nbaudrate=9600\n", "[uart]\nport=ttyACM0\nbaudrate=1199\n"},
             "uart/port = ttyACM0 (ok)|uart/baudrate = 9600 (ok)|uart/port = ttyACM0 (ok)|uart/baudrate = 9600 (default)",
             false, "ttyACM0|9600");
-        row("input 21", "input", {"[server]\ninputport=21\n"}, "server/inputport = 21 (ok)", true, "21|");
-        row("input 65534", "input", {"[server]\ninputport=65534\n"}, "server/inputport = 65534 (ok)", true, "65534|");
-        row("input 20", "input", {"[server]\ninputport=20\n"}, "server/inputport = 22 (default)", false, "22|");
-        row("input 65535", "input", {"[server]\ninputport=65535\n"}, "server/inputport = 22 (default)", false, "22|");
-        row("input missing", "input", {"[client]\ninputport=10110\n"}, "server/inputport = 22 (default)", false, "22|");
-        row("input huge", "input", {"[server]\ninputport=99999999999999999999999999\n"},
-            "server/inputport = 22 (default)", false, "22|");
-        row("input negative", "input", {"[server]\ninputport=-10110\n"}, "server/inputport = 22 (default)", false,
-            "22|");
+        const QByteArray in = "[server]\ninputport=";
+        const QString in22 = "server/inputport = 22 (default)";
+        row("input 21", "input", {in + "21\n"}, "server/inputport = 21 (ok)", true, "21|");
+        row("input 65534", "input", {in + "65534\n"}, "server/inputport = 65534 (ok)", true, "65534|");
+        row("input 20", "input", {in + "20\n"}, in22, false, "22|");
+        row("input 65535", "input", {in + "65535\n"}, in22, false, "22|");
+        row("input missing", "input", {"[client]\ninputport=10110\n"}, in22, false, "22|");
+        row("input huge", "input", {in + "99999999999999999999999999\n"}, in22, false, "22|");
+        row("input negative", "input", {in + "-10110\n"}, in22, false, "22|");
         QByteArray manyKeys = "[server]\n";
         for (int k = 0; k < 10000; ++k)
             manyKeys += "key" + QByteArray::number(k) + "=" + QByteArray::number(k) + "\n";
-        row("input after 10,000 keys", "input", {manyKeys + "inputport=-1\n"}, "server/inputport = 22 (default)", false,
-            "22|");
+        row("input after 10,000 keys", "input", {manyKeys + "inputport=-1\n"}, in22, false, "22|");
         // The listen address: absent, every address and no line; an
         // address (localhost too), that address alone; anything else keeps
         // the server closed. It is read again with each group.
-        const QString input = "server/inputport = 10110 (ok)|server/listenaddress = ";
-        row("address absent", "input", {"[server]\ninputport=10110\n"}, "server/inputport = 10110 (ok)", true,
+        const QByteArray at = in + "10110\n";
+        const QString on = "server/inputport = 10110 (ok)|server/listenaddress = ";
+        row("address absent", "input", {at}, "server/inputport = 10110 (ok)", true, "10110|");
+        row("address loopback", "input", {at + "listenaddress=127.0.0.1"}, on + "127.0.0.1 (ok)", true,
+            "10110|127.0.0.1");
+        row("address localhost", "input", {at + "ListenAddress= localhost "}, on + "localhost (ok)", true,
+            "10110|localhost");
+        row("address every", "input", {at + "listenaddress=0.0.0.0"}, on + "0.0.0.0 (ok)", true, "10110|0.0.0.0");
+        row("address none", "input", {at + "listenaddress=127.0.0.1; rm"}, on + "127.0.0.1; rm (not an address)", false,
             "10110|");
-        row("address loopback", "input", {"[server]\ninputport=10110\nlistenaddress=127.0.0.1\n"},
-            input + "127.0.0.1 (ok)", true, "10110|127.0.0.1");
-        row("address localhost", "input", {"[server]\ninputport=10110\nListenAddress= localhost \n"},
-            input + "localhost (ok)", true, "10110|localhost");
-        row("address every", "input", {"[server]\ninputport=10110\nlistenaddress=0.0.0.0\n"}, input + "0.0.0.0 (ok)",
-            true, "10110|0.0.0.0");
-        row("address none", "input", {"[server]\ninputport=10110\nlistenaddress=127.0.0.1; rm\n"},
-            input + "127.0.0.1; rm (not an address)", false, "10110|");
-        row("address taken out", "input",
-            {"[server]\ninputport=10110\nlistenaddress=127.0.0.1\n", "[server]\ninputport=10110\n"},
-            input + "127.0.0.1 (ok)|server/inputport = 10110 (ok)", true, "10110|");
-        row("output unused", "output", {"[server]\noutputport=0\noutputformat=NMEA\n"},
-            "server/outputport = 0 (unused)", false, "0|NMEA|");
-        row("output valid", "output", {"[server]\noutputport=10111\noutputformat=NMEA\n"},
-            "server/outputport = 10111 (ok)|server/outputformat = NMEA (ok)", true, "10111|NMEA|");
-        row("output on an address", "output", {"[server]\noutputport=10111\noutputformat=NMEA\nlistenaddress=::1\n"},
-            "server/outputport = 10111 (ok)|server/outputformat = NMEA (ok)|server/listenaddress = ::1 (ok)", true,
-            "10111|NMEA|::1");
+        row("address taken out", "input", {at + "listenaddress=127.0.0.1", at},
+            on + "127.0.0.1 (ok)|server/inputport = 10110 (ok)", true, "10110|");
+        const QByteArray out = "[server]\noutputport=";
+        const QString out10111 = "server/outputport = 10111 (ok)|server/outputformat = ";
+        row("output unused", "output", {out + "0\noutputformat=NMEA"}, "server/outputport = 0 (unused)", false,
+            "0|NMEA|");
+        row("output valid", "output", {out + "10111\noutputformat=NMEA"}, out10111 + "NMEA (ok)", true, "10111|NMEA|");
+        row("output on an address", "output", {out + "10111\noutputformat=NMEA\nlistenaddress=::1"},
+            out10111 + "NMEA (ok)|server/listenaddress = ::1 (ok)", true, "10111|NMEA|::1");
         // A port missing (the key misspelt) or refused keeps forwarding off,
         // instead of opening port 22 on every address.
         const QString off =
             "|data forwarding is off: server/outputport is missing or not a port from 21 to 65534 "
             "(0 turns it off)";
+        const QString out22 = "server/outputport = 22 (default)|server/outputformat = ";
         row("output port misspelt outputprot", "output", {"[server]\noutputprot=10111\noutputformat=NMEA\n"},
-            "server/outputport = 22 (default)|server/outputformat = NMEA (ok)" + off, false, "22|NMEA|");
-        row("output port out of range", "output", {"[server]\noutputport=65535\noutputformat=JSON\n"},
-            "server/outputport = 22 (default)|server/outputformat = JSON (ok)" + off, false, "22|JSON|");
-        row("format short", "output", {"[server]\noutputport=10111\noutputformat=NM\n"},
-            "server/outputport = 10111 (ok)|server/outputformat = NMEA (default)", false, "10111|NMEA|");
-        row("format cut", "output", {"[server]\noutputport=10111\noutputformat=" + QByteArray(400, 'x') + "\n"},
-            "server/outputport = 10111 (ok)|server/outputformat = " + QString(259, 'x') + " (ok)", true,
-            "10111|" + QString(259, 'x') + "|");
-        row("no file", "output", {QByteArray()},
-            "server/outputport = 22 (default)|server/outputformat = NMEA (default)", false, "22|NMEA|");
-        const QString vin = "|cient/vin = KMHXX00XXXX000000 (ok)";
+            out22 + "NMEA (ok)" + off, false, "22|NMEA|");
+        row("output port out of range", "output", {out + "65535\noutputformat=JSON"}, out22 + "JSON (ok)" + off, false,
+            "22|JSON|");
+        row("format short", "output", {out + "10111\noutputformat=NM"}, out10111 + "NMEA (default)", false,
+            "10111|NMEA|");
+        const QString x259(259, 'x');
+        row("format cut", "output", {out + "10111\noutputformat=" + QByteArray(400, 'x')}, out10111 + x259 + " (ok)",
+            true, "10111|" + x259 + "|");
+        row("no file", "output", {QByteArray()}, out22 + "NMEA (default)", false, "22|NMEA|");
+        const QString url = "cient/url = gnss.example.net (ok)|client/port = ";
+        const QString defaultVin = "|ZYXWVUTS987654321";
         row("upload valid", "upload", {"[client]\nurl=gnss.example.net\nport=5000\nvin=KMHXX00XXXX000000\n"},
-            "cient/url = gnss.example.net (ok)|client/port = 5000 (ok)" + vin, true,
-            "gnss.example.net|5000|KMHXX00XXXX000000");
+            url + "5000 (ok)|cient/vin = KMHXX00XXXX000000 (ok)", true, "gnss.example.net|5000|KMHXX00XXXX000000");
         row("url short", "upload", {"[client]\nurl=abcd\nport=5000\nvin=KMHXX00XXXX000000\n"},
-            "cient/url = upload.example.com (default)", false, "upload.example.com|22|ZYXWVUTS987654321");
+            "cient/url = upload.example.com (default)", false, "upload.example.com|22" + defaultVin);
         row("upload port 20", "upload", {"[client]\nurl=gnss.example.net\nport=20\nvin=KMHXX00XXXX000000\n"},
-            "cient/url = gnss.example.net (ok)|client/port = 22 (default)", false,
-            "gnss.example.net|22|ZYXWVUTS987654321");
+            url + "22 (default)", false, "gnss.example.net|22" + defaultVin);
         row("vin missing", "upload", {"[client]\nurl=gnss.example.net\nport=5000\n"},
-            "cient/url = gnss.example.net (ok)|client/port = 5000 (ok)|cient/vin = ZYXWVUTS987654321 (default)", false,
-            "gnss.example.net|5000|ZYXWVUTS987654321");
+            url + "5000 (ok)|cient/vin = ZYXWVUTS987654321 (default)", false, "gnss.example.net|5000" + defaultVin);
         row("map count 10", "map", {"[map]\ncount=10\nurl1=a.html\n"}, "map/count = 3 (default)", false, "3|");
         row("map count 0", "map", {"[map]\ncount=0\n"}, "map/count = 0 (ok)", true, "0|");
         row("map count negative", "map", {"[map]\ncount=-1\nurl1=a.html\n"}, "map/count = 3 (default)", false, "3|");
