@@ -31,6 +31,7 @@ struct Feed : TcpFeed, SourceSpies {
     {
         Open();
     }
+    bool Owns(SourceId id) const { return Id() == id; }
 };
 
 // A NMEA server of the test, noting when it accepted each connection.
@@ -81,16 +82,6 @@ bool Send(QUdpSocket& sender, const QByteArray& datagram, quint16 port)
     return sender.writeDatagram(datagram, QHostAddress::LocalHost, port) == datagram.size();
 }
 
-bool Owns(const TcpFeed& feed, SourceId id)
-{
-    return feed.Id() == id;
-}
-
-bool Owns(const UdpFeed& feed, SourceId id)
-{
-    return feed.Owns(id);
-}
-
 // What a source holds when it closes, taken straight (no event is handled
 // meanwhile) until size bytes of it came or 5 s passed.
 template <class Source>
@@ -101,7 +92,7 @@ QByteArray TakePending(Source& source, qsizetype size)
     waited.start();
     while (taken.size() < size && waited.elapsed() < 5000)
         source.TakePending([&](SourceId id, const QByteArray& bytes) {
-            if (Owns(source, id))
+            if (source.Owns(id))
                 taken += bytes;
         });
     return taken;
@@ -186,10 +177,8 @@ private slots:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("refused") << "127.0.0.1"
-                                 << "Connection refused";
-        QTest::newRow("unknown host") << "nosuchhost.invalid"
-                                      << "Host not found";
+        QTest::newRow("refused") << QString("127.0.0.1") << QString("Connection refused");
+        QTest::newRow("unknown host") << QString("nosuchhost.invalid") << QString("Host not found");
     }
     void unreachablePeer()
     {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The TCP server of the window's clients, and the position sender that
-// forwards through it and uploads to a server.
+// The TCP server of the window's clients, the position sender that
+// forwards through it and uploads to a server, and the live session that
+// takes what they tell.
 
 #include <QtTest>
 
@@ -14,6 +15,7 @@
 
 #include "../common/LoopbackPort.h"
 #include "SourceSpies.h"
+#include "live/LiveSession.h"
 #include "live/NetworkServer.h"
 #include "live/PositionSender.h"
 
@@ -126,10 +128,8 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("text");
-        QTest::newRow("IPv4 held as IPv6") << "::ffff:127.0.0.1"
-                                           << "127.0.0.1:4001";
-        QTest::newRow("link-local, scope %1") << "fe80::1%1"
-                                              << "fe80::1%1:4001";
+        QTest::newRow("IPv4 held as IPv6") << QString("::ffff:127.0.0.1") << QString("127.0.0.1:4001");
+        QTest::newRow("link-local, scope %1") << QString("fe80::1%1") << QString("fe80::1%1:4001");
     }
     void peerTextKeepsPercentInAddress()
     {
@@ -184,6 +184,28 @@ private slots:
             QVERIFY(Reaches(QHostAddress::LocalHost, port));
             QCOMPARE(Reaches(QHostAddress("127.0.0.2"), port), address.isEmpty());
         }
+    }
+
+    // Before the last tick the session takes the bytes still queued for it,
+    // here from a source it follows while its TCP input is open.
+    void lastTickTakesQueuedBytes()
+    {
+        QTemporaryDir folder;
+        QFile ini(folder.filePath("config.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) &&
+                ini.write("[uart]\nport=/nonexistent/tty\n[server]\ninputport=" + QByteArray::number(FreePort())) > 0);
+        ini.close();
+        SetConfigFolder(folder.path());
+        LiveSession session([](const QString&) {});
+        session.Open();
+        QVERIFY(session.TcpInputOpen());
+        PositionSender sender;
+        session.Follow(sender);
+        emit sender.Received(NewSourceId(), "peer", "$GPTXT,1*00\r\n");
+        QVERIFY(session.TickText().empty());
+        session.TakeEverything();
+        QCOMPARE(session.TickText(), std::string("$GPTXT,1*00\r\n"));
+        session.Close();
     }
 
     void positionLine()

@@ -15,11 +15,11 @@ using namespace orvane;
 
 namespace {
 
-bool Touch(const QString& path)
+bool Touch(const QString& path, const QByteArray& bytes = "[map]\ncount=0\n")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("[map]\ncount=0\n") > 0;
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 }  // namespace
@@ -37,10 +37,7 @@ class TestConfig : public QObject {
     {
         const QString path = m_Folder.filePath("config.ini");
         QFile::remove(path);
-        QFile file(path);
-        if (!ini.isNull() && !(file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size()))
-            return QString();
-        return path;
+        return ini.isNull() || Touch(path, ini) ? path : QString();
     }
 
     // A record as a row shows it: its fields joined by '|'.
@@ -230,16 +227,11 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("read");  // host:port; empty: refused
-        QTest::newRow("name") << "gps.local"
-                              << "gps.local:2947";
-        QTest::newRow("name:port") << "gps.local:10110"
-                                   << "gps.local:10110";
-        QTest::newRow("bare ipv6") << "fe80::1"
-                                   << "fe80::1:2947";
-        QTest::newRow("[ipv6]:port") << "[::1]:5000"
-                                     << "::1:5000";
-        QTest::newRow("[ipv6]") << "[::1]"
-                                << "::1:2947";
+        QTest::newRow("name") << QString("gps.local") << QString("gps.local:2947");
+        QTest::newRow("name:port") << QString("gps.local:10110") << QString("gps.local:10110");
+        QTest::newRow("bare ipv6") << QString("fe80::1") << QString("fe80::1:2947");
+        QTest::newRow("[ipv6]:port") << QString("[::1]:5000") << QString("::1:5000");
+        QTest::newRow("[ipv6]") << QString("[::1]") << QString("::1:2947");
         for (const char* refused : {":10110", "host:", "host:65536", "host:80x", "my host:80", "a:b:c", "[::1]x80"})
             QTest::newRow(refused) << refused << "";
     }
