@@ -8,8 +8,8 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-#include "Config.h"
 #include "WebBrowser2.h"
+#include "settings/Config.h"
 
 namespace orvane {
 

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "Config.h"
-#include "MapPageLookup.h"
 #include "WebBrowser2.h"
-#include "live/StandardFolders.h"
+#include "settings/Config.h"
+#include "settings/MapPageLookup.h"
+#include "settings/StandardFolders.h"
 
 namespace orvane {
 
@@ -25,10 +25,10 @@ MapView::MapView(QWidget* frame)
     m_Browser->SetSilent(true);
 }
 
-void MapView::ShowNextPage(const ConfigRecord& settings)
+void MapView::ShowNextPage(const MapPagesConfig& pages)
 {
-    g_PageTurn %= settings.MapCount;
-    m_Browser->Navigate2(MapPageUrl(settings.MapUrls[g_PageTurn], MapPageFolders(ExecutableFolder())));
+    g_PageTurn %= pages.count;
+    m_Browser->Navigate2(MapPageUrl(pages.urls[g_PageTurn], MapPageFolders(ExecutableFolder())));
     ++g_PageTurn;
 }
 

@@ -9,7 +9,7 @@ class QWidget;
 namespace orvane {
 
 class CWebBrowser2;
-struct ConfigRecord;
+struct MapPagesConfig;
 
 class MapView {
 public:
@@ -20,8 +20,8 @@ public:
 
     // Loads the configured page whose turn it is. The turn is one counter
     // for the whole process: it keeps counting across switch-ons and
-    // windows. settings.MapCount must not be 0.
-    void ShowNextPage(const ConfigRecord& settings);
+    // windows. pages.count must not be 0.
+    void ShowNextPage(const MapPagesConfig& pages);
     // Ends a page load; the last page stays in view.
     void Stop();
 

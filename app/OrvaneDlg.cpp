@@ -12,7 +12,6 @@
 
 #include "AboutDlg.h"
 #include "AppIcon.h"
-#include "Config.h"
 #include "KeyRule.h"
 #include "MapView.h"
 #include "SatellitesDlg.h"
@@ -21,6 +20,7 @@
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
 #include "live/NetworkServer.h"
+#include "settings/Config.h"
 
 namespace orvane {
 
@@ -31,8 +31,7 @@ const char kAboutItemText[] = "Orvane 정보(&A)...";
 
 COrvaneDlg::COrvaneDlg(UiSeam* seam, QWidget* parent)
     : QDialog(parent), m_Seam(seam ? *seam : DefaultUiSeam()),
-      m_Live([this](const QString& line) { AppendLine(line); }, [this](int group) { return ReadConfig(group); }, this,
-          m_State.NmeaText),
+      m_Live([this](const QString& line) { AppendLine(line); }),
       m_Recorder([this](const QString& line) { AppendLine(line); })
 {
     CreateLayout();
@@ -83,6 +82,11 @@ void COrvaneDlg::ConnectCommands()
     connect(&m_Replay.Timer(), &QTimer::timeout, this, &COrvaneDlg::OnReplayTick);
     connect(&m_LiveTimer, &QTimer::timeout, this, &COrvaneDlg::OnLiveTick);
     connect(&m_Recorder, &LiveRecorder::Changed, this, &COrvaneDlg::OnRecordingChanged);
+    connect(&m_Live, &LiveSession::Status, this, &COrvaneDlg::OnStatusLine);
+    // An unplugged receiver closes the port as the live-input button would;
+    // it can be started again when it is back.
+    connect(&m_Live, &LiveSession::SerialPortLost, this, &COrvaneDlg::OnLiveInput);
+    connect(&m_Live, &LiveSession::QueueFull, this, &COrvaneDlg::OnQueueFull);
 }
 
 void COrvaneDlg::OnInitDialog()
@@ -136,11 +140,6 @@ void COrvaneDlg::OnDestroy()
     m_SecondaryMapDlg.reset();
     m_SkyViewDlg.reset();
     ShutDownForwardingAndUpload();
-}
-
-bool COrvaneDlg::ReadConfig(int group)
-{
-    return orvane::ReadConfig(group, [this](const QString& line) { AppendLine(line); });
 }
 
 QMenu* COrvaneDlg::CreateWindowMenu()

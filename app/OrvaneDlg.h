@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "ControlIds.h"
-#include "LiveSession.h"
 #include "decoder/FixSummary.h"
 #include "live/LiveRecorder.h"
+#include "live/LiveSession.h"
 #include "live/PositionSender.h"
 #include "replay/DecodeCursor.h"
 #include "replay/DispatchHooks.h"
@@ -89,9 +89,6 @@ struct WindowState {
     bool m_Online = false;
     bool m_MapEnabled = false;
     bool m_SignalsShown = false;
-    // The live tick's text without zero bytes, as LiveSession appends it;
-    // emptied after each tick. One character per byte.
-    std::string NmeaText;
     FixSummary m_FixSummary;
 };
 
@@ -174,8 +171,6 @@ public:
     void DecorateHooks(std::unique_ptr<DispatchHooks> decorator);
 
 protected:
-    // The notices of the serial reader and the TCP servers.
-    void customEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -205,7 +200,6 @@ private:
     void SendPosition(double latitude, double longitude, double heading);
 
     void Purge();
-    bool ReadConfig(int group);
 
     // The enabled states and captions of the controls, from the state.
     // kept as is: Show Signals is enabled by the rule of the mode that the
@@ -248,6 +242,10 @@ private:
     void OnLiveInput();
     void OnRecording();
     void OnDeveloperCode();
+    // A live source's status line, without its line ends, into the view.
+    void OnStatusLine(QString line);
+    // The serial queue dropped a chunk: the message, then the reader goes on.
+    void OnQueueFull();
     // The recording started or stopped: the button follows.
     void OnRecordingChanged();
     // The forwarding server and the upload connection, from config.ini.
@@ -298,6 +296,9 @@ private:
     LiveRecorder m_Recorder;                   // m_Recording, the file and timer 546
     TrackCollector m_LiveTrack;                // the positions of the live session
     std::unique_ptr<PositionSender> m_Sender;  // the forwarding server and the upload
+    ForwardingConfig m_ForwardingConfig;       // config.ini's groups of the parts above
+    UploadConfig m_UploadConfig;
+    MapPagesConfig m_MapPagesConfig;
 
     QTimer m_LiveTimer;  // kLiveTimerId
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Online mode: the Online Mode, live-input and recording buttons, the
-// developer codes, the notices of the serial reader and the TCP servers,
-// and the live tick that decodes what arrived in the last 100 ms.
+// developer codes, the status lines of the live sources and the serial
+// queue's message, and the live tick that decodes what arrived in the last
+// 100 ms.
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -12,7 +12,6 @@
 #include "OrvaneDlg.h"
 #include "SatellitesDlg.h"
 #include "UiSeam.h"
-#include "live/Notices.h"
 #include "replay/Dispatcher.h"
 
 namespace orvane {
@@ -80,47 +79,22 @@ void COrvaneDlg::FinalLiveTick()
 {
     if (!m_State.m_Online || !m_Live.IsOpen())
         return;
-    // Data already received but not yet handed over comes first.
-    QCoreApplication::sendPostedEvents(this, kTcpDataNotice);
-    QCoreApplication::sendPostedEvents(this, kSerialDataNotice);
     m_Live.TakeEverything();
     OnLiveTick();
 }
 
-void COrvaneDlg::customEvent(QEvent* event)
+void COrvaneDlg::OnStatusLine(QString line)
 {
-    switch (int(event->type())) {
-    case kStatusNotice: {
-        QString line = static_cast<StatusNotice*>(event)->Line();
-        while (line.endsWith(QChar('\r')) || line.endsWith(QChar('\n')))
-            line.chop(1);
-        if (!line.isEmpty())
-            AppendLine(line);
-        break;
-    }
-    case kSerialDataNotice:
-        m_Live.OnSerialData();
-        break;
-    case kTcpDataNotice:
-        m_Live.OnTcpData(*static_cast<TcpDataNotice*>(event), m_RawDataVisible);
-        break;
-    case kTcpClosedNotice:
-        m_Live.OnTcpClosed(static_cast<TcpClosedNotice*>(event)->Source());
-        break;
-    case kSerialLostNotice:
-        // A receiver that went away (unplugged) closes the port as the
-        // live-input button would; it can be started again when it is back.
-        if (m_Live.OnSerialLost(static_cast<SerialLostNotice*>(event)->Reason()))
-            OnLiveInput();
-        break;
-    case kQueueFullNotice:
-        m_Seam.MessageBox(this, QStringLiteral("m_QueueRead FULL!"));
-        m_Live.AcknowledgeQueueFull();
-        break;
-    default:
-        QDialog::customEvent(event);
-        break;
-    }
+    while (line.endsWith(QChar('\r')) || line.endsWith(QChar('\n')))
+        line.chop(1);
+    if (!line.isEmpty())
+        AppendLine(line);
+}
+
+void COrvaneDlg::OnQueueFull()
+{
+    m_Seam.MessageBox(this, QStringLiteral("m_QueueRead FULL!"));
+    m_Live.AcknowledgeQueueFull();
 }
 
 void COrvaneDlg::OnLiveTick()
@@ -131,8 +105,7 @@ void COrvaneDlg::OnLiveTick()
     if (m_Live.RecordText().empty())
         return;
     m_Live.SetBusy(true);
-    // The tick's text, as the live session collected it.
-    const std::string& text = m_State.NmeaText;
+    const std::string& text = m_Live.TickText();
     if (!text.empty()) {
         m_LiveTrack.Feed(text);
         m_LiveCursor.m_ParsePosition = 0;
@@ -183,6 +156,7 @@ void COrvaneDlg::OnDeveloperCode()
     case DeveloperCode::Invalid:
         break;
     }
+    m_Live.SetRawDataVisible(m_RawDataVisible);
 }
 
 }  // namespace orvane

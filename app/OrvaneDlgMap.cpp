@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "BaseMapSettings.h"
-#include "Config.h"
 #include "MapView.h"
 #include "SecondaryMapDlg.h"
+#include "settings/Config.h"
 
 namespace orvane {
 
@@ -23,7 +23,8 @@ void COrvaneDlg::OnEnableMap()
     QPushButton* button = m_Ui.enableMap;
     if (!m_State.m_MapEnabled) {
         // A count of 0 leaves no page to load, as no map section does.
-        if (!ReadConfig(kConfigMapPages) || ConfigSettings.MapCount == 0) {
+        if (!ReadConfig(m_MapPagesConfig, [this](const QString& line) { AppendLine(line); }) ||
+            m_MapPagesConfig.count == 0) {
             AppendLine(QStringLiteral("No map URLs from \"config.ini\""));
             // The push-like button pressed itself; the map stays off.
             button->setChecked(false);
@@ -46,7 +47,7 @@ void COrvaneDlg::OnEnableMap()
         ApplyTileUrl(*m_Map->Browser(), tileUrl);
         if (m_SecondaryMapDlg)
             ApplyTileUrl(*m_SecondaryMapDlg->Browser(), tileUrl);
-        m_Map->ShowNextPage(ConfigSettings);
+        m_Map->ShowNextPage(m_MapPagesConfig);
     } else {
         // The last page stays in the disabled view; the secondary window
         // keeps its page and its place on screen.

@@ -2,8 +2,6 @@
 #include "WebBrowser2.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -117,20 +115,6 @@ QString ScriptNumber(double value)
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
     return QString::number(value, 'g', 17);
-}
-
-QUrl MapUrlFromConfig(const QString& value, const QString& exeFolder)
-{
-    if (value.isEmpty())
-        return QUrl(QStringLiteral("about:blank"));
-    // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":".
-    // One letter alone would be a drive letter, which has no place here
-    // but is read as a scheme all the same rather than as a path.
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]*:"));
-    if (scheme.match(value).hasMatch())
-        return QUrl(value);
-    const QString path = QDir::isAbsolutePath(value) ? value : QDir(exeFolder).filePath(value);
-    return QUrl::fromLocalFile(QDir::cleanPath(path));
 }
 
 }  // namespace orvane

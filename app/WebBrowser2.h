@@ -66,10 +66,4 @@ private:
 // double: 17 significant digits, NaN and the infinities by name.
 QString ScriptNumber(double value);
 
-// The URL for a map/urlN value of config.ini. A value with a URL scheme
-// (file:, http:, https:, ...) is used as it stands. Any other value is a
-// file path, absolute or relative to exeFolder. An empty value is the
-// empty page about:blank.
-QUrl MapUrlFromConfig(const QString& value, const QString& exeFolder);
-
 }  // namespace orvane

@@ -5,12 +5,13 @@ namespace orvane {
 
 namespace {
 
-std::unique_ptr<TcpFeed> OpenFeed(TcpFeed::Kind kind, const QString& host, quint16 port, QObject* target,
-    const FeedTiming& timing, const LiveSources::LineSink& appendLine)
+std::unique_ptr<TcpFeed> OpenFeed(TcpFeed::Kind kind, const QString& host, quint16 port,
+    const LiveSources::LineSink& appendLine, const LiveSources::Follow& follow)
 {
     if (host.isEmpty())
         return nullptr;
-    auto feed = std::make_unique<TcpFeed>(kind, host, port, target, timing);
+    auto feed = std::make_unique<TcpFeed>(kind, host, port);
+    follow(*feed);
     appendLine(QStringLiteral("%1 connecting to %2").arg(feed->Label(), feed->Address()));
     feed->Open();
     return feed;
@@ -30,14 +31,14 @@ void CloseFeed(std::unique_ptr<TcpFeed>& feed, const LiveSources::LineSink& appe
 LiveSources::LiveSources() = default;
 LiveSources::~LiveSources() = default;
 
-void LiveSources::Open(const LiveSourceSettings& settings, QObject* noticeTarget, const LineSink& appendLine)
+void LiveSources::Open(const LiveSourceSettings& settings, const LineSink& appendLine, const Follow& follow)
 {
-    m_NmeaServer = OpenFeed(TcpFeed::Kind::NmeaServer, settings.nmeaServerHost, settings.nmeaServerPort, noticeTarget,
-        settings.timing, appendLine);
-    m_Gpsd =
-        OpenFeed(TcpFeed::Kind::Gpsd, settings.gpsdHost, settings.gpsdPort, noticeTarget, settings.timing, appendLine);
+    m_NmeaServer =
+        OpenFeed(TcpFeed::Kind::NmeaServer, settings.nmeaServerHost, settings.nmeaServerPort, appendLine, follow);
+    m_Gpsd = OpenFeed(TcpFeed::Kind::Gpsd, settings.gpsdHost, settings.gpsdPort, appendLine, follow);
     if (settings.udpPort != 0) {
-        m_Udp = std::make_unique<UdpFeed>(settings.udpPort, noticeTarget, UdpFeed::kMaxDatagram, settings.udpAddress);
+        m_Udp = std::make_unique<UdpFeed>(settings.udpPort, UdpFeed::kMaxDatagram, settings.udpAddress);
+        follow(*m_Udp);
         QString reason;
         if (m_Udp->Open(reason)) {
             appendLine(QStringLiteral("[UDP] OK to listen on port %1").arg(settings.udpPort));

@@ -15,28 +15,21 @@
 #include "Notices.h"
 #include "TcpFeed.h"
 #include "UdpFeed.h"
+#include "settings/SourcesConfig.h"
 
 namespace orvane {
-
-struct LiveSourceSettings {
-    QString nmeaServerHost;  // empty: not followed
-    quint16 nmeaServerPort = 10110;
-    QString gpsdHost;  // empty: not used
-    quint16 gpsdPort = 2947;
-    quint16 udpPort = 0;  // 0: not listened on
-    QHostAddress udpAddress = QHostAddress(QHostAddress::Any);
-    FeedTiming timing;
-};
 
 class LiveSources {
 public:
     using LineSink = std::function<void(const QString&)>;
+    using Follow = std::function<void(const NoticeSource& source)>;
 
     LiveSources();
     ~LiveSources();
 
-    // Opens what settings name: the NMEA server, gpsd, then the UDP port.
-    void Open(const LiveSourceSettings& settings, QObject* noticeTarget, const LineSink& appendLine);
+    // Opens what settings name: the NMEA server, gpsd, then the UDP port;
+    // follow connects to each source's signals before it opens.
+    void Open(const LiveSourceSettings& settings, const LineSink& appendLine, const Follow& follow);
     // Closes every open source in the same order.
     void Close(const LineSink& appendLine);
     bool IsOpen() const { return m_NmeaServer || m_Gpsd || m_Udp; }
@@ -46,7 +39,7 @@ public:
     // The prefix of a line about the source, "[TCP]" when it is none of
     // these.
     QString LabelOf(SourceId source) const;
-    // What the sources hold and have not yet posted, straight to sink.
+    // What the sources hold and have not yet told, straight to sink.
     void TakePending(const SourceBytesSink& sink);
 
 private:

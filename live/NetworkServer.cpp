@@ -3,7 +3,6 @@
 
 #include <sys/socket.h>
 
-#include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -14,11 +13,6 @@ namespace {
 
 constexpr qint64 kReceiveChunk = 1024;
 constexpr int kListenBacklog = 5;
-
-void Post(QObject* target, QEvent* event)
-{
-    QCoreApplication::postEvent(target, event);
-}
 
 }  // namespace
 
@@ -43,18 +37,20 @@ SourceId NewSourceId()
     return ++last;
 }
 
-void PostReceived(QTcpSocket& socket, SourceId source, const QString& peer, QObject* target)
+QByteArrayList ReceivedChunks(QTcpSocket& socket)
 {
+    QByteArrayList chunks;
     while (socket.bytesAvailable() > 0) {
         QByteArray data = socket.read(kReceiveChunk);
         if (data.isEmpty())
             break;
-        Post(target, new TcpDataNotice(source, peer, std::move(data)));
+        chunks.append(std::move(data));
     }
+    return chunks;
 }
 
-CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target)
-    : m_Socket(socket), m_Owner(owner), m_Target(target), m_PeerText(PeerTextOf(*socket)), m_Id(NewSourceId())
+CNetwork::CNetwork(QTcpSocket* socket, CNetworkClient* owner)
+    : m_Socket(socket), m_Owner(owner), m_PeerText(PeerTextOf(*socket)), m_Id(NewSourceId())
 {
     socket->setParent(this);
     connect(socket, &QTcpSocket::readyRead, this, &CNetwork::OnReceive);
@@ -65,7 +61,8 @@ CNetwork::~CNetwork() = default;
 
 void CNetwork::OnReceive()
 {
-    PostReceived(*m_Socket, m_Id, m_PeerText, m_Target);
+    for (const QByteArray& chunk : ReceivedChunks(*m_Socket))
+        emit Received(m_Id, m_PeerText, chunk);
 }
 
 void CNetwork::OnClose()
@@ -75,7 +72,7 @@ void CNetwork::OnClose()
         m_Owner->RemoveClient(this);
 }
 
-CNetworkClient::CNetworkClient(QObject* target) : m_Server(new QTcpServer(this)), m_Target(target)
+CNetworkClient::CNetworkClient() : m_Server(new QTcpServer(this))
 {
     m_Server->setListenBacklogSize(kListenBacklog);
     connect(m_Server, &QTcpServer::newConnection, this, &CNetworkClient::OnAccept);
@@ -105,11 +102,11 @@ bool CNetworkClient::Listen(quint16 port, const QHostAddress& address)
 void CNetworkClient::OnAccept()
 {
     while (QTcpSocket* socket = m_Server->nextPendingConnection()) {
-        auto* connection = new CNetwork(socket, this, m_Target);
+        auto* connection = new CNetwork(socket, this);
         connection->setParent(this);
+        connect(connection, &NoticeSource::Received, this, &NoticeSource::Received);
         m_Clients.append(connection);
-        Post(m_Target,
-            new StatusNotice(QStringLiteral("[TCP] new client is connected (%1)").arg(connection->PeerText())));
+        emit Status(QStringLiteral("[TCP] new client is connected (%1)").arg(connection->PeerText()));
         // Bytes that came with the connection are not announced again.
         if (socket->bytesAvailable() > 0)
             connection->OnReceive();
@@ -118,7 +115,7 @@ void CNetworkClient::OnAccept()
 
 void CNetworkClient::OnAcceptError()
 {
-    Post(m_Target, new StatusNotice(QStringLiteral("[TCP] fail to accept new client")));
+    emit Status(QStringLiteral("[TCP] fail to accept new client"));
     // The server has stopped accepting (for instance when the process has
     // no descriptor left) and would leave every later client waiting in the
     // backlog for good. It takes up accepting again after a pause, so that
@@ -167,8 +164,8 @@ void CNetworkClient::Remove(CNetwork* connection)
     // The connection may be inside its own signal handler right now.
     connection->m_Owner = nullptr;
     connection->deleteLater();
-    Post(m_Target, new TcpClosedNotice(connection->Id()));
-    Post(m_Target, new StatusNotice(QStringLiteral("[TCP] a client is disconnected (%1)").arg(peer)));
+    emit Closed(connection->Id());
+    emit Status(QStringLiteral("[TCP] a client is disconnected (%1)").arg(peer));
 }
 
 }  // namespace orvane

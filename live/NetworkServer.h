@@ -3,8 +3,8 @@
 // The TCP server behind the live input and the position forwarding.
 // CNetworkClient listens and keeps its accepted connections, each a
 // CNetwork, in order of acceptance. Whatever a connection receives, and
-// every connect and disconnect, is posted to the window as a notice. All of
-// it runs on the window's thread.
+// every connect and disconnect, the server tells as its notices. All of it
+// runs on the window's thread.
 
 #include <QList>
 #include <QObject>
@@ -35,14 +35,15 @@ QString PeerTextOf(const QTcpSocket& socket);
 // their unfinished lines never mix.
 SourceId NewSourceId();
 
-// Posts what the socket holds to target as data notices of the source, in
-// chunks of at most 1024 bytes, as every receive hands them on.
-void PostReceived(QTcpSocket& socket, SourceId source, const QString& peer, QObject* target);
+// What the socket holds, in chunks of at most 1024 bytes, as every receive
+// hands them on.
+QByteArrayList ReceivedChunks(QTcpSocket& socket);
 
-class CNetwork : public QObject {
+// One connection; it tells its received bytes, which its server passes on.
+class CNetwork : public NoticeSource {
     Q_OBJECT
 public:
-    CNetwork(QTcpSocket* socket, CNetworkClient* owner, QObject* target);
+    CNetwork(QTcpSocket* socket, CNetworkClient* owner);
     ~CNetwork() override;
 
     // "address:port" of the peer, taken when the connection was accepted.
@@ -57,15 +58,14 @@ private:
     friend class CNetworkClient;
     QTcpSocket* m_Socket;
     CNetworkClient* m_Owner;
-    QObject* m_Target;
     QString m_PeerText;
     SourceId m_Id;
 };
 
-class CNetworkClient : public QObject {
+class CNetworkClient : public NoticeSource {
     Q_OBJECT
 public:
-    explicit CNetworkClient(QObject* target);
+    CNetworkClient();
     // Removes every connection, each with its disconnect line, then stops
     // listening.
     ~CNetworkClient() override;
@@ -78,8 +78,8 @@ public:
     // Why the last Listen failed, as the system tells it.
     const QString& ListenError() const { return m_ListenError; }
 
-    // Closes and forgets one connection of the list; it posts
-    // "[TCP] a client is disconnected (%s:%d)".
+    // Closes and forgets one connection of the list; it tells the
+    // connection's end and "[TCP] a client is disconnected (%s:%d)".
     void RemoveClient(CNetwork* connection);
     // The same for every connection, in order of acceptance.
     void RemoveAllClients();
@@ -98,7 +98,6 @@ private:
 
     QTcpServer* m_Server;
     QList<CNetwork*> m_Clients;
-    QObject* m_Target;
     QString m_ListenError;
 };
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PositionSender.h"
 
-#include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
 
@@ -46,33 +45,31 @@ std::string PositionLine(std::string_view vin, double latitude, double longitude
     return line;
 }
 
-PositionSender::PositionSender(QObject* target) : m_Target(target) { }
+PositionSender::PositionSender() = default;
 
 PositionSender::~PositionSender()
 {
     Shutdown();
 }
 
-bool PositionSender::StartForwarding(quint16 port)
+bool PositionSender::StartForwarding(const ForwardingConfig& config)
 {
-    return StartForwarding(port, QHostAddress::Any);
-}
-
-bool PositionSender::StartForwarding(quint16 port, const QHostAddress& address)
-{
-    auto server = std::make_unique<CNetworkClient>(m_Target);
-    if (!server->Listen(port, address)) {
+    auto server = std::make_unique<CNetworkClient>();
+    if (!server->Listen(quint16(config.outputPort), ServerListenAddress(config.listenAddress))) {
         m_ForwardingError = server->ListenError();
         return false;
     }
+    connect(server.get(), &NoticeSource::Status, this, &NoticeSource::Status);
+    connect(server.get(), &NoticeSource::Received, this, &NoticeSource::Received);
+    connect(server.get(), &NoticeSource::Closed, this, &NoticeSource::Closed);
     m_Forwarding = std::move(server);
     return true;
 }
 
-void PositionSender::StartUpload(const QString& host, quint16 port)
+void PositionSender::StartUpload(const UploadConfig& config)
 {
-    m_UploadHost = host;
-    m_UploadPort = port;
+    m_UploadHost = config.url;
+    m_UploadPort = quint16(config.port);
     m_Upload = new QTcpSocket(this);
     connect(m_Upload, &QTcpSocket::connected, this, [this] { m_UploadPeer = PeerTextOf(*m_Upload); });
     connect(m_Upload, &QTcpSocket::readyRead, this, &PositionSender::OnUploadReceive);
@@ -143,13 +140,14 @@ void PositionSender::Forward(std::string_view line)
 void PositionSender::OnUploadReceive()
 {
     // The upload server's data is live input like a TCP client's.
-    PostReceived(*m_Upload, m_UploadSource, m_UploadPeer, m_Target);
+    for (const QByteArray& chunk : ReceivedChunks(*m_Upload))
+        emit Received(m_UploadSource, m_UploadPeer, chunk);
 }
 
 void PositionSender::OnUploadClosed()
 {
     OnUploadReceive();
-    QCoreApplication::postEvent(m_Target, new TcpClosedNotice(m_UploadSource));
+    emit Closed(m_UploadSource);
 }
 
 }  // namespace orvane

@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "Notices.h"
+#include "settings/Config.h"
 
-class QHostAddress;
 class QTcpSocket;
 
 namespace orvane {
@@ -33,23 +33,23 @@ inline constexpr qint64 kUploadRetryMs = 5000;
 // longitude, and the course.
 std::string PositionLine(std::string_view vin, double latitude, double longitude, double heading);
 
-class PositionSender : public QObject {
+// It tells the forwarding server's notices and the upload connection's
+// received bytes and end as its own.
+class PositionSender : public NoticeSource {
     Q_OBJECT
 public:
-    // Status lines and received data are posted to target as notices.
-    explicit PositionSender(QObject* target);
+    PositionSender();
     // Drops the forwarding server and closes the upload connection.
     ~PositionSender() override;
 
-    // Listens for forwarding clients on the port (on every local address
-    // unless one is given); false when it cannot.
-    bool StartForwarding(quint16 port);
-    bool StartForwarding(quint16 port, const QHostAddress& address);
+    // Listens for forwarding clients on the record's port and listen
+    // address; false when it cannot.
+    bool StartForwarding(const ForwardingConfig& config);
     // Why the last StartForwarding failed, as the system tells it.
     const QString& ForwardingError() const { return m_ForwardingError; }
-    // Starts connecting to the upload server; the name is resolved without
-    // waiting; a failed attempt is made again before a later send.
-    void StartUpload(const QString& host, quint16 port);
+    // Starts connecting to the record's upload server; the name is resolved
+    // without waiting; a failed attempt is made again before a later send.
+    void StartUpload(const UploadConfig& config);
     void Shutdown();
 
     // The least time between two attempts to connect the upload, counted
@@ -77,7 +77,6 @@ private:
     void OnUploadReceive();
     void OnUploadClosed();
 
-    QObject* m_Target;
     QString m_ForwardingError;
     std::unique_ptr<CNetworkClient> m_Forwarding;
     QTcpSocket* m_Upload = nullptr;

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "StandardFolders.h"
+#include "settings/StandardFolders.h"
 
 namespace orvane {
 

@@ -12,9 +12,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <QCoreApplication>
-
-#include "Notices.h"
 #include "SerialLine.h"
 
 namespace orvane {
@@ -36,13 +33,10 @@ std::string SerialPort::DevicePath(const std::string& portName)
     return "/dev/" + portName;
 }
 
-bool SerialPort::Open(uint16_t portId, const std::string& portName, int bitsPerSecond, QObject* target,
-    std::string& reason)
+bool SerialPort::Open(const std::string& portName, int bitsPerSecond, std::string& reason)
 {
     if (IsOpen())
         Close();
-    m_Target = target;
-    m_PortId = portId;
     m_Running.store(false);
     m_ReaderEnded.store(false);
 
@@ -120,7 +114,7 @@ void SerialPort::WaitForQueueFullDismissal()
 {
     std::unique_lock lock(m_BoxMutex);
     m_BoxShown = true;
-    QCoreApplication::postEvent(m_Target, new QueueFullNotice);
+    emit QueueFull();
     m_BoxDismissed.wait(lock, [this] { return !m_BoxShown || !m_Running.load(std::memory_order_acquire); });
 }
 
@@ -160,7 +154,7 @@ void SerialPort::ReaderLoop()
         if (!m_Running.load(std::memory_order_acquire))
             break;
         if ((waits[0].revents & POLLIN) && DrainDevice(buffer, sizeof buffer))
-            QCoreApplication::postEvent(m_Target, new SerialDataNotice(m_PortId));
+            emit DataQueued();
         // A device that went away (a receiver unplugged) reports hang-up or
         // an error for ever: stop instead of spinning on it.
         if (waits[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -171,7 +165,7 @@ void SerialPort::ReaderLoop()
     }
     m_ReaderEnded.store(true, std::memory_order_release);
     if (!lostReason.isEmpty() && m_Running.load(std::memory_order_acquire))
-        QCoreApplication::postEvent(m_Target, new SerialLostNotice(lostReason));
+        emit Lost(lostReason);
 }
 
 }  // namespace orvane

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial receiver reader. A thread of its own waits on the device and
-// moves every byte that arrives into m_QueueRead, then posts one notice per
-// burst to the window, which takes the bytes on its own thread. The reader
-// never transmits anything.
+// moves every byte that arrives into m_QueueRead, then emits DataQueued
+// once per burst from that thread; a receiver connected queued takes the
+// bytes on its own thread. The reader never transmits anything.
 
 #include <atomic>
 #include <condition_variable>
@@ -12,16 +12,18 @@
 #include <string>
 #include <thread>
 
-#include "SerialRing.h"
+#include <QObject>
+#include <QString>
 
-class QObject;
+#include "SerialRing.h"
 
 namespace orvane {
 
-class SerialPort {
+class SerialPort : public QObject {
+    Q_OBJECT
 public:
     SerialPort() = default;
-    ~SerialPort();
+    ~SerialPort() override;
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
@@ -30,9 +32,8 @@ public:
     static std::string DevicePath(const std::string& portName);
 
     // Opens the device read-only and exclusively at the speed, 8N1, and
-    // starts the reader thread, which posts its notices to target.
-    // On failure returns false and sets reason.
-    bool Open(uint16_t portId, const std::string& portName, int bitsPerSecond, QObject* target, std::string& reason);
+    // starts the reader thread. On failure returns false and sets reason.
+    bool Open(const std::string& portName, int bitsPerSecond, std::string& reason);
 
     // Stops the reader thread, discards what the driver holds and releases
     // the device. Returns whether the release succeeded. Bytes still in the
@@ -55,6 +56,16 @@ public:
     // The queue, for inspection by tests and the window.
     SerialRing& Queue() { return m_QueueRead; }
 
+    // Emitted from the reader thread: receivers connect them queued.
+signals:
+    // Bytes wait in the queue.
+    void DataQueued();
+    // A chunk did not fit and was dropped; the reader waits for
+    // AcknowledgeQueueFull.
+    void QueueFull();
+    // The device went away (unplugged); the reader has ended.
+    void Lost(const QString& reason);
+
 private:
     void ReaderLoop();
     bool DrainDevice(char* buffer, size_t size);
@@ -62,8 +73,6 @@ private:
 
     int m_Fd = -1;
     int m_WakeFd = -1;  // an eventfd that Close signals to end a wait
-    uint16_t m_PortId = 0;
-    QObject* m_Target = nullptr;
     std::atomic<bool> m_Running{false};
     std::atomic<bool> m_ReaderEnded{false};
     std::thread m_Reader;

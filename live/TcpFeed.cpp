@@ -3,7 +3,6 @@
 
 #include <sys/socket.h>
 
-#include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
 
@@ -31,9 +30,9 @@ QString Seconds(int ms)
 
 }  // namespace
 
-TcpFeed::TcpFeed(Kind kind, QString host, quint16 port, QObject* target, FeedTiming timing)
-    : m_Kind(kind), m_Host(std::move(host)), m_Port(port), m_Address(AddressText(m_Host, port)), m_Target(target),
-      m_Timing(timing), m_Id(NewSourceId()), m_Socket(new QTcpSocket(this))
+TcpFeed::TcpFeed(Kind kind, QString host, quint16 port, FeedTiming timing)
+    : m_Kind(kind), m_Host(std::move(host)), m_Port(port), m_Address(AddressText(m_Host, port)), m_Timing(timing),
+      m_Id(NewSourceId()), m_Socket(new QTcpSocket(this))
 {
     m_RetryTimer.setSingleShot(true);
     // A coarse timer may fire a little early; a retry never comes sooner
@@ -106,8 +105,9 @@ void TcpFeed::OnConnected()
     m_State = State::Connected;
     m_ConnectTimer.stop();
     m_LastFailure.clear();
-    Status(QStringLiteral("%1 %2 to %3")
-               .arg(Label(), m_EverConnected ? QStringLiteral("reconnected") : QStringLiteral("connected"), m_Address));
+    emit Status(
+        QStringLiteral("%1 %2 to %3")
+            .arg(Label(), m_EverConnected ? QStringLiteral("reconnected") : QStringLiteral("connected"), m_Address));
     m_EverConnected = true;
     m_Socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
     if (m_Kind == Kind::Gpsd) {
@@ -123,7 +123,7 @@ QByteArray TcpFeed::Filtered(const QByteArray& received)
         return received;
     QByteArray bytes = m_Gpsd.Filter(received);
     for (const QString& message : m_Gpsd.TakeErrors())
-        Status(QStringLiteral("%1 %2 answers: %3").arg(Label(), m_Address, message));
+        emit Status(QStringLiteral("%1 %2 answers: %3").arg(Label(), m_Address, message));
     return bytes;
 }
 
@@ -132,9 +132,8 @@ void TcpFeed::OnReadable()
     if (m_State != State::Connected)
         return;
     const QByteArray bytes = Filtered(m_Socket->readAll());
-    for (qsizetype at = 0; at < bytes.size(); at += kReceiveChunk) {
-        QCoreApplication::postEvent(m_Target, new TcpDataNotice(m_Id, m_Address, bytes.mid(at, kReceiveChunk)));
-    }
+    for (qsizetype at = 0; at < bytes.size(); at += kReceiveChunk)
+        emit Received(m_Id, m_Address, bytes.mid(at, kReceiveChunk));
 }
 
 void TcpFeed::OnError()
@@ -172,7 +171,7 @@ void TcpFeed::OnQuiet()
     else
         why = QStringLiteral("answers with JSON only: its receiver sent no NMEA sentence in %1")
                   .arg(Seconds(m_Timing.quietMs));
-    Status(QStringLiteral("%1 %2 %3").arg(Label(), m_Address, why));
+    emit Status(QStringLiteral("%1 %2 %3").arg(Label(), m_Address, why));
 }
 
 void TcpFeed::Lost(const QString& reason)
@@ -182,8 +181,8 @@ void TcpFeed::Lost(const QString& reason)
     OnReadable();
     m_State = State::Waiting;
     m_QuietTimer.stop();
-    QCoreApplication::postEvent(m_Target, new TcpClosedNotice(m_Id));
-    Status(QStringLiteral("%1 lost %2 (%3); %4").arg(Label(), m_Address, reason, RetryText()));
+    emit Closed(m_Id);
+    emit Status(QStringLiteral("%1 lost %2 (%3); %4").arg(Label(), m_Address, reason, RetryText()));
     m_RetryTimer.start(m_Timing.retryMs);
 }
 
@@ -192,7 +191,7 @@ void TcpFeed::Failed(const QString& reason)
     m_State = State::Waiting;
     m_ConnectTimer.stop();
     if (reason != m_LastFailure)
-        Status(QStringLiteral("%1 fail to connect to %2 (%3); %4").arg(Label(), m_Address, reason, RetryText()));
+        emit Status(QStringLiteral("%1 fail to connect to %2 (%3); %4").arg(Label(), m_Address, reason, RetryText()));
     m_LastFailure = reason;
     m_RetryTimer.start(m_Timing.retryMs);
 }
@@ -200,11 +199,6 @@ void TcpFeed::Failed(const QString& reason)
 QString TcpFeed::RetryText() const
 {
     return QStringLiteral("next try in %1").arg(Seconds(m_Timing.retryMs));
-}
-
-void TcpFeed::Status(const QString& text)
-{
-    QCoreApplication::postEvent(m_Target, new StatusNotice(text));
 }
 
 }  // namespace orvane

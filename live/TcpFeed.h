@@ -6,10 +6,10 @@
 // connection: after a loss, or a try that fails, it waits one retry period
 // and tries again, so a peer that restarts is followed without a click.
 //
-// Received bytes reach the window as data notices of the feed's own source
-// id, a loss as a closed notice of that id (the source's unfinished line
-// goes on), and connects, losses and failures as status lines. All of it
-// runs on the window's thread.
+// The feed tells its received bytes under its own source id, a loss as the
+// end of that id (the source's unfinished line goes on), and connects,
+// losses and failures as status lines. All of it runs on the window's
+// thread.
 
 #include <QByteArray>
 #include <QObject>
@@ -32,16 +32,16 @@ struct FeedTiming {
     int quietMs = 5000;            // gpsd: connected this long without a sentence is reported
 };
 
-// Hands bytes taken straight from a source to the caller, bypassing the
-// notices.
+// Hands bytes taken straight from a source to the caller, bypassing its
+// signals.
 using SourceBytesSink = std::function<void(SourceId source, const QByteArray& bytes)>;
 
-class TcpFeed : public QObject {
+class TcpFeed : public NoticeSource {
     Q_OBJECT
 public:
     enum class Kind { NmeaServer, Gpsd };
 
-    TcpFeed(Kind kind, QString host, quint16 port, QObject* target, FeedTiming timing = {});
+    TcpFeed(Kind kind, QString host, quint16 port, FeedTiming timing = {});
     ~TcpFeed() override;
 
     // "[TCP client]" or "[GPSD]", the prefix of the feed's lines.
@@ -53,7 +53,7 @@ public:
 
     // Starts the first try.
     void Open();
-    // Hands what the socket holds and has not yet posted to sink.
+    // Hands what the socket holds and has not yet told to sink.
     void TakePending(const SourceBytesSink& sink);
     // Ends the connection and every retry, without any line.
     void Close();
@@ -72,14 +72,12 @@ private:
     void Failed(const QString& reason);
     // The received bytes without gpsd's reports, whose errors are written.
     QByteArray Filtered(const QByteArray& received);
-    void Status(const QString& text);
     QString RetryText() const;
 
     Kind m_Kind;
     QString m_Host;
     quint16 m_Port;
     QString m_Address;
-    QObject* m_Target;
     FeedTiming m_Timing;
     SourceId m_Id;
     QTcpSocket* m_Socket;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UdpFeed.h"
 
-#include <QCoreApplication>
-
 #include "NetworkServer.h"
 
 namespace orvane {
@@ -14,8 +12,8 @@ constexpr qsizetype kNoticeChunk = 1024;
 constexpr qsizetype kMaxPending = 1 << 20;
 }  // namespace
 
-UdpFeed::UdpFeed(quint16 port, QObject* target, qint64 maxDatagram, const QHostAddress& address)
-    : m_Port(port), m_Target(target), m_MaxDatagram(maxDatagram), m_Address(address)
+UdpFeed::UdpFeed(quint16 port, qint64 maxDatagram, const QHostAddress& address)
+    : m_Port(port), m_MaxDatagram(maxDatagram), m_Address(address)
 {
     connect(&m_Socket, &QUdpSocket::readyRead, this, &UdpFeed::OnReadable);
 }
@@ -51,9 +49,8 @@ QByteArray UdpFeed::Receive(QString& sender)
     if (size > m_MaxDatagram) {
         char first = 0;
         m_Socket.readDatagram(&first, 1, &address, &port);  // the rest of it is discarded
-        QCoreApplication::postEvent(m_Target,
-            new StatusNotice(QStringLiteral("[UDP] dropped a datagram of %1 bytes from %2 (over %3 bytes)")
-                                 .arg(QString::number(size), PeerText(address, port), QString::number(m_MaxDatagram))));
+        emit Status(QStringLiteral("[UDP] dropped a datagram of %1 bytes from %2 (over %3 bytes)")
+                        .arg(QString::number(size), PeerText(address, port), QString::number(m_MaxDatagram)));
         return {};
     }
     QByteArray datagram(qMax<qint64>(size, 0), Qt::Uninitialized);
@@ -72,7 +69,7 @@ void UdpFeed::OnReadable()
             continue;
         const SourceId id = IdOf(sender);
         for (qsizetype at = 0; at < datagram.size(); at += kNoticeChunk)
-            QCoreApplication::postEvent(m_Target, new TcpDataNotice(id, sender, datagram.mid(at, kNoticeChunk)));
+            emit Received(id, sender, datagram.mid(at, kNoticeChunk));
     }
 }
 

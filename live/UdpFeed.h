@@ -2,7 +2,7 @@
 #pragma once
 // A live source that listens for NMEA datagrams on a UDP port, from any
 // sender: boats and many bridges broadcast their sentences this way. The
-// datagrams reach the window as data notices with the sender as the peer
+// feed tells the datagrams as received bytes with the sender as the peer
 // text, and each sender has a source id of its own, so that one sender's
 // unfinished sentence waits for its own rest and never joins another
 // sender's. A datagram over the size limit is dropped with a status line;
@@ -20,7 +20,7 @@
 
 namespace orvane {
 
-class UdpFeed : public QObject {
+class UdpFeed : public NoticeSource {
     Q_OBJECT
 public:
     // The largest datagram taken; larger ones are dropped.
@@ -32,7 +32,7 @@ public:
     // way under one are not dropped.
     static constexpr int kMaxSenders = 256;
 
-    UdpFeed(quint16 port, QObject* target, qint64 maxDatagram = kMaxDatagram,
+    explicit UdpFeed(quint16 port, qint64 maxDatagram = kMaxDatagram,
         const QHostAddress& address = QHostAddress(QHostAddress::Any));
 
     quint16 Port() const { return m_Port; }
@@ -45,7 +45,7 @@ public:
     // the datagrams would go to the other program. On failure sets reason
     // and stays closed.
     bool Open(QString& reason);
-    // Hands the datagrams that wait and have not been posted to sink.
+    // Hands the datagrams that wait and have not been told to sink.
     void TakePending(const SourceBytesSink& sink);
     void Close();
 
@@ -56,7 +56,6 @@ private:
     SourceId IdOf(const QString& sender);
 
     quint16 m_Port;
-    QObject* m_Target;
     qint64 m_MaxDatagram;
     QHostAddress m_Address;
     QUdpSocket m_Socket;

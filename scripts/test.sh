@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 # One style: every source as .clang-format writes it.
-find decoder replay live app tools bench tests \( -name '*.cpp' -o -name '*.h' \) -print0 |
+find decoder replay settings live app tools bench tests \( -name '*.cpp' -o -name '*.h' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

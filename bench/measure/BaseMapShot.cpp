@@ -14,11 +14,11 @@
 
 #include "../../tests/common/PageScript.h"
 #include "../../tests/common/TestTiles.h"
-#include "Config.h"
 #include "OrvaneDlg.h"
 #include "WebBrowser2.h"
 #include "replay/LogText.h"
 #include "replay/TrackCollect.h"
+#include "settings/Config.h"
 
 namespace orvane {
 

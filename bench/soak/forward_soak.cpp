@@ -35,37 +35,17 @@
 #include <thread>
 #include <vector>
 
-#include "Config.h"
 #include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SoakSupport.h"
 #include "live/NetworkServer.h"
+#include "settings/Config.h"
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// The window, noting when the stalled client was dropped.
-class ForwardingDlg : public COrvaneDlg {
-public:
-    using COrvaneDlg::COrvaneDlg;
-    bool stalledDropped = false;
-    bool closing = false;  // the run is over; closing the window drops every client
-    double droppedAtS = -1;
-    QElapsedTimer* wall = nullptr;
-
-protected:
-    void customEvent(QEvent* event) override
-    {
-        COrvaneDlg::customEvent(event);
-        if (!stalledDropped && !closing && DisplayText().contains(QStringLiteral("[TCP] a client is disconnected"))) {
-            stalledDropped = true;
-            droppedAtS = double(wall->elapsed()) / 1000.0;
-        }
-    }
-};
 
 struct Stats {
     size_t count = 0;
@@ -111,9 +91,19 @@ int main(int argc, char** argv)
     SetConfigFolder(folder.path());
 
     QElapsedTimer wall;
-    ForwardingDlg dialog;
+    COrvaneDlg dialog;
     const CountingHooks& lines = CountLines(dialog);
-    dialog.wall = &wall;
+    // When the forwarding server drops the stalled client, until the run is
+    // over (closing the window drops every client).
+    bool stalledDropped = false;
+    bool closing = false;
+    double droppedAtS = -1;
+    QObject::connect(dialog.Sender(), &NoticeSource::Status, &dialog, [&](const QString& line) {
+        if (!stalledDropped && !closing && line.startsWith(QStringLiteral("[TCP] a client is disconnected"))) {
+            stalledDropped = true;
+            droppedAtS = double(wall.elapsed()) / 1000.0;
+        }
+    });
     dialog.show();
     dialog.Button(IDC_ONLINE_MODE)->click();
     dialog.Button(IDC_LIVE_INPUT)->click();
@@ -190,7 +180,7 @@ int main(int argc, char** argv)
             return;
         watch.stop();
         stop = true;
-        dialog.closing = true;
+        closing = true;
         backlogAtEnd = present ? clients.first()->Socket()->bytesToWrite() : -1;
         // Two more ticks for the last bytes.
         QTimer::singleShot(300, &app, &QCoreApplication::quit);
@@ -221,8 +211,7 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::printf("RMC sent %ld, decoded %ld; healthy client got %ld position lines; stalled client %s\n", rmcSent.load(),
         lines.rmcLines.load(), healthyLines.load(),
-        dialog.stalledDropped ? qPrintable(QString("dropped at %1 s").arg(dialog.droppedAtS, 0, 'f', 2))
-                              : "still connected");
+        stalledDropped ? qPrintable(QString("dropped at %1 s").arg(droppedAtS, 0, 'f', 2)) : "still connected");
     std::printf(
         "stalled client's backlog: %lld bytes when the 10 Hz phase began (from %.2f s), %lld bytes at its end%s\n",
         (long long)backlogAtSteady, steadyFromS, (long long)backlogAtEnd, stalledGone ? " (dropped)" : "");

@@ -34,13 +34,13 @@
 #include <thread>
 #include <vector>
 
-#include "Config.h"
 #include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SkyPlot.h"
 #include "SkyViewDlg.h"
 #include "SoakSupport.h"
+#include "settings/Config.h"
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;

@@ -14,9 +14,9 @@
 #include <QtTest>
 
 #include "../common/Sentence.h"
-#include "Config.h"
 #include "OrvaneDlg.h"
 #include "UiSeam.h"
+#include "settings/Config.h"
 
 namespace orvane {
 

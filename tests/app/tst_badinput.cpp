@@ -77,7 +77,6 @@ class TestBadInput : public QObject {
 
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
-    void init() { ConfigSettings = ConfigRecord{}; }
 
     void hostileTcpPeers()
     {

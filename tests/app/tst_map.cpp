@@ -184,8 +184,6 @@ private slots:
         QTemporaryDir folder;
         const QString first = WriteFile(folder, "first.html", kRecordingPage);
         const QString second = WriteFile(folder, "second.html", kRecordingPage);
-        // Entries past the last URL read keep what they held; start empty.
-        ConfigSettings.MapUrls = {};
         UseMapSection(folder, "[map]\ncount=3\nurl1=" + first.toUtf8() +
                                   "\nurl2=" + QUrl::fromLocalFile(second).toString().toUtf8() + "\n");
         MapWindow window(folder);
@@ -401,6 +399,18 @@ private slots:
     // A load stopped or replaced by the next navigation must not end the
     // next page's busy time: the page counts as loading until its own load
     // has ended.
+    // The numbers given to a page's script read back as the same double.
+    void scriptNumbersReadBackExactly()
+    {
+        for (double v : {37.5554652, -126.9715542, 0.1, 1e-300, -0.0, 359.99999999999994}) {
+            bool ok = false;
+            const double back = ScriptNumber(v).toDouble(&ok);
+            QVERIFY2(ok && back == v, qPrintable(ScriptNumber(v)));
+        }
+        QCOMPARE(ScriptNumber(std::numeric_limits<double>::quiet_NaN()), QString("NaN"));
+        QCOMPARE(ScriptNumber(-std::numeric_limits<double>::infinity()), QString("-Infinity"));
+    }
+
     void busyUntilTheNewPageHasLoaded_data()
     {
         QTest::addColumn<bool>("stopFirst");

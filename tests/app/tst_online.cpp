@@ -187,7 +187,7 @@ class TestOnline : public QObject {
     // that came in between).
     static void Feed(COrvaneDlg& dialog, QTcpSocket& client, const QByteArray& bytes)
     {
-        const auto held = [&] { return dialog.Recorder().File().Size() + qint64(dialog.State().NmeaText.size()); };
+        const auto held = [&] { return dialog.Recorder().File().Size() + qint64(dialog.Live().TickText().size()); };
         const qint64 before = held();
         QCOMPARE(client.write(bytes), bytes.size());
         QTRY_COMPARE(held(), before + bytes.size());
@@ -202,10 +202,8 @@ class TestOnline : public QObject {
 
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
-    // Each case starts from the defaults, as a new process would.
     void init()
     {
-        ConfigSettings = ConfigRecord{};
         m_Records = std::make_unique<QTemporaryDir>();
         SetRecordingFolder(m_Records->path());
     }
@@ -380,7 +378,7 @@ private slots:
         dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
         QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
         QVERIFY(!dialog.Replay().Loaded());
-        QVERIFY(!QString::fromStdString(dialog.State().NmeaText).contains("$GPRMC"));
+        QVERIFY(!QString::fromStdString(dialog.Live().TickText()).contains("$GPRMC"));
         QCOMPARE(talkers->count(), 8);
         QCOMPARE(talkers->currentIndex(), 2);
         QVERIFY(dialog.LiveTimer().isActive());
@@ -586,21 +584,21 @@ private slots:
         // receiver: sentences of another time come first, then one marker.
         const std::string warmUp = WithChecksum("GPZDA,000000.00,14,03,2026,00,00").toStdString();
         QTRY_VERIFY_WITH_TIMEOUT((receiver.Send(warmUp), receiver.Drain(),
-                                     dialog.State().NmeaText.find("$GPZDA,000000.00") != std::string::npos),
+                                     dialog.Live().TickText().find("$GPZDA,000000.00") != std::string::npos),
             20000);
         const QByteArray marker = WithChecksum("GPZDA,235959.00,14,03,2026,00,00");
         QVERIFY(receiver.Send(marker.toStdString()));
-        QTRY_VERIFY((receiver.Drain(), QByteArray::fromStdString(dialog.State().NmeaText).endsWith(marker)));
+        QTRY_VERIFY((receiver.Drain(), QByteArray::fromStdString(dialog.Live().TickText()).endsWith(marker)));
         LiveTick(dialog);
-        QVERIFY(dialog.State().NmeaText.empty());
+        QVERIFY(dialog.Live().TickText().empty());
 
         const QList<std::pair<int, int>> choices{{0, kRmcRow}, {0, kGgaRow}, {7, kRmcRow}, {0, kGsaRow}};
         for (const auto& [talkerRow, messageRow] : choices) {
             dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(talkerRow);
             dialog.Combo(IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
             QVERIFY(receiver.Send(log.toStdString()));
-            QTRY_VERIFY_WITH_TIMEOUT((receiver.Drain(), dialog.State().NmeaText.size() >= size_t(log.size())), 10000);
-            QCOMPARE(QByteArray::fromStdString(dialog.State().NmeaText), log);
+            QTRY_VERIFY_WITH_TIMEOUT((receiver.Drain(), dialog.Live().TickText().size() >= size_t(log.size())), 10000);
+            QCOMPARE(QByteArray::fromStdString(dialog.Live().TickText()), log);
             LiveTick(dialog);
             const QStringList expected = LinesOfFile(logPath, talkerRow, messageRow);
             QCOMPARE(expected.size(), 5);  // one line per epoch
@@ -680,7 +678,7 @@ private slots:
         QByteArray bytes = Sentences("GP", "RMC", 1, 1) + QByteArray(3, '\0') + Sentences("GP", "RMC", 1, 2);
         bytes.insert(20, '\0');
         QCOMPARE(client.write(bytes), bytes.size());
-        QTRY_VERIFY(dialog.State().NmeaText.find("235802") != std::string::npos);
+        QTRY_VERIFY(dialog.Live().TickText().find("235802") != std::string::npos);
         if (closeWindow)
             dialog.done(0);
         else
@@ -720,7 +718,7 @@ private slots:
         const QByteArray tail = "$GPTXT,unfinished";
         first.write(tail);
         // (The tail may go on early, once its source stays silent for a tick.)
-        QTRY_VERIFY(dialog.Live().Lines().WaitingTotal() + dialog.State().NmeaText.size() +
+        QTRY_VERIFY(dialog.Live().Lines().WaitingTotal() + dialog.Live().TickText().size() +
                         size_t(dialog.Recorder().File().Size()) ==
                     size_t(a.size() + b.size() + tail.size()));
         // What is left is decoded and recorded as the source closes.
@@ -768,7 +766,7 @@ private slots:
         QVERIFY(dialog.RawDataVisible() && !dialog.RecordingProgressVisible());
         const QByteArray text = Sentences("GP", "GGA", 1);
         QCOMPARE(client.write(text), text.size());
-        QTRY_VERIFY(!dialog.State().NmeaText.empty());
+        QTRY_VERIFY(!dialog.Live().TickText().empty());
         QCOMPARE(TopLine(dialog), QString("[TCP] 127.0.0.1:%1 (%2)").arg(client.localPort()).arg(text.size()));
         LiveTick(dialog);
         QVERIFY(dialog.DisplayText().contains(QString::fromLatin1(text)));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // config.ini reading: the input as the whole file, every group read from
-// it. Each group writes its status lines and leaves the settings within
-// the ranges the features rely on.
+// it into its record. Each group writes its status lines and leaves its
+// record within the ranges the features rely on.
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "Config.h"
 #include "FuzzInput.h"
+#include "settings/Config.h"
 
 namespace {
 
@@ -35,29 +35,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::Fail("cannot write the scratch config.ini");
     file.close();
 
-    const ConfigRecord defaults;
-    ConfigSettings = defaults;
-    for (int group = 0; group <= kConfigMapPages + 1; ++group) {
-        int lines = 0;
-        const bool usable = ReadConfig(group, [&lines](const QString& line) {
-            if (!line.startsWith(QStringLiteral("[Config] ")))
-                fuzz::Fail("a status line without its prefix");
-            ++lines;
-        });
-        if ((group < kConfigSerialPort || group > kConfigMapPages) && (usable || lines != 0))
-            fuzz::Fail("an unknown group read something");
-        if (group >= kConfigSerialPort && group <= kConfigMapPages && lines == 0)
+    int lines = 0;
+    const auto appendLine = [&lines](const QString& line) {
+        if (!line.startsWith(QStringLiteral("[Config] ")))
+            fuzz::Fail("a status line without its prefix");
+        ++lines;
+    };
+    const auto read = [&](auto record) {
+        lines = 0;
+        ReadConfig(record, appendLine);
+        if (lines == 0)
             fuzz::Fail("a group read without a status line");
-    }
-    const ConfigRecord& c = ConfigSettings;
-    if (c.UartBaudrate != defaults.UartBaudrate && (c.UartBaudrate < 1200 || c.UartBaudrate > 115200))
+        return record;
+    };
+    const SerialPortConfig serial = read(SerialPortConfig{});
+    const TcpInputConfig input = read(TcpInputConfig{});
+    const ForwardingConfig forwarding = read(ForwardingConfig{});
+    const UploadConfig upload = read(UploadConfig{});
+    const MapPagesConfig pages = read(MapPagesConfig{});
+    if (serial.baudrate != SerialPortConfig{}.baudrate && (serial.baudrate < 1200 || serial.baudrate > 115200))
         fuzz::Fail("baud rate out of range");
-    if (!PortLike(c.ServerInputPort, defaults.ServerInputPort) || !PortLike(c.ClientPort, defaults.ClientPort) ||
-        (c.ServerOutputPort != 0 && !PortLike(c.ServerOutputPort, defaults.ServerOutputPort)))
+    if (!PortLike(input.inputPort, TcpInputConfig{}.inputPort) || !PortLike(upload.port, UploadConfig{}.port) ||
+        (forwarding.outputPort != 0 && !PortLike(forwarding.outputPort, ForwardingConfig{}.outputPort)))
         fuzz::Fail("port out of range");
-    if (c.MapCount > 9 || c.UartPort.size() > 259 || c.ClientUrl.size() > 259 || c.ClientVin.size() > 259)
+    if (pages.count > 9 || serial.port.size() > 259 || upload.url.size() > 259 || upload.vin.size() > 259)
         fuzz::Fail("count or text beyond its limit");
-    if (ServerListenAddress().isNull())
+    if (ServerListenAddress(input.listenAddress).isNull() || ServerListenAddress(forwarding.listenAddress).isNull())
         fuzz::Fail("a listen address that names no address");
     return 0;
 }

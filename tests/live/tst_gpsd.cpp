@@ -3,7 +3,7 @@
 
 #include "../common/GpsdProcess.h"
 #include "../common/PseudoTerminal.h"
-#include "NoticeRecorder.h"
+#include "SourceSpies.h"
 #include "live/GpsdStream.h"
 #include "live/TcpFeed.h"
 
@@ -72,16 +72,14 @@ private slots:
         GpsdProcess gpsd;
         QVERIFY(gpsd.Start(withReceiver ? QStringList{QString::fromStdString(receiver.SlavePath())} : QStringList{}));
 
-        NoticeRecorder window;
-        FeedTiming timing;
-        timing.quietMs = quietMs;
-        TcpFeed feed(TcpFeed::Kind::Gpsd, "127.0.0.1", gpsd.Port(), &window, timing);
+        TcpFeed feed(TcpFeed::Kind::Gpsd, "127.0.0.1", gpsd.Port(), FeedTiming{.quietMs = quietMs});
+        SourceSpies spies(&feed);
         QCOMPARE(feed.Label(), QString("[GPSD]"));
         feed.Open();
         const QString address = QString("127.0.0.1:%1").arg(gpsd.Port());
-        QTRY_COMPARE_WITH_TIMEOUT(window.statusLines.size(), 2, 10000);
-        QCOMPARE(window.statusLines, (QStringList{"[GPSD] connected to " + address, "[GPSD] " + address + " " + why}));
-        QVERIFY2(window.tcpData.isEmpty(), window.tcpData.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(spies.status.size(), 2, 10000);
+        QCOMPARE(spies.Lines(), (QStringList{"[GPSD] connected to " + address, "[GPSD] " + address + " " + why}));
+        QVERIFY2(spies.received.isEmpty(), spies.Bytes().constData());
     }
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The TCP server of the window's clients, and the position sender that
-// forwards through it and uploads to a server.
+// The TCP server of the window's clients, the position sender that
+// forwards through it and uploads to a server, and the live session that
+// takes what they tell.
 
 #include <QtTest>
 
@@ -13,7 +14,8 @@
 #include <QTcpSocket>
 
 #include "../common/LoopbackPort.h"
-#include "NoticeRecorder.h"
+#include "SourceSpies.h"
+#include "live/LiveSession.h"
 #include "live/NetworkServer.h"
 #include "live/PositionSender.h"
 
@@ -24,6 +26,14 @@ namespace {
 QString PeerOf(const QTcpSocket& client)
 {
     return QStringLiteral("127.0.0.1:%1").arg(client.localPort());
+}
+
+// Whether a client reaches the port at the address.
+bool Reaches(const QHostAddress& address, quint16 port)
+{
+    QTcpSocket client;
+    client.connectToHost(address, port);
+    return client.waitForConnected(3000);
 }
 
 // Lowers the descriptor limit so that exactly one more descriptor can be
@@ -54,13 +64,13 @@ class TestNetworkServer : public QObject {
     Q_OBJECT
 private slots:
     // Connects and disconnects are announced in order, each with its peer.
-    // Received bytes reach the window with their peer in chunks of at most
+    // Received bytes are told with their peer in chunks of at most
     // 1024, also those sent just before a client closes its side, which
     // removes it once; deleting the server drops the others in order.
     void clientsComeSendAndGo()
     {
-        NoticeRecorder window;
-        auto* server = new CNetworkClient(&window);
+        auto* server = new CNetworkClient;
+        SourceSpies spies(server);
         const quint16 port = FreePort();
         QVERIFY(server->Listen(port));
         QTcpSocket clients[3];
@@ -71,44 +81,44 @@ private slots:
             QTRY_COMPARE(server->Clients().size(), qsizetype(peers.size() + 1));
             peers << PeerOf(client);
         }
-        QTRY_COMPARE(window.statusLines.size(), 3);
+        QTRY_COMPARE(spies.status.size(), 3);
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(window.statusLines[i], "[TCP] new client is connected (" + peers[i] + ")");
+            QCOMPARE(spies.Lines()[i], "[TCP] new client is connected (" + peers[i] + ")");
 
         const QByteArray sent = QByteArray("0123456789").repeated(300);
         clients[1].write(sent);
         clients[1].disconnectFromHost();
         QTRY_COMPARE(server->Clients().size(), qsizetype(2));
-        QTRY_COMPARE(window.tcpData, sent);
-        QCOMPARE(window.tcpPeers.first(), peers[1]);
-        for (int size : window.chunkSizes)
-            QVERIFY(size >= 1 && size <= 1024);
+        QTRY_COMPARE(spies.Bytes(), sent);
+        QCOMPARE(spies.Peers().first(), peers[1]);
+        for (const QByteArray& chunk : Arguments<QByteArray>(spies.received, 2))
+            QVERIFY(chunk.size() >= 1 && chunk.size() <= 1024);
 
         delete server;
-        QTRY_COMPARE(window.statusLines.size(), 6);
+        QCOMPARE(spies.status.size(), 6);
         const auto gone = [](const QString& peer) { return "[TCP] a client is disconnected (" + peer + ")"; };
-        QCOMPARE(window.statusLines.mid(3), (QStringList{gone(peers[1]), gone(peers[0]), gone(peers[2])}));
-        QCOMPARE(window.closedSources.size(), 3);
+        QCOMPARE(spies.Lines().mid(3), (QStringList{gone(peers[1]), gone(peers[0]), gone(peers[2])}));
+        QCOMPARE(spies.closed.size(), 3);
         for (QTcpSocket& client : clients)
             QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
     }
 
-    // A server dropped with the program posts no lines for its clients.
+    // A server dropped with the program tells no lines for its clients.
     void droppedSilently()
     {
-        NoticeRecorder window;
-        auto* server = new CNetworkClient(&window);
+        auto* server = new CNetworkClient;
+        SourceSpies spies(server);
         const quint16 port = FreePort();
         QVERIFY(server->Listen(port));
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, port);
-        QTRY_COMPARE(window.statusLines.size(), 1);
+        QTRY_COMPARE(spies.status.size(), 1);
         server->DropSilently();
         delete server;
         QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
         QCoreApplication::processEvents();
-        QCOMPARE(window.statusLines.size(), 1);
-        QVERIFY(window.closedSources.isEmpty());
+        QCOMPARE(spies.status.size(), 1);
+        QVERIFY(spies.closed.isEmpty());
     }
 
     // The peer text shows the address as it is: the scope of a link-local
@@ -118,10 +128,8 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("text");
-        QTest::newRow("IPv4 held as IPv6") << "::ffff:127.0.0.1"
-                                           << "127.0.0.1:4001";
-        QTest::newRow("link-local, scope %1") << "fe80::1%1"
-                                              << "fe80::1%1:4001";
+        QTest::newRow("IPv4 held as IPv6") << QString("::ffff:127.0.0.1") << QString("127.0.0.1:4001");
+        QTest::newRow("link-local, scope %1") << QString("fe80::1%1") << QString("fe80::1%1:4001");
     }
     void peerTextKeepsPercentInAddress()
     {
@@ -135,8 +143,8 @@ private slots:
     // per try, and serves the next client as soon as descriptors are free.
     void acceptFailureKeepsListening()
     {
-        NoticeRecorder window;
-        CNetworkClient server(&window);
+        CNetworkClient server;
+        SourceSpies spies(&server);
         const quint16 port = FreePort();
         QVERIFY(server.Listen(port));
         const QString failed = QStringLiteral("[TCP] fail to accept new client");
@@ -151,7 +159,7 @@ private slots:
             QElapsedTimer clock;
             clock.start();
             starved.connectToHost(QHostAddress::LocalHost, port);
-            QTRY_VERIFY(window.statusLines.count(failed) >= 3);
+            QTRY_VERIFY(spies.Lines().count(failed) >= 3);
             QVERIFY(clock.elapsed() >= 2 * kAcceptRetryMs);
         }
         starved.abort();
@@ -159,10 +167,45 @@ private slots:
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, port);
         QVERIFY(client.waitForConnected(5000));
-        QTRY_VERIFY(window.statusLines.contains("[TCP] new client is connected (" + PeerOf(client) + ")"));
+        QTRY_VERIFY(spies.Lines().contains("[TCP] new client is connected (" + PeerOf(client) + ")"));
         client.write("$GPRMC,after*00\r\n");
-        QTRY_COMPARE(window.tcpData, QByteArray("$GPRMC,after*00\r\n"));
-        QCOMPARE(window.tcpPeers.last(), PeerOf(client));
+        QTRY_COMPARE(spies.Bytes(), QByteArray("$GPRMC,after*00\r\n"));
+        QCOMPARE(spies.Peers().last(), PeerOf(client));
+    }
+
+    // Forwarding listens on its record's listen address: every address
+    // without one; on localhost alone, 127.0.0.2 is not answered.
+    void forwardingListensOnItsAddress()
+    {
+        for (const QString& address : {QString(), QString("localhost")}) {
+            PositionSender sender;
+            const quint16 port = FreePort();
+            QVERIFY(sender.StartForwarding({.outputPort = port, .listenAddress = address}));
+            QVERIFY(Reaches(QHostAddress::LocalHost, port));
+            QCOMPARE(Reaches(QHostAddress("127.0.0.2"), port), address.isEmpty());
+        }
+    }
+
+    // Before the last tick the session takes the bytes still queued for it,
+    // here from a source it follows while its TCP input is open.
+    void lastTickTakesQueuedBytes()
+    {
+        QTemporaryDir folder;
+        QFile ini(folder.filePath("config.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) &&
+                ini.write("[uart]\nport=/nonexistent/tty\n[server]\ninputport=" + QByteArray::number(FreePort())) > 0);
+        ini.close();
+        SetConfigFolder(folder.path());
+        LiveSession session([](const QString&) {});
+        session.Open();
+        QVERIFY(session.TcpInputOpen());
+        PositionSender sender;
+        session.Follow(sender);
+        emit sender.Received(NewSourceId(), "peer", "$GPTXT,1*00\r\n");
+        QVERIFY(session.TickText().empty());
+        session.TakeEverything();
+        QCOMPARE(session.TickText(), std::string("$GPTXT,1*00\r\n"));
+        session.Close();
     }
 
     void positionLine()
@@ -171,16 +214,16 @@ private slots:
             std::string("ZYXWVUTS987654321,37.555465,-126.971554,360.00\n"));
     }
 
-    // What the upload server sends is posted as received data with its
+    // What the upload server sends is told as received data with its
     // peer. Lines made while the upload is not connected are dropped, not
     // kept: the next connection gets only the lines made after it.
     void uploadDropsWhileDisconnected()
     {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        NoticeRecorder window;
-        PositionSender sender(&window);
-        sender.StartUpload("localhost", server.serverPort());
+        PositionSender sender;
+        SourceSpies spies(&sender);
+        sender.StartUpload({.url = "localhost", .port = server.serverPort()});
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket* peer = server.nextPendingConnection();
         QTRY_COMPARE(sender.UploadSocket()->state(), QAbstractSocket::ConnectedState);
@@ -188,14 +231,14 @@ private slots:
         QByteArray got;
         QTRY_COMPARE((got += peer->readAll()), QByteArray("A,1.000000,2.000000,3.00\n"));
         peer->write("$GPRMC,hello*00\r\n");
-        QTRY_COMPARE(window.tcpData, QByteArray("$GPRMC,hello*00\r\n"));
-        QCOMPARE(window.tcpPeers.first(), QString("127.0.0.1:%1").arg(server.serverPort()));
+        QTRY_COMPARE(spies.Bytes(), QByteArray("$GPRMC,hello*00\r\n"));
+        QCOMPARE(spies.Peers().first(), QString("127.0.0.1:%1").arg(server.serverPort()));
 
         // The server ends the connection: the next lines are left out, and
         // within the 5 s of the last attempt no new one starts.
         peer->close();
         QTRY_COMPARE(sender.UploadSocket()->state(), QAbstractSocket::UnconnectedState);
-        QTRY_VERIFY(!window.closedSources.isEmpty());
+        QTRY_VERIFY(!spies.closed.isEmpty());
         const quint64 droppedBefore = sender.UploadLinesDropped();
         for (int k = 0; k < 20; ++k)
             sender.Send("B,1.000000,2.000000,3.00\n");
@@ -242,8 +285,7 @@ private slots:
                 }
             });
         }
-        NoticeRecorder window;
-        PositionSender sender(&window);
+        PositionSender sender;
         sender.SetUploadRetryMs(kPeriodMs);
 
         // The first attempt starts within StartUpload; each later one with
@@ -251,8 +293,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QList<qint64> startsNs{0};
-        sender.StartUpload("127.0.0.1", port);
-        connect(sender.UploadSocket(), &QAbstractSocket::stateChanged, &window,
+        sender.StartUpload({.url = "127.0.0.1", .port = port});
+        connect(sender.UploadSocket(), &QAbstractSocket::stateChanged, &sender,
             [&](QAbstractSocket::SocketState state) {
                 if (state == QAbstractSocket::HostLookupState)
                     startsNs << clock.nsecsElapsed();
@@ -260,7 +302,7 @@ private slots:
         // A line every few milliseconds, far more often than the period.
         int lines = 0;
         QTimer feed;
-        connect(&feed, &QTimer::timeout, &window, [&] {
+        connect(&feed, &QTimer::timeout, &sender, [&] {
             sender.Send("E,1.000000,2.000000,3.00\n");
             ++lines;
         });
@@ -288,13 +330,14 @@ private slots:
     // line, in order, and more after.
     void stalledForwardingClientDropped()
     {
-        NoticeRecorder window;
-        PositionSender sender(&window);
+        PositionSender sender;
+        SourceSpies spies(&sender);
         QTcpServer other;
         QVERIFY(other.listen(QHostAddress::Any, 0));
-        QVERIFY(!sender.StartForwarding(other.serverPort()) && !sender.Forwarding());
+        QVERIFY(
+            !sender.StartForwarding({.outputPort = other.serverPort(), .listenAddress = {}}) && !sender.Forwarding());
         const quint16 port = FreePort();
-        QVERIFY(sender.StartForwarding(port));
+        QVERIFY(sender.StartForwarding({.outputPort = port, .listenAddress = {}}));
         QTcpSocket stalled, healthy;
         // Small system buffers on both ends of the stalled connection, so
         // that the backlog starts after a few kilobytes.
@@ -327,7 +370,7 @@ private slots:
         QCOMPARE(sender.ForwardingServer()->Clients().size(), qsizetype(1));
         QVERIFY2(rounds >= 2, "dropped before its backlog could pass the limit");
         QCOMPARE(sender.ForwardingServer()->Clients().first()->PeerText(), healthyPeer);
-        QTRY_VERIFY(window.statusLines.contains("[TCP] a client is disconnected (" + stalledPeer + ")"));
+        QVERIFY(spies.Lines().contains("[TCP] a client is disconnected (" + stalledPeer + ")"));
 
         for (int k = 0; k < kRoundLines; ++k)
             sender.Send(line);

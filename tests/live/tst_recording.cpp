@@ -7,6 +7,7 @@
 
 #include "live/LiveRecorder.h"
 #include "live/Recording.h"
+#include "settings/StandardFolders.h"
 
 using namespace orvane;
 
@@ -144,6 +145,26 @@ private slots:
         r.recorder.OnRestartTimer();
         QCOMPARE(r.lines.first(), QString("Stop Recording"));
         QVERIFY(!r.recorder.Recording() && !r.recorder.RestartTimer().isActive());
+    }
+
+    // The program's folder when it can be written and is a build's, else
+    // the user's: an installed program (in /usr/bin, run as root, or
+    // beside an installation's data folder) never records among its files.
+    void recordingFolder()
+    {
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath("usr/bin");
+        const QString data = InstalledDataFolder(bin);
+        const QString user = "/home/u/.local/share/orvane/recordings";
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(data));
+        QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), bin);
+        QCOMPARE(ChooseRecordingFolder(prefix.filePath("gone"), "/home/u/.local/share"), user);
+        QCOMPARE(ChooseRecordingFolder("/usr/bin", "/home/u/.local/share"), user);
+        QCOMPARE(ChooseRecordingFolder("/usr/local/bin/", "/home/u/.local/share"), user);
+        QVERIFY(QFile(data + "/config.ini").open(QIODevice::WriteOnly));
+        QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), user);
+        QVERIFY(QFile(bin + "/config.ini").open(QIODevice::WriteOnly));
+        QCOMPARE(ChooseRecordingFolder(bin, "/home/u/.local/share"), bin);
     }
 
     // A rotation whose next file never starts (online mode is left within

@@ -7,7 +7,7 @@
 
 #include "../app/AppTestSupport.h"
 #include "../common/PageScript.h"
-#include "live/StandardFolders.h"
+#include "settings/StandardFolders.h"
 
 using namespace orvane;
 

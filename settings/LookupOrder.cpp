@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LookupOrder.h"
 
-#include "live/StandardFolders.h"
+#include "StandardFolders.h"
 
 namespace orvane {
 

@@ -1,50 +1,66 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LiveSession.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
-#include "Config.h"
-#include "SourcesConfig.h"
+#include "NetworkServer.h"
 #include "StatusWord.h"
-#include "live/NetworkServer.h"
 #include "replay/LogText.h"
+#include "settings/SourcesConfig.h"
 
 namespace orvane {
 
-namespace {
-constexpr uint16_t kSerialPortId = 0;
-}  // namespace
-
-LiveSession::LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, std::string& nmeaText)
-    : m_AppendLine(std::move(appendLine)), m_ReadConfig(std::move(readConfig)), m_NoticeTarget(noticeTarget),
-      m_NmeaText(nmeaText)
-{ }
+LiveSession::LiveSession(LineSink appendLine) : m_AppendLine(std::move(appendLine))
+{
+    connect(
+        &m_SerialPort, &SerialPort::DataQueued, &m_SerialInbox, [this] { OnSerialData(); }, Qt::QueuedConnection);
+    connect(&m_SerialPort, &SerialPort::QueueFull, this, &LiveSession::QueueFull, Qt::QueuedConnection);
+    connect(&m_SerialPort, &SerialPort::Lost, this, &LiveSession::OnSerialLost, Qt::QueuedConnection);
+}
 
 LiveSession::~LiveSession() = default;
+
+void LiveSession::Follow(const NoticeSource& source)
+{
+    connect(
+        &source, &NoticeSource::Received, &m_TcpInbox,
+        [this](SourceId id, const QString& peer, const QByteArray& bytes) { OnReceived(id, peer, bytes); },
+        Qt::QueuedConnection);
+    connect(&source, &NoticeSource::Closed, this, &LiveSession::OnClosed, Qt::QueuedConnection);
+}
+
+void LiveSession::FollowOwn(const NoticeSource& source)
+{
+    Follow(source);
+    connect(&source, &NoticeSource::Status, this, &LiveSession::Status, Qt::QueuedConnection);
+}
 
 void LiveSession::Open()
 {
     OpenSerialOrTcpInput();
-    m_Sources.Open(ReadSourcesConfig(ConfigFilePath(), m_AppendLine), m_NoticeTarget, m_AppendLine);
+    m_Sources.Open(ReadSourcesConfig(ConfigFilePath(), m_AppendLine), m_AppendLine,
+        [this](const NoticeSource& source) { FollowOwn(source); });
 }
 
 void LiveSession::OpenSerialOrTcpInput()
 {
-    if (m_ReadConfig(kConfigSerialPort)) {
+    if (ReadConfig(m_SerialConfig, m_AppendLine)) {
         std::string reason;
-        m_SerialOpen = m_SerialPort.Open(kSerialPortId, ConfigSettings.UartPort.toStdString(),
-            ConfigSettings.UartBaudrate, m_NoticeTarget, reason);
+        m_SerialOpen = m_SerialPort.Open(m_SerialConfig.port.toStdString(), m_SerialConfig.baudrate, reason);
     }
     // kept as is: no blank before the parenthesis in this line alone.
-    m_AppendLine(
-        QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
-            .arg(OkOrFail(m_SerialOpen), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
+    m_AppendLine(QStringLiteral("[UART] %1 to open the GNSS data port(%2 %3bps)")
+                     .arg(OkOrFail(m_SerialOpen), m_SerialConfig.port, QString::number(m_SerialConfig.baudrate)));
     if (m_SerialOpen)
         return;
     QString listenError;
-    if (m_ReadConfig(kConfigTcpInput)) {
-        m_TcpInput = std::make_unique<CNetworkClient>(m_NoticeTarget);
-        m_TcpInputOpen = m_TcpInput->Listen(quint16(ConfigSettings.ServerInputPort), ServerListenAddress());
+    if (ReadConfig(m_TcpInputConfig, m_AppendLine)) {
+        m_TcpInput = std::make_unique<CNetworkClient>();
+        FollowOwn(*m_TcpInput);
+        m_TcpInputOpen = m_TcpInput->Listen(quint16(m_TcpInputConfig.inputPort),
+            ServerListenAddress(m_TcpInputConfig.listenAddress));
         // A server that could not listen holds no port for the next try.
         if (!m_TcpInputOpen) {
             listenError = m_TcpInput->ListenError();
@@ -52,11 +68,11 @@ void LiveSession::OpenSerialOrTcpInput()
         }
     }
     m_AppendLine(QStringLiteral("[TCP] %1 to open GNSS data port (%2)")
-                     .arg(OkOrFail(m_TcpInputOpen), QString::number(ConfigSettings.ServerInputPort)));
+                     .arg(OkOrFail(m_TcpInputOpen), QString::number(m_TcpInputConfig.inputPort)));
     // The line above keeps its form; the system's reason follows it.
     if (!listenError.isEmpty())
         m_AppendLine(QStringLiteral("[TCP] GNSS data port (%1): %2")
-                         .arg(QString::number(ConfigSettings.ServerInputPort), listenError));
+                         .arg(QString::number(m_TcpInputConfig.inputPort), listenError));
 }
 
 int LiveSession::TcpInputClients() const
@@ -71,14 +87,14 @@ void LiveSession::Close()
         if (closed)
             m_SerialOpen = false;
         m_AppendLine(QStringLiteral("[UART] %1 to close the GNSS data port (%2 %3bps)")
-                         .arg(OkOrFail(closed), ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate)));
+                         .arg(OkOrFail(closed), m_SerialConfig.port, QString::number(m_SerialConfig.baudrate)));
     }
     m_TcpInputOpen = false;
     if (m_TcpInput) {
         // Each connection's disconnect line follows this one.
         m_TcpInput.reset();
         m_AppendLine(QStringLiteral("[TCP] %1 to close GNSS data port (%2)")
-                         .arg(OkOrFail(true), QString::number(ConfigSettings.ServerInputPort)));
+                         .arg(OkOrFail(true), QString::number(m_TcpInputConfig.inputPort)));
     }
     m_Sources.Close(m_AppendLine);
 }
@@ -97,21 +113,20 @@ void LiveSession::OnSerialData()
         TakeSerialBytes();
 }
 
-void LiveSession::OnTcpData(const TcpDataNotice& notice, bool rawDataVisible)
+void LiveSession::OnReceived(SourceId source, const QString& peer, const QByteArray& data)
 {
-    if (!Accepts(notice.Source()) || Discarding())
+    if (!Accepts(source) || Discarding())
         return;
-    const std::string_view bytes(notice.Data().constData(), size_t(notice.Data().size()));
-    if (rawDataVisible) {
+    const std::string_view bytes(data.constData(), size_t(data.size()));
+    if (m_RawDataVisible) {
         // The characters of the received text; zero bytes are none.
         const auto characters = std::count_if(bytes.begin(), bytes.end(), [](char c) { return c != '\0'; });
-        m_AppendLine(QStringLiteral("%1 %2 (%3)")
-                         .arg(m_Sources.LabelOf(notice.Source()), notice.Peer(), QString::number(characters)));
+        m_AppendLine(QStringLiteral("%1 %2 (%3)").arg(m_Sources.LabelOf(source), peer, QString::number(characters)));
     }
-    AppendBytes(notice.Source(), bytes);
+    AppendBytes(source, bytes);
 }
 
-void LiveSession::OnTcpClosed(SourceId source)
+void LiveSession::OnClosed(SourceId source)
 {
     if (!Accepts(source))
         return;
@@ -120,13 +135,13 @@ void LiveSession::OnTcpClosed(SourceId source)
     Pass(rest);
 }
 
-bool LiveSession::OnSerialLost(const QString& reason)
+void LiveSession::OnSerialLost(const QString& reason)
 {
     if (!m_SerialOpen)
-        return false;
+        return;
     m_AppendLine(QStringLiteral("[UART] Lost the GNSS data port (%1 %2bps): %3")
-                     .arg(ConfigSettings.UartPort, QString::number(ConfigSettings.UartBaudrate), reason));
-    return true;
+                     .arg(m_SerialConfig.port, QString::number(m_SerialConfig.baudrate), reason));
+    emit SerialPortLost();
 }
 
 void LiveSession::PassIdleRests()
@@ -138,6 +153,9 @@ void LiveSession::PassIdleRests()
 
 void LiveSession::TakeEverything()
 {
+    // What was received but not yet handed over comes first.
+    QCoreApplication::sendPostedEvents(&m_TcpInbox, QEvent::MetaCall);
+    QCoreApplication::sendPostedEvents(&m_SerialInbox, QEvent::MetaCall);
     if (m_SerialOpen)
         TakeSerialBytes();
     m_Sources.TakePending([this](SourceId source, const QByteArray& bytes) {
@@ -150,7 +168,7 @@ void LiveSession::TakeEverything()
 
 void LiveSession::EndTick()
 {
-    m_NmeaText.clear();
+    m_TickText.clear();
     m_RecordText.clear();
 }
 
@@ -166,7 +184,7 @@ void LiveSession::Pass(std::string_view bytes)
     // The recording keeps every byte as received; the decoder reads the
     // same text without its zero bytes, so sentences after one still decode.
     m_RecordText.append(bytes);
-    AppendWithoutZeros(m_NmeaText, bytes);
+    AppendWithoutZeros(m_TickText, bytes);
 }
 
 void LiveSession::TakeSerialBytes()

@@ -11,11 +11,9 @@
 #include <string>
 
 #include "LookupOrder.h"
-#include "live/StandardFolders.h"
+#include "StandardFolders.h"
 
 namespace orvane {
-
-ConfigRecord ConfigSettings;
 
 namespace {
 
@@ -147,104 +145,29 @@ KeyState ReadInt(const IniFile& ini, const char* section, const char* key, int32
     return state;
 }
 
-bool ReadSerialPort(const IniFile& ini, const ConfigLineSink& appendLine)
+// The path is built and the file read on every call, so edits take effect
+// at the next switch-on.
+IniFile ReadConfigFile()
 {
-    ConfigRecord& c = ConfigSettings;
-    if (ReadText(ini, "uart", "port", 3, c.UartPort, QStringLiteral("[Config] uart/port = %1 (%2)"), appendLine) !=
-        KeyState::Accepted)
-        return false;
-    return ReadInt(ini, "uart", "baudrate", 1200, 115200, c.UartBaudrate,
-               QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
+    return IniFile(ConfigFilePath());
 }
 
 // The servers' listen address, read with their group. Without the key they
 // listen on every address and no line is written; a value that is no
 // address keeps the server closed rather than open to every network.
-bool ReadListenAddress(const IniFile& ini, const ConfigLineSink& appendLine)
+bool ReadListenAddress(const IniFile& ini, QString& field, const ConfigLineSink& appendLine)
 {
-    ConfigRecord& c = ConfigSettings;
     const std::string* value = ini.Find("server", "listenaddress");
     if (!value) {
-        c.ServerListenAddress.clear();
+        field.clear();
         return true;
     }
     const QString text = QString::fromUtf8(*value).trimmed().left(kMaxTextValue);
     const bool valid = !ParseListenAddress(text).isNull();
-    c.ServerListenAddress = valid ? text : QString();
+    field = valid ? text : QString();
     appendLine(QStringLiteral("[Config] server/listenaddress = %1 (%2)")
                    .arg(text, valid ? QStringLiteral("ok") : QStringLiteral("not an address")));
     return valid;
-}
-
-bool ReadTcpInput(const IniFile& ini, const ConfigLineSink& appendLine)
-{
-    return ReadInt(ini, "server", "inputport", 21, 65534, ConfigSettings.ServerInputPort,
-               QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted &&
-           ReadListenAddress(ini, appendLine);
-}
-
-bool ReadForwarding(const IniFile& ini, const ConfigLineSink& appendLine)
-{
-    ConfigRecord& c = ConfigSettings;
-    const int32_t port = ToInt32(ini.Int("server", "outputport", kIntMarker));
-    if (port == 0) {
-        c.ServerOutputPort = 0;
-        appendLine(QStringLiteral("[Config] server/outputport = %1 (unused)").arg(0));
-        return false;
-    }
-    // A missing or rejected port keeps forwarding off: a misspelt key must
-    // not open a port nobody asked for, on every address.
-    const bool portOk = ReadInt(ini, "server", "outputport", 21, 65534, c.ServerOutputPort,
-                            QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine) == KeyState::Accepted;
-    const bool format = ReadText(ini, "server", "outputformat", 3, c.ServerOutputFormat,
-                            QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
-    if (!portOk) {
-        // Said where the port alone keeps forwarding off; without a format
-        // it stays off as it always has.
-        if (format)
-            appendLine(
-                QStringLiteral("[Config] data forwarding is off: server/outputport is missing or not a port "
-                               "from 21 to 65534 (0 turns it off)"));
-        return false;
-    }
-    return format && ReadListenAddress(ini, appendLine);
-}
-
-bool ReadUpload(const IniFile& ini, const ConfigLineSink& appendLine)
-{
-    ConfigRecord& c = ConfigSettings;
-    if (ReadText(ini, "client", "url", 5, c.ClientUrl, QStringLiteral("[Config] cient/url = %1 (%2)"), appendLine) !=
-        KeyState::Accepted)
-        return false;
-    if (ReadInt(ini, "client", "port", 21, 65534, c.ClientPort, QStringLiteral("[Config] client/port = %1 (%2)"),
-            appendLine) != KeyState::Accepted)
-        return false;
-    return ReadText(ini, "client", "vin", 5, c.ClientVin, QStringLiteral("[Config] cient/vin = %1 (%2)"), appendLine) ==
-           KeyState::Accepted;
-}
-
-bool ReadMapPages(const IniFile& ini, const ConfigLineSink& appendLine)
-{
-    ConfigRecord& c = ConfigSettings;
-    // An unsigned count: a negative number reads as a huge one.
-    const int64_t raw = ini.Int("map", "count", kIntMarker);
-    const uint32_t count = uint32_t(ToInt32(raw));
-    KeyState state = KeyState::Missing;
-    if (raw != kIntMarker)
-        state = count <= 9 ? KeyState::Accepted : KeyState::Rejected;
-    if (state == KeyState::Accepted)
-        c.MapCount = count;
-    appendLine(
-        QStringLiteral("[Config] map/count = %1 (%2)").arg(QString::number(int32_t(c.MapCount)), StatusWord(state)));
-    if (state != KeyState::Accepted)
-        return false;
-    for (uint32_t n = 1; n <= c.MapCount; ++n) {
-        const QString url = ini.Text("map", QStringLiteral("url%1").arg(n).toLatin1().constData(), QString());
-        if (url.isEmpty())
-            return n != 1;
-        c.MapUrls[n - 1] = url;
-    }
-    return true;
 }
 
 }  // namespace
@@ -261,10 +184,9 @@ void SetConfigFolder(const QString& folder)
     g_ConfigFolder = folder;
 }
 
-QHostAddress ServerListenAddress()
+QHostAddress ServerListenAddress(const QString& listenAddress)
 {
-    const QString& text = ConfigSettings.ServerListenAddress;
-    return text.isEmpty() ? QHostAddress(QHostAddress::Any) : ParseListenAddress(text);
+    return listenAddress.isEmpty() ? QHostAddress(QHostAddress::Any) : ParseListenAddress(listenAddress);
 }
 
 QString ConfigFilePath()
@@ -285,34 +207,91 @@ QString ConfigFileLine()
         .arg(path, QFileInfo(path).isFile() ? QStringLiteral("ok") : QStringLiteral("missing"));
 }
 
-bool ReadConfig(int group, const ConfigLineSink& appendLine)
+bool ReadConfig(SerialPortConfig& c, const ConfigLineSink& appendLine)
 {
-    // The path is built and the file read on every call, so edits take
-    // effect at the next switch-on.
-    const IniFile ini(ConfigFilePath());
-    switch (group) {
-    case kConfigSerialPort:
-        return ReadSerialPort(ini, appendLine);
-    case kConfigTcpInput:
-        return ReadTcpInput(ini, appendLine);
-    case kConfigForwarding:
-        return ReadForwarding(ini, appendLine);
-    case kConfigUpload:
-        return ReadUpload(ini, appendLine);
-    case kConfigMapPages:
-        return ReadMapPages(ini, appendLine);
-    default:
+    const IniFile ini = ReadConfigFile();
+    if (ReadText(ini, "uart", "port", 3, c.port, QStringLiteral("[Config] uart/port = %1 (%2)"), appendLine) !=
+        KeyState::Accepted)
         return false;
-    }
+    return ReadInt(ini, "uart", "baudrate", 1200, 115200, c.baudrate,
+               QStringLiteral("[Config] uart/baudrate = %1 (%2)"), appendLine) == KeyState::Accepted;
 }
 
-}  // namespace orvane
+bool ReadConfig(TcpInputConfig& c, const ConfigLineSink& appendLine)
+{
+    const IniFile ini = ReadConfigFile();
+    return ReadInt(ini, "server", "inputport", 21, 65534, c.inputPort,
+               QStringLiteral("[Config] server/inputport = %1 (%2)"), appendLine) == KeyState::Accepted &&
+           ReadListenAddress(ini, c.listenAddress, appendLine);
+}
 
-namespace orvane {
+bool ReadConfig(ForwardingConfig& c, const ConfigLineSink& appendLine)
+{
+    const IniFile ini = ReadConfigFile();
+    const int32_t port = ToInt32(ini.Int("server", "outputport", kIntMarker));
+    if (port == 0) {
+        c.outputPort = 0;
+        appendLine(QStringLiteral("[Config] server/outputport = %1 (unused)").arg(0));
+        return false;
+    }
+    // A missing or rejected port keeps forwarding off: a misspelt key must
+    // not open a port nobody asked for, on every address.
+    const bool portOk = ReadInt(ini, "server", "outputport", 21, 65534, c.outputPort,
+                            QStringLiteral("[Config] server/outputport = %1 (%2)"), appendLine) == KeyState::Accepted;
+    const bool format = ReadText(ini, "server", "outputformat", 3, c.outputFormat,
+                            QStringLiteral("[Config] server/outputformat = %1 (%2)"), appendLine) == KeyState::Accepted;
+    if (!portOk) {
+        // Said where the port alone keeps forwarding off; without a format
+        // it stays off as it always has.
+        if (format)
+            appendLine(
+                QStringLiteral("[Config] data forwarding is off: server/outputport is missing or not a port "
+                               "from 21 to 65534 (0 turns it off)"));
+        return false;
+    }
+    return format && ReadListenAddress(ini, c.listenAddress, appendLine);
+}
+
+bool ReadConfig(UploadConfig& c, const ConfigLineSink& appendLine)
+{
+    const IniFile ini = ReadConfigFile();
+    if (ReadText(ini, "client", "url", 5, c.url, QStringLiteral("[Config] cient/url = %1 (%2)"), appendLine) !=
+        KeyState::Accepted)
+        return false;
+    if (ReadInt(ini, "client", "port", 21, 65534, c.port, QStringLiteral("[Config] client/port = %1 (%2)"),
+            appendLine) != KeyState::Accepted)
+        return false;
+    return ReadText(ini, "client", "vin", 5, c.vin, QStringLiteral("[Config] cient/vin = %1 (%2)"), appendLine) ==
+           KeyState::Accepted;
+}
+
+bool ReadConfig(MapPagesConfig& c, const ConfigLineSink& appendLine)
+{
+    const IniFile ini = ReadConfigFile();
+    // An unsigned count: a negative number reads as a huge one.
+    const int64_t raw = ini.Int("map", "count", kIntMarker);
+    const uint32_t count = uint32_t(ToInt32(raw));
+    KeyState state = KeyState::Missing;
+    if (raw != kIntMarker)
+        state = count <= 9 ? KeyState::Accepted : KeyState::Rejected;
+    if (state == KeyState::Accepted)
+        c.count = count;
+    appendLine(
+        QStringLiteral("[Config] map/count = %1 (%2)").arg(QString::number(int32_t(c.count)), StatusWord(state)));
+    if (state != KeyState::Accepted)
+        return false;
+    for (uint32_t n = 1; n <= c.count; ++n) {
+        const QString url = ini.Text("map", QStringLiteral("url%1").arg(n).toLatin1().constData(), QString());
+        if (url.isEmpty())
+            return n != 1;
+        c.urls[n - 1] = url;
+    }
+    return true;
+}
 
 QString ReadConfigValue(const char* section, const char* key)
 {
-    const IniFile ini(ConfigFilePath());
+    const IniFile ini = ReadConfigFile();
     const std::string* value = ini.Find(section, key);
     return value ? QString::fromUtf8(*value).trimmed() : QString();
 }

@@ -5,9 +5,12 @@
 // sources of the [sources] group (a NMEA server, gpsd, a UDP port); the
 // received bytes of each source joined into whole lines; and the text of
 // one live tick in two forms: as received, for the recording, and without
-// zero bytes, as NmeaText for the decoder.
+// zero bytes, for the decoder. The serial port's and the TCP input's
+// config.ini groups are read here, each time the sources open.
 //
-// The window receives the sources' notices and hands the data ones here.
+// The session takes its sources' data signals itself, queued, and passes
+// their status lines, the serial port's loss and its full queue on as its
+// own signals; everything arrives in the order the sources told it.
 
 #include <QObject>
 #include <QString>
@@ -17,24 +20,23 @@
 #include <string>
 #include <string_view>
 
-#include "live/LineAssembler.h"
-#include "live/LiveSources.h"
-#include "live/Notices.h"
-#include "live/SerialPort.h"
+#include "LineAssembler.h"
+#include "LiveSources.h"
+#include "Notices.h"
+#include "SerialPort.h"
+#include "settings/Config.h"
 
 namespace orvane {
 
 class CNetworkClient;
 
-class LiveSession {
+class LiveSession : public QObject {
+    Q_OBJECT
 public:
     using LineSink = std::function<void(const QString&)>;
-    using ConfigReader = std::function<bool(int group)>;
 
-    // Notices of the sources go to noticeTarget; the text goes into
-    // nmeaText.
-    LiveSession(LineSink appendLine, ConfigReader readConfig, QObject* noticeTarget, std::string& nmeaText);
-    ~LiveSession();
+    explicit LiveSession(LineSink appendLine);
+    ~LiveSession() override;
 
     bool IsOpen() const { return m_SerialOpen || m_TcpInputOpen || m_Sources.IsOpen(); }
     bool SerialOpen() const { return m_SerialOpen; }
@@ -49,29 +51,46 @@ public:
     // Closes what is open, writing its close line.
     void Close();
 
-    // The data notices. Bytes of a source that is not open are dropped.
-    void OnSerialData();
-    void OnTcpData(const TcpDataNotice& notice, bool rawDataVisible);
-    void OnTcpClosed(SourceId source);
-    // An unplugged receiver: writes the line and returns true when the port
-    // was open (the caller then closes it as the live-input button does).
-    bool OnSerialLost(const QString& reason);
+    // Takes the received bytes and ends of a source that is not one of its
+    // own (the position sender's connections) as the TCP input's: while the
+    // TCP input is open. Bytes of a source that is not open are dropped.
+    void Follow(const NoticeSource& source);
+    // Raw data shown: each chunk received writes a line with its peer.
+    void SetRawDataVisible(bool visible) { m_RawDataVisible = visible; }
     void AcknowledgeQueueFull() { m_SerialPort.AcknowledgeQueueFull(); }
 
     // At each tick: the rests of sources that have been silent for a second.
     void PassIdleRests();
-    // Before the last tick: the queued serial bytes and every rest.
+    // Before the last tick: the data signals not yet taken, the queued
+    // serial bytes and every rest.
     void TakeEverything();
 
     // This tick's bytes as received; empty when nothing came.
     const std::string& RecordText() const { return m_RecordText; }
+    // The same bytes without their zero bytes, for the decoder.
+    const std::string& TickText() const { return m_TickText; }
     // Ends a tick: both forms of its text are emptied.
     void EndTick();
     // m_LiveBusy: a tick runs; data notices meanwhile are discarded.
     void SetBusy(bool busy) { m_LiveBusy = busy; }
     const LineAssembler& Lines() const { return m_Lines; }
 
+signals:
+    // A status line of one of its sources.
+    void Status(const QString& line);
+    // The open serial port went away; its line is written. The receiver
+    // closes the session as the live-input button does.
+    void SerialPortLost();
+    // The serial queue dropped a chunk; its reader waits for
+    // AcknowledgeQueueFull.
+    void QueueFull();
+
 private:
+    void FollowOwn(const NoticeSource& source);
+    void OnSerialData();
+    void OnReceived(SourceId source, const QString& peer, const QByteArray& bytes);
+    void OnClosed(SourceId source);
+    void OnSerialLost(const QString& reason);
     void OpenSerialOrTcpInput();
     bool Accepts(SourceId source) const { return m_TcpInputOpen || m_Sources.Owns(source); }
     void AppendBytes(SourceId source, std::string_view bytes);
@@ -80,18 +99,23 @@ private:
     bool Discarding();
 
     LineSink m_AppendLine;
-    ConfigReader m_ReadConfig;
-    QObject* m_NoticeTarget;
-    std::string& m_NmeaText;
+    // The receivers of the data signals, apart by kind, so that before the
+    // last tick those still queued are taken at once: TCP, then serial.
+    QObject m_TcpInbox;
+    QObject m_SerialInbox;
+    SerialPortConfig m_SerialConfig;  // [uart], kept from one read to the next
+    TcpInputConfig m_TcpInputConfig;  // [server] inputport and listenaddress
 
     bool m_SerialOpen = false;
     bool m_TcpInputOpen = false;
     bool m_LiveBusy = false;
+    bool m_RawDataVisible = false;
     SerialPort m_SerialPort;
     std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
     LiveSources m_Sources;                       // the [sources] group's sources
     LineAssembler m_Lines;                       // each source's unfinished sentence
     std::string m_RecordText;                    // this tick's bytes as received, zeros included
+    std::string m_TickText;                      // the same without zero bytes
 };
 
 }  // namespace orvane

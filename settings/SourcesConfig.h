@@ -12,12 +12,21 @@
 // present writes one "[Config] sources/..." line: "ok", or "unused" with
 // the reason when the source stays off.
 
+#include <QHostAddress>
 #include <QString>
 
 #include "Config.h"
-#include "live/LiveSources.h"
 
 namespace orvane {
+
+struct LiveSourceSettings {
+    QString nmeaServerHost;  // empty: not followed
+    quint16 nmeaServerPort = 10110;
+    QString gpsdHost;  // empty: not used
+    quint16 gpsdPort = 2947;
+    quint16 udpPort = 0;  // 0: not listened on
+    QHostAddress udpAddress = QHostAddress(QHostAddress::Any);
+};
 
 // Reads the group from the file at path.
 LiveSourceSettings ReadSourcesConfig(const QString& path, const ConfigLineSink& appendLine);
