@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Config.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <ini.h>
 
 #include <limits>
 #include <map>
 #include <string>
 
+#include "IniParse.h"
 #include "LookupOrder.h"
 #include "StandardFolders.h"
 
@@ -47,18 +45,7 @@ std::string Lower(const char* text)
 // without regard to case, and the first occurrence of a key wins.
 class IniFile {
 public:
-    explicit IniFile(const QString& path)
-    {
-        // One value per line, taken whole: no continuation lines, no
-        // inline comments (a ';' belongs to the value, as in a URL), and
-        // lines up to 1 MiB read whole (text values are cut afterwards).
-        ini_allow_multiline = false;
-        ini_allow_inline_comments = false;
-        ini_use_stack = false;
-        ini_allow_realloc = true;
-        ini_max_line = 1 << 20;
-        ini_parse(QFile::encodeName(path).constData(), &IniFile::Handler, this);
-    }
+    explicit IniFile(const QString& path) { ParseIniFile(path, &IniFile::Handler, this); }
 
     // nullptr when the file, the section or the key is missing.
     const std::string* Find(const char* section, const char* key) const

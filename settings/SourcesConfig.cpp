@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SourcesConfig.h"
 
-#include <QFile>
 #include <QHostAddress>
-
-#include <ini.h>
 
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "IniParse.h"
 
 namespace orvane {
 
@@ -102,13 +101,8 @@ bool ParseHostPort(const QString& text, quint16 defaultPort, QString& host, quin
 
 LiveSourceSettings ReadSourcesConfig(const QString& path, const ConfigLineSink& appendLine)
 {
-    ini_allow_multiline = false;
-    ini_allow_inline_comments = false;
-    ini_use_stack = false;
-    ini_allow_realloc = true;
-    ini_max_line = 1 << 20;
     SourceKeys keys;
-    ini_parse(QFile::encodeName(path).constData(), &KeepSourceKey, &keys);
+    ParseIniFile(path, &KeepSourceKey, &keys);
 
     LiveSourceSettings settings;
     ReadHostKey(keys, "tcp", kNmeaServerPort, settings.nmeaServerHost, settings.nmeaServerPort, appendLine);
