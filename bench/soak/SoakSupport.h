@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the soak runs share: loopback clients, counting the sentences sent
-// and the lines the window shows, and timing the window's live ticks.
+// What the soak runs share: their setup, loopback clients, counting the
+// sentences sent and the lines the window shows, and timing the window's
+// live ticks.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QObject>
+#include <QTemporaryDir>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -18,7 +21,34 @@
 #include <string_view>
 #include <vector>
 
+#include "EmbeddedBrowser.h"
 #include "OrvaneDlg.h"
+#include "settings/Config.h"
+
+// Before the run's QApplication: the window runs offscreen, and the
+// embedded browser is prepared as the program prepares it.
+inline void PrepareOffscreenRun()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    orvane::PrepareEmbeddedBrowser();
+}
+
+// The run's first loopback port, set apart from other runs' by the
+// process id.
+inline quint16 RunPort()
+{
+    return quint16(20000 + quint16(::getpid() % 20000));
+}
+
+// Writes config.ini into folder and has the settings read from there.
+inline void UseConfig(const QTemporaryDir& folder, const QString& text)
+{
+    QFile config(folder.filePath("config.ini"));
+    config.open(QIODevice::WriteOnly);
+    config.write(text.toUtf8());
+    config.close();
+    orvane::SetConfigFolder(folder.path());
+}
 
 // In front of the window's hooks: counts the decoded RMC lines, the error
 // lines and the discarded ticks on their way to the view, and passes every

@@ -35,12 +35,10 @@
 #include <thread>
 #include <vector>
 
-#include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SoakSupport.h"
 #include "live/NetworkServer.h"
-#include "settings/Config.h"
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;
@@ -69,8 +67,7 @@ Stats Summarise(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    orvane::PrepareEmbeddedBrowser();
+    PrepareOffscreenRun();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
@@ -81,14 +78,10 @@ int main(int argc, char** argv)
     const int burst = args[2].toInt();
 
     QTemporaryDir folder;
-    const quint16 inputPort = 20000 + quint16(::getpid() % 20000);
+    const quint16 inputPort = RunPort();
     const quint16 outputPort = quint16(inputPort + 1);
-    QFile config(folder.filePath("config.ini"));
-    config.open(QIODevice::WriteOnly);
-    config.write(
-        QString("[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n").arg(inputPort).arg(outputPort).toUtf8());
-    config.close();
-    SetConfigFolder(folder.path());
+    UseConfig(folder,
+        QString("[server]\ninputport=%1\noutputport=%2\noutputformat=NMEA\n").arg(inputPort).arg(outputPort));
 
     QElapsedTimer wall;
     COrvaneDlg dialog;

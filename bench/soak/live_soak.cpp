@@ -34,13 +34,11 @@
 #include <thread>
 #include <vector>
 
-#include "EmbeddedBrowser.h"
 #include "Generator.h"
 #include "OrvaneDlg.h"
 #include "SkyPlot.h"
 #include "SkyViewDlg.h"
 #include "SoakSupport.h"
-#include "settings/Config.h"
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;
@@ -181,8 +179,7 @@ void StartSerialWriter(Load& load, int master, double seconds)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    orvane::PrepareEmbeddedBrowser();
+    PrepareOffscreenRun();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool serial = args.size() >= 3 && args[1] == "serial";
@@ -204,13 +201,8 @@ int main(int argc, char** argv)
         ::unlockpt(master);
         uartPort = QString::fromLocal8Bit(::ptsname(master));
     }
-    const quint16 port = 20000 + quint16(::getpid() % 20000);
-    QFile config(folder.filePath("config.ini"));
-    config.open(QIODevice::WriteOnly);
-    config.write(
-        QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort).arg(port).toUtf8());
-    config.close();
-    SetConfigFolder(folder.path());
+    const quint16 port = RunPort();
+    UseConfig(folder, QString("[uart]\nport=%1\nbaudrate=115200\n[server]\ninputport=%2\n").arg(uartPort).arg(port));
 
     COrvaneDlg dialog;
     const CountingHooks& lines = CountLines(dialog);
