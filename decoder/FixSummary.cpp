@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "FieldConvert.h"
+#include "FieldWalk.h"
 #include "Parsers.h"
 #include "Tables.h"
 
@@ -22,18 +23,17 @@ constexpr size_t kMostSatellites = SkyModel::kMostSatellites;
 // The last field ends at "*" or at the end of the sentence.
 std::string_view Field(std::string_view sentence, int n)
 {
-    // Fields are a few characters long: a plain walk is quicker than a
-    // library search per comma.
+    // The commas before it are found as the parsers find theirs; the field
+    // itself is a few characters long, walked plainly to its end.
+    detail::FieldCursor cursor(sentence);
+    std::string_view skipped;
+    for (int k = 0; k < n; ++k) {
+        if (!cursor.Next(skipped))
+            return {};
+    }
     const char* const data = sentence.data();
     const size_t size = sentence.size();
-    size_t begin = 0;
-    for (int k = 0; k < n; ++k) {
-        while (begin < size && data[begin] != ',')
-            ++begin;
-        if (begin == size)
-            return {};
-        ++begin;
-    }
+    const size_t begin = cursor.Position();
     size_t end = begin;
     while (end < size && data[end] != ',' && data[end] != '*')
         ++end;
