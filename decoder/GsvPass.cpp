@@ -111,15 +111,23 @@ void NoteSignal(GsvProgress::Row& notes, int signal, int32_t at)
     notes.signalLastAt[size_t(signal)] = at;
 }
 
-// The search of one talker row from start, as the plain pass makes it,
-// writing the notes of what it finds. Returns the bytes it searched.
-int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talker, SatelliteTable& table,
-    const LineSink& appendLine, GsvProgress::Row& notes)
+// The search of one talker row from start, as every pass makes it: each
+// sentence found is merged into the row, and one that does not parse puts
+// out its error line and ends the search. With a bound, the search ends
+// before the first sentence whose following position reaches it; cut says
+// that the text given ends at bound - 1, short of the whole text. With
+// notes, it writes the notes of what it finds. Returns the bytes it
+// searched.
+int64_t SearchRow(std::string_view text, int32_t start, int talker, SatelliteTable& table, const LineSink& appendLine,
+    GsvProgress::Row* notes, std::optional<int32_t> bound = std::nullopt, bool cut = false)
 {
-    notes = GsvProgress::Row{};
-    for (auto& signal : notes.lastAt)
-        signal.fill(-1);
-    notes.signalLastAt.fill(-1);
+    const auto length = int32_t(std::min(text.size(), size_t(kMaxTextLength)));
+    if (notes) {
+        *notes = GsvProgress::Row{};
+        for (auto& signal : notes->lastAt)
+            signal.fill(-1);
+        notes->signalLastAt.fill(-1);
+    }
     RowRanks ranks;
     int32_t position = start;
     for (;;) {
@@ -128,6 +136,10 @@ int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talk
         // A negative start finds nothing without a search.
         if (next < 1)
             return start < 0 ? 0 : std::max(length - start, 0);
+        if (cut && sentence.empty())
+            return next - start;  // its "*" lies at or past the bound, or nowhere
+        if (bound && next >= *bound)
+            return next - start;
         // A sentence without "*" runs to the end of the text: no later start
         // that follows a "*" lies past its "$", so the last position stands
         // for it.
@@ -135,15 +147,18 @@ int64_t SearchRow(std::string_view text, int32_t length, int32_t start, int talk
         GsvList list;
         const int32_t count = ParseGsv(sentence, list);
         if (count < 0) {
-            notes.failed = true;
-            notes.failedAt = at;
-            notes.failedCode = count;
+            if (notes) {
+                notes->failed = true;
+                notes->failedAt = at;
+                notes->failedCode = count;
+            }
             appendLine(ErrorLine("GSV", count));
             return next - start;
         }
         const int signal = SignalOf(list, sentence);
-        Merge(list, count, signal, table.entries[size_t(talker)], table.seen[size_t(talker)], ranks, &notes, at);
-        NoteSignal(notes, signal, at);
+        Merge(list, count, signal, table.entries[size_t(talker)], table.seen[size_t(talker)], ranks, notes, at);
+        if (notes)
+            NoteSignal(*notes, signal, at);
         position = next;
     }
 }
@@ -219,29 +234,8 @@ void AccumulateGsv(std::string_view text, int32_t start, std::optional<int32_t> 
         cut = true;
     }
 
-    for (int talker = 0; talker < kTalkerCount; ++talker) {
-        RowRanks ranks;
-        int32_t position = start;
-        for (;;) {
-            std::string_view sentence;
-            const int32_t next = FindSentence(searched, position, talker, kGsvRow, sentence);
-            if (next < 1)
-                break;
-            if (cut && sentence.empty())
-                break;  // its "*" lies at or past the bound, or nowhere
-            if (bound && next >= *bound)
-                break;
-            GsvList list;
-            const int32_t count = ParseGsv(sentence, list);
-            if (count < 0) {
-                appendLine(ErrorLine("GSV", count));
-                break;
-            }
-            Merge(list, count, SignalOf(list, sentence), table.entries[size_t(talker)], table.seen[size_t(talker)],
-                ranks);
-            position = next;
-        }
-    }
+    for (int talker = 0; talker < kTalkerCount; ++talker)
+        SearchRow(searched, start, talker, table, appendLine, nullptr, bound, cut);
 
     ClearUnseen(table);
 }
@@ -272,7 +266,7 @@ void AccumulateGsvResuming(std::string_view text, int32_t start, SatelliteTable&
         } else {
             // The row's stretch ended before start, or there is none: no
             // pass has searched this row's text from start on.
-            progress.searchedBytes += SearchRow(text, length, start, talker, table, appendLine, notes);
+            progress.searchedBytes += SearchRow(text, start, talker, table, appendLine, &notes);
         }
     }
 
