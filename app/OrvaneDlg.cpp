@@ -185,12 +185,4 @@ void COrvaneDlg::DecorateHooks(std::unique_ptr<DispatchHooks> decorator)
     m_Hooks = m_HooksDecorator ? m_HooksDecorator.get() : &m_WindowHooks;
 }
 
-void COrvaneDlg::HoldTimer(int timerId)
-{
-    if (timerId == kReplayTimerId)
-        m_Replay.HoldTimer();
-    else if (timerId == kLiveTimerId)
-        m_LiveTimer.stop();
-}
-
 }  // namespace orvane

@@ -101,28 +101,34 @@ public:
     explicit COrvaneDlg(UiSeam* seam = nullptr, QWidget* parent = nullptr);
     ~COrvaneDlg() override;
 
-    // Test seam. The controls by id, nullptr when there is none: tests press
-    // them as a user would; the program itself uses the typed members.
-    // Below them, read-only views of the state and of the parts; a test
-    // ticks a timer with its handler (after HoldTimer) and answers the
-    // modal boxes through the UiSeam it passes in.
-    QWidget* Control(int id) const { return m_Controls.value(id); }
-    QPushButton* Button(int id) const;
-    QComboBox* Combo(int id) const;
-    QSlider* Slider() const;
-    const WindowState& State() const { return m_State; }
-    const QString& DisplayText() const { return m_TextView.Text(); }
+    // The parts the window owns and keeps its controls in step with. The
+    // controls are its children, each with its id as its object name;
+    // benches and tests press them and read them as a user would.
+    //
+    // The replay of the loaded log, with timer 291. OnReplayTick is the
+    // timer's handler: ReplayEngine::HoldTimer leaves the ticks to its
+    // caller.
     const ReplayEngine& Replay() const { return m_Replay; }
-    bool SecondaryMapShown() const { return m_SecondaryMapShown; }
+    ReplayEngine& Replay() { return m_Replay; }
+    // The sources of online mode and the text of the tick.
+    const LiveSession& Live() const { return m_Live; }
+    // Timer 801, the live tick, running while the live input is open.
+    // OnLiveTick is its handler: stopped, the ticks are its caller's.
     const QTimer& LiveTimer() const { return m_LiveTimer; }
+    QTimer& LiveTimer() { return m_LiveTimer; }
+    // The recording of the live text, with its timer 546.
     const LiveRecorder& Recorder() const { return m_Recorder; }
     LiveRecorder& Recorder() { return m_Recorder; }
-    bool RawDataVisible() const { return m_RawDataVisible; }
-    bool RecordingProgressVisible() const { return m_RecordingProgressVisible; }
-    bool Forwarding() const { return m_Forwarding; }
-    bool Uploading() const { return m_Uploading; }
+    // The forwarding server and the upload connection, as config.ini set
+    // them up; nullptr once the window is closed.
     PositionSender* Sender() const { return m_Sender.get(); }
-    const LiveSession& Live() const { return m_Live; }
+    // The text view's lines, newest first, separated by CR LF.
+    const TextView& TextLines() const { return m_TextView; }
+    // The fix summary that the replay and the live ticks feed and the Sky
+    // View shows.
+    const FixSummary& Summary() const { return m_State.m_FixSummary; }
+    // The satellites window (Show Signals) and the secondary map window,
+    // nullptr once the window is closed.
     CGNSS_SatellitesDlg* SatellitesDlg() const { return m_SatellitesDlg.get(); }
     CGNSS_SecondaryMapDlg* SecondaryMapDlg() const { return m_SecondaryMapDlg.get(); }
     // The Sky View window, nullptr until it is first opened.
@@ -144,15 +150,13 @@ public:
     // Timer 291's and timer 801's handlers: one replay tick, one live tick.
     void OnReplayTick();
     void OnLiveTick();
-    // Test seam: keeps a running timer (by id) from firing by itself until
-    // it is started again, so that a test ticks it at its own moments.
-    void HoldTimer(int timerId);
     // Seeks to a slider position, as releasing the thumb there does.
     void OnSeek(int value);
 
     // The window menu: ends with a separator and the About item
     // (command 16). The caller owns the menu.
     QMenu* CreateWindowMenu();
+    // A command of the window menu by its id: the About box for 16.
     void OnSysCommand(int commandId);
     // The window menu's Save Track as GPX: the loaded log's track, or the
     // live session's so far (the last session's once it has ended).
@@ -288,12 +292,8 @@ private:
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 
     // Online mode, recording, forwarding and upload.
-    bool m_RawDataVisible = false;
-    bool m_RecordingProgressVisible = false;
-    bool m_Forwarding = false;
-    bool m_Uploading = false;
-    LiveSession m_Live;                        // the sources, m_SerialOpen, m_TcpInputOpen, m_LiveBusy
-    LiveRecorder m_Recorder;                   // m_Recording, the file and timer 546
+    LiveSession m_Live;                        // the sources, m_SerialOpen, m_TcpInputOpen, m_LiveBusy, raw data
+    LiveRecorder m_Recorder;                   // m_Recording, the file, timer 546, the size line
     TrackCollector m_LiveTrack;                // the positions of the live session
     std::unique_ptr<PositionSender> m_Sender;  // the forwarding server and the upload
     ForwardingConfig m_ForwardingConfig;       // config.ini's groups of the parts above

@@ -72,21 +72,6 @@ void COrvaneDlg::CreateLayout()
     setAcceptDrops(true);
 }
 
-QPushButton* COrvaneDlg::Button(int id) const
-{
-    return qobject_cast<QPushButton*>(Control(id));
-}
-
-QComboBox* COrvaneDlg::Combo(int id) const
-{
-    return qobject_cast<QComboBox*>(Control(id));
-}
-
-QSlider* COrvaneDlg::Slider() const
-{
-    return qobject_cast<QSlider*>(Control(IDC_REPLAY_SLIDER));
-}
-
 namespace {
 
 // The control of the id as its class; the table and the ids are one
@@ -125,9 +110,9 @@ void COrvaneDlg::UpdateControls(SignalsRule rule)
 
     m_Ui.onlineMode->setText(online ? QStringLiteral("Offline Mode") : QStringLiteral("Online Mode"));
     for (const int id : kOfflineOnly)
-        Control(id)->setVisible(!online);
+        m_Controls.value(id)->setVisible(!online);
     for (const int id : kOnlineOnly)
-        Control(id)->setVisible(online);
+        m_Controls.value(id)->setVisible(online);
     m_Ui.liveInput->setText(m_Live.IsOpen() ? QStringLiteral("Pause") : QStringLiteral("Start Parsing"));
     m_Ui.recording->setText(
         m_Recorder.Recording() ? QStringLiteral("Stop Recording") : QStringLiteral("Recording NMEA"));

@@ -110,12 +110,12 @@ void COrvaneDlg::OnLiveTick()
         m_LiveTrack.Feed(text);
         m_LiveCursor.m_ParsePosition = 0;
         m_LiveCursor.m_TalkerRow = m_Ui.talkers->currentIndex();
-        if (m_RawDataVisible)
+        if (m_Live.RawDataVisible())
             AppendLine(QString::fromLatin1(text.data(), qsizetype(text.size())));
         while (DispatchSentences(text, m_LiveCursor, Options(), *m_Hooks)) { }
         FollowSkyView();
     }
-    m_Recorder.Step(m_Live.RecordText(), m_RecordingProgressVisible);
+    m_Recorder.Step(m_Live.RecordText(), m_Recorder.ProgressShown());
     m_Live.EndTick();
     m_Live.SetBusy(false);
 }
@@ -142,21 +142,20 @@ void COrvaneDlg::OnDeveloperCode()
     AppendLine(DeveloperCodeLine(code));
     switch (code) {
     case DeveloperCode::ShowRawData:
-        m_RawDataVisible = true;
+        m_Live.SetRawDataVisible(true);
         break;
     case DeveloperCode::HideRawData:
-        m_RawDataVisible = false;
+        m_Live.SetRawDataVisible(false);
         break;
     case DeveloperCode::ShowRecording:
-        m_RecordingProgressVisible = true;
+        m_Recorder.SetProgressShown(true);
         break;
     case DeveloperCode::HideRecording:
-        m_RecordingProgressVisible = false;
+        m_Recorder.SetProgressShown(false);
         break;
     case DeveloperCode::Invalid:
         break;
     }
-    m_Live.SetRawDataVisible(m_RawDataVisible);
 }
 
 }  // namespace orvane

@@ -40,6 +40,10 @@ public:
     // while a rotation waits for the next file. With showProgress a line
     // gives the file's size. A file past the limit is rotated.
     void Step(std::string_view bytes, bool showProgress);
+    // Whether the owner's ticks ask Step for the size line (a developer
+    // code turns it on and off).
+    void SetProgressShown(bool shown) { m_ProgressShown = shown; }
+    bool ProgressShown() const { return m_ProgressShown; }
 
     // Timer 546's work; the timer calls it by itself.
     void OnRestartTimer();
@@ -57,6 +61,7 @@ private:
 
     LineSink m_AppendLine;
     bool m_Recording = false;
+    bool m_ProgressShown = false;
     RecordingFile m_File;   // open exactly while m_Recording is on
     QTimer m_RestartTimer;  // kRecordingRestartTimerId
     std::string m_Held;     // bytes waiting for the next file

@@ -57,6 +57,7 @@ public:
     void Follow(const NoticeSource& source);
     // Raw data shown: each chunk received writes a line with its peer.
     void SetRawDataVisible(bool visible) { m_RawDataVisible = visible; }
+    bool RawDataVisible() const { return m_RawDataVisible; }
     void AcknowledgeQueueFull() { m_SerialPort.AcknowledgeQueueFull(); }
 
     // At each tick: the rests of sources that have been silent for a second.

@@ -67,7 +67,7 @@ int BaseMapScreenshot(const QString& png, const QString& file, int ticks)
     dialog.move(0, 0);
     dialog.show();
     dialog.DropFiles({file});
-    dialog.Button(IDC_ENABLE_MAP)->click();
+    Find<QPushButton>(dialog, IDC_ENABLE_MAP)->click();
     CWebBrowser2& browser = *dialog.Browser();
     if (!dialog.Replay().Loaded() || !WaitInEventLoop([&] { return !browser.Busy(); }, 30000))
         return 1;

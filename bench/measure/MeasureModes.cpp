@@ -37,10 +37,10 @@ int Screenshot(const QString& png, const QString& file)
     dialog.show();
     dialog.DropFiles({file});
     if (dialog.Replay().Loaded()) {
-        dialog.Button(IDC_RUN)->click();
+        Find<QPushButton>(dialog, IDC_RUN)->click();
         for (int tick = 0; tick < 12; ++tick)
             dialog.OnReplayTick();
-        dialog.Button(IDC_RUN)->click();
+        Find<QPushButton>(dialog, IDC_RUN)->click();
     }
     QCoreApplication::processEvents();
     dialog.FlushTextView();
@@ -74,11 +74,13 @@ int MeasureTicks(int count, const QString& file)
     }
     std::printf("loaded %d bytes in %.1f ms\n", int(dialog.Replay().Text().size()), loadMs);
     while (dialog.Replay().SpeedStep() < 10)
-        dialog.Button(IDC_FASTER)->click();
-    dialog.Button(IDC_SHOW_SIGNALS)->click();
+        Find<QPushButton>(dialog, IDC_FASTER)->click();
+    Find<QPushButton>(dialog, IDC_SHOW_SIGNALS)->click();
     std::printf("speed step %d (%d ms), signals %s, talker list '%s', message row %d\n", dialog.Replay().SpeedStep(),
-        dialog.Replay().Interval(), dialog.State().m_SignalsShown ? "shown" : "hidden",
-        qPrintable(dialog.Combo(IDC_SATELLITE_LIST)->currentText()), dialog.Combo(IDC_MESSAGE_LIST)->currentIndex());
+        dialog.Replay().Interval(),
+        Find<QPushButton>(dialog, IDC_SHOW_SIGNALS)->text() == "Hide Signals" ? "shown" : "hidden",
+        qPrintable(Find<QComboBox>(dialog, IDC_SATELLITE_LIST)->currentText()),
+        Find<QComboBox>(dialog, IDC_MESSAGE_LIST)->currentIndex());
 
     // The lines of the load are shown before the ticks, as in a real run.
     QCoreApplication::processEvents();
@@ -86,7 +88,7 @@ int MeasureTicks(int count, const QString& file)
     TickTimes all;
     for (const auto& [where, slider] : {std::pair{"start", 0}, std::pair{"middle", 5000}, std::pair{"end", 9900}}) {
         dialog.OnSeek(slider);
-        dialog.Button(IDC_RUN)->click();
+        Find<QPushButton>(dialog, IDC_RUN)->click();
         const int32_t from = dialog.Replay().Cursor().m_ParsePosition;
         TickTimes region;
         QElapsedTimer clock;
@@ -101,7 +103,7 @@ int MeasureTicks(int count, const QString& file)
         }
         const int32_t to = dialog.Replay().Cursor().m_ParsePosition;
         if (dialog.Replay().Running())
-            dialog.Button(IDC_RUN)->click();
+            Find<QPushButton>(dialog, IDC_RUN)->click();
         std::printf("%s:\n", where);
         Report("tick", from, to, region.handler);
         Report("+view", from, to, region.turn);
@@ -164,8 +166,8 @@ int TrackPointCount(CWebBrowser2& browser)
 // The window with the map switched on and its page loaded.
 bool SwitchMapOn(COrvaneDlg& dialog)
 {
-    dialog.Button(IDC_ENABLE_MAP)->click();
-    if (!dialog.State().m_MapEnabled)
+    Find<QPushButton>(dialog, IDC_ENABLE_MAP)->click();
+    if (!Find<QPushButton>(dialog, IDC_ENABLE_MAP)->isChecked())
         return false;
     CWebBrowser2& browser = *dialog.Browser();
     return SpinUntil([&] { return !browser.Busy(); }, 30000) && TrackPointCount(browser) >= 0;
@@ -263,12 +265,12 @@ int MeasureFirstPosition(const QString& file)
         std::fprintf(stderr, "orvane: %s did not load\n", qPrintable(file));
         return 1;
     }
-    dialog.Button(IDC_ENABLE_MAP)->click();
-    if (!dialog.State().m_MapEnabled)
+    Find<QPushButton>(dialog, IDC_ENABLE_MAP)->click();
+    if (!Find<QPushButton>(dialog, IDC_ENABLE_MAP)->isChecked())
         return 1;
     while (dialog.Replay().SpeedStep() < 10)
-        dialog.Button(IDC_FASTER)->click();
-    dialog.Button(IDC_RUN)->click();
+        Find<QPushButton>(dialog, IDC_FASTER)->click();
+    Find<QPushButton>(dialog, IDC_RUN)->click();
     const double started = double(clock.nsecsElapsed()) / 1e6;
     CWebBrowser2& browser = *dialog.Browser();
     double loaded = -1;
@@ -307,7 +309,7 @@ int MapScreenshots(const QString& folder, const QString& file, int ticks)
     dialog.DropFiles({file});
     if (!dialog.Replay().Loaded() || !SwitchMapOn(dialog))
         return 1;
-    dialog.Button(IDC_SHOW_SIGNALS)->click();
+    Find<QPushButton>(dialog, IDC_SHOW_SIGNALS)->click();
     dialog.SatellitesDlg()->move(dialog.frameGeometry().right() + 8, 0);
     ReplayTicks(dialog, ticks);
     const int points = TrackPointCount(*dialog.Browser());
@@ -364,13 +366,13 @@ std::optional<int> RunMeasureMode(const QStringList& arguments)
 
 void ReplayTicks(COrvaneDlg& dialog, int ticks)
 {
-    dialog.Button(IDC_RUN)->click();
+    Find<QPushButton>(dialog, IDC_RUN)->click();
     for (int tick = 0; tick < ticks && dialog.Replay().Running(); ++tick) {
         dialog.OnReplayTick();
         QCoreApplication::processEvents();
     }
     if (dialog.Replay().Running())
-        dialog.Button(IDC_RUN)->click();
+        Find<QPushButton>(dialog, IDC_RUN)->click();
 }
 
 }  // namespace orvane

@@ -22,12 +22,20 @@
 //                           exits (for measuring peak memory).
 
 #include <QStringList>
+#include <QWidget>
 
 #include <optional>
 
 namespace orvane {
 
 class COrvaneDlg;
+
+// A control of the main window by its id, which is its object name.
+template <class T>
+T* Find(const QWidget& window, int id)
+{
+    return window.findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
 
 // Runs the mode named in arguments, if any, and returns its exit status.
 std::optional<int> RunMeasureMode(const QStringList& arguments);

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "MeasureModes.h"
 #include "OrvaneDlg.h"
 #include "SkyViewDlg.h"
 
@@ -22,8 +23,8 @@ int SkyViewScreenshot(const QString& png, const QString& file, int ticks)
         return 1;
     dialog.OnSkyView();
     SkyViewDlg& sky = *dialog.SkyView();
-    dialog.Button(IDC_RUN)->click();
-    dialog.HoldTimer(kReplayTimerId);
+    Find<QPushButton>(dialog, IDC_RUN)->click();
+    dialog.Replay().HoldTimer();
     for (int tick = 0; tick < ticks && dialog.Replay().Running(); ++tick) {
         dialog.OnReplayTick();
         QCoreApplication::processEvents();

@@ -98,9 +98,9 @@ int main(int argc, char** argv)
         }
     });
     dialog.show();
-    dialog.Button(IDC_ONLINE_MODE)->click();
-    dialog.Button(IDC_LIVE_INPUT)->click();
-    if (!dialog.Forwarding() || !dialog.LiveTimer().isActive()) {
+    dialog.findChild<QPushButton*>(QString::number(IDC_ONLINE_MODE))->click();
+    dialog.findChild<QPushButton*>(QString::number(IDC_LIVE_INPUT))->click();
+    if (!dialog.Sender()->Forwarding() || !dialog.LiveTimer().isActive()) {
         std::fprintf(stderr, "forwarding or TCP input did not open\n");
         return 1;
     }

@@ -207,8 +207,8 @@ int main(int argc, char** argv)
     COrvaneDlg dialog;
     const CountingHooks& lines = CountLines(dialog);
     dialog.show();
-    dialog.Button(IDC_ONLINE_MODE)->click();
-    dialog.Button(IDC_LIVE_INPUT)->click();
+    dialog.findChild<QPushButton*>(QString::number(IDC_ONLINE_MODE))->click();
+    dialog.findChild<QPushButton*>(QString::number(IDC_LIVE_INPUT))->click();
     TickTimer ticks;
     const_cast<QTimer&>(dialog.LiveTimer()).installEventFilter(&ticks);
     const bool sky = args.last() == "sky";

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the window tests share: a seam that answers the modal questions,
-// files written for a test, and the steps of a window going live.
+// What the window tests share: the controls by id, a seam that answers the
+// modal questions, files written for a test, and the steps of a window going
+// live.
 
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +22,30 @@
 #include "settings/Config.h"
 
 namespace orvane {
+
+// A control of a window laid out from its table, by its id (its object
+// name); nullptr when it has none of that class.
+template <class T>
+T* Find(const QWidget& window, int id)
+{
+    return window.findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+inline QPushButton* Button(const QWidget& window, int id)
+{
+    return Find<QPushButton>(window, id);
+}
+
+inline QComboBox* Combo(const QWidget& window, int id)
+{
+    return Find<QComboBox>(window, id);
+}
+
+// The main window's text view's lines, newest first, separated by CR LF.
+inline const QString& DisplayText(const COrvaneDlg& dialog)
+{
+    return dialog.TextLines().Text();
+}
 
 class AnsweringSeam : public UiSeam {
 public:
@@ -79,7 +106,7 @@ inline QByteArray ReadFile(const QString& path)
 // The newest lines of the text view, newest first.
 inline QStringList TopLines(const COrvaneDlg& dialog, int count)
 {
-    return dialog.DisplayText().split(QStringLiteral("\r\n")).mid(0, count);
+    return DisplayText(dialog).split(QStringLiteral("\r\n")).mid(0, count);
 }
 
 inline QString TopLine(const COrvaneDlg& dialog)
@@ -89,13 +116,13 @@ inline QString TopLine(const COrvaneDlg& dialog)
 
 inline QString ViewText(const COrvaneDlg& dialog)
 {
-    return static_cast<const QPlainTextEdit*>(dialog.Control(IDC_TEXT_VIEW))->toPlainText();
+    return Find<QPlainTextEdit>(dialog, IDC_TEXT_VIEW)->toPlainText();
 }
 
 // The view shows what the window holds, with LF for CR LF.
 inline bool ViewShowsText(const COrvaneDlg& dialog)
 {
-    return ViewText(dialog) == QString(dialog.DisplayText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return ViewText(dialog) == QString(DisplayText(dialog)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 // n sentences "$<talker><type>,..." with a distinct time each, with their
@@ -117,28 +144,38 @@ inline QString RmcLine(int second)
         .arg(second, 2, 10, QLatin1Char('0'));
 }
 
-inline void LiveTick(COrvaneDlg& dialog)
-{
-    dialog.OnLiveTick();
-}
-
 inline void TypeCode(COrvaneDlg& dialog, const QString& code)
 {
-    static_cast<QLineEdit*>(dialog.Control(IDC_DEVELOPER_CODE_EDIT))->setText(code);
-    dialog.Button(IDC_DEVELOPER_CODE)->click();
+    Find<QLineEdit>(dialog, IDC_DEVELOPER_CODE_EDIT)->setText(code);
+    Button(dialog, IDC_DEVELOPER_CODE)->click();
+}
+
+// Drops the log, written as a file of the folder, on the window; true when
+// it loaded.
+inline bool DropLog(COrvaneDlg& dialog, const QTemporaryDir& dir, const QString& name, const QByteArray& log)
+{
+    dialog.DropFiles({WriteFile(dir, name, log)});
+    return dialog.Replay().Loaded();
+}
+
+// Presses Run with timer 291 held: the test gives the ticks.
+inline void RunByHand(COrvaneDlg& dialog)
+{
+    Button(dialog, IDC_RUN)->click();
+    dialog.Replay().HoldTimer();
 }
 
 // Online with the live input open.
 inline void GoLive(COrvaneDlg& dialog)
 {
-    dialog.Button(IDC_ONLINE_MODE)->click();
-    dialog.Button(IDC_LIVE_INPUT)->click();
+    Button(dialog, IDC_ONLINE_MODE)->click();
+    Button(dialog, IDC_LIVE_INPUT)->click();
 }
 
 // Connects a client to the window's TCP input and waits for its line.
 inline bool ConnectInput(COrvaneDlg& dialog, QTcpSocket& client, quint16 port)
 {
-    const auto connected = [&] { return dialog.DisplayText().count(QStringLiteral("[TCP] new client is connected")); };
+    const auto connected = [&] { return DisplayText(dialog).count(QStringLiteral("[TCP] new client is connected")); };
     const qsizetype before = connected();
     client.connectToHost(QHostAddress::LocalHost, port);
     return client.waitForConnected(5000) && QTest::qWaitFor([&] { return connected() > before; }, 5000);

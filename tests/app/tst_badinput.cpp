@@ -66,7 +66,7 @@ class TestBadInput : public QObject {
     static void VerifyDecodes(COrvaneDlg& dialog, QTcpSocket& good, int second)
     {
         QVERIFY(good.write(Sentences("GP", "RMC", 1, second)) > 0);
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.DisplayText().contains(RmcLine(second)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(DisplayText(dialog).contains(RmcLine(second)), 10000);
     }
 
     static void VerifyTicking(const COrvaneDlg& dialog)
@@ -116,7 +116,7 @@ private slots:
         endless.write(QByteArray(10 << 20, 'x'));
         VerifyDecodes(dialog, good, 2);
         endless.write("\r\n" + Sentences("GP", "RMC", 1, 3));
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.DisplayText().contains(RmcLine(3)), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(DisplayText(dialog).contains(RmcLine(3)), 20000);
         endless.disconnectFromHost();
         QTRY_COMPARE(dialog.Live().TcpInputClients(), held);
 
@@ -128,7 +128,7 @@ private slots:
         const QByteArray last = Sentences("GP", "RMC", 1, 4).chopped(2);
         QCOMPARE(::write(halfClosed, last.constData(), size_t(last.size())), ssize_t(last.size()));
         QCOMPARE(::shutdown(halfClosed, SHUT_WR), 0);
-        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(4)));
+        QTRY_VERIFY(DisplayText(dialog).contains(RmcLine(4)));
         QTRY_COMPARE(dialog.Live().TcpInputClients(), held);
         ::close(halfClosed);
 
@@ -180,7 +180,7 @@ private slots:
         const int before = int(ticks.count());
         QTRY_VERIFY(ticks.count() >= before + 2);
         QVERIFY(receiver.Send(("\r\n" + Sentences("GP", "RMC", 1, 9)).toStdString()));
-        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(9)));
+        QTRY_VERIFY(DisplayText(dialog).contains(RmcLine(9)));
         VerifyTicking(dialog);
         // A full queue is told as it always is, and nothing else.
         for (const QString& message : seam.messages)
@@ -202,7 +202,7 @@ private slots:
         QVERIFY(!dialog.Live().IsOpen());
 
         WriteTcpConfig();
-        dialog.Button(IDC_LIVE_INPUT)->click();
+        Button(dialog, IDC_LIVE_INPUT)->click();
         QVERIFY(dialog.Live().TcpInputOpen());
         QTcpSocket good;
         QVERIFY(ConnectInput(dialog, good, m_Port));
@@ -243,12 +243,12 @@ private slots:
         QCOMPARE(seam.messages, messages);
         if (dialog.Replay().Loaded()) {
             // A few replay ticks over it end without a crash.
-            dialog.Button(IDC_RUN)->click();
+            Button(dialog, IDC_RUN)->click();
             for (int tick = 0; tick < 5; ++tick)
                 dialog.OnReplayTick();
-            if (dialog.Button(IDC_RUN)->text() == QString("Stop"))
-                dialog.Button(IDC_RUN)->click();
-            QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
+            if (Button(dialog, IDC_RUN)->text() == QString("Stop"))
+                Button(dialog, IDC_RUN)->click();
+            QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Run"));
         }
         dialog.DropFiles({WriteFile(m_Folder, "good.log", Sentences("GP", "RMC", 20))});
         QCOMPARE(TopLine(dialog), QString("Load 'good.log' OK!"));

@@ -38,9 +38,9 @@ QStringList Items(const QComboBox* combo)
 void VerifyNothingLoaded(const COrvaneDlg& dialog)
 {
     QVERIFY(!dialog.Replay().Loaded() && dialog.Replay().Text().empty());
-    QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count() + dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);
+    QCOMPARE(Combo(dialog, IDC_SATELLITE_LIST)->count() + Combo(dialog, IDC_MESSAGE_LIST)->count(), 0);
     for (const int id : {IDC_RUN, IDC_PURGE, IDC_SATELLITE_LIST, IDC_REPLAY_SLIDER})
-        QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY2(!Find<QWidget>(dialog, id)->isEnabled(), qPrintable(QString::number(id)));
 }
 
 class SavingSeam : public AnsweringSeam {
@@ -91,11 +91,8 @@ class TestMainWindow : public QObject {
     void Load(COrvaneDlg& dialog,
         const QByteArray& content = Sentences("GP", "GGA", 4) + Sentences("GP", "RMC", 3) + Sentences("GP", "GGA", 4))
     {
-        dialog.DropFiles({WriteFile(m_Logs, "log.nmea", content)});
-        QVERIFY(dialog.Replay().Loaded());
+        QVERIFY(DropLog(dialog, m_Logs, "log.nmea", content));
     }
-
-    static void Tick(COrvaneDlg& dialog) { dialog.OnReplayTick(); }
 
 private slots:
     void initTestCase() { SetConfigFolder(m_Folder.path()); }
@@ -128,26 +125,26 @@ private slots:
             for (qsizetype j = i + 1; j < places.size(); ++j)
                 QVERIFY2(!places[i].intersects(places[j]), qPrintable(QString("%1 and %2").arg(i).arg(j)));
         }
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QCOMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QCOMPARE(dialog.windowTitle(), QString("Orvane"));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
 
         const DecodeCursor& cursor = dialog.Replay().Cursor();
         QCOMPARE(QPointF(cursor.m_Latitude, cursor.m_Longitude), QPointF(37.5554652, 126.9715542));
         QCOMPARE(cursor.m_TalkerRow, 8);
-        const WindowState& state = dialog.State();
-        QVERIFY(!state.m_MapEnabled && !state.m_SignalsShown && !state.m_Online && !dialog.Replay().Loaded());
-        QVERIFY(!dialog.Replay().Repeat() && !dialog.SecondaryMapShown());
+        for (const int id : {IDC_ENABLE_MAP, IDC_SECONDARY_MAP, IDC_SHOW_SIGNALS, IDC_ONLINE_MODE, IDC_REPEAT})
+            QVERIFY2(!Button(dialog, id)->isChecked(), qPrintable(QString::number(id)));
+        QVERIFY(!dialog.Replay().Loaded() && !dialog.Replay().Repeat());
         QCOMPARE(dialog.Replay().SpeedStep(), int16_t(1));
-        QCOMPARE(dialog.Slider()->maximum(), 10000);
+        QCOMPARE(Find<QSlider>(dialog, IDC_REPLAY_SLIDER)->maximum(), 10000);
         QVERIFY(!dialog.SatellitesDlg()->isVisible() && !dialog.SecondaryMapDlg()->isVisible());
         // Forwarding and upload are read at start; with no config.ini only
         // their status lines are written, after the line naming the file.
-        QCOMPARE(dialog.DisplayText(), QString("[Config] cient/url = upload.example.com (default)\r\n"
-                                               "[Config] server/outputformat = NMEA (default)\r\n"
-                                               "[Config] server/outputport = 22 (default)\r\n"
-                                               "[Config] file = %1/config.ini (missing)\r\n")
-                                           .arg(m_Folder.path()));
+        QCOMPARE(DisplayText(dialog), QString("[Config] cient/url = upload.example.com (default)\r\n"
+                                              "[Config] server/outputformat = NMEA (default)\r\n"
+                                              "[Config] server/outputport = 22 (default)\r\n"
+                                              "[Config] file = %1/config.ini (missing)\r\n")
+                                          .arg(m_Folder.path()));
     }
 
     // The keys a dialog acts on are swallowed, whichever control has focus.
@@ -167,13 +164,13 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QSignalSpy finished(&dialog, &QDialog::finished);
-        QSignalSpy exit(dialog.Button(IDC_EXIT), &QPushButton::clicked);
-        QSignalSpy clear(dialog.Button(IDC_CLEAR), &QPushButton::clicked);
-        const QString before = dialog.DisplayText();
-        QTest::keyClick(dialog.Control(focus), Qt::Key(key));
+        QSignalSpy exit(Button(dialog, IDC_EXIT), &QPushButton::clicked);
+        QSignalSpy clear(Button(dialog, IDC_CLEAR), &QPushButton::clicked);
+        const QString before = DisplayText(dialog);
+        QTest::keyClick(Find<QWidget>(dialog, focus), Qt::Key(key));
         QVERIFY(dialog.isVisible());
         QCOMPARE(finished.count() + exit.count() + clear.count(), 0);
-        QCOMPARE(dialog.DisplayText(), before);
+        QCOMPARE(DisplayText(dialog), before);
     }
 
     void exitAndCloseEndTheWindow_data()
@@ -189,7 +186,7 @@ private slots:
         dialog.show();
         QSignalSpy finished(&dialog, &QDialog::finished);
         if (viaExit)
-            dialog.Button(IDC_EXIT)->click();
+            Button(dialog, IDC_EXIT)->click();
         else
             dialog.close();
         QCOMPARE(finished.count(), 1);
@@ -219,7 +216,7 @@ private slots:
         COrvaneDlg dialog;
         dialog.show();
         QTRY_VERIFY(ViewShowsText(dialog));
-        auto* view = static_cast<QPlainTextEdit*>(dialog.Control(IDC_TEXT_VIEW));
+        auto* view = Find<QPlainTextEdit>(dialog, IDC_TEXT_VIEW);
         QSignalSpy rewrites(view->document(), &QTextDocument::contentsChange);
         for (int k = 1; k <= 3000; ++k)
             dialog.AppendLine(QString("line %1").arg(k));
@@ -227,7 +224,7 @@ private slots:
         QTRY_VERIFY(ViewShowsText(dialog));
         QVERIFY2(rewrites.count() <= 2, qPrintable(QString::number(rewrites.count())));
         QVERIFY(ViewText(dialog).startsWith("line 3000\nline 2999\n"));
-        QCOMPARE(dialog.DisplayText().count("\r\n"), 100);
+        QCOMPARE(DisplayText(dialog).count("\r\n"), 100);
     }
 
     // Bursts below, at and past the 100 lines the view keeps; empty lines;
@@ -257,7 +254,7 @@ private slots:
                         emptyEvery > 0 && line % emptyEvery == 0 ? QString() : QString("line %1").arg(line));
             }
             if (turn == 20)
-                dialog.Button(IDC_CLEAR)->click();
+                Button(dialog, IDC_CLEAR)->click();
             QTRY_VERIFY(ViewShowsText(dialog));
         }
     }
@@ -315,13 +312,13 @@ private slots:
         QVERIFY(dialog.Replay().Loaded());
         QCOMPARE(dialog.Replay().Text(), std::string_view(text));
         QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, 0);
-        QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), talkers);
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentIndex(), 0);
-        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->count(), int(std::size(MessageTable)));
-        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentText(), QString("RMC (Recommended Minimum Spec)"));
-        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
+        QCOMPARE(Items(Combo(dialog, IDC_SATELLITE_LIST)), talkers);
+        QCOMPARE(Combo(dialog, IDC_SATELLITE_LIST)->currentIndex(), 0);
+        QCOMPARE(Combo(dialog, IDC_MESSAGE_LIST)->count(), int(std::size(MessageTable)));
+        QCOMPARE(Combo(dialog, IDC_MESSAGE_LIST)->currentText(), QString("RMC (Recommended Minimum Spec)"));
+        QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Run"));
         for (const int id : {IDC_RUN, IDC_SATELLITE_LIST, IDC_REPLAY_SLIDER})
-            QVERIFY2(dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+            QVERIFY2(Find<QWidget>(dialog, id)->isEnabled(), qPrintable(QString::number(id)));
     }
 
     // A file that cannot be read, or is empty, is refused with a message
@@ -343,8 +340,7 @@ private slots:
             WriteFile(m_Logs, name, QByteArray());
         AnsweringSeam seam;
         COrvaneDlg dialog(&seam);
-        dialog.DropFiles({WriteFile(m_Logs, "good.nmea", Sentences("GP", "RMC", 11))});
-        QVERIFY(dialog.Replay().Loaded());
+        QVERIFY(DropLog(dialog, m_Logs, "good.nmea", Sentences("GP", "RMC", 11)));
         dialog.DropFiles({m_Logs.filePath(name)});
         QCOMPARE(seam.messages, QStringList{message});
         QCOMPARE(TopLines(dialog, 1), QStringList{name});
@@ -366,14 +362,14 @@ private slots:
         COrvaneDlg dialog(&seam);
         dialog.DropFiles({WriteFile(m_Logs, "before.nmea", Sentences("GL", "RMC", 11))});
         seam.answer = confirm ? WriteFile(m_Logs, "chosen.nmea", Sentences("GP", "RMC", 11)) : QString();
-        dialog.Button(IDC_LOAD_FILE)->click();
+        Button(dialog, IDC_LOAD_FILE)->click();
         QCOMPARE(seam.requests.size(), 1);
         const OpenFileRequest& request = seam.requests.first();
         QCOMPARE(QStringList({request.filterName, request.pattern, request.defaultSuffix, request.initialName}),
             QStringList({"NMEA Files", "*.*", "NMEA", "*.*"}));
         QCOMPARE(TopLines(dialog, 1), QStringList{confirm ? "Load 'chosen.nmea' OK!" : "Load 'before.nmea' OK!"});
-        QCOMPARE(Items(dialog.Combo(IDC_SATELLITE_LIST)), QStringList{confirm ? "GPS (GP)" : "GLONASS (GL)"});
-        QVERIFY(dialog.Button(IDC_RUN)->isEnabled());
+        QCOMPARE(Items(Combo(dialog, IDC_SATELLITE_LIST)), QStringList{confirm ? "GPS (GP)" : "GLONASS (GL)"});
+        QVERIFY(Button(dialog, IDC_RUN)->isEnabled());
     }
 
     // The Load Flie dialog lists every file, logs named without a dot among
@@ -420,41 +416,42 @@ private slots:
         COrvaneDlg dialog;
         Load(dialog);
         if (repeat) {
-            dialog.Button(IDC_REPEAT)->click();
-            QCOMPARE(dialog.Button(IDC_REPEAT)->text(), QString("Once"));
+            Button(dialog, IDC_REPEAT)->click();
+            QCOMPARE(Button(dialog, IDC_REPEAT)->text(), QString("Once"));
         }
-        dialog.Button(IDC_RUN)->click();
+        Button(dialog, IDC_RUN)->click();
         QCOMPARE(dialog.Replay().Cursor().m_TalkerRow, 0);
-        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
+        QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Stop"));
         QVERIFY(dialog.Replay().Timer().isActive());
         QCOMPARE(dialog.Replay().Timer().interval(), 1000);
         for (const int id : {IDC_SATELLITE_LIST, IDC_MESSAGE_LIST, IDC_REPLAY_SLIDER, IDC_SHOW_SIGNALS})
-            QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
+            QVERIFY2(!Find<QWidget>(dialog, id)->isEnabled(), qPrintable(QString::number(id)));
 
         for (int second = 0; second < 3; ++second) {
-            Tick(dialog);
+            dialog.OnReplayTick();
             QCOMPARE(TopLine(dialog), RmcLine(second));
-            QVERIFY(dialog.Slider()->value() > 0 && dialog.Slider()->value() < 10000);
+            QVERIFY(Find<QSlider>(dialog, IDC_REPLAY_SLIDER)->value() > 0 &&
+                    Find<QSlider>(dialog, IDC_REPLAY_SLIDER)->value() < 10000);
         }
-        Tick(dialog);
+        dialog.OnReplayTick();
         if (repeat) {
             QCOMPARE(TopLines(dialog, 2), (QStringList{"Replay Log", RmcLine(2)}));
             QVERIFY(dialog.Replay().Timer().isActive());
-            QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Stop"));
-            Tick(dialog);
+            QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Stop"));
+            dialog.OnReplayTick();
             QCOMPARE(TopLine(dialog), RmcLine(0));
             return;
         }
         QCOMPARE(TopLines(dialog, 2), (QStringList{"Finish Parsing", RmcLine(2)}));
-        QCOMPARE(dialog.Slider()->value(), 10000);
+        QCOMPARE(Find<QSlider>(dialog, IDC_REPLAY_SLIDER)->value(), 10000);
         QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, -1);
         QVERIFY(!dialog.Replay().Timer().isActive());
-        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
-        QVERIFY(dialog.Slider()->isEnabled());
+        QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Run"));
+        QVERIFY(Find<QSlider>(dialog, IDC_REPLAY_SLIDER)->isEnabled());
 
         // Run after the end replays from the beginning.
-        dialog.Button(IDC_RUN)->click();
-        Tick(dialog);
+        Button(dialog, IDC_RUN)->click();
+        dialog.OnReplayTick();
         QCOMPARE(TopLine(dialog), RmcLine(0));
     }
 
@@ -483,31 +480,31 @@ private slots:
         // GL sends only GSA and GSV; GP and GN send RMC.
         Load(dialog, Sentences("GP", "RMC", 11) + Sentences("GL", "GSA", 6) + Sentences("GL", "GSV", 6) +
                          Sentences("GN", "RMC", 11, 20));
-        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+        QComboBox* talkers = Combo(dialog, IDC_SATELLITE_LIST);
         QCOMPARE(Items(talkers), (QStringList{"GPS (GP)", "GLONASS (GL)", "IMES (GN)"}));
         talkers->setCurrentIndex(talkers->findText(talker));
         QCOMPARE(talkers->currentText(), talker);
-        dialog.Combo(IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
+        Combo(dialog, IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
         const QStringList loaded = TopLines(dialog, 2);
         QCOMPARE(loaded.first(), QString("Load 'log.nmea' OK!"));
 
-        dialog.Button(IDC_RUN)->click();
+        Button(dialog, IDC_RUN)->click();
         QVERIFY(dialog.Replay().Running());
         QCOMPARE(TopLines(dialog, 2), (line.isEmpty() ? loaded : QStringList{line, loaded.first()}));
-        dialog.HoldTimer(kReplayTimerId);
+        dialog.Replay().HoldTimer();
         dialog.OnReplayTick();
         if (line.isEmpty() && messageRow == kRmcRow) {
             QCOMPARE(TopLine(dialog), RmcLine(20));
             // Stop writes nothing more.
-            const QString lines = dialog.DisplayText();
-            dialog.Button(IDC_RUN)->click();
-            QCOMPARE(dialog.DisplayText(), lines);
+            const QString lines = DisplayText(dialog);
+            Button(dialog, IDC_RUN)->click();
+            QCOMPARE(DisplayText(dialog), lines);
             return;
         }
         // The replay finishes at once, as it did without the line.
         QCOMPARE(TopLines(dialog, 2), (QStringList{"Finish Parsing", line.isEmpty() ? loaded.first() : line}));
         // Run after the end says it again.
-        dialog.Button(IDC_RUN)->click();
+        Button(dialog, IDC_RUN)->click();
         QCOMPARE(TopLine(dialog), line.isEmpty() ? QString("Finish Parsing") : line);
     }
 
@@ -516,8 +513,8 @@ private slots:
         COrvaneDlg dialog;
         Load(dialog);
         while (dialog.Replay().SpeedStep() < 10)
-            dialog.Button(IDC_FASTER)->click();
-        dialog.Button(IDC_RUN)->click();
+            Button(dialog, IDC_FASTER)->click();
+        Button(dialog, IDC_RUN)->click();
         QTRY_COMPARE(TopLines(dialog, 4), (QStringList{"Finish Parsing", RmcLine(2), RmcLine(1), RmcLine(0)}));
         QVERIFY(!dialog.Replay().Timer().isActive());
         QTRY_VERIFY(ViewShowsText(dialog));
@@ -527,20 +524,20 @@ private slots:
     {
         COrvaneDlg dialog;
         Load(dialog, Sentences("GP", "RMC", 1) + "$GPRMC,1*00\r\n" + Sentences("GP", "RMC", 10, 1));
-        dialog.Button(IDC_RUN)->click();
-        Tick(dialog);
-        Tick(dialog);
+        Button(dialog, IDC_RUN)->click();
+        dialog.OnReplayTick();
+        dialog.OnReplayTick();
         QVERIFY(TopLine(dialog).startsWith("[RMC] Error Code:  "));
         QVERIFY(!dialog.Replay().Running());
-        const QString afterError = dialog.DisplayText();
-        Tick(dialog);
-        QCOMPARE(dialog.DisplayText(), afterError);
+        const QString afterError = DisplayText(dialog);
+        dialog.OnReplayTick();
+        QCOMPARE(DisplayText(dialog), afterError);
         QVERIFY(!dialog.Replay().Timer().isActive());
-        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
-        QVERIFY(dialog.Combo(IDC_MESSAGE_LIST)->isEnabled());
+        QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Run"));
+        QVERIFY(Combo(dialog, IDC_MESSAGE_LIST)->isEnabled());
         // Run goes on after the failed sentence.
-        dialog.Button(IDC_RUN)->click();
-        Tick(dialog);
+        Button(dialog, IDC_RUN)->click();
+        dialog.OnReplayTick();
         QCOMPARE(TopLine(dialog), RmcLine(1));
     }
 
@@ -550,18 +547,18 @@ private slots:
     {
         COrvaneDlg dialog;
         Load(dialog);
-        dialog.Button(IDC_RUN)->click();
+        Button(dialog, IDC_RUN)->click();
         const int periods[] = {1000, 500, 333, 250, 200, 166, 142, 125, 111, 100};
         // Faster up to step 10, then Slower down to step 1.
         for (int turn = 2; turn <= 19; ++turn) {
             const int step = turn <= 10 ? turn : 20 - turn;
-            dialog.Button(turn <= 10 ? IDC_FASTER : IDC_SLOWER)->click();
+            Button(dialog, turn <= 10 ? IDC_FASTER : IDC_SLOWER)->click();
             QCOMPARE(dialog.Replay().SpeedStep(), int16_t(step));
             QCOMPARE(dialog.Replay().Interval(), int16_t(periods[step - 1]));
             QCOMPARE(dialog.Replay().Timer().interval(), periods[step - 1]);
             QVERIFY(dialog.Replay().Timer().isActive());
-            QCOMPARE(dialog.Button(IDC_FASTER)->isEnabled(), step < 10);
-            QCOMPARE(dialog.Button(IDC_SLOWER)->isEnabled(), step > 1);
+            QCOMPARE(Button(dialog, IDC_FASTER)->isEnabled(), step < 10);
+            QCOMPARE(Button(dialog, IDC_SLOWER)->isEnabled(), step > 1);
         }
     }
 
@@ -576,17 +573,17 @@ private slots:
         content += after + QByteArray(20001 - content.size() - after.size(), ' ');
         COrvaneDlg dialog;
         Load(dialog, content);
-        QSlider* slider = dialog.Slider();
+        QSlider* slider = Find<QSlider>(dialog, IDC_REPLAY_SLIDER);
         slider->setSliderDown(true);
         slider->setSliderPosition(5000);
         slider->setSliderDown(false);
         QCOMPARE(dialog.Replay().SliderValue(), 5000);
         QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, 10000);
-        dialog.Button(IDC_RUN)->click();
-        Tick(dialog);
+        Button(dialog, IDC_RUN)->click();
+        dialog.OnReplayTick();
         QCOMPARE(TopLine(dialog), RmcLine(30));
 
-        dialog.Button(IDC_RUN)->click();
+        Button(dialog, IDC_RUN)->click();
         slider->triggerAction(QAbstractSlider::SliderPageStepSub);
         QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, int(double(slider->value()) / 10000.0 * 20001));
         const int beforeWheel = slider->value();
@@ -603,22 +600,22 @@ private slots:
     {
         COrvaneDlg dialog;
         Load(dialog);
-        dialog.Button(IDC_RUN)->click();
-        Tick(dialog);
-        const QString lines = dialog.DisplayText();
-        dialog.Button(IDC_PURGE)->click();
+        Button(dialog, IDC_RUN)->click();
+        dialog.OnReplayTick();
+        const QString lines = DisplayText(dialog);
+        Button(dialog, IDC_PURGE)->click();
         QVERIFY(!dialog.Replay().Timer().isActive());
         QVERIFY(!dialog.Replay().Running() && !dialog.Replay().Loaded());
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->count() + dialog.Combo(IDC_MESSAGE_LIST)->count(), 0);
+        QCOMPARE(Combo(dialog, IDC_SATELLITE_LIST)->count() + Combo(dialog, IDC_MESSAGE_LIST)->count(), 0);
         for (const int id : {IDC_RUN, IDC_PURGE, IDC_SATELLITE_LIST, IDC_MESSAGE_LIST, IDC_REPLAY_SLIDER})
-            QVERIFY2(!dialog.Control(id)->isEnabled(), qPrintable(QString::number(id)));
-        QCOMPARE(dialog.Button(IDC_RUN)->text(), QString("Run"));
-        QCOMPARE(dialog.Slider()->value(), 0);
+            QVERIFY2(!Find<QWidget>(dialog, id)->isEnabled(), qPrintable(QString::number(id)));
+        QCOMPARE(Button(dialog, IDC_RUN)->text(), QString("Run"));
+        QCOMPARE(Find<QSlider>(dialog, IDC_REPLAY_SLIDER)->value(), 0);
         QVERIFY(dialog.Replay().Text().empty());
-        QCOMPARE(dialog.DisplayText(), lines);
+        QCOMPARE(DisplayText(dialog), lines);
 
-        dialog.Button(IDC_CLEAR)->click();
-        QCOMPARE(dialog.DisplayText(), QString());
+        Button(dialog, IDC_CLEAR)->click();
+        QCOMPARE(DisplayText(dialog), QString());
         QCOMPARE(ViewText(dialog), QString());
     }
 
@@ -628,8 +625,7 @@ private slots:
     {
         SavingSeam seam;
         COrvaneDlg dialog(&seam);
-        dialog.DropFiles({WriteFile(m_Logs, "drive.nmea", Sentences("GP", "RMC", 20))});
-        QVERIFY(dialog.Replay().Loaded());
+        QVERIFY(DropLog(dialog, m_Logs, "drive.nmea", Sentences("GP", "RMC", 20)));
         const QString path = m_Logs.filePath("loaded.gpx");
         SaveThroughMenu(dialog);
         QCOMPARE(seam.captions, QStringList{"Save Track as GPX *.gpx"});
@@ -669,9 +665,9 @@ private slots:
         dialog.OnSaveTrack();
         QCOMPARE(ReadBack(seam.saveAnswer).size(), 5);
 
-        dialog.Button(IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
         QCOMPARE(dialog.TrackToSave().size(), size_t(5));
-        dialog.Button(IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
         QCOMPARE(dialog.TrackToSave().size(), size_t(0));
         seam.saveAnswer = m_Logs.filePath("empty.gpx");
         dialog.OnSaveTrack();

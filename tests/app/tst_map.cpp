@@ -94,12 +94,12 @@ struct MapWindow {
 
     bool Choose(const char* type)
     {
-        QComboBox* messages = dialog.Combo(IDC_MESSAGE_LIST);
+        QComboBox* messages = Combo(dialog, IDC_MESSAGE_LIST);
         messages->setCurrentIndex(messages->findText(type, Qt::MatchStartsWith));
         if (!dialog.Replay().Running())
-            dialog.Button(IDC_RUN)->click();
+            Button(dialog, IDC_RUN)->click();
         // The test ticks by hand, so that it knows which positions passed.
-        dialog.HoldTimer(kReplayTimerId);
+        dialog.Replay().HoldTimer();
         return dialog.Replay().Running();
     }
 
@@ -118,8 +118,8 @@ struct MapWindow {
 
     CWebBrowser2& Main() { return *dialog.Browser(); }
     CWebBrowser2& Secondary() { return *dialog.SecondaryMapDlg()->Browser(); }
-    QPushButton& EnableMap() { return *dialog.Button(IDC_ENABLE_MAP); }
-    QPushButton& SecondaryMap() { return *dialog.Button(IDC_SECONDARY_MAP); }
+    QPushButton& EnableMap() { return *Button(dialog, IDC_ENABLE_MAP); }
+    QPushButton& SecondaryMap() { return *Button(dialog, IDC_SECONDARY_MAP); }
 
     COrvaneDlg dialog;
 };
@@ -189,12 +189,12 @@ private slots:
         MapWindow window(folder);
         const auto verifyMap = [&](bool on) {
             QCOMPARE(window.EnableMap().text(), QString(on ? "Disable Map" : "Enable Map"));
-            QCOMPARE(window.dialog.State().m_MapEnabled, on);
-            QCOMPARE(window.dialog.Control(IDC_MAP_VIEW)->isEnabled(), on);
+            QCOMPARE(window.EnableMap().isChecked(), on);
+            QCOMPARE(Find<QWidget>(window.dialog, IDC_MAP_VIEW)->isEnabled(), on);
             QCOMPARE(window.SecondaryMap().isEnabled(), on);
             QCOMPARE(window.dialog.SecondaryMapDlg()->Control(1139)->isEnabled(), on);
         };
-        QVERIFY(!window.dialog.Control(IDC_MAP_VIEW)->isEnabled() && !window.SecondaryMap().isEnabled());
+        QVERIFY(!Find<QWidget>(window.dialog, IDC_MAP_VIEW)->isEnabled() && !window.SecondaryMap().isEnabled());
         QList<QUrl> loaded;
         for (int k = 0; k < 4; ++k) {
             QVERIFY(k == 2 ? (window.EnableMap().click(), NotBusy(window.Main())) : window.MapOn());
@@ -233,7 +233,7 @@ private slots:
         // Of more files, the first is taken.
         data.setUrls({QUrl::fromLocalFile(WriteFile(folder, "dropped.nmea", Sentences("GL", "RMC", 11))),
             QUrl::fromLocalFile(WriteFile(folder, "second.nmea", Sentences("GP", "RMC", 11)))});
-        const QPoint at = window.dialog.Control(IDC_MAP_VIEW)->geometry().center();
+        const QPoint at = Find<QWidget>(window.dialog, IDC_MAP_VIEW)->geometry().center();
         QWindow* handle = window.dialog.windowHandle();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(handle, &enter);
@@ -291,7 +291,7 @@ private slots:
         QVERIFY(!secondary.isVisible() && window.Secondary().Silent() && window.Main().Silent());
 
         seam.answer = WriteFile(folder, "second.html", kRecordingPage);
-        static_cast<QPushButton*>(secondary.Control(1140))->click();
+        Find<QPushButton>(secondary, 1140)->click();
         QCOMPARE(seam.requests.size(), 1);
         const OpenFileRequest& request = seam.requests[0];
         QCOMPARE(QStringList({request.filterName, request.pattern, request.defaultSuffix, request.initialName}),
@@ -309,7 +309,7 @@ private slots:
         window.SecondaryMap().click();
         QVERIFY(QTest::qWaitForWindowExposed(&secondary));
         QVERIFY(!secondary.windowHandle()->close());
-        QVERIFY(secondary.isVisible() && window.dialog.SecondaryMapShown());
+        QVERIFY(secondary.isVisible() && Button(window.dialog, IDC_SECONDARY_MAP)->isChecked());
         QCOMPARE(window.SecondaryMap().text(), QString("Hide a Secondary Map"));
         window.Tick();  // 2: shown
         window.SecondaryMap().click();
@@ -358,7 +358,7 @@ private slots:
         QCOMPARE(Evaluate(window.Main(), "document.body.textContent").toString(), QString("shown"));
         QSignalSpy missing(&window.Main(), &CWebBrowser2::FunctionMissing);
         QVERIFY(window.Choose("GGA"));
-        const QString before = window.dialog.DisplayText();
+        const QString before = DisplayText(window.dialog);
         window.Tick();
         if (calls.isEmpty()) {
             QVERIFY(missing.wait(10000));
@@ -367,8 +367,8 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(Calls(window.Main()), calls, 10000);
         QCOMPARE(missing.count(), calls.isEmpty() ? 1 : 0);
-        QVERIFY(window.dialog.State().m_MapEnabled);
-        const QString newLines = window.dialog.DisplayText().chopped(before.size());
+        QVERIFY(window.EnableMap().isChecked());
+        const QString newLines = DisplayText(window.dialog).chopped(before.size());
         QVERIFY2(!newLines.contains("setCurPos"), qPrintable(newLines));
     }
 
@@ -387,11 +387,13 @@ private slots:
         UseMapSection(folder, config);
         COrvaneDlg dialog;
         for (int k = 0; k < 2; ++k) {
-            dialog.Button(IDC_ENABLE_MAP)->click();
+            Button(dialog, IDC_ENABLE_MAP)->click();
             QCOMPARE(TopLines(dialog, 1), QStringList{"No map URLs from \"config.ini\""});
-            QCOMPARE(dialog.Button(IDC_ENABLE_MAP)->text(), QString("Enable Map"));
-            QVERIFY(!dialog.Button(IDC_ENABLE_MAP)->isChecked() && !dialog.State().m_MapEnabled);
-            QVERIFY(!dialog.Button(IDC_SECONDARY_MAP)->isEnabled() && !dialog.Control(IDC_MAP_VIEW)->isEnabled());
+            QCOMPARE(Button(dialog, IDC_ENABLE_MAP)->text(), QString("Enable Map"));
+            QVERIFY(
+                !Button(dialog, IDC_ENABLE_MAP)->isChecked() && Button(dialog, IDC_ENABLE_MAP)->text() == "Enable Map");
+            QVERIFY(
+                !Button(dialog, IDC_SECONDARY_MAP)->isEnabled() && !Find<QWidget>(dialog, IDC_MAP_VIEW)->isEnabled());
             QVERIFY(dialog.Browser()->RequestedUrl().isEmpty());
         }
     }

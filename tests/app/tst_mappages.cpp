@@ -484,7 +484,7 @@ private slots:
             QString("[map]\ncount=1\nurl1=%1\n[basemap]\ntiles=%2\n").arg(ORVANE_OSM_PAGE, tiles).toUtf8()));
         COrvaneDlg dialog;
         dialog.show();
-        dialog.Button(IDC_ENABLE_MAP)->click();
+        Button(dialog, IDC_ENABLE_MAP)->click();
         CWebBrowser2& map = *dialog.Browser();
         QVERIFY(WaitInEventLoop([&] { return !map.Busy(); }, 20000));
         QCOMPARE(EvaluateInPage(map, "tileState().template", 10000).value_or(QString()).toString(), tiles);

@@ -34,7 +34,7 @@ const QByteArray kGga = "$GPGGA,235800.00,3733.32791,N,12658.29325,E,1,22,0.64,3
 
 int Count(const COrvaneDlg& dialog, const QString& line)
 {
-    return int(dialog.DisplayText().split("\r\n").count(line));
+    return int(DisplayText(dialog).split("\r\n").count(line));
 }
 
 QByteArray Rmc(const QByteArray& position, const QByteArray& course, int second = 0)
@@ -93,7 +93,7 @@ quint16 FreeUdpPort()
 
 QStringList DecodedLines(const COrvaneDlg& dialog)
 {
-    QStringList lines = dialog.DisplayText().split("\r\n");
+    QStringList lines = DisplayText(dialog).split("\r\n");
     lines.removeIf([](const QString& line) { return !line.startsWith("[2026."); });
     return lines;
 }
@@ -103,11 +103,6 @@ QString StartedPath(const COrvaneDlg& dialog)
 {
     static const QRegularExpression started(R"(^NMEA Recording \((.+)\)$)");
     return started.match(TopLine(dialog)).captured(1);
-}
-
-void ToggleRecording(COrvaneDlg& dialog)
-{
-    dialog.Button(IDC_RECORDING)->click();
 }
 
 }  // namespace
@@ -161,10 +156,10 @@ class TestOnline : public QObject {
     // Sends the text as live input and decodes it.
     static void Decode(COrvaneDlg& dialog, QTcpSocket& input, const QByteArray& text)
     {
-        const auto decoded = [&] { return dialog.DisplayText().count("[2026.03.14 12:00:"); };
+        const auto decoded = [&] { return DisplayText(dialog).count("[2026.03.14 12:00:"); };
         const qsizetype before = decoded();
         QCOMPARE(input.write(text), text.size());
-        QTRY_VERIFY((LiveTick(dialog), decoded() >= before + text.count("$GPRMC")));
+        QTRY_VERIFY((dialog.OnLiveTick(), decoded() >= before + text.count("$GPRMC")));
     }
 
     bool ConnectForwarding(COrvaneDlg& dialog, QTcpSocket& client, int expected)
@@ -196,8 +191,8 @@ class TestOnline : public QObject {
     static void VerifyStopped(const COrvaneDlg& dialog)
     {
         QVERIFY(!dialog.Recorder().Recording());
-        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Recording NMEA"));
-        QVERIFY(!dialog.Button(IDC_RECORDING)->isChecked());
+        QCOMPARE(Button(dialog, IDC_RECORDING)->text(), QString("Recording NMEA"));
+        QVERIFY(!Button(dialog, IDC_RECORDING)->isChecked());
     }
 
 private slots:
@@ -219,8 +214,8 @@ private slots:
         COrvaneDlg dialog;
         GoLive(dialog);
         QCOMPARE(TopLine(dialog), UartLine("[UART] OK to open the GNSS data port(%1 115200bps)", receiver));
-        QVERIFY(!dialog.DisplayText().contains("[TCP]"));
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        QVERIFY(!DisplayText(dialog).contains("[TCP]"));
+        QCOMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Pause"));
 
         QVERIFY(receiver.Send((kGga + kRmc.left(30)).toStdString()));
         QTRY_VERIFY(dialog.Live().Lines().Waiting(kSerialSource) == 30);
@@ -231,13 +226,13 @@ private slots:
         QCOMPARE(dialog.Live().Lines().Waiting(kSerialSource), size_t(30));
         QVERIFY(receiver.Send(kRmc.mid(30).toStdString()));
         QTRY_COMPARE(Count(dialog, RmcLine(0)), 1);
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QCOMPARE(Count(dialog, RmcLine(0)), 1);
-        QVERIFY(!dialog.DisplayText().contains("Error Code"));
+        QVERIFY(!DisplayText(dialog).contains("Error Code"));
 
-        dialog.Button(IDC_LIVE_INPUT)->click();
+        Button(dialog, IDC_LIVE_INPUT)->click();
         QCOMPARE(TopLine(dialog), UartLine("[UART] OK to close the GNSS data port (%1 115200bps)", receiver));
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QCOMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QVERIFY(!dialog.LiveTimer().isActive());
     }
 
@@ -250,7 +245,7 @@ private slots:
         GoLive(dialog);
         QVERIFY(dialog.LiveTimer().isActive());
         receiver->CloseMaster();
-        QTRY_COMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QTRY_COMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QCOMPARE(TopLine(dialog), UartLine("[UART] OK to close the GNSS data port (%1 115200bps)", *receiver));
         QVERIFY(
             TopLines(dialog, 2)[1].startsWith(UartLine("[UART] Lost the GNSS data port (%1 115200bps): ", *receiver)));
@@ -258,8 +253,8 @@ private slots:
 
         receiver = std::make_unique<PseudoTerminal>();
         WriteUartConfig(QString::fromStdString(receiver->SlavePath()));
-        dialog.Button(IDC_LIVE_INPUT)->click();
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        Button(dialog, IDC_LIVE_INPUT)->click();
+        QCOMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Pause"));
     }
 
     // Without a serial receiver the TCP input opens; three clients come and
@@ -279,7 +274,7 @@ private slots:
         QStringList disconnected;
         for (QTcpSocket& client : clients) {
             QVERIFY(ConnectInput(dialog, client, m_Port));
-            QVERIFY(dialog.DisplayText().contains(
+            QVERIFY(DisplayText(dialog).contains(
                 QString("[TCP] new client is connected (127.0.0.1:%1)").arg(client.localPort())));
             disconnected.prepend(QString("[TCP] a client is disconnected (127.0.0.1:%1)").arg(client.localPort()));
         }
@@ -288,16 +283,16 @@ private slots:
         QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
         // Any other rest goes on once its source has been silent for one
         // second, not before.
-        dialog.HoldTimer(kLiveTimerId);
+        dialog.LiveTimer().stop();
         QElapsedTimer silence;
         silence.start();
         clients[2].write("$GPTXT,rest");
         QTRY_COMPARE(dialog.Live().Lines().WaitingTotal(), size_t(11));
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(11));
-        QTRY_VERIFY_WITH_TIMEOUT((LiveTick(dialog), dialog.Live().Lines().WaitingTotal() == 0), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT((dialog.OnLiveTick(), dialog.Live().Lines().WaitingTotal() == 0), 3000);
         QVERIFY2(silence.elapsed() >= 1000, qPrintable(QString::number(silence.elapsed())));
-        dialog.Button(IDC_LIVE_INPUT)->click();
+        Button(dialog, IDC_LIVE_INPUT)->click();
         QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
         QTRY_COMPARE(TopLines(dialog, 4),
             disconnected + QStringList{QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port)});
@@ -336,9 +331,9 @@ private slots:
         QTimer::singleShot(pauseMs, [&] { send(kRmc.mid(40)); });
         QTRY_COMPARE(Count(dialog, RmcLine(0)), 1);
         QCOMPARE(dialog.Live().Lines().WaitingTotal(), size_t(0));
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QCOMPARE(Count(dialog, RmcLine(0)), 1);
-        QVERIFY(!dialog.DisplayText().contains("Error Code"));
+        QVERIFY(!DisplayText(dialog).contains("Error Code"));
     }
 
     // Online, the map buttons keep the lists open for a new choice.
@@ -346,13 +341,13 @@ private slots:
     {
         QVERIFY(UseConfig(m_Folder, "[map]\ncount=1\nurl1=about:blank\n"));
         COrvaneDlg dialog;
-        dialog.Button(IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
         for (int id : {IDC_ENABLE_MAP, IDC_SECONDARY_MAP, IDC_SECONDARY_MAP, IDC_ENABLE_MAP}) {
-            dialog.Button(id)->click();
-            QVERIFY2(dialog.Combo(IDC_SATELLITE_LIST)->isEnabled(), qPrintable(dialog.Button(id)->text()));
-            QVERIFY(dialog.Combo(IDC_MESSAGE_LIST)->isEnabled());
+            Button(dialog, id)->click();
+            QVERIFY2(Combo(dialog, IDC_SATELLITE_LIST)->isEnabled(), qPrintable(Button(dialog, id)->text()));
+            QVERIFY(Combo(dialog, IDC_MESSAGE_LIST)->isEnabled());
         }
-        QCOMPARE(dialog.Button(IDC_ENABLE_MAP)->text(), QString("Enable Map"));
+        QCOMPARE(Button(dialog, IDC_ENABLE_MAP)->text(), QString("Enable Map"));
     }
 
     // Online mode shows the live controls instead of the replay's, and
@@ -365,15 +360,15 @@ private slots:
         COrvaneDlg dialog;
         dialog.show();
         GoLive(dialog);
-        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
+        QCOMPARE(Button(dialog, IDC_ONLINE_MODE)->text(), QString("Offline Mode"));
         for (int id : {IDC_LOAD_FILE, IDC_PURGE, IDC_SLOWER, IDC_RUN, IDC_FASTER, IDC_REPEAT})
-            QVERIFY(!dialog.Control(id)->isVisible());
+            QVERIFY(!Find<QWidget>(dialog, id)->isVisible());
         for (int id : {IDC_LIVE_INPUT, IDC_RECORDING, IDC_DEVELOPER_CODE_EDIT, IDC_DEVELOPER_CODE})
-            QVERIFY(dialog.Control(id)->isVisible());
-        QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+            QVERIFY(Find<QWidget>(dialog, id)->isVisible());
+        QComboBox* talkers = Combo(dialog, IDC_SATELLITE_LIST);
         QCOMPARE(talkers->currentText(), QString("GPS (GP)"));
         QVERIFY(talkers->isEnabled());
-        QCOMPARE(dialog.Combo(IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
+        QCOMPARE(Combo(dialog, IDC_MESSAGE_LIST)->currentIndex(), kRmcRow);
         talkers->setCurrentIndex(2);
         dialog.DropFiles({WriteFile(m_Folder, "log.nmea", kRmc.repeated(20))});
         QCOMPARE(TopLine(dialog), QString("Fail to load 'log.nmea': leave Online Mode first."));
@@ -383,12 +378,17 @@ private slots:
         QCOMPARE(talkers->currentIndex(), 2);
         QVERIFY(dialog.LiveTimer().isActive());
 
-        dialog.Button(IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
         QCOMPARE(TopLine(dialog), QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port));
         QVERIFY(!dialog.LiveTimer().isActive());
-        QCOMPARE(dialog.Button(IDC_ONLINE_MODE)->text(), QString("Online Mode"));
-        QVERIFY(dialog.Control(IDC_RUN)->isVisible() && !dialog.Control(IDC_LIVE_INPUT)->isVisible());
+        QCOMPARE(Button(dialog, IDC_ONLINE_MODE)->text(), QString("Online Mode"));
+        QVERIFY(Find<QWidget>(dialog, IDC_RUN)->isVisible() && !Find<QWidget>(dialog, IDC_LIVE_INPUT)->isVisible());
         QCOMPARE(talkers->count(), 0);
+        // kept as is: Show Signals keeps the online rule, enabled, until a
+        // replay command such as Repeat brings back the offline one.
+        QVERIFY(Button(dialog, IDC_SHOW_SIGNALS)->isEnabled());
+        Button(dialog, IDC_REPEAT)->click();
+        QVERIFY(!Button(dialog, IDC_SHOW_SIGNALS)->isEnabled());
         QTcpSocket late;
         late.connectToHost(QHostAddress::LocalHost, m_Port);
         QVERIFY(!late.waitForConnected(2000));
@@ -408,7 +408,7 @@ private slots:
                 QString("[TCP] OK to open the TCP port for data forwarding (%1)").arg(m_OutputPort),
                 "[Config] server/outputformat = NMEA (ok)",
                 QString("[Config] server/outputport = %1 (ok)").arg(m_OutputPort)}));
-        QVERIFY(dialog.Forwarding() && dialog.Uploading());
+        QVERIFY(dialog.Sender()->Forwarding() && dialog.Sender()->Uploading());
         // The refused attempt writes nothing afterwards.
         QTRY_COMPARE(dialog.Sender()->UploadSocket()->state(), QAbstractSocket::UnconnectedState);
         QCoreApplication::processEvents();
@@ -416,12 +416,12 @@ private slots:
 
         // A port in use: the described line, then the system's reason.
         COrvaneDlg second;
-        QVERIFY(second.DisplayText().contains(
+        QVERIFY(DisplayText(second).contains(
             QString("[TCP] Fail to open the TCP port for data forwarding (%1)\r\n").arg(m_OutputPort)));
-        QVERIFY(second.DisplayText().contains(
+        QVERIFY(DisplayText(second).contains(
             QString("[TCP] the TCP port for data forwarding (%1): The bound address is already in use\r\n")
                 .arg(m_OutputPort)));
-        QVERIFY(!second.Forwarding());
+        QVERIFY(!second.Sender()->Forwarding());
         QTcpServer holder;
         QVERIFY(holder.listen(QHostAddress::Any, m_InputPort));
         GoLive(second);
@@ -439,10 +439,10 @@ private slots:
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, m_UploadPort));
         COrvaneDlg dialog;
-        QVERIFY(dialog.DisplayText().contains("[Config] server/outputport = 0 (unused)"));
+        QVERIFY(DisplayText(dialog).contains("[Config] server/outputport = 0 (unused)"));
         QVERIFY(
-            !dialog.DisplayText().contains("server/outputformat") && !dialog.DisplayText().contains("data forwarding"));
-        QVERIFY(!dialog.Forwarding() && dialog.Sender()->ForwardingServer() == nullptr);
+            !DisplayText(dialog).contains("server/outputformat") && !DisplayText(dialog).contains("data forwarding"));
+        QVERIFY(!dialog.Sender()->Forwarding());
         QCOMPARE(dialog.Sender()->UploadRetryMs(), kUploadRetryMs);
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket* peer = server.nextPendingConnection();
@@ -509,30 +509,30 @@ private slots:
                 QString("[Config] sources/gpsd = %1 (ok)").arg(gpsd),
                 QString("[Config] sources/udp = %1 (ok)").arg(udpPort), "[TCP client] connecting to " + server,
                 "[GPSD] connecting to " + gpsd, QString("[UDP] OK to listen on port %1").arg(udpPort)}));
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Pause"));
+        QCOMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Pause"));
         QVERIFY(dialog.LiveTimer().isActive());
-        QTRY_VERIFY(dialog.DisplayText().contains("[TCP client] connected to " + server));
-        QTRY_VERIFY(dialog.DisplayText().contains(
+        QTRY_VERIFY(DisplayText(dialog).contains("[TCP client] connected to " + server));
+        QTRY_VERIFY(DisplayText(dialog).contains(
             "[GPSD] fail to connect to " + gpsd + " (Connection refused); next try in 5 s"));
         QTRY_VERIFY(nmeaServer.hasPendingConnections());
         QTcpSocket* peer = nmeaServer.nextPendingConnection();
         peer->write(Sentences("GP", "RMC", 1, 0));
         QUdpSocket sender;
         QVERIFY(sender.writeDatagram(Sentences("GP", "RMC", 1, 1), QHostAddress::LocalHost, udpPort) > 0);
-        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(0)) && dialog.DisplayText().contains(RmcLine(1)));
+        QTRY_VERIFY(DisplayText(dialog).contains(RmcLine(0)) && DisplayText(dialog).contains(RmcLine(1)));
 
         // The raw-data lines name each source.
         TypeCode(dialog, "VIEWLOGDUMP");
-        QVERIFY(dialog.RawDataVisible());
+        QVERIFY(dialog.Live().RawDataVisible());
         QVERIFY(sender.writeDatagram(Sentences("GP", "RMC", 1, 2), QHostAddress::LocalHost, udpPort) > 0);
-        QTRY_VERIFY(dialog.DisplayText().contains(RmcLine(2)));
-        QVERIFY(dialog.DisplayText().contains(QString("[UDP] 127.0.0.1:%1 (").arg(sender.localPort())));
+        QTRY_VERIFY(DisplayText(dialog).contains(RmcLine(2)));
+        QVERIFY(DisplayText(dialog).contains(QString("[UDP] 127.0.0.1:%1 (").arg(sender.localPort())));
 
-        dialog.Button(IDC_LIVE_INPUT)->click();
+        Button(dialog, IDC_LIVE_INPUT)->click();
         QCOMPARE(Reversed(TopLines(dialog, 3)),
             (QStringList{"[TCP client] OK to close (" + server + ")", "[GPSD] OK to close (" + gpsd + ")",
                 QString("[UDP] OK to close port %1").arg(udpPort)}));
-        QCOMPARE(dialog.Button(IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
+        QCOMPARE(Button(dialog, IDC_LIVE_INPUT)->text(), QString("Start Parsing"));
         QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
     }
 
@@ -557,7 +557,7 @@ private slots:
         QVERIFY(first.writeDatagram(cut.mid(40), QHostAddress::LocalHost, udpPort) == cut.size() - 40);
         QTRY_COMPARE(Count(dialog, RmcLine(0)), 1);
         QCOMPARE(DecodedLines(dialog).size(), 2);
-        QVERIFY(!dialog.DisplayText().contains("Error Code"));
+        QVERIFY(!DisplayText(dialog).contains("Error Code"));
     }
 
     // A receiver held by the real gpsd: the sentences that reach the window
@@ -578,8 +578,8 @@ private slots:
 
         COrvaneDlg dialog;
         GoLive(dialog);
-        dialog.HoldTimer(kLiveTimerId);
-        QTRY_VERIFY(dialog.DisplayText().contains("[GPSD] connected to " + address));
+        dialog.LiveTimer().stop();
+        QTRY_VERIFY(DisplayText(dialog).contains("[GPSD] connected to " + address));
         // gpsd passes a receiver's sentences on once it has recognised the
         // receiver: sentences of another time come first, then one marker.
         const std::string warmUp = WithChecksum("GPZDA,000000.00,14,03,2026,00,00").toStdString();
@@ -589,22 +589,22 @@ private slots:
         const QByteArray marker = WithChecksum("GPZDA,235959.00,14,03,2026,00,00");
         QVERIFY(receiver.Send(marker.toStdString()));
         QTRY_VERIFY((receiver.Drain(), QByteArray::fromStdString(dialog.Live().TickText()).endsWith(marker)));
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QVERIFY(dialog.Live().TickText().empty());
 
         const QList<std::pair<int, int>> choices{{0, kRmcRow}, {0, kGgaRow}, {7, kRmcRow}, {0, kGsaRow}};
         for (const auto& [talkerRow, messageRow] : choices) {
-            dialog.Combo(IDC_SATELLITE_LIST)->setCurrentIndex(talkerRow);
-            dialog.Combo(IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
+            Combo(dialog, IDC_SATELLITE_LIST)->setCurrentIndex(talkerRow);
+            Combo(dialog, IDC_MESSAGE_LIST)->setCurrentIndex(messageRow);
             QVERIFY(receiver.Send(log.toStdString()));
             QTRY_VERIFY_WITH_TIMEOUT((receiver.Drain(), dialog.Live().TickText().size() >= size_t(log.size())), 10000);
             QCOMPARE(QByteArray::fromStdString(dialog.Live().TickText()), log);
-            LiveTick(dialog);
+            dialog.OnLiveTick();
             const QStringList expected = LinesOfFile(logPath, talkerRow, messageRow);
             QCOMPARE(expected.size(), 5);  // one line per epoch
             QCOMPARE(Reversed(TopLines(dialog, int(expected.size()))), expected);
         }
-        QVERIFY(!dialog.DisplayText().contains("JSON"));
+        QVERIFY(!DisplayText(dialog).contains("JSON"));
     }
 
     // The file is named after the local time of the start, lies in the
@@ -616,45 +616,45 @@ private slots:
         LiveOnTcp(dialog, client);
         // A start that fails leaves the button as it was.
         SetRecordingFolder(m_Records->filePath("missing"));
-        ToggleRecording(dialog);
+        Button(dialog, IDC_RECORDING)->click();
         QVERIFY(TopLine(dialog).startsWith("Recording is off: "));
         VerifyStopped(dialog);
         SetRecordingFolder(m_Records->path());
         TypeCode(dialog, "VIEWTAPESTATE");
         const QDateTime before = QDateTime::currentDateTime();
-        ToggleRecording(dialog);
+        Button(dialog, IDC_RECORDING)->click();
         const QDateTime after = QDateTime::currentDateTime();
         const QString path = StartedPath(dialog);
         const QString name = QFileInfo(path).fileName();
         QCOMPARE(QFileInfo(path).absolutePath(), QDir(m_Records->path()).absolutePath());
         QVERIFY2(name == RecordingFileName(before) || name == RecordingFileName(after), qPrintable(name));
-        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
-        QVERIFY(dialog.Button(IDC_RECORDING)->isChecked());
+        QCOMPARE(Button(dialog, IDC_RECORDING)->text(), QString("Stop Recording"));
+        QVERIFY(Button(dialog, IDC_RECORDING)->isChecked());
         QCOMPARE(ReadFile(path), QByteArray());
 
         // Bytes that are not ASCII, CR LF line ends and a line of noise all
         // land unchanged.
         const QByteArray first = Sentences("GP", "RMC", 2) + QByteArray("\xB0\xFF noise\n", 9);
         Feed(dialog, client, first);
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QCOMPARE(ReadFile(path), first);
         QCOMPARE(TopLine(dialog), QString("Recording Size:  %1 / 3072000").arg(first.size()));
         const QByteArray second = Sentences("GP", "GGA", 3, 10);
         Feed(dialog, client, second);
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QCOMPARE(ReadFile(path), first + second);
 
-        ToggleRecording(dialog);
+        Button(dialog, IDC_RECORDING)->click();
         QCOMPARE(TopLine(dialog), QString("Stop Recording"));
         VerifyStopped(dialog);
         // Stopped: what comes now goes to no file.
         Feed(dialog, client, Sentences("GP", "RMC", 1, 30));
-        LiveTick(dialog);
+        dialog.OnLiveTick();
         QCOMPARE(ReadFile(path), first + second);
         // Timer 546 starts the next file.
         dialog.Recorder().OnRestartTimer();
         QVERIFY(dialog.Recorder().Recording());
-        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
+        QCOMPARE(Button(dialog, IDC_RECORDING)->text(), QString("Stop Recording"));
     }
 
     // Leaving online mode or closing the window while recording: the text
@@ -673,7 +673,7 @@ private slots:
         COrvaneDlg dialog;
         QTcpSocket client;
         LiveOnTcp(dialog, client);
-        ToggleRecording(dialog);
+        Button(dialog, IDC_RECORDING)->click();
         const QString path = StartedPath(dialog);
         QByteArray bytes = Sentences("GP", "RMC", 1, 1) + QByteArray(3, '\0') + Sentences("GP", "RMC", 1, 2);
         bytes.insert(20, '\0');
@@ -682,8 +682,8 @@ private slots:
         if (closeWindow)
             dialog.done(0);
         else
-            dialog.Button(IDC_ONLINE_MODE)->click();
-        QVERIFY(!dialog.DisplayText().contains("Logic Error"));
+            Button(dialog, IDC_ONLINE_MODE)->click();
+        QVERIFY(!DisplayText(dialog).contains("Logic Error"));
         QCOMPARE(TopLines(dialog, 4),
             (QStringList{"Stop Recording", QString("[TCP] OK to close GNSS data port (%1)").arg(m_Port), RmcLine(2),
                 RmcLine(1)}));
@@ -701,7 +701,7 @@ private slots:
         QTcpSocket first, second;
         LiveOnTcp(dialog, first);
         QVERIFY(ConnectInput(dialog, second, m_Port));
-        ToggleRecording(dialog);
+        Button(dialog, IDC_RECORDING)->click();
         const QString path = StartedPath(dialog);
 
         const QByteArray a = Sentences("GP", "GGA", 6, 0) + Sentences("GP", "RMC", 8, 0);
@@ -711,7 +711,7 @@ private slots:
             first.write(a.mid(at, 97));
             second.write(b.mid(pieces * 61, 61));
             QVERIFY(first.waitForBytesWritten(1000) && second.waitForBytesWritten(1000));
-            LiveTick(dialog);
+            dialog.OnLiveTick();
         }
         second.write(b.mid(pieces * 61));
         // An unfinished line waits for its end until the source closes.
@@ -722,7 +722,7 @@ private slots:
                         size_t(dialog.Recorder().File().Size()) ==
                     size_t(a.size() + b.size() + tail.size()));
         // What is left is decoded and recorded as the source closes.
-        dialog.Button(IDC_LIVE_INPUT)->click();
+        Button(dialog, IDC_LIVE_INPUT)->click();
         QVERIFY(!dialog.Recorder().Recording());
 
         QByteArray recorded = ReadFile(path);
@@ -737,13 +737,13 @@ private slots:
 
         const QStringList live = DecodedLines(dialog);
         QCOMPARE(live.size(), 16);
-        dialog.Button(IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
         seam.answer = path;
-        dialog.Button(IDC_LOAD_FILE)->click();
-        QCOMPARE(dialog.Combo(IDC_SATELLITE_LIST)->currentText(), QString("GPS (GP)"));
-        dialog.Button(IDC_CLEAR)->click();
-        dialog.Button(IDC_RUN)->click();
-        for (int k = 0; k < 40 && !dialog.DisplayText().contains("Finish Parsing"); ++k)
+        Button(dialog, IDC_LOAD_FILE)->click();
+        QCOMPARE(Combo(dialog, IDC_SATELLITE_LIST)->currentText(), QString("GPS (GP)"));
+        Button(dialog, IDC_CLEAR)->click();
+        Button(dialog, IDC_RUN)->click();
+        for (int k = 0; k < 40 && !DisplayText(dialog).contains("Finish Parsing"); ++k)
             dialog.OnReplayTick();
         QCOMPARE(DecodedLines(dialog), live);
     }
@@ -757,24 +757,24 @@ private slots:
         QTcpSocket client;
         LiveOnTcp(dialog, client);
         TypeCode(dialog, "VIEWTAPESTATE");
-        QVERIFY(dialog.RecordingProgressVisible());
+        QVERIFY(dialog.Recorder().ProgressShown());
         TypeCode(dialog, "masktapestate");
         TypeCode(dialog, "VIEWLOGDUMP");
         TypeCode(dialog, "VIEW\tTAPESTATE");
         QCOMPARE(TopLine(dialog), QString("[Developer Code] Invalid Code!"));
-        QCOMPARE(static_cast<QLineEdit*>(dialog.Control(IDC_DEVELOPER_CODE_EDIT))->text(), QString());
-        QVERIFY(dialog.RawDataVisible() && !dialog.RecordingProgressVisible());
+        QCOMPARE(Find<QLineEdit>(dialog, IDC_DEVELOPER_CODE_EDIT)->text(), QString());
+        QVERIFY(dialog.Live().RawDataVisible() && !dialog.Recorder().ProgressShown());
         const QByteArray text = Sentences("GP", "GGA", 1);
         QCOMPARE(client.write(text), text.size());
         QTRY_VERIFY(!dialog.Live().TickText().empty());
         QCOMPARE(TopLine(dialog), QString("[TCP] 127.0.0.1:%1 (%2)").arg(client.localPort()).arg(text.size()));
-        LiveTick(dialog);
-        QVERIFY(dialog.DisplayText().contains(QString::fromLatin1(text)));
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QVERIFY(dialog.RawDataVisible());
+        dialog.OnLiveTick();
+        QVERIFY(DisplayText(dialog).contains(QString::fromLatin1(text)));
+        Button(dialog, IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
+        QVERIFY(dialog.Live().RawDataVisible());
         TypeCode(dialog, "MASKLOGDUMP");
-        QVERIFY(!dialog.RawDataVisible());
+        QVERIFY(!dialog.Live().RawDataVisible());
     }
 };
 

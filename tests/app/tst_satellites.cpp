@@ -269,26 +269,25 @@ private slots:
         const QByteArray log = gsv + "*00\r\n$GPGSV,1,1,01,31,10,100,41*00\r\n" + Sentences("GP", "RMC", 12);
         COrvaneDlg dialog;
         dialog.show();
-        dialog.DropFiles({WriteFile(m_Folder, "sats.nmea", log)});
-        QVERIFY(dialog.Replay().Loaded());
-        QPushButton* button = dialog.Button(IDC_SHOW_SIGNALS);
+        QVERIFY(DropLog(dialog, m_Folder, "sats.nmea", log));
+        QPushButton* button = Button(dialog, IDC_SHOW_SIGNALS);
         button->click();
         CGNSS_SatellitesDlg& window = *dialog.SatellitesDlg();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!window.windowHandle()->close());
-        QVERIFY(window.isVisible() && dialog.State().m_SignalsShown);
+        QVERIFY(window.isVisible());
         QCOMPARE(button->text(), QString("Hide Signals"));
-        dialog.Button(IDC_RUN)->click();
+        Button(dialog, IDC_RUN)->click();
         dialog.OnReplayTick();
         QCOMPARE(window.BarLabel(kUpperFirstBar)->text(), QString("1(40)"));
         QCOMPARE(window.BarLabel(kUpperFirstBar + 29)->text(), QString("30(40)"));
         QVERIFY(!Block(window, kUpperFirstBar, 30).contains("41/31(41)"));
         QVERIFY(!Block(window, kLowerFirstBar, 30).contains("41/31(41)"));
-        dialog.Button(IDC_RUN)->click();  // stopped, the button works again
+        Button(dialog, IDC_RUN)->click();  // stopped, the button works again
         button->click();
-        QVERIFY(!window.isVisible() && !dialog.State().m_SignalsShown);
+        QVERIFY(!window.isVisible());
         QCOMPARE(button->text(), QString("Show Signals"));
-        dialog.Button(IDC_PURGE)->click();
+        Button(dialog, IDC_PURGE)->click();
         QCOMPARE(Block(window, kUpperFirstBar, 30), QStringList(30, "0/REV."));
         QCOMPARE(Block(window, kLowerFirstBar, 30), QStringList(30, "0/REV."));
     }
@@ -334,8 +333,7 @@ private slots:
     void followsReplayAndPurgeResets()
     {
         COrvaneDlg dialog;
-        dialog.DropFiles({WriteFile(m_Folder, "epochs.nmea", kEpoch.repeated(20))});
-        QVERIFY(dialog.Replay().Loaded());
+        QVERIFY(DropLog(dialog, m_Folder, "epochs.nmea", kEpoch.repeated(20)));
         std::unique_ptr<QMenu> menu(dialog.CreateWindowMenu());
         QAction* open = SkyViewAction(*menu);
         QVERIFY(open);
@@ -344,8 +342,7 @@ private slots:
         QVERIFY(sky && sky->isVisible());
         QCOMPARE(sky->Table()->rowCount(), 0);
 
-        dialog.Button(IDC_RUN)->click();
-        dialog.HoldTimer(kReplayTimerId);
+        RunByHand(dialog);
         dialog.OnReplayTick();
         QTRY_COMPARE(sky->Table()->rowCount(), 6);
         QCOMPARE(sky->Plot()->Satellites().size(), size_t(6));
@@ -365,11 +362,11 @@ private slots:
             used << sky->Table()->item(row, SkyViewDlg::UsedColumn)->text();
         QCOMPARE(used, (QStringList{"yes", "no", "no", "no", "yes", "yes"}));
 
-        dialog.Button(IDC_PURGE)->click();
+        Button(dialog, IDC_PURGE)->click();
         QCOMPARE(sky->Table()->rowCount(), 0);
         QVERIFY(sky->Plot()->Satellites().empty());
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Time)->text(), QString(QChar(0x2014)));
-        QVERIFY(!dialog.State().m_FixSummary.Time().Known());
+        QVERIFY(!dialog.Summary().Time().Known());
     }
 
     // The counters describe the log once: a replay that starts over from
@@ -412,14 +409,12 @@ private slots:
         QFETCH(bool, shown);
         QFETCH(QString, counters);
         COrvaneDlg dialog;
-        dialog.DropFiles({WriteFile(m_Folder, "epochs.nmea", kEpoch.repeated(20))});
-        QVERIFY(dialog.Replay().Loaded());
+        QVERIFY(DropLog(dialog, m_Folder, "epochs.nmea", kEpoch.repeated(20)));
         if (shown)
             dialog.OnSkyView();
         if (repeat)
-            dialog.Button(IDC_REPEAT)->click();
-        dialog.Button(IDC_RUN)->click();
-        dialog.HoldTimer(kReplayTimerId);
+            Button(dialog, IDC_REPEAT)->click();
+        RunByHand(dialog);
         const QString end = repeat ? "Replay Log" : "Finish Parsing";
         for (int tick = 0; ticksFirst == 0 ? TopLine(dialog) != end : tick < ticksFirst; ++tick) {
             QVERIFY(tick <= 21);
@@ -428,19 +423,18 @@ private slots:
         if (!repeat) {
             // Stopped (at the end or in the middle): another Run with the talker.
             if (dialog.Replay().Running())
-                dialog.Button(IDC_RUN)->click();
+                Button(dialog, IDC_RUN)->click();
             if (seekToStart) {
-                QSlider* slider = dialog.Slider();
+                QSlider* slider = Find<QSlider>(dialog, IDC_REPLAY_SLIDER);
                 slider->setSliderDown(true);
                 slider->setSliderPosition(0);
                 slider->setSliderDown(false);
                 QCOMPARE(dialog.Replay().Cursor().m_ParsePosition, 0);
             }
-            QComboBox* talkers = dialog.Combo(IDC_SATELLITE_LIST);
+            QComboBox* talkers = Combo(dialog, IDC_SATELLITE_LIST);
             talkers->setCurrentIndex(talkers->findText(talker));
             QCOMPARE(talkers->currentText(), talker);
-            dialog.Button(IDC_RUN)->click();
-            dialog.HoldTimer(kReplayTimerId);
+            RunByHand(dialog);
         }
         dialog.OnReplayTick();
         if (!shown)
@@ -468,11 +462,11 @@ private slots:
         client.write(kEpoch);
         QTRY_COMPARE(sky->Table()->rowCount(), 6);
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Latitude)->text(), QString::fromUtf8("48.1173000°N"));
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        QVERIFY(!dialog.State().m_Online);
+        Button(dialog, IDC_ONLINE_MODE)->click();
+        QCOMPARE(Button(dialog, IDC_ONLINE_MODE)->text(), QString("Online Mode"));
         QCOMPARE(sky->Table()->rowCount(), 0);
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Latitude)->text(), QString(QChar(0x2014)));
-        QVERIFY(!dialog.State().m_FixSummary.Position().Known());
+        QVERIFY(!dialog.Summary().Position().Known());
     }
 
     // A value greys 3 s after its last update; one never known does not.
@@ -610,14 +604,10 @@ private slots:
     void panelCountsAreThePlotsMarks()
     {
         COrvaneDlg dialog;
-        dialog.DropFiles(
-            {WriteFile(m_Folder, "bands.nmea", MultiBandEpoch("120000.00") + MultiBandEpoch("120001.00"))});
-        QVERIFY(dialog.Replay().Loaded());
-        dialog.OnSkyView();
-        SkyViewDlg* sky = dialog.SkyView();
+        QVERIFY(DropLog(dialog, m_Folder, "bands.nmea", MultiBandEpoch("120000.00") + MultiBandEpoch("120001.00")));
+        SkyViewDlg* sky = (dialog.OnSkyView(), dialog.SkyView());
         QVERIFY(sky && QTest::qWaitForWindowExposed(sky));
-        dialog.Button(IDC_RUN)->click();
-        dialog.HoldTimer(kReplayTimerId);
+        RunByHand(dialog);
         // Each tick stops after a GN RMC, the first of its epoch: the last
         // tick reads the second epoch's satellites.
         for (int tick = 0; tick < 3; ++tick)
@@ -750,14 +740,11 @@ private slots:
                                 QByteArray::number(k));
         log += WithChecksums({"GNGST,120000.00,1.03,0.50,0.41,93.8,0.43,0.49,0.96"});
         COrvaneDlg dialog;
-        dialog.DropFiles({WriteFile(m_Folder, "messages.nmea", log)});
-        QVERIFY(dialog.Replay().Loaded());
-        dialog.OnSkyView();
-        SkyViewDlg* sky = dialog.SkyView();
+        QVERIFY(DropLog(dialog, m_Folder, "messages.nmea", log));
+        SkyViewDlg* sky = (dialog.OnSkyView(), dialog.SkyView());
         QVERIFY(sky && sky->isVisible());
         QCOMPARE(sky->Messages()->count(), 0);
-        dialog.Button(IDC_RUN)->click();
-        dialog.HoldTimer(kReplayTimerId);
+        RunByHand(dialog);
         // The first tick stops after the GN RMC; the second reads the rest.
         dialog.OnReplayTick();
         dialog.OnReplayTick();
@@ -769,7 +756,7 @@ private slots:
                             "02 message 8", "00 message 9", "01 message 10"}));
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Accuracy)->text(), QString("0.43 / 0.49 / 0.96 m"));
 
-        dialog.Button(IDC_PURGE)->click();
+        Button(dialog, IDC_PURGE)->click();
         QCOMPARE(sky->Messages()->count(), 0);
         QCOMPARE(sky->Panel()->Value(FixStatusPanel::Accuracy)->text(), QString(QChar(0x2014)));
     }

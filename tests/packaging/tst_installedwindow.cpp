@@ -15,7 +15,7 @@ namespace {
 
 QString BottomLine(const COrvaneDlg& dialog)
 {
-    QStringList lines = dialog.DisplayText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList lines = DisplayText(dialog).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     return lines.isEmpty() ? QString() : lines.constLast();
 }
 
@@ -44,7 +44,7 @@ private slots:
         QVERIFY2(QDir::isRelativePath(page) && QFileInfo(m_Data + "/" + page).isFile(), qPrintable(page));
         COrvaneDlg dialog;
         QCOMPARE(BottomLine(dialog), QString("[Config] file = %1/config.ini (ok)").arg(m_Data));
-        dialog.Button(IDC_ENABLE_MAP)->click();
+        Button(dialog, IDC_ENABLE_MAP)->click();
         QVERIFY2(TopLine(dialog).contains(QRegularExpression(R"(^\[Config\] map/count = [1-9] \(ok\)$)")),
             qPrintable(TopLine(dialog)));
         CWebBrowser2& map = *dialog.Browser();
@@ -62,15 +62,15 @@ private slots:
         const QString folder = XdgDataHome() + "/orvane/recordings";
         QVERIFY(!QFileInfo::exists(folder));
         COrvaneDlg dialog;
-        dialog.Button(IDC_ONLINE_MODE)->click();
-        dialog.Button(IDC_RECORDING)->click();
+        Button(dialog, IDC_ONLINE_MODE)->click();
+        Button(dialog, IDC_RECORDING)->click();
         static const QRegularExpression started(R"(^NMEA Recording \((.+)\)$)");
         const QString path = started.match(TopLine(dialog)).captured(1);
         QCOMPARE(QFileInfo(path).absolutePath(), folder);
         QVERIFY(QFileInfo(path).fileName().endsWith(".log"));
         QVERIFY(QFileInfo(path).isFile());
-        QCOMPARE(dialog.Button(IDC_RECORDING)->text(), QString("Stop Recording"));
-        dialog.Button(IDC_ONLINE_MODE)->click();
+        QCOMPARE(Button(dialog, IDC_RECORDING)->text(), QString("Stop Recording"));
+        Button(dialog, IDC_ONLINE_MODE)->click();
         QVERIFY(!dialog.Recorder().Recording());
     }
 
@@ -84,7 +84,7 @@ private slots:
         file.close();
         COrvaneDlg dialog;
         QCOMPARE(BottomLine(dialog), QString("[Config] file = %1 (ok)").arg(user));
-        dialog.Button(IDC_ENABLE_MAP)->click();
+        Button(dialog, IDC_ENABLE_MAP)->click();
         QCOMPARE(TopLines(dialog, 2), (QStringList{"No map URLs from \"config.ini\"", "[Config] map/count = 0 (ok)"}));
         QVERIFY(file.remove());
     }
