@@ -40,6 +40,7 @@ bool Checksum(const char* p, size_t n, unsigned& sum)
 {
     const size_t length = n;
     constexpr uint64_t kDollars = 0x2424242424242424ULL;
+    constexpr uint64_t kReturns = 0x0d0d0d0d0d0d0d0dULL;
     constexpr uint64_t kOnes = 0x0101010101010101ULL;
     constexpr uint64_t kHighBits = 0x8080808080808080ULL;
     uint64_t words = 0;
@@ -49,7 +50,8 @@ bool Checksum(const char* p, size_t n, unsigned& sum)
         std::memcpy(&word, p, 8);
         words ^= word;
         const uint64_t x = word ^ kDollars;
-        dollars |= (x - kOnes) & ~x & kHighBits;
+        const uint64_t y = word ^ kReturns;
+        dollars |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
     }
     words ^= words >> 32;
     words ^= words >> 16;
@@ -66,12 +68,13 @@ bool Checksum(const char* p, size_t n, unsigned& sum)
         sum ^= unsigned(word & 0xff);
         std::memcpy(&word, p + n - 8, 8);
         const uint64_t x = (word ^ kDollars) | (~uint64_t(0) >> (8 * n));
-        dollars |= (x - kOnes) & ~x & kHighBits;
+        const uint64_t y = (word ^ kReturns) | (~uint64_t(0) >> (8 * n));
+        dollars |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
         n = 0;
     }
     for (; n != 0; ++p, --n) {
         sum ^= static_cast<unsigned char>(*p);
-        dollars |= *p == '$';
+        dollars |= *p == '$' || *p == '\r';
     }
     return dollars == 0;
 }
@@ -455,7 +458,9 @@ struct EpochReader::State {
 
     void Feed(std::string_view text);
     void Line(const char* begin, const char* end);
-    // False, having read nothing, when the body holds a "$".
+    // A line without its line ends.
+    void Segment(const char* begin, const char* end);
+    // False, having read nothing, when the body holds a "$" or a CR.
     bool Sentence(const char* dollar, const char* star);
     void Finish();
 
@@ -610,8 +615,23 @@ void EpochReader::State::Line(const char* begin, const char* end)
     const char* stop = end;
     if (stop > begin && stop[-1] == '\r')
         --stop;
-    if (stop - begin >= 9 && begin[0] == '$' && stop[-3] == '*' && Sentence(begin, stop - 3))
+    if (stop - begin >= 9 && size_t(stop - begin) <= kLongestLine && begin[0] == '$' && stop[-3] == '*' &&
+        Sentence(begin, stop - 3))
         return;
+    // A CR ends a line as LF does, wherever it stands.
+    for (const char* cr; (cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(end - begin))));) {
+        Segment(begin, cr);
+        begin = cr + 1;
+    }
+    Segment(begin, end);
+}
+
+void EpochReader::State::Segment(const char* begin, const char* end)
+{
+    if (size_t(end - begin) > kLongestLine) {
+        ++log.linesTooLong;
+        return;
+    }
     // A line may hold more than one sentence (a receiver that ends its
     // lines with CR alone, or a sentence glued to the one before).
     for (const char* p = begin; p < end;) {
