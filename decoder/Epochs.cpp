@@ -35,23 +35,24 @@ constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 
     1e16, 1e17, 1e18};
 
 // The XOR of the body's bytes, eight at a time; false when the body holds
-// a "$" (a sentence that lost its end runs into the next one).
+// a "$" or a "*" (a sentence that lost its end runs into the next one, or
+// its checksum is not where the line ends).
 bool Checksum(const char* p, size_t n, unsigned& sum)
 {
     const size_t length = n;
     constexpr uint64_t kDollars = 0x2424242424242424ULL;
-    constexpr uint64_t kReturns = 0x0d0d0d0d0d0d0d0dULL;
+    constexpr uint64_t kStars = 0x2a2a2a2a2a2a2a2aULL;
     constexpr uint64_t kOnes = 0x0101010101010101ULL;
     constexpr uint64_t kHighBits = 0x8080808080808080ULL;
     uint64_t words = 0;
-    uint64_t dollars = 0;
+    uint64_t stray = 0;
     for (; n >= 8; p += 8, n -= 8) {
         uint64_t word;
         std::memcpy(&word, p, 8);
         words ^= word;
         const uint64_t x = word ^ kDollars;
-        const uint64_t y = word ^ kReturns;
-        dollars |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
+        const uint64_t y = word ^ kStars;
+        stray |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
     }
     words ^= words >> 32;
     words ^= words >> 16;
@@ -68,15 +69,15 @@ bool Checksum(const char* p, size_t n, unsigned& sum)
         sum ^= unsigned(word & 0xff);
         std::memcpy(&word, p + n - 8, 8);
         const uint64_t x = (word ^ kDollars) | (~uint64_t(0) >> (8 * n));
-        const uint64_t y = (word ^ kReturns) | (~uint64_t(0) >> (8 * n));
-        dollars |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
+        const uint64_t y = (word ^ kStars) | (~uint64_t(0) >> (8 * n));
+        stray |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
         n = 0;
     }
     for (; n != 0; ++p, --n) {
         sum ^= static_cast<unsigned char>(*p);
-        dollars |= *p == '$' || *p == '\r';
+        stray |= *p == '$' || *p == '*';
     }
-    return dollars == 0;
+    return stray == 0;
 }
 
 // The value of a hexadecimal digit, or -1.
@@ -460,7 +461,7 @@ struct EpochReader::State {
     void Line(const char* begin, const char* end);
     // A line without its line ends.
     void Segment(const char* begin, const char* end);
-    // False, having read nothing, when the body holds a "$" or a CR.
+    // False, having read nothing, when the body holds a "$" or a "*".
     bool Sentence(const char* dollar, const char* star);
     void Finish();
 
@@ -610,15 +611,8 @@ void EpochReader::State::Feed(std::string_view text)
 
 void EpochReader::State::Line(const char* begin, const char* end)
 {
-    // Nearly every line is one sentence: "$", the body, "*hh" and perhaps
-    // a CR.
-    const char* stop = end;
-    if (stop > begin && stop[-1] == '\r')
-        --stop;
-    if (stop - begin >= 9 && size_t(stop - begin) <= kLongestLine && begin[0] == '$' && stop[-3] == '*' &&
-        Sentence(begin, stop - 3))
-        return;
-    // A CR ends a line as LF does, wherever it stands.
+    // A CR ends a line as LF does, wherever it stands: what lies between
+    // two line ends is the same whether the text came whole or in pieces.
     for (const char* cr; (cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(end - begin))));) {
         Segment(begin, cr);
         begin = cr + 1;
@@ -632,8 +626,13 @@ void EpochReader::State::Segment(const char* begin, const char* end)
         ++log.linesTooLong;
         return;
     }
-    // A line may hold more than one sentence (a receiver that ends its
-    // lines with CR alone, or a sentence glued to the one before).
+    // Nearly every line is one sentence: "$", the body and "*hh". Read at
+    // once when its body holds no other "$" or "*", which is what the
+    // search below would find too.
+    if (end - begin >= 9 && begin[0] == '$' && end[-3] == '*' && Sentence(begin, end - 3))
+        return;
+    // A line may hold more than one sentence (one glued to the sentence
+    // before it, which lost its end).
     for (const char* p = begin; p < end;) {
         const auto* dollar = static_cast<const char*>(std::memchr(p, '$', size_t(end - p)));
         if (!dollar)

@@ -242,6 +242,50 @@ private slots:
         QCOMPARE(Dump(ReadEpochs(changed)), Dump(ReadEpochs(text)));
     }
 
+    // Lines a broken receiver or a noisy link writes: what a line is and
+    // which sentences it holds does not depend on where the text is cut.
+    void oddLines_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("sentences");
+        QTest::addColumn<int>("bad");
+        const std::string gga = Nmea("GPGGA,120000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+        const std::string gsv = Nmea("GPGSV,1,1,01,05,40,100,41");
+        const std::string gsvLine = gsv.substr(0, gsv.size() - 2);
+        const auto bytes = [](const std::string& text) { return QByteArray(text.data(), qsizetype(text.size())); };
+        QTest::newRow("more after the checksum, CR inside it")
+            << bytes(gsvLine + "*9\r\r\n" + gga) << 2 << 0;
+        QTest::newRow("a star in the body") << bytes("$GPGGA,12*00,4807.038,N*11\r\n" + gga) << 1 << 1;
+        QTest::newRow("a sentence runs into the next") << bytes("$GPGGA,1200" + gga + gsv) << 2 << 1;
+        QTest::newRow("a CR inside a sentence") << bytes(gga.substr(0, 20) + "\r" + gga.substr(20) + gsv) << 1 << 1;
+        QTest::newRow("BEL and NUL between sentences")
+            << bytes(gsvLine + std::string("\a\0\0", 3) + gga + std::string("\0", 1) + gsv) << 3 << 0;
+        QTest::newRow("no line ends") << bytes(gsvLine + gsvLine + gsvLine) << 3 << 0;
+    }
+    void oddLines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, sentences);
+        QFETCH(int, bad);
+        const std::string_view view(text.constData(), size_t(text.size()));
+        const EpochLog whole = ReadEpochs(view);
+        QCOMPARE(whole.sentences, uint64_t(sentences));
+        QCOMPARE(whole.badChecksum, uint64_t(bad));
+        const QString expected = Dump(whole);
+        for (size_t step = 1; step <= 3; ++step) {
+            for (size_t cut = 0; cut <= view.size(); ++cut) {
+                EpochLog log;
+                EpochReader reader(log);
+                reader.Feed(view.substr(0, cut));
+                for (size_t at = cut; at < view.size(); at += step)
+                    reader.Feed(view.substr(at, step));
+                reader.Finish();
+                if (Dump(log) != expected)
+                    QFAIL(qPrintable(QString("step %1, cut at %2:\n%3").arg(step).arg(cut).arg(Dump(log))));
+            }
+        }
+    }
+
     // A wrong or missing checksum, or a field not of its form, drops the
     // sentence and changes nothing.
     void brokenSentences_data()
