@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -30,6 +31,10 @@ constexpr int32_t kMsPerDay = 86400000;
 constexpr int kPrnLimit = 512;           // PRNs the satellite key holds
 constexpr size_t kMostSatellites = 255;  // per epoch
 constexpr int kSignalBits = 16;
+// A text read at once from this size on reserves its records once the
+// first kReserveJudged bytes are read.
+constexpr size_t kReserveFrom = size_t(8) << 20;
+constexpr size_t kReserveJudged = size_t(1) << 20;
 
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
     1e16, 1e17, 1e18};
@@ -80,20 +85,25 @@ bool Checksum(const char* p, size_t n, unsigned& sum)
     return stray == 0;
 }
 
-// The value of a hexadecimal digit, or -1.
+// The value of each byte as a hexadecimal digit (upper case), or -1: looked
+// up, as the checksum's digits are letters or not at random.
+constexpr std::array<int8_t, 256> kHexValues = [] {
+    std::array<int8_t, 256> values{};
+    for (int c = 0; c < 256; ++c)
+        values[size_t(c)] = int8_t(c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1);
+    return values;
+}();
+
 int Hex(char c)
 {
-    if (unsigned(c - '0') < 10)
-        return c - '0';
-    if (unsigned(c - 'A') < 6)
-        return c - 'A' + 10;
-    return -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 // Reads the fields of one sentence body (after the address, up to "*")
 // in order. Each reader takes the next field: false when it is empty or
 // missing (a sentence of an older NMEA version ends early); a field that is
-// not of its form also sets bad.
+// not of its form also sets bad. The body's end is its "*", which no
+// number holds: the loops over digits stop there without a bound.
 class Fields {
 public:
     Fields(const char* p, const char* end) : m_P(p), m_End(end) { }
@@ -111,6 +121,8 @@ public:
     }
 
     const char* Position() const { return m_P; }
+    // Goes on from p, the start of a field.
+    void Seek(const char* p) { m_P = p; }
     // Where the sentence's last field begins.
     const char* LastField() const
     {
@@ -124,7 +136,7 @@ public:
     bool HexDigit(int32_t& value)
     {
         const char* const start = m_P;
-        const int digit = m_P < m_End ? Hex(*m_P) : -1;
+        const int digit = Hex(*m_P);
         if (digit >= 0)
             ++m_P;
         return Close(start, true, [&] { value = digit; });
@@ -133,11 +145,11 @@ public:
     // Digits with an optional minus.
     bool Integer(int32_t& value)
     {
-        const bool negative = m_P < m_End && *m_P == '-';
+        const bool negative = *m_P == '-';
         const char* const start = m_P;
         m_P += negative;
         uint32_t v = 0;
-        while (m_P < m_End && unsigned(*m_P - '0') < 10)
+        while (unsigned(*m_P - '0') < 10)
             v = v * 10 + unsigned(*m_P++ - '0');
         const bool ok = m_P - start - negative <= 9 && m_P - start > negative;
         return Close(start, ok, [&] { value = negative ? -int32_t(v) : int32_t(v); });
@@ -148,7 +160,7 @@ public:
     {
         const char* const start = m_P;
         uint32_t v = 0;
-        while (m_P < m_End && unsigned(*m_P - '0') < 10)
+        while (unsigned(*m_P - '0') < 10)
             v = v * 10 + unsigned(*m_P++ - '0');
         return Close(start, m_P - start <= 9, [&] { value = int32_t(v); });
     }
@@ -157,26 +169,24 @@ public:
     bool Decimal(double& value)
     {
         const char* const start = m_P;
-        const bool negative = m_P < m_End && *m_P == '-';
+        const bool negative = *m_P == '-';
         m_P += negative;
         uint64_t mantissa = 0;
-        int digits = 0;
-        int fraction = -1;
-        for (; m_P < m_End; ++m_P) {
-            const unsigned digit = unsigned(*m_P - '0');
-            if (digit < 10) {
-                mantissa = mantissa * 10 + digit;
-                ++digits;
-                fraction += fraction >= 0;
-            } else if (*m_P == '.' && fraction < 0) {
-                fraction = 0;
-            } else {
-                break;
-            }
+        const char* const whole = m_P;
+        while (unsigned(*m_P - '0') < 10)
+            mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
+        int digits = int(m_P - whole);
+        int fraction = 0;
+        if (*m_P == '.') {
+            const char* const decimals = ++m_P;
+            while (unsigned(*m_P - '0') < 10)
+                mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
+            fraction = int(m_P - decimals);
+            digits += fraction;
         }
         const bool ok = digits != 0 && digits <= 18;
         return Close(start, ok, [&] {
-            const double magnitude = double(mantissa) / kPowersOfTen[fraction > 0 ? fraction : 0];
+            const double magnitude = double(mantissa) / kPowersOfTen[fraction];
             value = negative ? -magnitude : magnitude;
         });
     }
@@ -202,7 +212,7 @@ public:
     bool Letters(std::array<char, 8>& out)
     {
         const char* const start = m_P;
-        while (m_P < m_End && *m_P >= 'A' && *m_P <= 'Z')
+        while (*m_P >= 'A' && *m_P <= 'Z')
             ++m_P;
         const size_t count = size_t(m_P - start);
         return Close(start, count <= out.size(), [&] {
@@ -216,16 +226,16 @@ public:
     {
         const char* const start = m_P;
         int32_t whole = 0;
-        for (; m_P < m_End && unsigned(*m_P - '0') < 10; ++m_P) {
+        for (; unsigned(*m_P - '0') < 10; ++m_P) {
             if (m_P - start < 6)
                 whole = whole * 10 + (*m_P - '0');
         }
         bool ok = m_P - start == 6;
         int32_t fraction = 0;
-        if (m_P < m_End && *m_P == '.') {
+        if (*m_P == '.') {
             ++m_P;
             int scale = 100;
-            for (; m_P < m_End && unsigned(*m_P - '0') < 10; ++m_P, scale /= 10)
+            for (; unsigned(*m_P - '0') < 10; ++m_P, scale /= 10)
                 fraction += (*m_P - '0') * scale;
         }
         const int32_t hours = whole / 10000, minutes = whole / 100 % 100, seconds = whole % 100;
@@ -286,12 +296,55 @@ private:
     const char* m_End;
 };
 
-// A satellite of the open epoch while its sentences come.
-struct OpenSatellite {
+// A satellite of the open epoch while its sentences come (32 bytes, so
+// that the slot's index finds it by a shift).
+struct alignas(32) OpenSatellite {
     uint16_t key = 0;
     uint16_t place = 0;
     uint16_t signalBits = 0;
     std::array<uint8_t, kSignalBits> cn0{};
+};
+
+// The sentence types read, by their three letters.
+enum class Kind : uint8_t { Gga, Rmc, Gns, Gll, Gsa, Gsv, Gst, Vtg, Zda, Other };
+
+struct KindEntry {
+    uint32_t type;  // the letters, the first in bits 16-23; 0: none
+    Kind kind;
+};
+
+constexpr uint32_t TypeCode(const char (&letters)[4])
+{
+    return uint32_t(uint8_t(letters[0])) << 16 | uint32_t(uint8_t(letters[1])) << 8 | uint8_t(letters[2]);
+}
+
+constexpr KindEntry kTypes[] = {{TypeCode("GGA"), Kind::Gga}, {TypeCode("RMC"), Kind::Rmc},
+    {TypeCode("GNS"), Kind::Gns}, {TypeCode("GLL"), Kind::Gll}, {TypeCode("GSA"), Kind::Gsa},
+    {TypeCode("GSV"), Kind::Gsv}, {TypeCode("GST"), Kind::Gst}, {TypeCode("VTG"), Kind::Vtg},
+    {TypeCode("ZDA"), Kind::Zda}};
+
+constexpr size_t KindSlot(uint32_t type)
+{
+    return (type ^ type >> 9) & 31;
+}
+
+// Looked up by KindSlot, which no two of the types share, rather than by a
+// chain of comparisons.
+constexpr std::array<KindEntry, 32> kKinds = [] {
+    std::array<KindEntry, 32> kinds{};
+    for (const KindEntry& entry : kTypes)
+        kinds[KindSlot(entry.type)] = entry;
+    return kinds;
+}();
+static_assert(size_t(std::count_if(kKinds.begin(), kKinds.end(), [](const KindEntry& e) { return e.type != 0; })) ==
+                  std::size(kTypes),
+    "two sentence types share a slot");
+
+// What the fields of a GSA before its DOPs report (GsaReport{}: none).
+struct GsaReport {
+    int32_t fixType;
+    bool hasFixType;
+    std::array<int32_t, 12> listed;
 };
 
 // What one GSV sentence reports.
@@ -307,92 +360,126 @@ struct GsvReport {
     int32_t signal = 0;  // the signal ID; 0 when not given
 };
 
-#if defined(__SSE2__)
-// The usual GSV sentence read at once: its fields found by a mask of its
-// commas taken sixteen bytes at a time, each number read from its digits
-// by multiplication. The text must be readable for 64 bytes from body.
-// False, having read nothing, for any field out of the plain form (a minus,
-// a long field ...): Fields then reads the sentence.
-bool QuickGsv(const char* body, const char* end, GsvReport& report)
+// The constellation of each PRN as ConstellationOfTalker and
+// ConstellationOfSystemId give it, looked up rather than worked out per
+// satellite: under a combined talker (by the PRN's range), under GP (GPS
+// and the neighbours it reports), and by GSA's system IDs below
+// kSystemIds (kNoConstellation where the ID names none).
+constexpr int kSystemIds = 16;
+constexpr uint8_t kNoConstellation = 0xff;
+
+struct PrnTables {
+    std::array<Constellation, kPrnLimit> byRange;
+    std::array<Constellation, kPrnLimit> underGps;
+    // Every PRN of one constellation, for its own talker (GL, GA ...).
+    std::array<std::array<Constellation, kPrnLimit>, kConstellationCount> only;
+    std::array<std::array<uint8_t, kPrnLimit>, kSystemIds> bySystem;
+};
+
+const PrnTables& Prns()
 {
-    const auto length = size_t(end - body);
-    if (length >= 64)
-        return false;
-    uint64_t commas = 0, others = 0;
-    for (size_t at = 0; at < 64; at += 16) {
+    static const PrnTables tables = [] {
+        PrnTables t{};
+        for (int32_t prn = 0; prn < kPrnLimit; ++prn) {
+            t.byRange[size_t(prn)] = ConstellationOfPrn(prn);
+            t.underGps[size_t(prn)] = ConstellationOfTalker("GP", prn);
+            for (int c = 0; c < kConstellationCount; ++c)
+                t.only[size_t(c)][size_t(prn)] = Constellation(c);
+            for (int32_t system = 0; system < kSystemIds; ++system) {
+                Constellation constellation = Constellation::Other;
+                t.bySystem[size_t(system)][size_t(prn)] =
+                    ConstellationOfSystemId(system, prn, constellation) ? uint8_t(constellation) : kNoConstellation;
+            }
+        }
+        return t;
+    }();
+    return tables;
+}
+
+#if defined(__SSE2__)
+#define ORVANE_EPOCHS_SCAN 1
+
+// One look at a sentence's body, sixteen bytes at a time, for its checksum
+// and the masks the quick readers take its fields from (bit k of low:
+// byte k of the body; of high: byte 64 + k). Bodies shorter than
+// kScanned, the text readable for kReadable bytes from the body.
+constexpr size_t kScanned = 80;
+constexpr size_t kReadable = kScanned + 16;
+
+struct BodyScan {
+    uint64_t commasLow, commasHigh;
+    uint64_t othersLow, othersHigh;  // bytes other than digits
+};
+
+// 0xff for the first kScanned bytes, then 0: loaded from kScanned - n on,
+// it keeps the first n bytes of a chunk.
+constexpr std::array<unsigned char, 2 * kScanned> kKeep = [] {
+    std::array<unsigned char, 2 * kScanned> keep{};
+    for (size_t k = 0; k < kScanned; ++k)
+        keep[k] = 0xff;
+    return keep;
+}();
+
+// The XOR of the body's n bytes into sum, and with kFieldMasks its masks;
+// false when the body holds a "$" or a "*", as Checksum.
+template <bool kFieldMasks>
+inline bool ScanBody(const char* body, size_t n, unsigned& sum, BodyScan& scan)
+{
+    const __m128i comma = _mm_set1_epi8(','), dollar = _mm_set1_epi8('$'), star = _mm_set1_epi8('*');
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8('9');
+    __m128i x = _mm_setzero_si128();
+    __m128i stray = _mm_setzero_si128();
+    uint64_t commas[2] = {0, 0}, others[2] = {0, 0};
+    for (size_t at = 0; at < kScanned; at += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(body + at));
-        const auto comma = uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(',')))));
-        const __m128i low = _mm_cmplt_epi8(chunk, _mm_set1_epi8('0'));
-        const __m128i high = _mm_cmpgt_epi8(chunk, _mm_set1_epi8('9'));
-        const auto other = uint64_t(unsigned(_mm_movemask_epi8(_mm_or_si128(low, high))));
-        commas |= comma << at;
-        others |= other << at;
-    }
-    // The body alone, its end a comma like the others.
-    const uint64_t inside = (uint64_t(1) << length) - 1;
-    commas = (commas & inside) | uint64_t(1) << length;
-    uint8_t starts[24], lengths[24];
-    size_t fields = 0;
-    size_t from = 0;
-    for (uint64_t bits = commas; bits != 0; bits &= bits - 1) {
-        const auto comma = size_t(std::countr_zero(bits));
-        if (fields == 24)
-            return false;
-        starts[fields] = uint8_t(from);
-        lengths[fields] = uint8_t(comma - from);
-        ++fields;
-        from = comma + 1;
-    }
-    if (fields < 3)
-        return false;
-    const size_t rest = fields - 3;
-    const size_t groups = rest / 4;
-    if (groups > 4 || rest % 4 > 1)
-        return false;
-    // Digits only, but in the signal ID's field.
-    uint64_t numbers = inside & ~commas;
-    if (rest % 4 == 1)
-        numbers &= (uint64_t(1) << starts[fields - 1]) - 1;
-    if ((others & numbers) != 0)
-        return false;
-    const auto digits = [&](size_t field) {
-        const size_t count = lengths[field];
-        if (count == 0)
-            return int32_t(0);
-        uint64_t word;
-        std::memcpy(&word, body + starts[field], 8);
-        word = (word - 0x3030303030303030ULL) << 8 * (8 - count);
-        word = word * 10 + (word >> 8);
-        word = ((word & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
-                   ((word >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
-               32;
-        return int32_t(word);
-    };
-    report.count = 0;
-    for (size_t g = 0; g < groups; ++g) {
-        const size_t field = 3 + 4 * g;
-        if ((lengths[field] | lengths[field + 1] | lengths[field + 2] | lengths[field + 3]) > 8)
-            return false;
-        GsvReport::Satellite& r = report.satellites[report.count];
-        r.prn = digits(field);
-        r.elevation = digits(field + 1);
-        r.azimuth = digits(field + 2);
-        r.snr = digits(field + 3);
-        r.hasPlace = lengths[field + 1] != 0 && lengths[field + 2] != 0 && r.elevation <= 90 && r.azimuth <= 360;
-        report.count += lengths[field] != 0;
-    }
-    report.signal = 0;
-    if (rest % 4 == 1) {
-        const size_t field = fields - 1;
-        if (lengths[field] > 1)
-            return false;
-        if (lengths[field] == 1) {
-            report.signal = Hex(body[starts[field]]);
-            if (report.signal < 0)
-                return false;
+        const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep.data() + kScanned - n + at));
+        x = _mm_xor_si128(x, _mm_and_si128(chunk, keep));
+        stray = _mm_or_si128(stray,
+            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, dollar), _mm_cmpeq_epi8(chunk, star)), keep));
+        if constexpr (kFieldMasks) {
+            const __m128i other = _mm_or_si128(_mm_cmplt_epi8(chunk, zero), _mm_cmpgt_epi8(chunk, nine));
+            commas[at / 64] |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, comma)))) << at % 64;
+            others[at / 64] |= uint64_t(unsigned(_mm_movemask_epi8(other))) << at % 64;
         }
     }
-    return true;
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 8));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 4));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 2));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 1));
+    sum = unsigned(_mm_cvtsi128_si32(x)) & 0xff;
+    scan = {commas[0], commas[1], others[0], others[1]};
+    return _mm_movemask_epi8(stray) == 0;
+}
+
+// The bits set, without the instruction (not in every x86-64).
+inline int BitCount(uint64_t bits)
+{
+    bits -= (bits >> 1) & 0x5555555555555555ULL;
+    bits = (bits & 0x3333333333333333ULL) + ((bits >> 2) & 0x3333333333333333ULL);
+    bits = (bits + (bits >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return int((bits * 0x0101010101010101ULL) >> 56);
+}
+
+// A satellite of a GSV as "pp,ee,aaa,ss," and as "pp,ee,aaa,,": its
+// commas (or the body's end) from the first digit on. The weights of its
+// digits in the bytes 0-7 and 8-15 of the group, in pairs: the lanes are
+// the PRN, the elevation in two parts, the azimuth's first two digits;
+// then its last digit, the C/N0.
+constexpr uint64_t kFullGroup = 1 << 2 | 1 << 5 | 1 << 9 | 1 << 12;
+constexpr uint64_t kNoSnrGroup = 1 << 2 | 1 << 5 | 1 << 9 | 1 << 10;
+const __m128i kGroupLow = _mm_setr_epi16(10, 1, 0, 10, 1, 0, 100, 10);
+const __m128i kGroupHigh = _mm_setr_epi16(1, 0, 10, 1, 0, 0, 0, 0);
+
+// The value of a field of 0 to 3 digits at p, read as one word: the text
+// must be readable for four bytes from p.
+inline int32_t ShortDigits(const char* p, unsigned count)
+{
+    uint32_t word;
+    std::memcpy(&word, p, 4);
+    // The digits to the top three bytes, the first in the second byte.
+    uint32_t digits = (word & 0x0f0f0f0fU) << (8 * (3 - count)) << 8;
+    digits = (digits * 10 + (digits >> 8)) & 0x00ff00ffU;
+    return int32_t((digits * (100 << 16 | 1)) >> 16);
 }
 #endif
 
@@ -454,15 +541,19 @@ size_t EpochLog::RecordBytes() const
     return epochs.size() * sizeof(Epoch) + satellites.size() * sizeof(EpochSatellite) + cn0.size();
 }
 
+static_assert(std::is_trivial_v<EpochSatellite>, "an epoch's satellites are appended as one copy");
+
 struct EpochReader::State {
-    explicit State(EpochLog& log) : log(log) { }
+    explicit State(EpochLog& log) : log(log), prns(Prns()) { }
 
     void Feed(std::string_view text);
+    // A line without its line end (no CR or LF in it).
     void Line(const char* begin, const char* end);
-    // A line without its line ends.
-    void Segment(const char* begin, const char* end);
+    // A line that is not one plain sentence.
+    void OddLine(const char* begin, const char* end);
     // False, having read nothing, when the body holds a "$" or a "*".
     bool Sentence(const char* dollar, const char* star);
+    bool AnySentence(const char* dollar, const char* star, size_t bodyLength, Kind kind);
     void Finish();
 
     // A time arrived: the open epoch takes it, or closes for a new one.
@@ -474,9 +565,23 @@ struct EpochReader::State {
     void Rmc(Fields& f);
     void Gns(Fields& f);
     void Gll(Fields& f);
-    void Gsa(Fields& f, std::string_view talker);
-    void Gsv(Fields& f, std::string_view talker);
-    void TakeGsv(const GsvReport& report, std::string_view talker);
+    // The sentence's talker becomes the one its satellites are taken under.
+    void Talker(const char* letters);
+    Constellation OfTalker(int32_t prn) const { return talkerPrns[prn]; }
+
+    void Gsa(Fields& f);
+    // The fields of a GSA after its PRNs, and all of it taken.
+    void GsaEnd(Fields& f, GsaReport& report);
+    void Gsv(Fields& f);
+    void TakeGsv(const GsvReport& report);
+    // The open epoch's satellite of the PRN under the talker, added if new;
+    // none for a PRN out of range or past kMostSatellites.
+    [[gnu::always_inline]] OpenSatellite* InView(int32_t prn);
+    [[gnu::always_inline]] void TakeSignal(OpenSatellite& satellite, int bit, int32_t snr);
+#if defined(ORVANE_EPOCHS_SCAN)
+    bool QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f);
+    bool QuickGsv(const char* body, size_t length, const BodyScan& scan);
+#endif
     void Gst(Fields& f);
     void Vtg(Fields& f);
     void Zda(Fields& f);
@@ -497,16 +602,33 @@ struct EpochReader::State {
 
     // The satellites in view of the open epoch, and where each lies by
     // constellation and PRN (valid where the stamp is the epoch's).
-    std::vector<OpenSatellite> inView;
+    // Those tables are indexed by the satellite's key: its constellation
+    // and PRN.
+    std::array<OpenSatellite, kMostSatellites> inView;
+    size_t inViewCount = 0;
     uint32_t stamp = 1;
-    std::array<std::array<uint32_t, kPrnLimit>, kConstellationCount> slotStamp{};
-    std::array<std::array<uint8_t, kPrnLimit>, kConstellationCount> slot{};
-    std::array<std::array<uint32_t, kPrnLimit>, kConstellationCount> usedStamp{};
+    std::array<uint32_t, kConstellationCount * kPrnLimit> slotStamp{};
+    std::array<uint8_t, kConstellationCount * kPrnLimit> slot{};
+    std::array<uint32_t, kConstellationCount * kPrnLimit> usedStamp{};
+    // The open epoch's records as Close appends them.
+    std::array<EpochSatellite, kMostSatellites> closing{};
+    std::array<uint8_t, kMostSatellites * kSignalBits> closingCn0{};
 
     // The date and time of the last epoch closed, for epochs without a date
     // of their own.
     EpochDate lastDate;
     int32_t lastTime = -1;
+
+    const PrnTables& prns;
+    // The constellation of the PRNs of the last GSV's or GSA's talker, and
+    // those of the talkers met, by their letters as a number (more than 16
+    // bits: none).
+    const Constellation* talkerPrns = prns.byRange.data();
+    struct TalkerEntry {
+        uint32_t code = ~0U;
+        const Constellation* prns = nullptr;
+    };
+    std::array<TalkerEntry, 64> talkers{};
 };
 
 EpochReader::EpochReader(EpochLog& log) : m_State(std::make_unique<State>(log)) { }
@@ -535,6 +657,63 @@ EpochLog ReadEpochs(std::string_view text)
     reader.Feed(text);
     reader.Finish();
     return log;
+}
+
+inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
+{
+    const size_t bodyLength = size_t(star - dollar - 1);
+    // Only the types read here count, and are checked; a body without a
+    // talker and type, or a proprietary one, is none of them.
+    Kind kind = Kind::Other;
+    if (bodyLength >= 5 && dollar[1] != 'P') {
+        const auto type = uint32_t(uint8_t(dollar[3])) << 16 | uint32_t(uint8_t(dollar[4])) << 8 | uint8_t(dollar[5]);
+        const KindEntry& entry = kKinds[KindSlot(type)];
+        if (entry.type == type)
+            kind = entry.kind;
+    }
+#if defined(ORVANE_EPOCHS_SCAN)
+    // The commonest sentence the shortest way: as below, but for GSV alone.
+    if (kind == Kind::Gsv && bodyLength < kScanned && size_t(textEnd - dollar - 1) >= kReadable) {
+        BodyScan scan{};
+        unsigned sum = 0;
+        if (!ScanBody<true>(dollar + 1, bodyLength, sum, scan))
+            return false;
+        const int high = Hex(star[1]);
+        const int low = Hex(star[2]);
+        if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
+            ++log.badChecksum;
+            return true;
+        }
+        if (bodyLength == 5 || dollar[6] != ',') {
+            ++log.notParsed;
+            return true;
+        }
+        Talker(dollar + 1);
+        if (!QuickGsv(dollar + 1, bodyLength, scan)) {
+            Fields f(dollar + 7, star);
+            Gsv(f);
+            if (f.bad) {
+                ++log.notParsed;
+                return true;
+            }
+        }
+        ++log.sentences;
+        ++openSentences;
+        isOpen = true;
+        return true;
+    }
+#endif
+    return AnySentence(dollar, star, bodyLength, kind);
+}
+
+inline void EpochReader::State::Line(const char* begin, const char* end)
+{
+    // Nearly every line is one sentence: "$", the body and "*hh". Read at
+    // once when its body holds no other "$" or "*", which is what the
+    // search in OddLine would find too.
+    if (size_t(end - begin) - 9 <= kLongestLine - 9 && begin[0] == '$' && end[-3] == '*' && Sentence(begin, end - 3))
+        return;
+    OddLine(begin, end);
 }
 
 void EpochReader::State::Feed(std::string_view text)
@@ -566,37 +745,51 @@ void EpochReader::State::Feed(std::string_view text)
         skippingLine = false;
         p = lineEnd + 1;
     }
+    // A CR ends a line as LF does, wherever it stands: what lies between
+    // two line ends is the same whether the text came whole or in pieces.
     textEnd = end;
 #if defined(__SSE2__)
     // The line ends of 64 bytes at a time as a mask, rather than a search
     // per line.
+    const __m128i newline = _mm_set1_epi8('\n'), carriageReturn = _mm_set1_epi8('\r');
+    // A large text: once its first part is read, the records the whole
+    // will likely need are reserved, judged from that part, rather than
+    // grown by doubling (each growth a copy into fresh memory).
+    const char* const start = p;
+    const char* reserveAt = size_t(end - p) >= kReserveFrom ? p + kReserveJudged : end;
+    const size_t epochsBefore = log.epochs.size(), satellitesBefore = log.satellites.size(), cn0Before = log.cn0.size();
     for (const char* block = p; end - block >= 64; block += 64) {
-        uint64_t newlines = 0;
+        if (block >= reserveAt) {
+            const double scale = double(end - start) / double(block - start) * 1.05;
+            const auto reserve = [scale](auto& records, size_t before) {
+                const size_t wanted = before + size_t(double(records.size() - before) * scale) + 64;
+                if (wanted > records.capacity())
+                    records.reserve(wanted);
+            };
+            reserve(log.epochs, epochsBefore);
+            reserve(log.satellites, satellitesBefore);
+            reserve(log.cn0, cn0Before);
+            reserveAt = end;
+        }
+        uint64_t ends = 0;
         for (int at = 0; at < 64; at += 16) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + at));
-            newlines |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n'))))) << at;
+            const __m128i found = _mm_or_si128(_mm_cmpeq_epi8(chunk, newline), _mm_cmpeq_epi8(chunk, carriageReturn));
+            ends |= uint64_t(unsigned(_mm_movemask_epi8(found))) << at;
         }
-        for (; newlines != 0; newlines &= newlines - 1) {
-            const char* const newline = block + std::countr_zero(newlines);
-            Line(p, newline);
-            p = newline + 1;
+        for (; ends != 0; ends &= ends - 1) {
+            const char* const lineEnd = block + std::countr_zero(ends);
+            if (lineEnd != p)
+                Line(p, lineEnd);
+            p = lineEnd + 1;
         }
     }
 #endif
-    while (p < end) {
-        const auto* newline = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-        if (!newline)
-            break;
-        Line(p, newline);
-        p = newline + 1;
-    }
-    // What follows the last LF: lines ended by CR alone, then the rest.
-    const char* tail = p;
-    for (const char* q = end; q > tail; --q) {
-        if (q[-1] == '\r') {
-            Line(tail, q - 1);
-            p = q;
-            break;
+    for (const char* q = p; q < end; ++q) {
+        if (*q == '\n' || *q == '\r') {
+            if (q != p)
+                Line(p, q);
+            p = q + 1;
         }
     }
     if (p < end) {
@@ -609,28 +802,12 @@ void EpochReader::State::Feed(std::string_view text)
     }
 }
 
-void EpochReader::State::Line(const char* begin, const char* end)
-{
-    // A CR ends a line as LF does, wherever it stands: what lies between
-    // two line ends is the same whether the text came whole or in pieces.
-    for (const char* cr; (cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(end - begin))));) {
-        Segment(begin, cr);
-        begin = cr + 1;
-    }
-    Segment(begin, end);
-}
-
-void EpochReader::State::Segment(const char* begin, const char* end)
+void EpochReader::State::OddLine(const char* begin, const char* end)
 {
     if (size_t(end - begin) > kLongestLine) {
         ++log.linesTooLong;
         return;
     }
-    // Nearly every line is one sentence: "$", the body and "*hh". Read at
-    // once when its body holds no other "$" or "*", which is what the
-    // search below would find too.
-    if (end - begin >= 9 && begin[0] == '$' && end[-3] == '*' && Sentence(begin, end - 3))
-        return;
     // A line may hold more than one sentence (one glued to the sentence
     // before it, which lost its end).
     for (const char* p = begin; p < end;) {
@@ -655,53 +832,28 @@ void EpochReader::State::Segment(const char* begin, const char* end)
     }
 }
 
-bool EpochReader::State::Sentence(const char* dollar, const char* star)
+bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_t bodyLength, Kind kind)
 {
-    const size_t bodyLength = size_t(star - dollar - 1);
     unsigned sum = 0;
+#if defined(ORVANE_EPOCHS_SCAN)
+    // The masks of the fields only for the types whose quick readers take
+    // them.
+    BodyScan scan{};
+    const bool scanned = bodyLength < kScanned && size_t(textEnd - dollar - 1) >= kReadable;
+    const bool clean = !scanned                                 ? Checksum(dollar + 1, bodyLength, sum)
+                       : kind == Kind::Gsv || kind == Kind::Gsa ? ScanBody<true>(dollar + 1, bodyLength, sum, scan)
+                                                                : ScanBody<false>(dollar + 1, bodyLength, sum, scan);
+    if (!clean)
+        return false;
+#else
     if (!Checksum(dollar + 1, bodyLength, sum))
         return false;
-    if (bodyLength < 5 || dollar[1] == 'P')
-        return true;  // no talker and type, or a proprietary sentence
-    const std::string_view talker(dollar + 1, 2);
-    const std::string_view type(dollar + 3, 3);
-    // Only the types read here count, and are checked.
-    enum class Kind { Gga, Rmc, Gns, Gll, Gsa, Gsv, Gst, Vtg, Zda, Other };
-    Kind kind = Kind::Other;
-    switch (type[0] << 16 | type[1] << 8 | type[2]) {
-    case 'G' << 16 | 'G' << 8 | 'A':
-        kind = Kind::Gga;
-        break;
-    case 'R' << 16 | 'M' << 8 | 'C':
-        kind = Kind::Rmc;
-        break;
-    case 'G' << 16 | 'N' << 8 | 'S':
-        kind = Kind::Gns;
-        break;
-    case 'G' << 16 | 'L' << 8 | 'L':
-        kind = Kind::Gll;
-        break;
-    case 'G' << 16 | 'S' << 8 | 'A':
-        kind = Kind::Gsa;
-        break;
-    case 'G' << 16 | 'S' << 8 | 'V':
-        kind = Kind::Gsv;
-        break;
-    case 'G' << 16 | 'S' << 8 | 'T':
-        kind = Kind::Gst;
-        break;
-    case 'V' << 16 | 'T' << 8 | 'G':
-        kind = Kind::Vtg;
-        break;
-    case 'Z' << 16 | 'D' << 8 | 'A':
-        kind = Kind::Zda;
-        break;
-    default:
+#endif
+    if (kind == Kind::Other)
         return true;
-    }
     const int high = Hex(star[1]);
-    const int low = high < 0 ? -1 : Hex(star[2]);
-    if (low < 0 || unsigned(high << 4 | low) != sum) {
+    const int low = Hex(star[2]);
+    if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
         ++log.badChecksum;
         return true;
     }
@@ -727,17 +879,20 @@ bool EpochReader::State::Sentence(const char* dollar, const char* star)
         Gll(f);
         break;
     case Kind::Gsa:
-        Gsa(f, talker);
+        Talker(dollar + 1);
+#if defined(ORVANE_EPOCHS_SCAN)
+        if (scanned && QuickGsa(dollar + 1, bodyLength, scan, f))
+            break;
+#endif
+        Gsa(f);
         break;
     case Kind::Gsv: {
-#if defined(__SSE2__)
-        GsvReport report;
-        if (dollar + 7 + 64 <= textEnd && QuickGsv(dollar + 7, star, report)) {
-            TakeGsv(report, talker);
+        Talker(dollar + 1);
+#if defined(ORVANE_EPOCHS_SCAN)
+        if (scanned && QuickGsv(dollar + 1, bodyLength, scan))
             break;
-        }
 #endif
-        Gsv(f, talker);
+        Gsv(f);
         break;
     }
     case Kind::Gst:
@@ -806,16 +961,17 @@ void EpochReader::State::Close()
 
         open.firstSatellite = uint32_t(log.satellites.size());
         open.firstCn0 = uint32_t(log.cn0.size());
-        open.satelliteCount = uint16_t(inView.size());
-        for (OpenSatellite& satellite : inView) {
-            const auto system = size_t((satellite.key >> 9) & 7);
-            const size_t prn = satellite.key & 0x1ff;
-            if (usedStamp[system][prn] == stamp)
-                satellite.key |= 1 << 12;
-            log.satellites.push_back({satellite.key, satellite.place, satellite.signalBits});
+        open.satelliteCount = uint16_t(inViewCount);
+        uint8_t* cn0 = closingCn0.data();
+        for (size_t k = 0; k < inViewCount; ++k) {
+            const OpenSatellite& satellite = inView[k];
+            const bool used = usedStamp[satellite.key & 0xfff] == stamp;
+            closing[k] = {uint16_t(satellite.key | used << 12), satellite.place, satellite.signalBits};
             for (uint32_t bits = satellite.signalBits; bits != 0; bits &= bits - 1)
-                log.cn0.push_back(satellite.cn0[size_t(std::countr_zero(bits))]);
+                *cn0++ = satellite.cn0[size_t(std::countr_zero(bits))];
         }
+        log.satellites.insert(log.satellites.end(), closing.data(), closing.data() + inViewCount);
+        log.cn0.insert(log.cn0.end(), closingCn0.data(), cn0);
         log.epochs.push_back(open);
     }
     open = Epoch();
@@ -824,7 +980,7 @@ void EpochReader::State::Close()
     openSentences = 0;
     positionRank = -1;
     ownDate = {};
-    inView.clear();
+    inViewCount = 0;
     ++stamp;
 }
 
@@ -987,14 +1143,18 @@ void EpochReader::State::Gll(Fields& f)
 }
 
 // $GNGSA,A,3,prn x12,pdop,hdop,vdop,system
-void EpochReader::State::Gsa(Fields& f, std::string_view talker)
+void EpochReader::State::Gsa(Fields& f)
 {
     f.Skip();
-    int32_t fixType = 0;
-    const bool hasFixType = f.Unsigned(fixType);
-    std::array<int32_t, 12> prns{};
-    for (int32_t& prn : prns)
+    GsaReport report{};
+    report.hasFixType = f.Unsigned(report.fixType);
+    for (int32_t& prn : report.listed)
         f.Unsigned(prn);
+    GsaEnd(f, report);
+}
+
+void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
+{
     float pdop = 0, hdop = 0, vdop = 0;
     const bool hasPdop = f.Float(pdop);
     const bool hasHdop = f.Float(hdop);
@@ -1003,8 +1163,8 @@ void EpochReader::State::Gsa(Fields& f, std::string_view talker)
     f.Unsigned(system);
     if (f.bad)
         return;
-    if (hasFixType && fixType >= 1 && fixType <= 3)
-        open.fixType = int8_t(fixType);
+    if (report.hasFixType && report.fixType >= 1 && report.fixType <= 3)
+        open.fixType = int8_t(report.fixType);
     if (hasPdop)
         open.pdop = pdop;
     if (hasHdop)
@@ -1012,25 +1172,88 @@ void EpochReader::State::Gsa(Fields& f, std::string_view talker)
     if (hasVdop)
         open.vdop = vdop;
     open.flags |= Epoch::kSatellitesUsed;
+    // The system ID names the constellation of each PRN where it names
+    // one; the talker otherwise.
     Constellation named = Constellation::Other;
     const bool hasSystem = ConstellationOfSystemId(system, 1, named);
-    for (const int32_t prn : prns) {
+    const uint8_t* const bySystem =
+        hasSystem && system >= 0 && system < kSystemIds ? prns.bySystem[size_t(system)].data() : nullptr;
+    // The PRNs new to the epoch counted per run of one constellation (a
+    // GSA's are mostly of one), each run then added to its count.
+    Constellation counting = Constellation::Other;
+    int added = 0;
+    const auto add = [this](Constellation constellation, int count) {
+        uint8_t& used = open.used[size_t(constellation)];
+        used = uint8_t(std::min(used + count, 255));
+    };
+    for (const int32_t prn : report.listed) {
         if (prn <= 0 || prn >= kPrnLimit)
             continue;
         Constellation constellation = Constellation::Other;
-        if (!hasSystem || !ConstellationOfSystemId(system, prn, constellation))
-            constellation = ConstellationOfTalker(talker, prn);
-        uint32_t& mark = usedStamp[size_t(constellation)][size_t(prn)];
+        if (bySystem) {
+            constellation = bySystem[prn] != kNoConstellation ? Constellation(bySystem[prn]) : OfTalker(prn);
+        } else if (!hasSystem || !ConstellationOfSystemId(system, prn, constellation)) {
+            constellation = OfTalker(prn);
+        }
+        uint32_t& mark = usedStamp[size_t(prn) | size_t(constellation) << 9];
         if (mark != stamp) {
             mark = stamp;
-            uint8_t& count = open.used[size_t(constellation)];
-            count = uint8_t(std::min(count + 1, 255));
+            if (constellation != counting) {
+                add(counting, added);
+                counting = constellation;
+                added = 0;
+            }
+            ++added;
         }
     }
+    add(counting, added);
 }
 
+#if defined(ORVANE_EPOCHS_SCAN)
+// The fix type and the twelve PRNs of a GSA from the masks of its body, as
+// Gsa reads them, the rest by Fields. False, having changed nothing, for a
+// field out of the plain form (more than three digits, a sentence that ends
+// among the PRNs ...): Fields then reads the sentence.
+bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f)
+{
+    if (length < 6 || length - 6 >= 64)
+        return false;
+    const auto span = unsigned(length - 6);
+    const char* const fields = body + 6;
+    const uint64_t commas = scan.commasLow >> 6 | scan.commasHigh << 58;
+    const uint64_t others = scan.othersLow >> 6 | scan.othersHigh << 58;
+    const uint64_t inside = (uint64_t(1) << span) - 1;
+    uint64_t bits = commas & inside;
+    // The mode's end, then the fix type's and the PRNs' (a comma each).
+    if (bits == 0)
+        return false;
+    const auto modeEnd = unsigned(std::countr_zero(bits));
+    bits &= bits - 1;
+    unsigned fieldEnds[13];
+    for (unsigned& end : fieldEnds) {
+        if (bits == 0)
+            return false;
+        end = unsigned(std::countr_zero(bits));
+        bits &= bits - 1;
+    }
+    const unsigned last = fieldEnds[12];
+    // Digits only, at most three in a row.
+    const uint64_t numbers = ~(commas & inside) & (~uint64_t(0) << modeEnd << 1) & ((uint64_t(1) << last) - 1);
+    if ((others & numbers) != 0 || (numbers & numbers >> 1 & numbers >> 2 & numbers >> 3) != 0)
+        return false;
+    GsaReport report;
+    report.hasFixType = fieldEnds[0] != modeEnd + 1;
+    report.fixType = ShortDigits(fields + modeEnd + 1, fieldEnds[0] - modeEnd - 1);
+    for (size_t k = 0; k < 12; ++k)
+        report.listed[k] = ShortDigits(fields + fieldEnds[k] + 1, fieldEnds[k + 1] - fieldEnds[k] - 1);
+    f.Seek(fields + last + 1);
+    GsaEnd(f, report);
+    return true;
+}
+#endif
+
 // $GPGSV,total,number,in view,(prn,elevation,azimuth,snr) x1-4,signal
-void EpochReader::State::Gsv(Fields& f, std::string_view talker)
+void EpochReader::State::Gsv(Fields& f)
 {
     // The sentence count, its number and the satellites in view: each
     // sentence's satellites are taken as they come, so a set that lost a
@@ -1058,51 +1281,180 @@ void EpochReader::State::Gsv(Fields& f, std::string_view talker)
             report.satellites[report.count++] = r;
     }
     if (!f.bad)
-        TakeGsv(report, talker);
+        TakeGsv(report);
 }
 
-void EpochReader::State::TakeGsv(const GsvReport& report, std::string_view talker)
+void EpochReader::State::Talker(const char* letters)
+{
+    const uint32_t code = uint32_t(uint8_t(letters[0])) | uint32_t(uint8_t(letters[1])) << 8;
+    TalkerEntry& entry = talkers[(code ^ code >> 5) % talkers.size()];
+    if (entry.code != code) {
+        const std::optional<Constellation> own = TalkerConstellation(std::string_view(letters, 2));
+        entry.code = code;
+        entry.prns = !own                         ? prns.byRange.data()
+                     : *own == Constellation::Gps ? prns.underGps.data()
+                                                  : prns.only[size_t(*own)].data();
+    }
+    talkerPrns = entry.prns;
+}
+
+inline OpenSatellite* EpochReader::State::InView(int32_t prn)
+{
+    if (prn <= 0 || prn >= kPrnLimit)
+        return nullptr;
+    const auto system = size_t(OfTalker(prn));
+    const size_t key = size_t(prn) | system << 9;
+    if (slotStamp[key] == stamp)
+        return &inView[slot[key]];
+    if (inViewCount >= kMostSatellites)
+        return nullptr;
+    slotStamp[key] = stamp;
+    slot[key] = uint8_t(inViewCount);
+    OpenSatellite* const satellite = &inView[inViewCount++];
+    satellite->key = uint16_t(key);
+    satellite->place = 0;
+    satellite->signalBits = 0;
+    // At most kMostSatellites in all: the count needs no bound.
+    ++open.inView[system];
+    return satellite;
+}
+
+inline void EpochReader::State::TakeSignal(OpenSatellite& satellite, int bit, int32_t snr)
+{
+    // A second set of one signal in one epoch fills a C/N0 the first left
+    // empty and keeps one it gave.
+    const auto value = uint8_t(std::min(snr, 255));
+    if (satellite.signalBits & 1 << bit) {
+        if (satellite.cn0[size_t(bit)] == 0)
+            satellite.cn0[size_t(bit)] = value;
+    } else {
+        satellite.signalBits |= uint16_t(1 << bit);
+        satellite.cn0[size_t(bit)] = value;
+    }
+}
+
+void EpochReader::State::TakeGsv(const GsvReport& report)
 {
     open.flags |= Epoch::kSatellitesInView;
     const auto bit = report.signal <= 0 ? 0 : report.signal;
-    const std::optional<Constellation> own = TalkerConstellation(talker);
-    const bool fixedSystem = own && *own != Constellation::Gps;
     for (size_t k = 0; k < report.count; ++k) {
         const GsvReport::Satellite& r = report.satellites[k];
-        if (r.prn <= 0 || r.prn >= kPrnLimit)
+        OpenSatellite* const satellite = InView(r.prn);
+        if (!satellite)
             continue;
-        const Constellation constellation = fixedSystem ? *own : ConstellationOfTalker(talker, r.prn);
-        const auto system = size_t(constellation);
-        OpenSatellite* satellite;
-        if (slotStamp[system][size_t(r.prn)] == stamp) {
-            satellite = &inView[slot[system][size_t(r.prn)]];
-        } else {
-            if (inView.size() >= kMostSatellites)
-                continue;
-            slotStamp[system][size_t(r.prn)] = stamp;
-            slot[system][size_t(r.prn)] = uint8_t(inView.size());
-            satellite = &inView.emplace_back();
-            satellite->key = uint16_t(r.prn | system << 9);
-            uint8_t& inViewCount = open.inView[system];
-            inViewCount = uint8_t(std::min(inViewCount + 1, 255));
-        }
         // The first signal to give a place keeps it; a later band repeats it.
         if (r.hasPlace && !(satellite->key & 1 << 13)) {
             satellite->key |= 1 << 13;
-            satellite->place = uint16_t((r.azimuth % 360) | r.elevation << 9);
+            satellite->place = uint16_t((r.azimuth == 360 ? 0 : r.azimuth) | r.elevation << 9);
         }
-        // A second set of one signal in one epoch fills a C/N0 the first
-        // left empty and keeps one it gave.
-        const uint8_t snr = uint8_t(std::min(r.snr, 255));
-        if (satellite->signalBits & 1 << bit) {
-            if (satellite->cn0[size_t(bit)] == 0)
-                satellite->cn0[size_t(bit)] = snr;
-        } else {
-            satellite->signalBits |= uint16_t(1 << bit);
-            satellite->cn0[size_t(bit)] = snr;
-        }
+        TakeSignal(*satellite, bit, r.snr);
     }
 }
+
+#if defined(ORVANE_EPOCHS_SCAN)
+// The usual GSV sentence read at once from the masks of its body, whose
+// address and comma take the first six bytes: as Gsv and TakeGsv read it.
+// False, having changed nothing, for any field out of the plain form (a
+// minus, a field of more than three digits ...): Fields then reads it.
+bool EpochReader::State::QuickGsv(const char* body, size_t length, const BodyScan& scan)
+{
+    // The fields from the seventh byte on, the body's end a comma like the
+    // others.
+    if (length < 6 || length - 6 >= 64)
+        return false;
+    const auto span = unsigned(length - 6);
+    const char* const fields = body + 6;
+    const uint64_t commas = scan.commasLow >> 6 | scan.commasHigh << 58;
+    const uint64_t others = scan.othersLow >> 6 | scan.othersHigh << 58;
+    const uint64_t inside = (uint64_t(1) << span) - 1;
+    const uint64_t ends = (commas & inside) | uint64_t(1) << span;
+    // The three counts: their form is not checked (Fields skips them).
+    uint64_t bits = ends & (ends - 1);
+    bits &= bits - 1;
+    if (bits == 0)
+        return false;
+    unsigned start = unsigned(std::countr_zero(bits)) + 1;
+    bits &= bits - 1;
+    const int rest = BitCount(bits);
+    const int groups = rest / 4;
+    if (groups > 4 || rest % 4 > 1)
+        return false;
+    // Digits only from the first satellite up to the signal ID, at most
+    // three in a row.
+    uint64_t numbers = inside & ~ends & (~uint64_t(0) << (start - 1) << 1);
+    int signal = 0;
+    if (rest % 4 == 1) {
+        // The signal ID: the last field, one hexadecimal digit or empty.
+        const auto last = unsigned(64 - std::countl_zero(ends & inside));
+        numbers &= (uint64_t(1) << last) - 1;
+        if (span - last > 1)
+            return false;
+        if (span - last == 1) {
+            signal = Hex(fields[last]);
+            if (signal < 0)
+                return false;
+        }
+    }
+    if ((others & numbers) != 0 || (numbers & numbers >> 1 & numbers >> 2 & numbers >> 3) != 0)
+        return false;
+
+    open.flags |= Epoch::kSatellitesInView;
+    for (int g = 0; g < groups; ++g) {
+        // Most receivers write a satellite as "pp,ee,aaa,ss" (or with the
+        // C/N0 empty): its four numbers at once, by the weights of their
+        // digits, two bytes to a lane.
+        const uint64_t layout = ends >> start;
+        const bool full = (layout & 0x1fff) == kFullGroup;
+        if (full || (layout & 0x7ff) == kNoSnrGroup) {
+            const __m128i digits =
+                _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(fields + start)), _mm_set1_epi8('0'));
+            alignas(16) int32_t low[4], high[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(low),
+                _mm_madd_epi16(_mm_unpacklo_epi8(digits, _mm_setzero_si128()), kGroupLow));
+            _mm_store_si128(reinterpret_cast<__m128i*>(high),
+                _mm_madd_epi16(_mm_unpackhi_epi8(digits, _mm_setzero_si128()), kGroupHigh));
+            start += full ? 13 : 11;
+            OpenSatellite* const satellite = InView(low[0]);
+            if (!satellite)
+                continue;
+            const int32_t elevation = low[1] + low[2], azimuth = low[3] + high[0];
+            if (!(satellite->key & 1 << 13) && elevation <= 90 && azimuth <= 360) {
+                satellite->key |= 1 << 13;
+                satellite->place = uint16_t((azimuth == 360 ? 0 : azimuth) | elevation << 9);
+            }
+            TakeSignal(*satellite, signal, full ? high[1] : 0);
+            continue;
+        }
+        // Any other: its fields' ends one by one.
+        uint64_t next = ends >> start << start;
+        const auto prnEnd = unsigned(std::countr_zero(next));
+        next &= next - 1;
+        const auto elevationEnd = unsigned(std::countr_zero(next));
+        next &= next - 1;
+        const auto azimuthEnd = unsigned(std::countr_zero(next));
+        next &= next - 1;
+        const auto snrEnd = unsigned(std::countr_zero(next));
+        const unsigned prnStart = start;
+        start = snrEnd + 1;
+        if (prnEnd == prnStart)
+            continue;
+        OpenSatellite* const satellite = InView(ShortDigits(fields + prnStart, prnEnd - prnStart));
+        if (!satellite)
+            continue;
+        const unsigned elevationLength = elevationEnd - prnEnd - 1, azimuthLength = azimuthEnd - elevationEnd - 1;
+        if (!(satellite->key & 1 << 13) && elevationLength != 0 && azimuthLength != 0) {
+            const int32_t elevation = ShortDigits(fields + prnEnd + 1, elevationLength);
+            const int32_t azimuth = ShortDigits(fields + elevationEnd + 1, azimuthLength);
+            if (elevation <= 90 && azimuth <= 360) {
+                satellite->key |= 1 << 13;
+                satellite->place = uint16_t((azimuth == 360 ? 0 : azimuth) | elevation << 9);
+            }
+        }
+        TakeSignal(*satellite, signal, ShortDigits(fields + azimuthEnd + 1, snrEnd - azimuthEnd - 1));
+    }
+    return true;
+}
+#endif
 
 // $GNGST,hhmmss.ss,rms,major,minor,orientation,sigma lat,sigma lon,sigma alt
 void EpochReader::State::Gst(Fields& f)

@@ -33,18 +33,20 @@
 
 namespace orvane {
 
-// One satellite in view in an epoch, packed into three words.
+// One satellite in view in an epoch, packed into three words. A plain
+// record (EpochSatellite{} is all zeros), so that the reader appends an
+// epoch's satellites as one copy.
 struct EpochSatellite {
     // PRN in bits 0-8 (the PRN as the receiver numbers it, below 512),
     // the constellation in bits 9-11, used (its constellation's GSA of the
     // epoch lists it) in bit 12, the elevation and azimuth known in bit 13.
-    uint16_t key = 0;
+    uint16_t key;
     // Azimuth in bits 0-8 (degrees true, 0-359), elevation in bits 9-15
     // (degrees, 0-90; a negative elevation is kept as 0).
-    uint16_t place = 0;
+    uint16_t place;
     // Bit k: the receiver reported signal ID k (hexadecimal digit k);
     // bit 0: reported without a signal ID (NMEA before 4.10, or ID 0).
-    uint16_t signalBits = 0;
+    uint16_t signalBits;
 
     int32_t Prn() const { return key & 0x1ff; }
     Constellation System() const { return Constellation((key >> 9) & 7); }

@@ -217,6 +217,24 @@ private slots:
         }
     }
 
+    // A text of many megabytes read at once (the reader reserves its records
+    // ahead, judged from the first part) reads as the same text in pieces.
+    void largeText()
+    {
+        const std::string log = MixedLog();
+        std::string text;
+        while (text.size() < (size_t(9) << 20))
+            text += log;
+        const EpochLog whole = ReadEpochs(text);
+        QVERIFY(whole.epochs.size() > 50000);
+        EpochLog pieces;
+        EpochReader reader(pieces);
+        for (size_t at = 0; at < text.size(); at += 65536)
+            reader.Feed(std::string_view(text).substr(at, 65536));
+        reader.Finish();
+        QCOMPARE(Dump(pieces), Dump(whole));
+    }
+
     // Lines ended by CR alone, by LF alone, and a last line without an end.
     void lineEnds_data()
     {
@@ -253,8 +271,7 @@ private slots:
         const std::string gsv = Nmea("GPGSV,1,1,01,05,40,100,41");
         const std::string gsvLine = gsv.substr(0, gsv.size() - 2);
         const auto bytes = [](const std::string& text) { return QByteArray(text.data(), qsizetype(text.size())); };
-        QTest::newRow("more after the checksum, CR inside it")
-            << bytes(gsvLine + "*9\r\r\n" + gga) << 2 << 0;
+        QTest::newRow("more after the checksum, CR inside it") << bytes(gsvLine + "*9\r\r\n" + gga) << 2 << 0;
         QTest::newRow("a star in the body") << bytes("$GPGGA,12*00,4807.038,N*11\r\n" + gga) << 1 << 1;
         QTest::newRow("a sentence runs into the next") << bytes("$GPGGA,1200" + gga + gsv) << 2 << 1;
         QTest::newRow("a CR inside a sentence") << bytes(gga.substr(0, 20) + "\r" + gga.substr(20) + gsv) << 1 << 1;
@@ -284,6 +301,57 @@ private slots:
                     QFAIL(qPrintable(QString("step %1, cut at %2:\n%3").arg(step).arg(cut).arg(Dump(log))));
             }
         }
+    }
+
+    // GSV and GSA sentences of every form: read within a long text (the
+    // reader's quick way, which looks ahead of the sentence) and fed a
+    // byte at a time (field by field) they give the same epoch.
+    void satelliteSentenceForms_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("unparsed");
+        QTest::newRow("GSV plain") << "GPGSV,3,1,11,01,59,268,43,07,18,165,35,10,35,187,42,11,10,074,,1" << 0;
+        QTest::newRow("GSV without signal ID") << "GPGSV,3,1,11,01,59,268,43,07,18,165,35,10,35,187,42,11,10,074," << 0;
+        QTest::newRow("GSV one satellite") << "GLGSV,2,2,05,78,72,199,46,3" << 0;
+        QTest::newRow("GSV signal ID a letter") << "GBGSV,2,1,08,01,44,159,43,02,25,240,33,B" << 0;
+        QTest::newRow("GSV three-digit PRNs") << "GPGSV,1,1,03,120,35,187,43,193,10,074,31,401,,,25" << 0;
+        QTest::newRow("GSV short fields") << "GPGSV,1,1,03,5,7,65,9,12,,,,3,0,0,0" << 0;
+        QTest::newRow("GSV azimuth 360, elevation 91") << "GAGSV,1,1,02,02,52,360,45,04,91,306,43,7" << 0;
+        QTest::newRow("GSV negative elevation") << "GPGSV,1,1,01,07,-3,165,35" << 0;
+        QTest::newRow("GSV no PRN") << "GPGSV,1,1,02,,18,165,35,10,35,187,42" << 0;
+        QTest::newRow("GSV PRN 0 and 600") << "GPGSV,1,1,02,00,18,165,35,600,35,187,42" << 0;
+        QTest::newRow("GSV four-digit C/N0") << "GPGSV,1,1,01,07,18,165,1035" << 0;
+        QTest::newRow("GSV partial satellite") << "GPGSV,1,1,02,07,18,165,35,10,35" << 0;
+        QTest::newRow("GSV counts only") << "GPGSV,1,1,00" << 0;
+        QTest::newRow("GSV letter in a number") << "GPGSV,1,1,02,07,18,1x5,35,10,35,187,42" << 1;
+        QTest::newRow("GSV two-digit signal ID") << "GPGSV,1,1,01,07,18,165,35,12" << 1;
+        QTest::newRow("GSV five satellites")
+            << "GPGSV,1,1,05,01,59,268,43,07,18,165,35,10,35,187,42,11,10,074,30,15,15,253,28" << 0;
+        QTest::newRow("GSA plain") << "GNGSA,A,3,01,07,10,15,16,21,27,32,,,,,1.02,0.58,0.84,1" << 0;
+        QTest::newRow("GSA without system ID") << "GPGSA,A,3,01,07,10,15,16,21,27,32,,,,,1.02,0.58,0.84" << 0;
+        QTest::newRow("GSA gaps and three-digit PRNs") << "GNGSA,A,2,,07,,193,,,,,,,,401,2.5,1.9,,4" << 0;
+        QTest::newRow("GSA ends among the PRNs") << "GPGSA,A,3,01,07" << 0;
+        QTest::newRow("GSA four-digit PRN") << "GNGSA,A,3,0107,10,,,,,,,,,,,1.0,1.0,1.0,1" << 0;
+        QTest::newRow("GSA letter in a PRN") << "GNGSA,A,3,01,0x,,,,,,,,,,,1.0,1.0,1.0,1" << 1;
+        QTest::newRow("GSA bad DOP") << "GNGSA,A,3,01,07,,,,,,,,,,,1.0,x,1.0,1" << 1;
+        QTest::newRow("GSA unknown system ID") << "GNGSA,A,3,01,07,70,,,,,,,,,,1.0,1.0,1.0,9" << 0;
+    }
+    void satelliteSentenceForms()
+    {
+        QFETCH(QString, body);
+        QFETCH(int, unparsed);
+        const std::string text = Nmea("GPGGA,120000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,") +
+                                 Nmea("GNGSA,A,3,05,12,,,,,,,,,,,1.5,0.9,1.2,1") + Nmea(body.toStdString()) +
+                                 std::string(200, ' ') + "\r\n";
+        const EpochLog whole = ReadEpochs(text);
+        QCOMPARE(whole.notParsed, uint64_t(unparsed));
+        QCOMPARE(whole.sentences, uint64_t(3 - unparsed));
+        EpochLog pieces;
+        EpochReader reader(pieces);
+        for (const char c : text)
+            reader.Feed(std::string_view(&c, 1));
+        reader.Finish();
+        QCOMPARE(Dump(pieces), Dump(whole));
     }
 
     // A wrong or missing checksum, or a field not of its form, drops the
