@@ -419,8 +419,28 @@ ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)
                 intervals.push_back(double(times[k] - times[k - 1]) / 1000.0);
         std::sort(intervals.begin(), intervals.end());
         available.periodSeconds = intervals.empty() ? 0 : NearestRank(intervals, 50);
-        const double span = double(times[end - 1] - times[first]) / 1000.0;
-        available.expected = available.periodSeconds > 0 ? size_t(std::llround(span / available.periodSeconds)) + 1 : 1;
+        // A log whose time goes back within a day (a receiver restarted with
+        // a wrong clock, logs joined) holds stretches that run forward: the
+        // epochs expected are those of each stretch, and the time since the
+        // range's first epoch runs on over the stretches, a period for each
+        // step back.
+        std::vector<double> elapsed(end - first);
+        size_t stretchStart = first;
+        available.expected = 0;
+        const auto closeStretch = [&](size_t stretchEnd) {
+            const double span = double(times[stretchEnd - 1] - times[stretchStart]) / 1000.0;
+            available.expected +=
+                available.periodSeconds > 0 ? size_t(std::llround(span / available.periodSeconds)) + 1 : 1;
+        };
+        for (size_t k = first + 1; k < end; ++k) {
+            const int64_t step = times[k] - times[k - 1];
+            if (step <= 0) {
+                closeStretch(k);
+                stretchStart = k;
+            }
+            elapsed[k - first] = elapsed[k - 1 - first] + (step > 0 ? double(step) / 1000.0 : available.periodSeconds);
+        }
+        closeStretch(end);
         std::optional<size_t> lastFix;
         std::vector<double> ages;
         size_t fixed = 0, floating = 0;
@@ -431,9 +451,9 @@ ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)
             fixed += fix == FixClass::RtkFixed;
             floating += fix == FixClass::RtkFloat;
             if (fix != FixClass::None && !available.firstFixSeconds)
-                available.firstFixSeconds = double(times[k] - times[first]) / 1000.0;
+                available.firstFixSeconds = elapsed[k - first];
             if (fix == FixClass::RtkFixed && !available.firstRtkFixedSeconds)
-                available.firstRtkFixedSeconds = double(times[k] - times[first]) / 1000.0;
+                available.firstRtkFixedSeconds = elapsed[k - first];
             if (!Passes(epoch, options.filter))
                 continue;
             ++available.withFix;

@@ -97,13 +97,15 @@ struct Summary {
 struct AvailabilityStats {
     size_t epochs = 0;                                  // in the range
     double periodSeconds = 0;                           // the median interval between epochs
-    size_t expected = 0;                                // epochs the period gives over the range
+    size_t expected = 0;                                // epochs the period gives over the range (each
+                                                        // stretch where the time runs forward)
     size_t withFix = 0;                                 // epochs with a fix that passes the filter
     double availability = 0;                            // withFix / expected
     std::vector<Gap> gaps;                              // between fixes, longer than 1.5 periods
     std::array<double, kFixClassCount> secondsByFix{};  // epochs of each fix times the period
     double rtkFixedShare = 0, rtkFloatShare = 0;        // of the epochs in the range
     std::optional<double> firstFixSeconds;              // from the range's first epoch to its first fix
+                                                        // (over the stretches, a period per step back)
     std::optional<double> firstRtkFixedSeconds;
     Summary correctionAge;  // n, mean, median; p90 holds the 95th percentile
     double correctionAgeMax = 0;

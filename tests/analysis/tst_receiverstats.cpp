@@ -288,6 +288,46 @@ private slots:
         QCOMPARE(ComputeStats(log, options).availability.epochs, size_t(6));
     }
 
+    // A log whose time goes back within the day (a receiver restarted with
+    // its clock wrong, two logs joined): each stretch that runs forward
+    // expects its own epochs, and the time to the first fix runs on over
+    // the stretches, a period for each step back.
+    void timeGoingBack_data()
+    {
+        QTest::addColumn<QString>("seconds");  // the epochs' seconds, "-" before one without a fix
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("withFix");
+        QTest::addColumn<double>("firstFix");
+        QTest::addColumn<int>("gaps");
+        QTest::newRow("one step back") << "-10 11 12 5 6" << 5 << 4 << 1.0 << 0;
+        QTest::newRow("first fix after the step back") << "-10 -11 3 4" << 4 << 2 << 2.0 << 0;
+        QTest::newRow("a gap in the second stretch") << "20 21 0 1 4" << 7 << 5 << 0.0 << 1;
+        QTest::newRow("two steps back") << "30 31 10 11 0 1" << 6 << 6 << 0.0 << 0;
+    }
+    void timeGoingBack()
+    {
+        QFETCH(QString, seconds);
+        QFETCH(int, expected);
+        QFETCH(int, withFix);
+        QFETCH(double, firstFix);
+        QFETCH(int, gaps);
+        std::string text;
+        for (const QString& second : seconds.split(' ')) {
+            const bool fix = !second.startsWith('-');
+            char body[160];
+            std::snprintf(body, sizeof body, "GPGGA,1200%02d.00,4807.03800,N,01131.00000,E,%d,08,0.9,545.4,M,46.9,M,,",
+                std::abs(second.toInt()), fix ? 1 : 0);
+            text += Nmea(body);
+        }
+        const AvailabilityStats stats = ComputeStats(ReadEpochs(text), StatsOptions()).availability;
+        QCOMPARE(stats.periodSeconds, 1.0);
+        QCOMPARE(stats.expected, size_t(expected));
+        QCOMPARE(stats.withFix, size_t(withFix));
+        QCOMPARE(stats.availability, double(withFix) / expected);
+        QCOMPARE(stats.firstFixSeconds.value_or(-1), firstFix);
+        QCOMPARE(stats.gaps.size(), size_t(gaps));
+    }
+
     // No fix, and a single fix.
     void emptyCases()
     {

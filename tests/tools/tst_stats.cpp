@@ -150,6 +150,41 @@ private slots:
         QVERIFY(qAbs(pair["horizontal_m"].toObject()["mean"].toDouble() - 3.0) < 0.02);
     }
 
+    // Figures of no values are unknown, not 0, and a figure that rounds to
+    // zero has no sign: an SBAS satellite in view but never used, and the
+    // bias about the mean of four fixes, tiny and below zero before it is
+    // printed.
+    void figuresOfNone_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("present");
+        QTest::addColumn<QString>("absent");
+        QTest::newRow("report") << QStringList{} << "SBAS (no signal ID)          0     -   -   -   -"
+                                << "-0.000";
+        QTest::newRow("JSON") << QStringList{"--json"}
+                              << R"("used": {"n": 0, "mean": null, "median": null, "p10": null, "p90": null})"
+                              << "-0.0";
+    }
+    void figuresOfNone()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, present);
+        QFETCH(QString, absent);
+        static const char* const kFixes[] = {"4807.281,N,01131.606,E,1,08,0.9,552.3",
+            "4807.171,N,01131.378,E,1,08,0.9,553.1", "4807.523,N,01131.640,E,1,08,0.9,552.8",
+            "4807.105,N,01131.620,E,1,08,0.9,545.5"};
+        std::string text;
+        for (int k = 0; k < 4; ++k) {
+            text += Nmea("GPGGA,12000" + std::to_string(k) + ".00," + kFixes[k] + ",M,46.9,M,,");
+            text += Nmea("GPGSA,A,3,05,,,,,,,,,,,,1.5,0.9,1.2");
+            text += Nmea("GPGSV,1,1,02,05,40,100,41,33,30,200,35");
+        }
+        const Run run = Stats(arguments << Write(m_Dir, "sbas.nmea", text));
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(present.toUtf8()), run.out.constData());
+        QVERIFY2(!run.out.contains(absent.toUtf8()), run.out.constData());
+    }
+
     // One CSV row per epoch of the range, every row as long as the header.
     void csvRows()
     {

@@ -24,13 +24,20 @@ void Append(std::string& out, const char* format, ...)
         out.append(buffer, size_t(std::min(length, int(sizeof buffer) - 1)));
 }
 
+// The value as printed with the decimals given: one that rounds to zero is
+// zero, not "-0.000" (the bias about the mean of the fixes is such).
+double Tidy(double value, int decimals)
+{
+    return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
+}
+
 // A JSON number with the decimals given, or null when not finite.
 std::string Number(double value, int decimals = 4)
 {
     if (!std::isfinite(value))
         return "null";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, Tidy(value, decimals));
     return buffer;
 }
 
@@ -52,19 +59,37 @@ std::string Quoted(const std::string& text)
     return out + "\"";
 }
 
+// Of no values, every figure is unknown (null), not 0.
 std::string SpreadJson(const Spread& spread)
 {
-    return "{\"n\": " + std::to_string(spread.n) + ", \"mean\": " + Number(spread.mean) +
-           ", \"sigma\": " + Number(spread.sigma) + ", \"p50\": " + Number(spread.p50) +
-           ", \"p95\": " + Number(spread.p95) + ", \"p99\": " + Number(spread.p99) +
-           ", \"max\": " + Number(spread.max) + "}";
+    const auto figure = [&spread](double value) { return spread.n ? Number(value) : std::string("null"); };
+    return "{\"n\": " + std::to_string(spread.n) + ", \"mean\": " + figure(spread.mean) +
+           ", \"sigma\": " + figure(spread.sigma) + ", \"p50\": " + figure(spread.p50) +
+           ", \"p95\": " + figure(spread.p95) + ", \"p99\": " + figure(spread.p99) +
+           ", \"max\": " + figure(spread.max) + "}";
 }
 
 std::string SummaryJson(const Summary& summary)
 {
-    return "{\"n\": " + std::to_string(summary.n) + ", \"mean\": " + Number(summary.mean, 2) +
-           ", \"median\": " + Number(summary.median, 0) + ", \"p10\": " + Number(summary.p10, 0) +
-           ", \"p90\": " + Number(summary.p90, 0) + "}";
+    const auto figure = [&summary](double value, int decimals) {
+        return summary.n ? Number(value, decimals) : std::string("null");
+    };
+    return "{\"n\": " + std::to_string(summary.n) + ", \"mean\": " + figure(summary.mean, 2) +
+           ", \"median\": " + figure(summary.median, 0) + ", \"p10\": " + figure(summary.p10, 0) +
+           ", \"p90\": " + figure(summary.p90, 0) + "}";
+}
+
+// A C/N0 summary as a row's columns: n, mean, median, p10, p90; "-" for the
+// figures of none.
+std::string SummaryColumns(const Summary& summary)
+{
+    char text[64];
+    if (summary.n == 0)
+        std::snprintf(text, sizeof text, "%7zu %5s %3s %3s %3s", summary.n, "-", "-", "-", "-");
+    else
+        std::snprintf(text, sizeof text, "%7zu %5.1f %3.0f %3.0f %3.0f", summary.n, summary.mean, summary.median,
+            summary.p10, summary.p90);
+    return text;
 }
 
 std::string SignalKey(char id)
@@ -146,9 +171,9 @@ std::string StatsText(const ReceiverStats& stats, const ReportContext& context)
     Append(out, "                DRMS %.3f m  2DRMS %.3f m\n", a.drms, a.twoDrms);
     if (a.vertical)
         Append(out, "  vertical      50%% %.3f m  95%% %.3f m\n", a.up50, a.up95);
-    Append(out, "  bias          east %+.3f m  north %+.3f m", a.bias[0], a.bias[1]);
+    Append(out, "  bias          east %+.3f m  north %+.3f m", Tidy(a.bias[0], 3), Tidy(a.bias[1], 3));
     if (a.vertical)
-        Append(out, "  up %+.3f m", a.bias[2]);
+        Append(out, "  up %+.3f m", Tidy(a.bias[2], 3));
     Append(out, "\n  sigma         east %.3f m  north %.3f m", a.sigma[0], a.sigma[1]);
     if (a.vertical)
         Append(out, "  up %.3f m", a.sigma[2]);
@@ -175,9 +200,8 @@ std::string StatsText(const ReceiverStats& stats, const ReportContext& context)
     if (!stats.cn0.empty()) {
         out += "\nC/N0 (dB-Hz)             used: n mean median p10 p90    in view: n mean median p10 p90\n";
         for (const Cn0SignalStats& s : stats.cn0)
-            Append(out, "  %-22s %7zu %5.1f %3.0f %3.0f %3.0f      %7zu %5.1f %3.0f %3.0f %3.0f\n",
-                SignalLabel(s).c_str(), s.used.n, s.used.mean, s.used.median, s.used.p10, s.used.p90, s.inView.n,
-                s.inView.mean, s.inView.median, s.inView.p10, s.inView.p90);
+            Append(out, "  %-22s %s      %s\n", SignalLabel(s).c_str(), SummaryColumns(s.used).c_str(),
+                SummaryColumns(s.inView).c_str());
         out += "  by elevation\n";
         for (const Cn0Bin& bin : stats.cn0ByElevation)
             if (bin.all.n != 0)
@@ -192,8 +216,11 @@ std::string StatsText(const ReceiverStats& stats, const ReportContext& context)
         Append(out, "\nTwo receivers: %zu of %zu epochs matched within %d ms (%zu in the reference)\n", p.matched,
             p.deviceEpochs, context.options->matchToleranceMs, p.referenceEpochs);
         const auto line = [&out](const char* name, const Spread& s) {
-            Append(out, "  %-12s n %zu  mean %+.3f  sigma %.3f  50%% %.3f  95%% %.3f  99%% %.3f  max %.3f m\n", name,
-                s.n, s.mean, s.sigma, s.p50, s.p95, s.p99, s.max);
+            if (s.n == 0)
+                Append(out, "  %-12s n 0\n", name);
+            else
+                Append(out, "  %-12s n %zu  mean %+.3f  sigma %.3f  50%% %.3f  95%% %.3f  99%% %.3f  max %.3f m\n",
+                    name, s.n, Tidy(s.mean, 3), s.sigma, s.p50, s.p95, s.p99, s.max);
         };
         line("horizontal", p.horizontal);
         line("vertical", p.vertical);
