@@ -463,7 +463,7 @@ inline int BitCount(uint64_t bits)
 // A satellite of a GSV as "pp,ee,aaa,ss," and as "pp,ee,aaa,,": its
 // commas (or the body's end) from the first digit on. The weights of its
 // digits in the bytes 0-7 and 8-15 of the group, in pairs: the lanes are
-// the PRN, the elevation in two parts, the azimuth's first two digits;
+// the PRN, the elevation split over two lanes, the azimuth's first two digits;
 // then its last digit, the C/N0.
 constexpr uint64_t kFullGroup = 1 << 2 | 1 << 5 | 1 << 9 | 1 << 12;
 constexpr uint64_t kNoSnrGroup = 1 << 2 | 1 << 5 | 1 << 9 | 1 << 10;
