@@ -9,6 +9,9 @@ packages=(
   qt6-base-dev qt6-webengine-dev
   libinih-dev
   libbenchmark-dev
+  # the receiver statistics: local east/north/up coordinates, and the chart
+  # window that follows them
+  libgeographiclib-dev libqcustomplot-dev
   xvfb xauth fonts-noto-cjk
   librsvg2-bin file dpkg-dev
   lintian desktop-file-utils appstream inotify-tools

@@ -20,6 +20,10 @@ struct Fix {
     // error and the RMS of the range residuals of the solution, in m.
     double rangeSigma = 0.0;
     double residualRms = 0.0;
+    // A receiver with a known noise (Scenario) reports it in GST as the
+    // standard deviations of latitude, longitude and altitude, in m.
+    bool knownSigma = false;
+    double sigmaNorth = 0.0, sigmaEast = 0.0, sigmaUp = 0.0;
 };
 
 }  // namespace orvane::loggen

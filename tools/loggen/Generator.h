@@ -15,6 +15,7 @@
 #include <string>
 
 #include "NmeaVersion.h"
+#include "Scenario.h"
 #include "SentenceFrame.h"
 
 namespace orvane::loggen {
@@ -23,7 +24,8 @@ inline constexpr uint64_t kDefaultSeed = 11;
 
 class Generator {
 public:
-    explicit Generator(uint64_t seed = kDefaultSeed, NmeaVersion version = NmeaVersion::V4_0);
+    explicit Generator(uint64_t seed = kDefaultSeed, NmeaVersion version = NmeaVersion::V4_0,
+        const Scenario& scenario = {});
     ~Generator();
     Generator(const Generator&) = delete;
     Generator& operator=(const Generator&) = delete;

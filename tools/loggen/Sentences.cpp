@@ -179,9 +179,16 @@ void AppendGst(std::string& out, const Fix& fix)
     }
     out += ',';
     AppendRounded(out, orientation, 1);
-    for (const double q : {d.qNorth, d.qEast, d.qUp}) {
-        out += ',';
-        AppendRounded(out, std::sqrt(variance * q), 2);
+    if (fix.knownSigma) {
+        for (const double sigma : {fix.sigmaNorth, fix.sigmaEast, fix.sigmaUp}) {
+            out += ',';
+            AppendRounded(out, sigma, 2);
+        }
+    } else {
+        for (const double q : {d.qNorth, d.qEast, d.qUp}) {
+            out += ',';
+            AppendRounded(out, std::sqrt(variance * q), 2);
+        }
     }
     FinishSentence(out, start);
 }

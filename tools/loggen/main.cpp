@@ -4,8 +4,10 @@
 
 #include "Generator.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +25,7 @@ void PrintUsage()
 {
     std::printf(
         "usage: %s [--seconds N | --bytes N] [--seed N] [--nmea 4.0|4.11] [-o FILE]\n"
+        "       [--static [--bias E,N,U] [--noise E,N,U] | [--offset E,N,U] [--delay S]]\n"
         "\n"
         "Writes the NMEA 0183 output of a simulated GNSS receiver (GPS, QZSS, SBAS,\n"
         "GLONASS, Galileo, and BeiDou with --nmea 4.11) in a car driving through Seoul,\n"
@@ -41,6 +44,13 @@ void PrintUsage()
         "               sets per constellation and signal with the signal ID, BeiDou\n"
         "               (GB) and QZSS (GQ) added; the same drive as 4.0 for a seed\n"
         "  -o FILE      write to FILE instead of standard output (\"-\" is standard output)\n"
+        "  --static     a receiver standing at the start point instead of the drive\n"
+        "  --bias E,N,U its fixes' bias east, north and up, in metres (with --static)\n"
+        "  --noise E,N,U  standard deviations of their normal noise, in metres, drawn\n"
+        "               from the seed; the 4.11 output's GST reports them\n"
+        "  --offset E,N,U  write the device under test of the drive: the positions of\n"
+        "               the usual output (its reference) moved by E,N,U metres\n"
+        "  --delay S    and reported S seconds late (interpolated between epochs)\n"
         "  -h, --help   show this text\n",
         kProgram, static_cast<unsigned long long>(kDefaultSeconds),
         static_cast<unsigned long long>(orvane::loggen::kDefaultSeed));
@@ -73,7 +83,25 @@ struct Options {
     std::optional<std::uint64_t> seed;
     std::optional<orvane::loggen::NmeaVersion> version;
     std::optional<std::string> output;
+    orvane::loggen::Scenario scenario;
 };
+
+// E,N,U: three decimal numbers in metres.
+std::array<double, 3> ParseTriple(std::string_view option, std::string_view text)
+{
+    std::array<double, 3> values{};
+    std::string_view rest = text;
+    for (size_t k = 0; k < 3; ++k) {
+        const size_t comma = rest.find(',');
+        const std::string_view part = rest.substr(0, comma);
+        const auto [ptr, ec] = std::from_chars(part.data(), part.data() + part.size(), values[k]);
+        if (part.empty() || ec != std::errc() || ptr != part.data() + part.size() || !std::isfinite(values[k]) ||
+            (k < 2) != (comma != std::string_view::npos))
+            UsageError(std::string(option) + " needs three numbers E,N,U in metres, got '" + std::string(text) + "'");
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return values;
+}
 
 orvane::loggen::NmeaVersion ParseVersion(std::string_view text)
 {
@@ -87,6 +115,7 @@ orvane::loggen::NmeaVersion ParseVersion(std::string_view text)
 Options ParseArguments(int argc, char** argv)
 {
     Options opt;
+    bool biasOrNoise = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -103,8 +132,13 @@ Options ParseArguments(int argc, char** argv)
                 value = arg.substr(eq + 1);
             }
         }
-        const bool known =
-            name == "--seconds" || name == "--bytes" || name == "--seed" || name == "--nmea" || name == "-o";
+        if (arg == "--static") {
+            opt.scenario.standing = true;
+            continue;
+        }
+        const bool known = name == "--seconds" || name == "--bytes" || name == "--seed" || name == "--nmea" ||
+                           name == "-o" || name == "--bias" || name == "--noise" || name == "--offset" ||
+                           name == "--delay";
         if (!known) {
             if (arg.starts_with("-") && arg != "-")
                 UsageError("unknown option '" + std::string(arg) + "'");
@@ -128,6 +162,25 @@ Options ParseArguments(int argc, char** argv)
             if (opt.seed)
                 UsageError("--seed given twice");
             opt.seed = ParseNumber(name, *value, true);
+        } else if (name == "--bias") {
+            opt.scenario.bias = ParseTriple(name, *value);
+            biasOrNoise = true;
+        } else if (name == "--noise") {
+            opt.scenario.noise = ParseTriple(name, *value);
+            for (const double sigma : opt.scenario.noise)
+                if (sigma < 0)
+                    UsageError("--noise takes standard deviations of 0 or more");
+            biasOrNoise = true;
+        } else if (name == "--offset") {
+            opt.scenario.offset = ParseTriple(name, *value);
+            opt.scenario.device = true;
+        } else if (name == "--delay") {
+            const std::string number(*value);
+            char* endPointer = nullptr;
+            opt.scenario.delay = std::strtod(number.c_str(), &endPointer);
+            if (number.empty() || *endPointer != '\0' || !(opt.scenario.delay >= 0) || opt.scenario.delay > 3600)
+                UsageError("--delay needs seconds from 0 to 3600, got '" + number + "'");
+            opt.scenario.device = true;
         } else if (name == "--nmea") {
             if (opt.version)
                 UsageError("--nmea given twice");
@@ -142,6 +195,10 @@ Options ParseArguments(int argc, char** argv)
     }
     if (opt.seconds && opt.bytes)
         UsageError("--seconds and --bytes exclude each other");
+    if (biasOrNoise && !opt.scenario.standing)
+        UsageError("--bias and --noise need --static");
+    if (opt.scenario.standing && opt.scenario.device)
+        UsageError("--static excludes --offset and --delay");
     return opt;
 }
 
@@ -167,7 +224,7 @@ int main(int argc, char** argv)
     };
 
     orvane::loggen::Generator generator(opt.seed.value_or(orvane::loggen::kDefaultSeed),
-        opt.version.value_or(orvane::loggen::NmeaVersion::V4_0));
+        opt.version.value_or(orvane::loggen::NmeaVersion::V4_0), opt.scenario);
     std::string buffer;
     buffer.reserve(kFlushSize + 16 * 1024);
     std::uint64_t written = 0;

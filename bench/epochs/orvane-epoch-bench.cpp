@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orvane-epoch-bench: the epoch reader against the floor of reading a file,
+// on one core. Each run maps the file afresh (read-only, the pages coming
+// in as they are read) and makes one pass: memchr counting the line ends,
+// or the epoch reader over the whole text. Prints the best of the runs of
+// each, and their ratio, and a digest of every record and count read, so
+// that a change to the reader can be shown to give the same epochs: with
+// DIGEST, the bench fails (exit 3) when the digest differs.
+//
+//   build/tools/loggen/orvane-loggen --nmea 4.11 --bytes 1073741824 --seed 2 -o /tmp/big.nmea
+//   build/bench/epochs/orvane-epoch-bench /tmp/big.nmea [RUNS [DIGEST]]
+//
+// That log's digest: 345ecb85ff2746fd.
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "decoder/Epochs.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Mapped {
+    const char* data = nullptr;
+    size_t size = 0;
+};
+
+Mapped Map(int fd, size_t size)
+{
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED) {
+        std::perror("mmap");
+        std::exit(1);
+    }
+    return {static_cast<const char*>(mapped), size};
+}
+
+// FNV-1a over every field of every record (field by field: no padding
+// bytes) and the counts.
+class Digest {
+public:
+    template <class T>
+    void Add(const T& value)
+    {
+        unsigned char bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+        for (const unsigned char byte : bytes)
+            m_Hash = (m_Hash ^ byte) * 0x100000001b3ULL;
+    }
+    uint64_t Value() const { return m_Hash; }
+
+private:
+    uint64_t m_Hash = 0xcbf29ce484222325ULL;
+};
+
+uint64_t DigestOf(const orvane::EpochLog& log)
+{
+    Digest d;
+    for (const orvane::Epoch& e : log.epochs) {
+        d.Add(e.latitude);
+        d.Add(e.longitude);
+        d.Add(e.timeMs);
+        d.Add(e.date.year);
+        d.Add(e.date.month);
+        d.Add(e.date.day);
+        d.Add(e.heightMsl);
+        d.Add(e.geoidSeparation);
+        d.Add(e.pdop);
+        d.Add(e.hdop);
+        d.Add(e.vdop);
+        d.Add(e.sigmaLatitude);
+        d.Add(e.sigmaLongitude);
+        d.Add(e.sigmaHeight);
+        d.Add(e.speed);
+        d.Add(e.course);
+        d.Add(e.correctionAge);
+        d.Add(e.firstSatellite);
+        d.Add(e.firstCn0);
+        d.Add(e.satelliteCount);
+        d.Add(e.stationId);
+        d.Add(e.quality);
+        d.Add(e.fixType);
+        d.Add(e.rmcMode);
+        d.Add(e.flags);
+        d.Add(e.gnsModes);
+        d.Add(e.used);
+        d.Add(e.inView);
+    }
+    for (const orvane::EpochSatellite& s : log.satellites) {
+        d.Add(s.key);
+        d.Add(s.place);
+        d.Add(s.signalBits);
+    }
+    for (const uint8_t value : log.cn0)
+        d.Add(value);
+    d.Add(log.sentences);
+    d.Add(log.badChecksum);
+    d.Add(log.notParsed);
+    d.Add(log.withoutTime);
+    d.Add(log.linesTooLong);
+    return d.Value();
+}
+
+double Seconds(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: orvane-epoch-bench FILE [RUNS [DIGEST]]\n");
+        return 2;
+    }
+    const int runs = argc >= 3 ? std::atoi(argv[2]) : 3;
+    const int fd = ::open(argv[1], O_RDONLY | O_CLOEXEC);
+    struct stat info { };
+    if (fd < 0 || ::fstat(fd, &info) != 0 || info.st_size == 0) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    const auto size = size_t(info.st_size);
+
+    double bestScan = 1e9, bestEpochs = 1e9;
+    size_t lines = 0;
+    orvane::EpochLog log;
+    for (int run = 0; run < runs; ++run) {
+        {
+            const auto start = Clock::now();
+            const Mapped text = Map(fd, size);
+            lines = 0;
+            const char* at = text.data;
+            const char* const end = at + size;
+            while (const void* found = std::memchr(at, '\n', size_t(end - at))) {
+                ++lines;
+                at = static_cast<const char*>(found) + 1;
+            }
+            ::munmap(const_cast<char*>(text.data), size);
+            bestScan = std::min(bestScan, Seconds(start));
+        }
+        {
+            log = {};
+            const auto start = Clock::now();
+            const Mapped text = Map(fd, size);
+            orvane::EpochReader reader(log);
+            reader.Feed(std::string_view(text.data, size));
+            reader.Finish();
+            ::munmap(const_cast<char*>(text.data), size);
+            bestEpochs = std::min(bestEpochs, Seconds(start));
+        }
+    }
+    ::close(fd);
+
+    const double mib = double(size) / (1 << 20);
+    std::printf("file: %.1f MiB, %zu lines\n", mib, lines);
+    std::printf("mmap+memchr pass:  %.3f s  (%.0f MiB/s)\n", bestScan, mib / bestScan);
+    std::printf("epochs:            %.3f s  (%.0f MiB/s)  %.2fx the pass\n", bestEpochs, mib / bestEpochs,
+        bestEpochs / bestScan);
+    std::printf("%zu epochs, %zu satellites, %zu C/N0; %llu sentences, %llu bad checksums, %llu not parsed\n",
+        log.epochs.size(), log.satellites.size(), log.cn0.size(), (unsigned long long)log.sentences,
+        (unsigned long long)log.badChecksum, (unsigned long long)log.notParsed);
+    const uint64_t digest = DigestOf(log);
+    std::printf("digest of the records and counts: %016llx\n", (unsigned long long)digest);
+    if (!log.epochs.empty())
+        std::printf("record bytes per epoch: %.1f (epoch %zu, satellites and C/N0 %.1f)\n",
+            double(log.RecordBytes()) / double(log.epochs.size()), sizeof(orvane::Epoch),
+            double(log.RecordBytes()) / double(log.epochs.size()) - double(sizeof(orvane::Epoch)));
+    if (argc == 4 && std::strtoull(argv[3], nullptr, 16) != digest) {
+        std::fprintf(stderr, "the digest is not %s: the reader gives other epochs\n", argv[3]);
+        return 3;
+    }
+    return 0;
+}

@@ -1,0 +1,1525 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The epoch reader. One pass over the text: each line is found with
+// memchr, its sentence's "*" with memchr, the checksum taken eight bytes at
+// a time, and each field read where it stands by a cursor that checks its
+// form as it converts it. The satellites of the open epoch are found by
+// constellation and PRN in a table stamped with the epoch's number, so
+// nothing is cleared between epochs.
+
+#include "Epochs.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "FieldConvert.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr double kKnotsToMs = 1852.0 / 3600.0;
+constexpr double kKmhToMs = 1.0 / 3.6;
+constexpr int32_t kMsPerDay = 86400000;
+constexpr int kPrnLimit = 512;           // PRNs the satellite key holds
+constexpr size_t kMostSatellites = 255;  // per epoch
+constexpr int kSignalBits = 16;
+// A text read at once from this size on reserves its records once the
+// first kReserveJudged bytes are read.
+constexpr size_t kReserveFrom = size_t(8) << 20;
+constexpr size_t kReserveJudged = size_t(1) << 20;
+
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+    1e16, 1e17, 1e18};
+
+// The XOR of the body's bytes, eight at a time; false when the body holds
+// a "$" or a "*" (a sentence that lost its end runs into the next one, or
+// its checksum is not where the line ends).
+bool Checksum(const char* p, size_t n, unsigned& sum)
+{
+    const size_t length = n;
+    constexpr uint64_t kDollars = 0x2424242424242424ULL;
+    constexpr uint64_t kStars = 0x2a2a2a2a2a2a2a2aULL;
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+    uint64_t words = 0;
+    uint64_t stray = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        words ^= word;
+        const uint64_t x = word ^ kDollars;
+        const uint64_t y = word ^ kStars;
+        stray |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
+    }
+    words ^= words >> 32;
+    words ^= words >> 16;
+    words ^= words >> 8;
+    sum = unsigned(words & 0xff);
+    if (n != 0 && length >= 8) {
+        // The last bytes as the top of the word that ends with them.
+        uint64_t word;
+        std::memcpy(&word, p + n - 8, 8);
+        word >>= 8 * (8 - n);
+        word ^= word >> 32;
+        word ^= word >> 16;
+        word ^= word >> 8;
+        sum ^= unsigned(word & 0xff);
+        std::memcpy(&word, p + n - 8, 8);
+        const uint64_t x = (word ^ kDollars) | (~uint64_t(0) >> (8 * n));
+        const uint64_t y = (word ^ kStars) | (~uint64_t(0) >> (8 * n));
+        stray |= ((x - kOnes) & ~x & kHighBits) | ((y - kOnes) & ~y & kHighBits);
+        n = 0;
+    }
+    for (; n != 0; ++p, --n) {
+        sum ^= static_cast<unsigned char>(*p);
+        stray |= *p == '$' || *p == '*';
+    }
+    return stray == 0;
+}
+
+// The value of each byte as a hexadecimal digit (upper case), or -1: looked
+// up, as the checksum's digits are letters or not at random.
+constexpr std::array<int8_t, 256> kHexValues = [] {
+    std::array<int8_t, 256> values{};
+    for (int c = 0; c < 256; ++c)
+        values[size_t(c)] = int8_t(c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1);
+    return values;
+}();
+
+int Hex(char c)
+{
+    return kHexValues[static_cast<unsigned char>(c)];
+}
+
+// Reads the fields of one sentence body (after the address, up to "*")
+// in order. Each reader takes the next field: false when it is empty or
+// missing (a sentence of an older NMEA version ends early); a field that is
+// not of its form also sets bad. The body's end is its "*", which no
+// number holds: the loops over digits stop there without a bound.
+class Fields {
+public:
+    Fields(const char* p, const char* end) : m_P(p), m_End(end) { }
+
+    bool bad = false;
+
+    bool AtEnd() const { return m_P >= m_End; }
+
+    void Skip()
+    {
+        while (m_P < m_End && *m_P != ',')
+            ++m_P;
+        if (m_P < m_End)
+            ++m_P;
+    }
+
+    const char* Position() const { return m_P; }
+    // Goes on from p, the start of a field.
+    void Seek(const char* p) { m_P = p; }
+    // Where the sentence's last field begins.
+    const char* LastField() const
+    {
+        const char* p = m_End;
+        while (p > m_P && p[-1] != ',')
+            --p;
+        return p;
+    }
+
+    // A field of one hexadecimal digit.
+    bool HexDigit(int32_t& value)
+    {
+        const char* const start = m_P;
+        const int digit = Hex(*m_P);
+        if (digit >= 0)
+            ++m_P;
+        return Close(start, true, [&] { value = digit; });
+    }
+
+    // Digits with an optional minus.
+    bool Integer(int32_t& value)
+    {
+        const bool negative = *m_P == '-';
+        const char* const start = m_P;
+        m_P += negative;
+        uint32_t v = 0;
+        while (unsigned(*m_P - '0') < 10)
+            v = v * 10 + unsigned(*m_P++ - '0');
+        const bool ok = m_P - start - negative <= 9 && m_P - start > negative;
+        return Close(start, ok, [&] { value = negative ? -int32_t(v) : int32_t(v); });
+    }
+
+    // A field of digits only (at most nine).
+    bool Unsigned(int32_t& value)
+    {
+        const char* const start = m_P;
+        uint32_t v = 0;
+        while (unsigned(*m_P - '0') < 10)
+            v = v * 10 + unsigned(*m_P++ - '0');
+        return Close(start, m_P - start <= 9, [&] { value = int32_t(v); });
+    }
+
+    // A decimal number: an optional minus, digits with at most one point.
+    bool Decimal(double& value)
+    {
+        const char* const start = m_P;
+        const bool negative = *m_P == '-';
+        m_P += negative;
+        uint64_t mantissa = 0;
+        const char* const whole = m_P;
+        while (unsigned(*m_P - '0') < 10)
+            mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
+        int digits = int(m_P - whole);
+        int fraction = 0;
+        if (*m_P == '.') {
+            const char* const decimals = ++m_P;
+            while (unsigned(*m_P - '0') < 10)
+                mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
+            fraction = int(m_P - decimals);
+            digits += fraction;
+        }
+        const bool ok = digits != 0 && digits <= 18;
+        return Close(start, ok, [&] {
+            const double magnitude = double(mantissa) / kPowersOfTen[fraction];
+            value = negative ? -magnitude : magnitude;
+        });
+    }
+
+    bool Float(float& value)
+    {
+        double read = 0;
+        if (!Decimal(read))
+            return false;
+        value = float(read);
+        return true;
+    }
+
+    bool Letter(char& value)
+    {
+        const char* const start = m_P;
+        if (m_P < m_End && *m_P != ',')
+            ++m_P;
+        return Close(start, true, [&] { value = *start; });
+    }
+
+    // Letters up to the capacity of out, the rest zero.
+    bool Letters(std::array<char, 8>& out)
+    {
+        const char* const start = m_P;
+        while (*m_P >= 'A' && *m_P <= 'Z')
+            ++m_P;
+        const size_t count = size_t(m_P - start);
+        return Close(start, count <= out.size(), [&] {
+            out = {};
+            std::memcpy(out.data(), start, count);
+        });
+    }
+
+    // hhmmss with any number of decimals: milliseconds since midnight.
+    bool Time(int32_t& ms)
+    {
+        const char* const start = m_P;
+        int32_t whole = 0;
+        for (; unsigned(*m_P - '0') < 10; ++m_P) {
+            if (m_P - start < 6)
+                whole = whole * 10 + (*m_P - '0');
+        }
+        bool ok = m_P - start == 6;
+        int32_t fraction = 0;
+        if (*m_P == '.') {
+            ++m_P;
+            int scale = 100;
+            for (; unsigned(*m_P - '0') < 10; ++m_P, scale /= 10)
+                fraction += (*m_P - '0') * scale;
+        }
+        const int32_t hours = whole / 10000, minutes = whole / 100 % 100, seconds = whole % 100;
+        ok = ok && hours < 24 && minutes < 60 && seconds <= 60;
+        return Close(start, ok, [&] { ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction; });
+    }
+
+    // (d)ddmm.mmmm and its hemisphere letter: signed degrees. The letter
+    // alone gives the sign (some receivers also write a minus sign).
+    bool Coordinate(double& degrees, char positive, char negative, double limit)
+    {
+        double value = 0;
+        char hemisphere = 0;
+        const bool number = Decimal(value);
+        const bool letter = Letter(hemisphere);
+        if (!number || !letter)
+            return false;
+        value = std::fabs(value);
+        const double whole = std::trunc(value / 100.0);
+        const double minutes = value - whole * 100.0;
+        const double result = whole + minutes / 60.0;
+        if (minutes >= 60.0 || result > limit || (hemisphere != positive && hemisphere != negative)) {
+            bad = true;
+            return false;
+        }
+        degrees = hemisphere == positive ? result : -result;
+        return true;
+    }
+
+private:
+    // Ends the field: it must stop at a comma or the end of the body. An
+    // empty field reads as absent; a good one is stored.
+    template <class Store>
+    bool Close(const char* start, bool ok, Store store)
+    {
+        if (m_P >= m_End) {
+            if (m_P == start)
+                return false;
+        } else if (*m_P != ',') {
+            bad = true;
+            Skip();
+            return false;
+        } else if (m_P == start) {
+            ++m_P;
+            return false;
+        }
+        if (m_P < m_End)
+            ++m_P;
+        if (!ok) {
+            bad = true;
+            return false;
+        }
+        store();
+        return true;
+    }
+
+    const char* m_P;
+    const char* m_End;
+};
+
+// A satellite of the open epoch while its sentences come (32 bytes, so
+// that the slot's index finds it by a shift).
+struct alignas(32) OpenSatellite {
+    uint16_t key = 0;
+    uint16_t place = 0;
+    uint16_t signalBits = 0;
+    std::array<uint8_t, kSignalBits> cn0{};
+};
+
+// The sentence types read, by their three letters.
+enum class Kind : uint8_t { Gga, Rmc, Gns, Gll, Gsa, Gsv, Gst, Vtg, Zda, Other };
+
+struct KindEntry {
+    uint32_t type;  // the letters, the first in bits 16-23; 0: none
+    Kind kind;
+};
+
+constexpr uint32_t TypeCode(const char (&letters)[4])
+{
+    return uint32_t(uint8_t(letters[0])) << 16 | uint32_t(uint8_t(letters[1])) << 8 | uint8_t(letters[2]);
+}
+
+constexpr KindEntry kTypes[] = {{TypeCode("GGA"), Kind::Gga}, {TypeCode("RMC"), Kind::Rmc},
+    {TypeCode("GNS"), Kind::Gns}, {TypeCode("GLL"), Kind::Gll}, {TypeCode("GSA"), Kind::Gsa},
+    {TypeCode("GSV"), Kind::Gsv}, {TypeCode("GST"), Kind::Gst}, {TypeCode("VTG"), Kind::Vtg},
+    {TypeCode("ZDA"), Kind::Zda}};
+
+constexpr size_t KindSlot(uint32_t type)
+{
+    return (type ^ type >> 9) & 31;
+}
+
+// Looked up by KindSlot, which no two of the types share, rather than by a
+// chain of comparisons.
+constexpr std::array<KindEntry, 32> kKinds = [] {
+    std::array<KindEntry, 32> kinds{};
+    for (const KindEntry& entry : kTypes)
+        kinds[KindSlot(entry.type)] = entry;
+    return kinds;
+}();
+static_assert(size_t(std::count_if(kKinds.begin(), kKinds.end(), [](const KindEntry& e) { return e.type != 0; })) ==
+                  std::size(kTypes),
+    "two sentence types share a slot");
+
+// What the fields of a GSA before its DOPs report (GsaReport{}: none).
+struct GsaReport {
+    int32_t fixType;
+    bool hasFixType;
+    std::array<int32_t, 12> listed;
+};
+
+// What one GSV sentence reports.
+struct GsvReport {
+    // Filled by the reader up to count; left unset beyond, as the reader
+    // runs for most lines of a log.
+    struct Satellite {
+        int32_t prn, elevation, azimuth, snr;
+        bool hasPlace;
+    };
+    std::array<Satellite, 4> satellites;
+    size_t count = 0;
+    int32_t signal = 0;  // the signal ID; 0 when not given
+};
+
+// The constellation of each PRN as ConstellationOfTalker and
+// ConstellationOfSystemId give it, looked up rather than worked out per
+// satellite: under a combined talker (by the PRN's range), under GP (GPS
+// and the neighbours it reports), and by GSA's system IDs below
+// kSystemIds (kNoConstellation where the ID names none).
+constexpr int kSystemIds = 16;
+constexpr uint8_t kNoConstellation = 0xff;
+
+struct PrnTables {
+    std::array<Constellation, kPrnLimit> byRange;
+    std::array<Constellation, kPrnLimit> underGps;
+    // Every PRN of one constellation, for its own talker (GL, GA ...).
+    std::array<std::array<Constellation, kPrnLimit>, kConstellationCount> only;
+    std::array<std::array<uint8_t, kPrnLimit>, kSystemIds> bySystem;
+};
+
+const PrnTables& Prns()
+{
+    static const PrnTables tables = [] {
+        PrnTables t{};
+        for (int32_t prn = 0; prn < kPrnLimit; ++prn) {
+            t.byRange[size_t(prn)] = ConstellationOfPrn(prn);
+            t.underGps[size_t(prn)] = ConstellationOfTalker("GP", prn);
+            for (int c = 0; c < kConstellationCount; ++c)
+                t.only[size_t(c)][size_t(prn)] = Constellation(c);
+            for (int32_t system = 0; system < kSystemIds; ++system) {
+                Constellation constellation = Constellation::Other;
+                t.bySystem[size_t(system)][size_t(prn)] =
+                    ConstellationOfSystemId(system, prn, constellation) ? uint8_t(constellation) : kNoConstellation;
+            }
+        }
+        return t;
+    }();
+    return tables;
+}
+
+#if defined(__SSE2__)
+#define ORVANE_EPOCHS_SCAN 1
+
+// One look at a sentence's body, sixteen bytes at a time, for its checksum
+// and the masks the quick readers take its fields from (bit k of low:
+// byte k of the body; of high: byte 64 + k). Bodies shorter than
+// kScanned, the text readable for kReadable bytes from the body.
+constexpr size_t kScanned = 80;
+constexpr size_t kReadable = kScanned + 16;
+
+struct BodyScan {
+    uint64_t commasLow, commasHigh;
+    uint64_t othersLow, othersHigh;  // bytes other than digits
+};
+
+// 0xff for the first kScanned bytes, then 0: loaded from kScanned - n on,
+// it keeps the first n bytes of a chunk.
+constexpr std::array<unsigned char, 2 * kScanned> kKeep = [] {
+    std::array<unsigned char, 2 * kScanned> keep{};
+    for (size_t k = 0; k < kScanned; ++k)
+        keep[k] = 0xff;
+    return keep;
+}();
+
+// The XOR of the body's n bytes into sum, and with kFieldMasks its masks;
+// false when the body holds a "$" or a "*", as Checksum.
+template <bool kFieldMasks>
+inline bool ScanBody(const char* body, size_t n, unsigned& sum, BodyScan& scan)
+{
+    const __m128i comma = _mm_set1_epi8(','), dollar = _mm_set1_epi8('$'), star = _mm_set1_epi8('*');
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8('9');
+    __m128i x = _mm_setzero_si128();
+    __m128i stray = _mm_setzero_si128();
+    uint64_t commas[2] = {0, 0}, others[2] = {0, 0};
+    for (size_t at = 0; at < kScanned; at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(body + at));
+        const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep.data() + kScanned - n + at));
+        x = _mm_xor_si128(x, _mm_and_si128(chunk, keep));
+        stray = _mm_or_si128(stray,
+            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, dollar), _mm_cmpeq_epi8(chunk, star)), keep));
+        if constexpr (kFieldMasks) {
+            const __m128i other = _mm_or_si128(_mm_cmplt_epi8(chunk, zero), _mm_cmpgt_epi8(chunk, nine));
+            commas[at / 64] |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, comma)))) << at % 64;
+            others[at / 64] |= uint64_t(unsigned(_mm_movemask_epi8(other))) << at % 64;
+        }
+    }
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 8));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 4));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 2));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 1));
+    sum = unsigned(_mm_cvtsi128_si32(x)) & 0xff;
+    scan = {commas[0], commas[1], others[0], others[1]};
+    return _mm_movemask_epi8(stray) == 0;
+}
+
+// The bits set, without the instruction (not in every x86-64).
+inline int BitCount(uint64_t bits)
+{
+    bits -= (bits >> 1) & 0x5555555555555555ULL;
+    bits = (bits & 0x3333333333333333ULL) + ((bits >> 2) & 0x3333333333333333ULL);
+    bits = (bits + (bits >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return int((bits * 0x0101010101010101ULL) >> 56);
+}
+
+// A satellite of a GSV as "pp,ee,aaa,ss," and as "pp,ee,aaa,,": its
+// commas (or the body's end) from the first digit on. The weights of its
+// digits in the bytes 0-7 and 8-15 of the group, in pairs: the lanes are
+// the PRN, the elevation split over two lanes, the azimuth's first two digits;
+// then its last digit, the C/N0.
+constexpr uint64_t kFullGroup = 1 << 2 | 1 << 5 | 1 << 9 | 1 << 12;
+constexpr uint64_t kNoSnrGroup = 1 << 2 | 1 << 5 | 1 << 9 | 1 << 10;
+const __m128i kGroupLow = _mm_setr_epi16(10, 1, 0, 10, 1, 0, 100, 10);
+const __m128i kGroupHigh = _mm_setr_epi16(1, 0, 10, 1, 0, 0, 0, 0);
+
+// The value of a field of 0 to 3 digits at p, read as one word: the text
+// must be readable for four bytes from p.
+inline int32_t ShortDigits(const char* p, unsigned count)
+{
+    uint32_t word;
+    std::memcpy(&word, p, 4);
+    // The digits to the top three bytes, the first in the second byte.
+    uint32_t digits = (word & 0x0f0f0f0fU) << (8 * (3 - count)) << 8;
+    digits = (digits * 10 + (digits >> 8)) & 0x00ff00ffU;
+    return int32_t((digits * (100 << 16 | 1)) >> 16);
+}
+#endif
+
+}  // namespace
+
+int EpochSatellite::SignalCount() const
+{
+    return std::popcount(signalBits);
+}
+
+char EpochSignalId(int bit)
+{
+    return bit <= 0 || bit >= kSignalBits ? 0 : "0123456789ABCDEF"[bit];
+}
+
+int64_t DaysFromDate(const EpochDate& date)
+{
+    // Howard Hinnant's days_from_civil.
+    const int64_t year = int64_t(date.year) - (date.month <= 2);
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (date.month > 2 ? date.month - 3 : date.month + 9) + 2) / 5 + date.day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+EpochDate DateFromDays(int64_t days)
+{
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2);
+    return {uint16_t(year), uint8_t(month), uint8_t(day)};
+}
+
+int Epoch::UsedTotal() const
+{
+    int total = 0;
+    for (const uint8_t count : used)
+        total += count;
+    return total;
+}
+
+int Epoch::InViewTotal() const
+{
+    int total = 0;
+    for (const uint8_t count : inView)
+        total += count;
+    return total;
+}
+
+size_t EpochLog::RecordBytes() const
+{
+    return epochs.size() * sizeof(Epoch) + satellites.size() * sizeof(EpochSatellite) + cn0.size();
+}
+
+static_assert(std::is_trivial_v<EpochSatellite>, "an epoch's satellites are appended as one copy");
+
+struct EpochReader::State {
+    explicit State(EpochLog& log) : log(log), prns(Prns()) { }
+
+    void Feed(std::string_view text);
+    // A line without its line end (no CR or LF in it).
+    void Line(const char* begin, const char* end);
+    // A line that is not one plain sentence.
+    void OddLine(const char* begin, const char* end);
+    // False, having read nothing, when the body holds a "$" or a "*".
+    bool Sentence(const char* dollar, const char* star);
+    bool AnySentence(const char* dollar, const char* star, size_t bodyLength, Kind kind);
+    void Finish();
+
+    // A time arrived: the open epoch takes it, or closes for a new one.
+    void Timed(int32_t ms);
+    void Close();
+    void TakePosition(double latitude, double longitude, int rank);
+
+    void Gga(Fields& f);
+    void Rmc(Fields& f);
+    void Gns(Fields& f);
+    void Gll(Fields& f);
+    // The sentence's talker becomes the one its satellites are taken under.
+    void Talker(const char* letters);
+    Constellation OfTalker(int32_t prn) const { return talkerPrns[prn]; }
+
+    void Gsa(Fields& f);
+    // The fields of a GSA after its PRNs, and all of it taken.
+    void GsaEnd(Fields& f, GsaReport& report);
+    void Gsv(Fields& f);
+    void TakeGsv(const GsvReport& report);
+    // The open epoch's satellite of the PRN under the talker, added if new;
+    // none for a PRN out of range or past kMostSatellites.
+    [[gnu::always_inline]] OpenSatellite* InView(int32_t prn);
+    [[gnu::always_inline]] void TakeSignal(OpenSatellite& satellite, int bit, int32_t snr);
+#if defined(ORVANE_EPOCHS_SCAN)
+    bool QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f);
+    bool QuickGsv(const char* body, size_t length, const BodyScan& scan);
+#endif
+    void Gst(Fields& f);
+    void Vtg(Fields& f);
+    void Zda(Fields& f);
+
+    EpochLog& log;
+    // The end of the text being read: a sentence before it may be read
+    // ahead past its own end.
+    const char* textEnd = nullptr;
+    std::string rest;           // the unfinished line kept from the last piece
+    bool skippingLine = false;  // dropping an overlong line up to its end
+
+    Epoch open;
+    bool isOpen = false;
+    bool timed = false;
+    uint64_t openSentences = 0;
+    int positionRank = -1;  // of the sentence the position came from: GLL 0, RMC 1, GNS 2, GGA 3
+    EpochDate ownDate;      // the open epoch's date from its own sentences
+
+    // The satellites in view of the open epoch, and where each lies by
+    // constellation and PRN (valid where the stamp is the epoch's).
+    // Those tables are indexed by the satellite's key: its constellation
+    // and PRN.
+    std::array<OpenSatellite, kMostSatellites> inView;
+    size_t inViewCount = 0;
+    uint32_t stamp = 1;
+    std::array<uint32_t, kConstellationCount * kPrnLimit> slotStamp{};
+    std::array<uint8_t, kConstellationCount * kPrnLimit> slot{};
+    std::array<uint32_t, kConstellationCount * kPrnLimit> usedStamp{};
+    // The open epoch's records as Close appends them.
+    std::array<EpochSatellite, kMostSatellites> closing{};
+    std::array<uint8_t, kMostSatellites * kSignalBits> closingCn0{};
+
+    // The date and time of the last epoch closed, for epochs without a date
+    // of their own.
+    EpochDate lastDate;
+    int32_t lastTime = -1;
+
+    const PrnTables& prns;
+    // The constellation of the PRNs of the last GSV's or GSA's talker, and
+    // those of the talkers met, by their letters as a number (more than 16
+    // bits: none).
+    const Constellation* talkerPrns = prns.byRange.data();
+    struct TalkerEntry {
+        uint32_t code = ~0U;
+        const Constellation* prns = nullptr;
+    };
+    std::array<TalkerEntry, 64> talkers{};
+};
+
+EpochReader::EpochReader(EpochLog& log) : m_State(std::make_unique<State>(log)) { }
+
+EpochReader::~EpochReader() = default;
+
+void EpochReader::Feed(std::string_view text)
+{
+    m_State->Feed(text);
+}
+
+void EpochReader::Finish()
+{
+    m_State->Finish();
+}
+
+bool EpochReader::Open() const
+{
+    return m_State->isOpen;
+}
+
+EpochLog ReadEpochs(std::string_view text)
+{
+    EpochLog log;
+    EpochReader reader(log);
+    reader.Feed(text);
+    reader.Finish();
+    return log;
+}
+
+inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
+{
+    const size_t bodyLength = size_t(star - dollar - 1);
+    // Only the types read here count, and are checked; a body without a
+    // talker and type, or a proprietary one, is none of them.
+    Kind kind = Kind::Other;
+    if (bodyLength >= 5 && dollar[1] != 'P') {
+        const auto type = uint32_t(uint8_t(dollar[3])) << 16 | uint32_t(uint8_t(dollar[4])) << 8 | uint8_t(dollar[5]);
+        const KindEntry& entry = kKinds[KindSlot(type)];
+        if (entry.type == type)
+            kind = entry.kind;
+    }
+#if defined(ORVANE_EPOCHS_SCAN)
+    // The commonest sentence the shortest way: as below, but for GSV alone.
+    if (kind == Kind::Gsv && bodyLength < kScanned && size_t(textEnd - dollar - 1) >= kReadable) {
+        BodyScan scan{};
+        unsigned sum = 0;
+        if (!ScanBody<true>(dollar + 1, bodyLength, sum, scan))
+            return false;
+        const int high = Hex(star[1]);
+        const int low = Hex(star[2]);
+        if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
+            ++log.badChecksum;
+            return true;
+        }
+        if (bodyLength == 5 || dollar[6] != ',') {
+            ++log.notParsed;
+            return true;
+        }
+        Talker(dollar + 1);
+        if (!QuickGsv(dollar + 1, bodyLength, scan)) {
+            Fields f(dollar + 7, star);
+            Gsv(f);
+            if (f.bad) {
+                ++log.notParsed;
+                return true;
+            }
+        }
+        ++log.sentences;
+        ++openSentences;
+        isOpen = true;
+        return true;
+    }
+#endif
+    return AnySentence(dollar, star, bodyLength, kind);
+}
+
+inline void EpochReader::State::Line(const char* begin, const char* end)
+{
+    // Nearly every line is one sentence: "$", the body and "*hh". Read at
+    // once when its body holds no other "$" or "*", which is what the
+    // search in OddLine would find too.
+    if (size_t(end - begin) - 9 <= kLongestLine - 9 && begin[0] == '$' && end[-3] == '*' && Sentence(begin, end - 3))
+        return;
+    OddLine(begin, end);
+}
+
+void EpochReader::State::Feed(std::string_view text)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    if (skippingLine || !rest.empty()) {
+        // The kept line goes on up to its end in this piece.
+        const char* lineEnd = p;
+        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
+            ++lineEnd;
+        if (!skippingLine) {
+            const size_t room = kLongestLine - rest.size();
+            if (size_t(lineEnd - p) > room) {
+                rest.clear();
+                skippingLine = true;
+                ++log.linesTooLong;
+            } else {
+                rest.append(p, lineEnd);
+            }
+        }
+        if (lineEnd == end)
+            return;
+        if (!skippingLine) {
+            textEnd = rest.data() + rest.size();
+            Line(rest.data(), textEnd);
+        }
+        rest.clear();
+        skippingLine = false;
+        p = lineEnd + 1;
+    }
+    // A CR ends a line as LF does, wherever it stands: what lies between
+    // two line ends is the same whether the text came whole or in pieces.
+    textEnd = end;
+#if defined(__SSE2__)
+    // The line ends of 64 bytes at a time as a mask, rather than a search
+    // per line.
+    const __m128i newline = _mm_set1_epi8('\n'), carriageReturn = _mm_set1_epi8('\r');
+    // A large text: once its first part is read, the records the whole
+    // will likely need are reserved, judged from that part, rather than
+    // grown by doubling (each growth a copy into fresh memory).
+    const char* const start = p;
+    const char* reserveAt = size_t(end - p) >= kReserveFrom ? p + kReserveJudged : end;
+    const size_t epochsBefore = log.epochs.size(), satellitesBefore = log.satellites.size(), cn0Before = log.cn0.size();
+    for (const char* block = p; end - block >= 64; block += 64) {
+        if (block >= reserveAt) {
+            const double scale = double(end - start) / double(block - start) * 1.05;
+            const auto reserve = [scale](auto& records, size_t before) {
+                const size_t wanted = before + size_t(double(records.size() - before) * scale) + 64;
+                if (wanted > records.capacity())
+                    records.reserve(wanted);
+            };
+            reserve(log.epochs, epochsBefore);
+            reserve(log.satellites, satellitesBefore);
+            reserve(log.cn0, cn0Before);
+            reserveAt = end;
+        }
+        uint64_t ends = 0;
+        for (int at = 0; at < 64; at += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + at));
+            const __m128i found = _mm_or_si128(_mm_cmpeq_epi8(chunk, newline), _mm_cmpeq_epi8(chunk, carriageReturn));
+            ends |= uint64_t(unsigned(_mm_movemask_epi8(found))) << at;
+        }
+        for (; ends != 0; ends &= ends - 1) {
+            const char* const lineEnd = block + std::countr_zero(ends);
+            if (lineEnd != p)
+                Line(p, lineEnd);
+            p = lineEnd + 1;
+        }
+    }
+#endif
+    for (const char* q = p; q < end; ++q) {
+        if (*q == '\n' || *q == '\r') {
+            if (q != p)
+                Line(p, q);
+            p = q + 1;
+        }
+    }
+    if (p < end) {
+        if (size_t(end - p) > kLongestLine) {
+            skippingLine = true;
+            ++log.linesTooLong;
+        } else {
+            rest.assign(p, end);
+        }
+    }
+}
+
+void EpochReader::State::OddLine(const char* begin, const char* end)
+{
+    if (size_t(end - begin) > kLongestLine) {
+        ++log.linesTooLong;
+        return;
+    }
+    // A line may hold more than one sentence (one glued to the sentence
+    // before it, which lost its end).
+    for (const char* p = begin; p < end;) {
+        const auto* dollar = static_cast<const char*>(std::memchr(p, '$', size_t(end - p)));
+        if (!dollar)
+            return;
+        const auto* star = static_cast<const char*>(std::memchr(dollar, '*', size_t(end - dollar)));
+        const char* const next = dollar + 1 < end
+                                     ? static_cast<const char*>(std::memchr(dollar + 1, '$', size_t(end - dollar - 1)))
+                                     : nullptr;
+        if (!star || (next && next < star) || end - star < 3) {
+            // No "*hh" before the line or the next sentence begins.
+            if (end - dollar >= 6)
+                ++log.badChecksum;
+            if (!next)
+                return;
+            p = next;
+            continue;
+        }
+        Sentence(dollar, star);
+        p = star + 1;
+    }
+}
+
+bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_t bodyLength, Kind kind)
+{
+    unsigned sum = 0;
+#if defined(ORVANE_EPOCHS_SCAN)
+    // The masks of the fields only for the types whose quick readers take
+    // them.
+    BodyScan scan{};
+    const bool scanned = bodyLength < kScanned && size_t(textEnd - dollar - 1) >= kReadable;
+    const bool clean = !scanned                                 ? Checksum(dollar + 1, bodyLength, sum)
+                       : kind == Kind::Gsv || kind == Kind::Gsa ? ScanBody<true>(dollar + 1, bodyLength, sum, scan)
+                                                                : ScanBody<false>(dollar + 1, bodyLength, sum, scan);
+    if (!clean)
+        return false;
+#else
+    if (!Checksum(dollar + 1, bodyLength, sum))
+        return false;
+#endif
+    if (kind == Kind::Other)
+        return true;
+    const int high = Hex(star[1]);
+    const int low = Hex(star[2]);
+    if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
+        ++log.badChecksum;
+        return true;
+    }
+    if (bodyLength == 5 || dollar[6] != ',') {
+        ++log.notParsed;
+        return true;
+    }
+
+    // Each type reads all its fields before it changes anything, and
+    // changes nothing when one is not of its form.
+    Fields f(dollar + 7, star);
+    switch (kind) {
+    case Kind::Gga:
+        Gga(f);
+        break;
+    case Kind::Rmc:
+        Rmc(f);
+        break;
+    case Kind::Gns:
+        Gns(f);
+        break;
+    case Kind::Gll:
+        Gll(f);
+        break;
+    case Kind::Gsa:
+        Talker(dollar + 1);
+#if defined(ORVANE_EPOCHS_SCAN)
+        if (scanned && QuickGsa(dollar + 1, bodyLength, scan, f))
+            break;
+#endif
+        Gsa(f);
+        break;
+    case Kind::Gsv: {
+        Talker(dollar + 1);
+#if defined(ORVANE_EPOCHS_SCAN)
+        if (scanned && QuickGsv(dollar + 1, bodyLength, scan))
+            break;
+#endif
+        Gsv(f);
+        break;
+    }
+    case Kind::Gst:
+        Gst(f);
+        break;
+    case Kind::Vtg:
+        Vtg(f);
+        break;
+    case Kind::Zda:
+        Zda(f);
+        break;
+    case Kind::Other:
+        break;
+    }
+    if (f.bad) {
+        ++log.notParsed;
+        return true;
+    }
+    ++log.sentences;
+    ++openSentences;
+    isOpen = true;
+    return true;
+}
+
+void EpochReader::State::Finish()
+{
+    if (skippingLine) {
+        skippingLine = false;
+    } else if (!rest.empty()) {
+        const std::string line = std::move(rest);
+        rest.clear();
+        textEnd = line.data() + line.size();
+        Line(line.data(), textEnd);
+    }
+    if (isOpen)
+        Close();
+}
+
+void EpochReader::State::Timed(int32_t ms)
+{
+    if (isOpen && timed && ms != open.timeMs)
+        Close();
+    if (!timed) {
+        timed = true;
+        open.timeMs = ms;
+    }
+    isOpen = true;
+}
+
+void EpochReader::State::Close()
+{
+    if (!timed) {
+        log.withoutTime += openSentences;
+    } else {
+        // The date: its own, else the last epoch's, a day on where the time
+        // went back past midnight.
+        if (ownDate.Known()) {
+            open.date = ownDate;
+        } else if (lastDate.Known()) {
+            open.date = lastDate;
+            if (lastTime >= 0 && open.timeMs < lastTime - kMsPerDay / 2)
+                open.date = DateFromDays(DaysFromDate(lastDate) + 1);
+        }
+        lastDate = open.date;
+        lastTime = open.timeMs;
+
+        open.firstSatellite = uint32_t(log.satellites.size());
+        open.firstCn0 = uint32_t(log.cn0.size());
+        open.satelliteCount = uint16_t(inViewCount);
+        uint8_t* cn0 = closingCn0.data();
+        for (size_t k = 0; k < inViewCount; ++k) {
+            const OpenSatellite& satellite = inView[k];
+            const bool used = usedStamp[satellite.key & 0xfff] == stamp;
+            closing[k] = {uint16_t(satellite.key | used << 12), satellite.place, satellite.signalBits};
+            for (uint32_t bits = satellite.signalBits; bits != 0; bits &= bits - 1)
+                *cn0++ = satellite.cn0[size_t(std::countr_zero(bits))];
+        }
+        log.satellites.insert(log.satellites.end(), closing.data(), closing.data() + inViewCount);
+        log.cn0.insert(log.cn0.end(), closingCn0.data(), cn0);
+        log.epochs.push_back(open);
+    }
+    open = Epoch();
+    isOpen = false;
+    timed = false;
+    openSentences = 0;
+    positionRank = -1;
+    ownDate = {};
+    inViewCount = 0;
+    ++stamp;
+}
+
+void EpochReader::State::TakePosition(double latitude, double longitude, int rank)
+{
+    if (rank < positionRank)
+        return;
+    positionRank = rank;
+    open.latitude = latitude;
+    open.longitude = longitude;
+    open.flags |= Epoch::kPosition;
+}
+
+// $GPGGA,hhmmss.ss,llll.ll,a,yyyyy.yy,a,q,nn,h.h,a.a,M,g.g,M,age,station
+void EpochReader::State::Gga(Fields& f)
+{
+    int32_t ms = 0;
+    const bool hasTime = f.Time(ms);
+    double latitude = 0, longitude = 0;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90);
+    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    int32_t quality = 0;
+    const bool hasQuality = f.Unsigned(quality);
+    f.Skip();  // satellites used: the GSAs count them per constellation
+    float hdop = 0, height = 0, separation = 0, age = 0;
+    const bool hasHdop = f.Float(hdop);
+    const bool hasHeight = f.Float(height);
+    f.Skip();
+    const bool hasSeparation = f.Float(separation);
+    f.Skip();
+    const bool hasAge = f.Float(age);
+    int32_t station = 0;
+    const bool hasStation = f.Unsigned(station);
+    if (f.bad)
+        return;
+    if (hasTime)
+        Timed(ms);
+    if (hasQuality)
+        open.quality = int8_t(std::min(quality, 99));
+    if (hasHdop && std::isnan(open.hdop))
+        open.hdop = hdop;
+    if (hasAge)
+        open.correctionAge = age;
+    if (hasStation)
+        open.stationId = uint16_t(std::min(station, 0xfffe));
+    if (hasQuality && quality > 0 && position) {
+        TakePosition(latitude, longitude, 3);
+        if (hasHeight) {
+            open.heightMsl = height;
+            open.flags |= Epoch::kHeight;
+        }
+        if (hasSeparation) {
+            open.geoidSeparation = separation;
+            open.flags |= Epoch::kSeparation;
+        }
+    }
+}
+
+// $GPRMC,hhmmss.ss,A,llll.ll,a,yyyyy.yy,a,knots,course,ddmmyy,var,E,mode,nav
+void EpochReader::State::Rmc(Fields& f)
+{
+    int32_t ms = 0;
+    const bool hasTime = f.Time(ms);
+    char status = 0;
+    f.Letter(status);
+    double latitude = 0, longitude = 0;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90);
+    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    float knots = 0, course = 0;
+    const bool hasSpeed = f.Float(knots);
+    const bool hasCourse = f.Float(course);
+    int32_t date = 0;
+    const bool hasDate = f.Unsigned(date);
+    f.Skip();
+    f.Skip();
+    char mode = 0;
+    const bool hasMode = f.Letter(mode);
+    if (f.bad)
+        return;
+    if (hasTime)
+        Timed(ms);
+    if (hasMode)
+        open.rmcMode = mode;
+    const bool fix = status == 'A' && (!hasMode || mode != 'N');
+    if (fix && position)
+        TakePosition(latitude, longitude, 1);
+    if (fix && hasSpeed)
+        open.speed = float(knots * kKnotsToMs);
+    if (fix && hasCourse)
+        open.course = course;
+    if (hasDate) {
+        const int day = date / 10000, month = date / 100 % 100, year = date % 100;
+        if (day >= 1 && day <= 31 && month >= 1 && month <= 12)
+            ownDate = {uint16_t(year < 80 ? 2000 + year : 1900 + year), uint8_t(month), uint8_t(day)};
+    }
+}
+
+// $GNGNS,hhmmss.ss,llll.ll,a,yyyyy.yy,a,modes,nn,h.h,alt,sep,age,station,nav
+void EpochReader::State::Gns(Fields& f)
+{
+    int32_t ms = 0;
+    const bool hasTime = f.Time(ms);
+    double latitude = 0, longitude = 0;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90);
+    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    std::array<char, 8> modes{};
+    const bool hasModes = f.Letters(modes);
+    f.Skip();
+    float hdop = 0, height = 0, separation = 0, age = 0;
+    const bool hasHdop = f.Float(hdop);
+    const bool hasHeight = f.Float(height);
+    const bool hasSeparation = f.Float(separation);
+    const bool hasAge = f.Float(age);
+    int32_t station = 0;
+    const bool hasStation = f.Unsigned(station);
+    if (f.bad)
+        return;
+    if (hasTime)
+        Timed(ms);
+    if (hasModes)
+        open.gnsModes = modes;
+    if (hasHdop && std::isnan(open.hdop))
+        open.hdop = hdop;
+    if (hasAge)
+        open.correctionAge = age;
+    if (hasStation)
+        open.stationId = uint16_t(std::min(station, 0xfffe));
+    // A fix when any constellation's letter says one.
+    const bool fix = hasModes && std::any_of(modes.begin(), modes.end(), [](char c) { return c != 0 && c != 'N'; });
+    if (fix && position && positionRank <= 2) {
+        TakePosition(latitude, longitude, 2);
+        if (hasHeight && !open.Has(Epoch::kHeight)) {
+            open.heightMsl = height;
+            open.flags |= Epoch::kHeight;
+        }
+        if (hasSeparation && !open.Has(Epoch::kSeparation)) {
+            open.geoidSeparation = separation;
+            open.flags |= Epoch::kSeparation;
+        }
+    }
+}
+
+// $GPGLL,llll.ll,a,yyyyy.yy,a,hhmmss.ss,A,mode
+void EpochReader::State::Gll(Fields& f)
+{
+    double latitude = 0, longitude = 0;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90);
+    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    int32_t ms = 0;
+    const bool hasTime = f.Time(ms);
+    char status = 0, mode = 0;
+    f.Letter(status);
+    const bool hasMode = f.Letter(mode);
+    if (f.bad)
+        return;
+    if (hasTime)
+        Timed(ms);
+    if (position && status == 'A' && (!hasMode || mode != 'N'))
+        TakePosition(latitude, longitude, 0);
+}
+
+// $GNGSA,A,3,prn x12,pdop,hdop,vdop,system
+void EpochReader::State::Gsa(Fields& f)
+{
+    f.Skip();
+    GsaReport report{};
+    report.hasFixType = f.Unsigned(report.fixType);
+    for (int32_t& prn : report.listed)
+        f.Unsigned(prn);
+    GsaEnd(f, report);
+}
+
+void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
+{
+    float pdop = 0, hdop = 0, vdop = 0;
+    const bool hasPdop = f.Float(pdop);
+    const bool hasHdop = f.Float(hdop);
+    const bool hasVdop = f.Float(vdop);
+    int32_t system = 0;
+    f.Unsigned(system);
+    if (f.bad)
+        return;
+    if (report.hasFixType && report.fixType >= 1 && report.fixType <= 3)
+        open.fixType = int8_t(report.fixType);
+    if (hasPdop)
+        open.pdop = pdop;
+    if (hasHdop)
+        open.hdop = hdop;
+    if (hasVdop)
+        open.vdop = vdop;
+    open.flags |= Epoch::kSatellitesUsed;
+    // The system ID names the constellation of each PRN where it names
+    // one; the talker otherwise.
+    Constellation named = Constellation::Other;
+    const bool hasSystem = ConstellationOfSystemId(system, 1, named);
+    const uint8_t* const bySystem =
+        hasSystem && system >= 0 && system < kSystemIds ? prns.bySystem[size_t(system)].data() : nullptr;
+    // The PRNs new to the epoch counted per run of one constellation (a
+    // GSA's are mostly of one), each run then added to its count.
+    Constellation counting = Constellation::Other;
+    int added = 0;
+    const auto add = [this](Constellation constellation, int count) {
+        uint8_t& used = open.used[size_t(constellation)];
+        used = uint8_t(std::min(used + count, 255));
+    };
+    for (const int32_t prn : report.listed) {
+        if (prn <= 0 || prn >= kPrnLimit)
+            continue;
+        Constellation constellation = Constellation::Other;
+        if (bySystem) {
+            constellation = bySystem[prn] != kNoConstellation ? Constellation(bySystem[prn]) : OfTalker(prn);
+        } else if (!hasSystem || !ConstellationOfSystemId(system, prn, constellation)) {
+            constellation = OfTalker(prn);
+        }
+        uint32_t& mark = usedStamp[size_t(prn) | size_t(constellation) << 9];
+        if (mark != stamp) {
+            mark = stamp;
+            if (constellation != counting) {
+                add(counting, added);
+                counting = constellation;
+                added = 0;
+            }
+            ++added;
+        }
+    }
+    add(counting, added);
+}
+
+#if defined(ORVANE_EPOCHS_SCAN)
+// The fix type and the twelve PRNs of a GSA from the masks of its body, as
+// Gsa reads them, the rest by Fields. False, having changed nothing, for a
+// field out of the plain form (more than three digits, a sentence that ends
+// among the PRNs ...): Fields then reads the sentence.
+bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f)
+{
+    if (length < 6 || length - 6 >= 64)
+        return false;
+    const auto span = unsigned(length - 6);
+    const char* const fields = body + 6;
+    const uint64_t commas = scan.commasLow >> 6 | scan.commasHigh << 58;
+    const uint64_t others = scan.othersLow >> 6 | scan.othersHigh << 58;
+    const uint64_t inside = (uint64_t(1) << span) - 1;
+    uint64_t bits = commas & inside;
+    // The mode's end, then the fix type's and the PRNs' (a comma each).
+    if (bits == 0)
+        return false;
+    const auto modeEnd = unsigned(std::countr_zero(bits));
+    bits &= bits - 1;
+    unsigned fieldEnds[13];
+    for (unsigned& end : fieldEnds) {
+        if (bits == 0)
+            return false;
+        end = unsigned(std::countr_zero(bits));
+        bits &= bits - 1;
+    }
+    const unsigned last = fieldEnds[12];
+    // Digits only, at most three in a row.
+    const uint64_t numbers = ~(commas & inside) & (~uint64_t(0) << modeEnd << 1) & ((uint64_t(1) << last) - 1);
+    if ((others & numbers) != 0 || (numbers & numbers >> 1 & numbers >> 2 & numbers >> 3) != 0)
+        return false;
+    GsaReport report;
+    report.hasFixType = fieldEnds[0] != modeEnd + 1;
+    report.fixType = ShortDigits(fields + modeEnd + 1, fieldEnds[0] - modeEnd - 1);
+    for (size_t k = 0; k < 12; ++k)
+        report.listed[k] = ShortDigits(fields + fieldEnds[k] + 1, fieldEnds[k + 1] - fieldEnds[k] - 1);
+    f.Seek(fields + last + 1);
+    GsaEnd(f, report);
+    return true;
+}
+#endif
+
+// $GPGSV,total,number,in view,(prn,elevation,azimuth,snr) x1-4,signal
+void EpochReader::State::Gsv(Fields& f)
+{
+    // The sentence count, its number and the satellites in view: each
+    // sentence's satellites are taken as they come, so a set that lost a
+    // sentence still gives the rest.
+    f.Skip();
+    f.Skip();
+    f.Skip();
+    GsvReport report;
+    const char* const last = f.LastField();
+    while (!f.AtEnd() && !f.bad) {
+        if (f.Position() == last) {
+            // The field after the last satellite: NMEA 4.10's signal ID,
+            // one hexadecimal digit.
+            f.HexDigit(report.signal);
+            break;
+        }
+        GsvReport::Satellite r{};
+        const bool hasPrn = f.Unsigned(r.prn);
+        const bool hasElevation = f.Integer(r.elevation);
+        const bool hasAzimuth = f.Unsigned(r.azimuth);
+        f.Unsigned(r.snr);
+        r.hasPlace = hasElevation && hasAzimuth && r.elevation <= 90 && r.azimuth <= 360;
+        r.elevation = std::max(r.elevation, 0);
+        if (hasPrn && report.count < report.satellites.size())
+            report.satellites[report.count++] = r;
+    }
+    if (!f.bad)
+        TakeGsv(report);
+}
+
+void EpochReader::State::Talker(const char* letters)
+{
+    const uint32_t code = uint32_t(uint8_t(letters[0])) | uint32_t(uint8_t(letters[1])) << 8;
+    TalkerEntry& entry = talkers[(code ^ code >> 5) % talkers.size()];
+    if (entry.code != code) {
+        const std::optional<Constellation> own = TalkerConstellation(std::string_view(letters, 2));
+        entry.code = code;
+        entry.prns = !own                         ? prns.byRange.data()
+                     : *own == Constellation::Gps ? prns.underGps.data()
+                                                  : prns.only[size_t(*own)].data();
+    }
+    talkerPrns = entry.prns;
+}
+
+inline OpenSatellite* EpochReader::State::InView(int32_t prn)
+{
+    if (prn <= 0 || prn >= kPrnLimit)
+        return nullptr;
+    const auto system = size_t(OfTalker(prn));
+    const size_t key = size_t(prn) | system << 9;
+    if (slotStamp[key] == stamp)
+        return &inView[slot[key]];
+    if (inViewCount >= kMostSatellites)
+        return nullptr;
+    slotStamp[key] = stamp;
+    slot[key] = uint8_t(inViewCount);
+    OpenSatellite* const satellite = &inView[inViewCount++];
+    satellite->key = uint16_t(key);
+    satellite->place = 0;
+    satellite->signalBits = 0;
+    // At most kMostSatellites in all: the count needs no bound.
+    ++open.inView[system];
+    return satellite;
+}
+
+inline void EpochReader::State::TakeSignal(OpenSatellite& satellite, int bit, int32_t snr)
+{
+    // A second set of one signal in one epoch fills a C/N0 the first left
+    // empty and keeps one it gave.
+    const auto value = uint8_t(std::min(snr, 255));
+    if (satellite.signalBits & 1 << bit) {
+        if (satellite.cn0[size_t(bit)] == 0)
+            satellite.cn0[size_t(bit)] = value;
+    } else {
+        satellite.signalBits |= uint16_t(1 << bit);
+        satellite.cn0[size_t(bit)] = value;
+    }
+}
+
+void EpochReader::State::TakeGsv(const GsvReport& report)
+{
+    open.flags |= Epoch::kSatellitesInView;
+    const auto bit = report.signal <= 0 ? 0 : report.signal;
+    for (size_t k = 0; k < report.count; ++k) {
+        const GsvReport::Satellite& r = report.satellites[k];
+        OpenSatellite* const satellite = InView(r.prn);
+        if (!satellite)
+            continue;
+        // The first signal to give a place keeps it; a later band repeats it.
+        if (r.hasPlace && !(satellite->key & 1 << 13)) {
+            satellite->key |= 1 << 13;
+            satellite->place = uint16_t((r.azimuth == 360 ? 0 : r.azimuth) | r.elevation << 9);
+        }
+        TakeSignal(*satellite, bit, r.snr);
+    }
+}
+
+#if defined(ORVANE_EPOCHS_SCAN)
+// The usual GSV sentence read at once from the masks of its body, whose
+// address and comma take the first six bytes: as Gsv and TakeGsv read it.
+// False, having changed nothing, for any field out of the plain form (a
+// minus, a field of more than three digits ...): Fields then reads it.
+bool EpochReader::State::QuickGsv(const char* body, size_t length, const BodyScan& scan)
+{
+    // The fields from the seventh byte on, the body's end a comma like the
+    // others.
+    if (length < 6 || length - 6 >= 64)
+        return false;
+    const auto span = unsigned(length - 6);
+    const char* const fields = body + 6;
+    const uint64_t commas = scan.commasLow >> 6 | scan.commasHigh << 58;
+    const uint64_t others = scan.othersLow >> 6 | scan.othersHigh << 58;
+    const uint64_t inside = (uint64_t(1) << span) - 1;
+    const uint64_t ends = (commas & inside) | uint64_t(1) << span;
+    // The three counts: their form is not checked (Fields skips them).
+    uint64_t bits = ends & (ends - 1);
+    bits &= bits - 1;
+    if (bits == 0)
+        return false;
+    unsigned start = unsigned(std::countr_zero(bits)) + 1;
+    bits &= bits - 1;
+    const int rest = BitCount(bits);
+    const int groups = rest / 4;
+    if (groups > 4 || rest % 4 > 1)
+        return false;
+    // Digits only from the first satellite up to the signal ID, at most
+    // three in a row.
+    uint64_t numbers = inside & ~ends & (~uint64_t(0) << (start - 1) << 1);
+    int signal = 0;
+    if (rest % 4 == 1) {
+        // The signal ID: the last field, one hexadecimal digit or empty.
+        const auto last = unsigned(64 - std::countl_zero(ends & inside));
+        numbers &= (uint64_t(1) << last) - 1;
+        if (span - last > 1)
+            return false;
+        if (span - last == 1) {
+            signal = Hex(fields[last]);
+            if (signal < 0)
+                return false;
+        }
+    }
+    if ((others & numbers) != 0 || (numbers & numbers >> 1 & numbers >> 2 & numbers >> 3) != 0)
+        return false;
+
+    open.flags |= Epoch::kSatellitesInView;
+    for (int g = 0; g < groups; ++g) {
+        // Most receivers write a satellite as "pp,ee,aaa,ss" (or with the
+        // C/N0 empty): its four numbers at once, by the weights of their
+        // digits, two bytes to a lane.
+        const uint64_t layout = ends >> start;
+        const bool full = (layout & 0x1fff) == kFullGroup;
+        if (full || (layout & 0x7ff) == kNoSnrGroup) {
+            const __m128i digits =
+                _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(fields + start)), _mm_set1_epi8('0'));
+            alignas(16) int32_t low[4], high[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(low),
+                _mm_madd_epi16(_mm_unpacklo_epi8(digits, _mm_setzero_si128()), kGroupLow));
+            _mm_store_si128(reinterpret_cast<__m128i*>(high),
+                _mm_madd_epi16(_mm_unpackhi_epi8(digits, _mm_setzero_si128()), kGroupHigh));
+            start += full ? 13 : 11;
+            OpenSatellite* const satellite = InView(low[0]);
+            if (!satellite)
+                continue;
+            const int32_t elevation = low[1] + low[2], azimuth = low[3] + high[0];
+            if (!(satellite->key & 1 << 13) && elevation <= 90 && azimuth <= 360) {
+                satellite->key |= 1 << 13;
+                satellite->place = uint16_t((azimuth == 360 ? 0 : azimuth) | elevation << 9);
+            }
+            TakeSignal(*satellite, signal, full ? high[1] : 0);
+            continue;
+        }
+        // Any other: its fields' ends one by one.
+        uint64_t next = ends >> start << start;
+        const auto prnEnd = unsigned(std::countr_zero(next));
+        next &= next - 1;
+        const auto elevationEnd = unsigned(std::countr_zero(next));
+        next &= next - 1;
+        const auto azimuthEnd = unsigned(std::countr_zero(next));
+        next &= next - 1;
+        const auto snrEnd = unsigned(std::countr_zero(next));
+        const unsigned prnStart = start;
+        start = snrEnd + 1;
+        if (prnEnd == prnStart)
+            continue;
+        OpenSatellite* const satellite = InView(ShortDigits(fields + prnStart, prnEnd - prnStart));
+        if (!satellite)
+            continue;
+        const unsigned elevationLength = elevationEnd - prnEnd - 1, azimuthLength = azimuthEnd - elevationEnd - 1;
+        if (!(satellite->key & 1 << 13) && elevationLength != 0 && azimuthLength != 0) {
+            const int32_t elevation = ShortDigits(fields + prnEnd + 1, elevationLength);
+            const int32_t azimuth = ShortDigits(fields + elevationEnd + 1, azimuthLength);
+            if (elevation <= 90 && azimuth <= 360) {
+                satellite->key |= 1 << 13;
+                satellite->place = uint16_t((azimuth == 360 ? 0 : azimuth) | elevation << 9);
+            }
+        }
+        TakeSignal(*satellite, signal, ShortDigits(fields + azimuthEnd + 1, snrEnd - azimuthEnd - 1));
+    }
+    return true;
+}
+#endif
+
+// $GNGST,hhmmss.ss,rms,major,minor,orientation,sigma lat,sigma lon,sigma alt
+void EpochReader::State::Gst(Fields& f)
+{
+    int32_t ms = 0;
+    const bool hasTime = f.Time(ms);
+    f.Skip();
+    f.Skip();
+    f.Skip();
+    f.Skip();
+    float latitude = 0, longitude = 0, height = 0;
+    const bool hasLatitude = f.Float(latitude);
+    const bool hasLongitude = f.Float(longitude);
+    const bool hasHeight = f.Float(height);
+    if (f.bad)
+        return;
+    if (hasTime)
+        Timed(ms);
+    if (hasLatitude)
+        open.sigmaLatitude = latitude;
+    if (hasLongitude)
+        open.sigmaLongitude = longitude;
+    if (hasHeight)
+        open.sigmaHeight = height;
+}
+
+// $GPVTG,course,T,magnetic,M,knots,N,kmh,K,mode
+void EpochReader::State::Vtg(Fields& f)
+{
+    float course = 0, knots = 0, kmh = 0;
+    const bool hasCourse = f.Float(course);
+    f.Skip();
+    f.Skip();
+    f.Skip();
+    const bool hasKnots = f.Float(knots);
+    f.Skip();
+    const bool hasKmh = f.Float(kmh);
+    f.Skip();
+    char mode = 0;
+    const bool hasMode = f.Letter(mode);
+    if (f.bad || (hasMode && mode == 'N'))
+        return;
+    if (hasCourse)
+        open.course = course;
+    if (hasKmh)
+        open.speed = float(kmh * kKmhToMs);
+    else if (hasKnots)
+        open.speed = float(knots * kKnotsToMs);
+}
+
+// $GPZDA,hhmmss.ss,dd,mm,yyyy,zone hours,zone minutes
+void EpochReader::State::Zda(Fields& f)
+{
+    int32_t ms = 0;
+    const bool hasTime = f.Time(ms);
+    int32_t day = 0, month = 0, year = 0;
+    bool hasDate = f.Unsigned(day);
+    hasDate = f.Unsigned(month) && hasDate;
+    hasDate = f.Unsigned(year) && hasDate;
+    if (f.bad)
+        return;
+    if (hasTime)
+        Timed(ms);
+    if (hasDate && day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 1980 && year <= 9999)
+        ownDate = {uint16_t(year), uint8_t(month), uint8_t(day)};
+}
+
+}  // namespace orvane

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The epoch reader: the input read whole, and again in pieces cut where
+// its first bytes say, must give the same epochs; every epoch's
+// satellites and C/N0 must lie within the shared vectors.
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "FuzzInput.h"
+#include "decoder/Epochs.h"
+
+using namespace orvane;
+
+namespace {
+
+bool Same(const EpochLog& a, const EpochLog& b)
+{
+    if (a.epochs.size() != b.epochs.size() || a.satellites.size() != b.satellites.size() || a.cn0 != b.cn0 ||
+        a.sentences != b.sentences || a.badChecksum != b.badChecksum || a.notParsed != b.notParsed)
+        return false;
+    for (size_t k = 0; k < a.satellites.size(); ++k) {
+        const EpochSatellite &x = a.satellites[k], &y = b.satellites[k];
+        if (x.key != y.key || x.place != y.place || x.signalBits != y.signalBits)
+            return false;
+    }
+    for (size_t k = 0; k < a.epochs.size(); ++k) {
+        const Epoch &x = a.epochs[k], &y = b.epochs[k];
+        if (x.timeMs != y.timeMs || x.flags != y.flags || x.quality != y.quality || x.fixType != y.fixType ||
+            x.satelliteCount != y.satelliteCount || x.used != y.used || x.inView != y.inView ||
+            std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 || !(x.date == y.date))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::FuzzInput input(data, size);
+    const size_t step = 1 + input.Byte() % 97;
+    const std::string_view text = input.Rest();
+
+    const EpochLog whole = ReadEpochs(text);
+    EpochLog pieces;
+    EpochReader reader(pieces);
+    for (size_t at = 0; at < text.size(); at += step)
+        reader.Feed(text.substr(at, step));
+    reader.Finish();
+    if (!Same(whole, pieces))
+        fuzz::Fail("the text in pieces read otherwise than whole");
+
+    size_t cn0 = 0;
+    for (const Epoch& epoch : whole.epochs) {
+        if (epoch.firstSatellite + size_t(epoch.satelliteCount) > whole.satellites.size() ||
+            epoch.firstCn0 > whole.cn0.size())
+            fuzz::Fail("an epoch's satellites lie outside the shared vectors");
+        if (epoch.timeMs < 0 || epoch.timeMs > 86401000)
+            fuzz::Fail("a time of day out of range");
+        if (epoch.Has(Epoch::kPosition) &&
+            (!(epoch.latitude >= -90 && epoch.latitude <= 90) || !(epoch.longitude >= -180 && epoch.longitude <= 180)))
+            fuzz::Fail("a position out of range");
+        for (const EpochSatellite& satellite : whole.SatellitesOf(epoch)) {
+            if (satellite.Prn() <= 0 || satellite.SignalCount() == 0 || satellite.Elevation() > 90 ||
+                satellite.Azimuth() > 359)
+                fuzz::Fail("a satellite out of its form");
+            cn0 += size_t(satellite.SignalCount());
+        }
+    }
+    if (cn0 != whole.cn0.size())
+        fuzz::Fail("the C/N0 values do not add up to the satellites' signals");
+    return 0;
+}
