@@ -554,6 +554,10 @@ struct EpochReader::State {
     // False, having read nothing, when the body holds a "$" or a "*".
     bool Sentence(const char* dollar, const char* star);
     bool AnySentence(const char* dollar, const char* star, size_t bodyLength, Kind kind);
+    // Whether the sentence's "*hh" matches sum and a type follows its
+    // talker; a sentence that fails is counted as a bad checksum or as not
+    // parsed.
+    bool Checked(const char* dollar, const char* star, size_t bodyLength, unsigned sum);
     void Finish();
 
     // A time arrived: the open epoch takes it, or closes for a new one.
@@ -678,16 +682,8 @@ inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
         unsigned sum = 0;
         if (!ScanBody<true>(dollar + 1, bodyLength, sum, scan))
             return false;
-        const int high = Hex(star[1]);
-        const int low = Hex(star[2]);
-        if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
-            ++log.badChecksum;
+        if (!Checked(dollar, star, bodyLength, sum))
             return true;
-        }
-        if (bodyLength == 5 || dollar[6] != ',') {
-            ++log.notParsed;
-            return true;
-        }
         Talker(dollar + 1);
         if (!QuickGsv(dollar + 1, bodyLength, scan)) {
             Fields f(dollar + 7, star);
@@ -832,6 +828,21 @@ void EpochReader::State::OddLine(const char* begin, const char* end)
     }
 }
 
+inline bool EpochReader::State::Checked(const char* dollar, const char* star, size_t bodyLength, unsigned sum)
+{
+    const int high = Hex(star[1]);
+    const int low = Hex(star[2]);
+    if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
+        ++log.badChecksum;
+        return false;
+    }
+    if (bodyLength == 5 || dollar[6] != ',') {
+        ++log.notParsed;
+        return false;
+    }
+    return true;
+}
+
 bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_t bodyLength, Kind kind)
 {
     unsigned sum = 0;
@@ -851,16 +862,8 @@ bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_
 #endif
     if (kind == Kind::Other)
         return true;
-    const int high = Hex(star[1]);
-    const int low = Hex(star[2]);
-    if ((high | low) < 0 || unsigned(high << 4 | low) != sum) {
-        ++log.badChecksum;
+    if (!Checked(dollar, star, bodyLength, sum))
         return true;
-    }
-    if (bodyLength == 5 || dollar[6] != ',') {
-        ++log.notParsed;
-        return true;
-    }
 
     // Each type reads all its fields before it changes anything, and
     // changes nothing when one is not of its form.

@@ -1,29 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Calendar.h"
 
+#include "decoder/Epochs.h"
+
 namespace orvane::loggen {
 
+// The calendar of the epoch reader, so the generator and the reader that
+// checks its logs count days alike.
 int64_t DaysFromCivil(int64_t year, int month, int day)
 {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yoe = year - era * 400;
-    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+    return DaysFromDate({uint16_t(year), uint8_t(month), uint8_t(day)});
 }
 
 CivilDate CivilFromDays(int64_t days)
 {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t doe = days - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int d = int(doy - (153 * mp + 2) / 5 + 1);
-    const int m = int(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (m <= 2), m, d};
+    const EpochDate date = DateFromDays(days);
+    return {date.year, date.month, date.day};
 }
 
 EpochTime TimeOfEpoch(uint64_t epoch)

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "CommandLine.h"
 #include "decoder/Tables.h"
 
 namespace orvane {
@@ -32,30 +33,6 @@ const char* const kDecodeUsage =
     "  --version        show the version\n"
     "Exit status: 0 done, 1 the input cannot be read or the output not written,\n"
     "2 bad arguments.\n";
-
-namespace {
-
-// "--name VALUE" or "--name=VALUE"; advances i past a separate value.
-bool TakeValue(std::string_view arg, std::string_view name, int argc, char** argv, int& i, std::string_view& value,
-    bool& missing)
-{
-    missing = false;
-    if (arg == name) {
-        if (i + 1 >= argc) {
-            missing = true;
-            return true;
-        }
-        value = argv[++i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 OptionsResult ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::string& message)
 {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "CommandLine.h"
 #include "StatsReport.h"
 #include "analysis/ReceiverStats.h"
 #include "decoder/Epochs.h"
@@ -107,26 +108,6 @@ bool ParseTime(std::string_view text, int64_t& ms, bool& dated)
         return false;
     ms = days * 86400000 + (hours * 60 + minutes) * 60000 + std::llround(seconds * 1000);
     return true;
-}
-
-// "--name VALUE" or "--name=VALUE".
-bool TakeValue(std::string_view arg, std::string_view name, int argc, char** argv, int& i, std::string_view& value,
-    bool& missing)
-{
-    missing = false;
-    if (arg == name) {
-        if (i + 1 >= argc) {
-            missing = true;
-            return true;
-        }
-        value = argv[++i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
 }
 
 int BadArguments(const std::string& message)
