@@ -558,6 +558,18 @@ struct EpochReader::State {
     // talker; a sentence that fails is counted as a bad checksum or as not
     // parsed.
     bool Checked(const char* dollar, const char* star, size_t bodyLength, unsigned sum);
+    // A sentence read: taken into the open epoch, or counted as not parsed
+    // when a field was not of its form.
+    void Count(bool bad)
+    {
+        if (bad) {
+            ++log.notParsed;
+            return;
+        }
+        ++log.sentences;
+        ++openSentences;
+        isOpen = true;
+    }
     void Finish();
 
     // A time arrived: the open epoch takes it, or closes for a new one.
@@ -685,17 +697,13 @@ inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
         if (!Checked(dollar, star, bodyLength, sum))
             return true;
         Talker(dollar + 1);
+        bool bad = false;
         if (!QuickGsv(dollar + 1, bodyLength, scan)) {
             Fields f(dollar + 7, star);
             Gsv(f);
-            if (f.bad) {
-                ++log.notParsed;
-                return true;
-            }
+            bad = f.bad;
         }
-        ++log.sentences;
-        ++openSentences;
-        isOpen = true;
+        Count(bad);
         return true;
     }
 #endif
@@ -910,13 +918,7 @@ bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_
     case Kind::Other:
         break;
     }
-    if (f.bad) {
-        ++log.notParsed;
-        return true;
-    }
-    ++log.sentences;
-    ++openSentences;
-    isOpen = true;
+    Count(f.bad);
     return true;
 }
 
