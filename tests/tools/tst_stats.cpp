@@ -89,6 +89,9 @@ private slots:
         QTest::newRow("bad fix filter") << QStringList{"--fix", "2d", "@static"} << 2;
         QTest::newRow("bad time") << QStringList{"--from", "25:00:00", "@static"} << 2;
         QTest::newRow("two files") << QStringList{"@static", "@static"} << 2;
+        QTest::newRow("KML without a file") << QStringList{"@static", "--kml"} << 2;
+        QTest::newRow("CSV and KML both to standard output") << QStringList{"--csv", "-", "--kml", "-", "@static"} << 2;
+        QTest::newRow("KML not written") << QStringList{"--kml", "@dir/none/track.kml", "@static"} << 1;
         QTest::newRow("no fix") << QStringList{"@nofix"} << 3;
         QTest::newRow("no RTK fix") << QStringList{"--fix", "rtk", "@static"} << 3;
         QTest::newRow("range without epochs") << QStringList{"--from", "12:00:00", "--to", "12:00:01", "@static"} << 3;
@@ -199,6 +202,34 @@ private slots:
         QVERIFY(lines.last().startsWith("2026-03-15T00:00:59.000Z,"));
         for (const QByteArray& line : lines)
             QCOMPARE(line.count(','), lines[0].count(','));
+    }
+
+    // --kml: the track of the range's fixes, one point per epoch of the
+    // simulator's single-kind log, to a file or, with '-', instead of the report.
+    void kmlTrack()
+    {
+        const QString kml = m_Dir.filePath("track.kml");
+        const Run toFile = Stats({"--from", "23:59:00", "--to", "00:00:59", "--kml", kml, m_Static});
+        QCOMPARE(toFile.status, 0);
+        QVERIFY(toFile.out.contains("Accuracy"));
+        QFile file(kml);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        const Run toOutput = Stats({"--from", "23:59:00", "--to", "00:00:59", "--kml", "-", m_Static});
+        QCOMPARE(toOutput.status, 0);
+        QCOMPARE(toOutput.out, written);
+        QXmlStreamReader xml(written);
+        int placemarks = 0, points = 0;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("Placemark"))
+                ++placemarks;
+            if (xml.isStartElement() && xml.name() == QLatin1String("coordinates"))
+                points += int(xml.readElementText().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts).size());
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(placemarks, 1);
+        QCOMPARE(points, 120);  // the range's two minutes of the 1 Hz log, as csvRows counts them
     }
 
     // orvane-loggen refuses what its scenarios cannot mean.

@@ -12,6 +12,7 @@
 
 #include "CommandLine.h"
 #include "StatsReport.h"
+#include "analysis/EpochKml.h"
 #include "analysis/ReceiverStats.h"
 #include "decoder/Epochs.h"
 #include "replay/LogText.h"
@@ -23,7 +24,7 @@ using namespace orvane;
 constexpr const char* kUsage =
     "Usage: orvane-stats [--reference LAT,LON[,HEIGHT] | --reference-log REF]\n"
     "                    [--from T --to T] [--fix all|3d|rtk] [--tolerance MS]\n"
-    "                    [--json] [--csv EPOCHS.csv] FILE\n"
+    "                    [--json] [--csv EPOCHS.csv] [--kml TRACK.kml] FILE\n"
     "Reads the NMEA log FILE ('-': standard input) as epochs and reports the\n"
     "receiver's accuracy, availability, C/N0 and, with a reference log, the\n"
     "errors against the reference receiver.\n"
@@ -36,6 +37,9 @@ constexpr const char* kUsage =
     "  --fix all|3d|rtk the fixes counted: any, 3D and better, RTK fixed only\n"
     "  --json           print the statistics as JSON (keys: orvane-stats(1))\n"
     "  --csv FILE       also write one row per epoch of the range to FILE\n"
+    "  --kml FILE       also write the track of the range's fixes to FILE as KML,\n"
+    "                   one line colour per fix kind ('-': standard output,\n"
+    "                   instead of the report)\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
     "Percentiles are by nearest rank.\n"
@@ -43,7 +47,7 @@ constexpr const char* kUsage =
     "2 bad arguments, 3 no fix in the range.\n";
 
 struct Options {
-    std::string path, referenceLog, csv;
+    std::string path, referenceLog, csv, kml;
     bool json = false;
     std::string from, to;
     std::optional<GeodeticPoint> point;
@@ -205,6 +209,10 @@ int main(int argc, char** argv)
             if (missing || value.empty())
                 return BadArguments("--csv needs an output file");
             options.csv = value;
+        } else if (TakeValue(arg, "--kml", argc, argv, i, value, missing)) {
+            if (missing || value.empty())
+                return BadArguments("--kml needs an output file");
+            options.kml = value;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return BadArguments("unknown option '" + std::string(arg) + "'");
         } else {
@@ -216,6 +224,8 @@ int main(int argc, char** argv)
     }
     if (!havePath)
         return BadArguments("a FILE to read is needed");
+    if (options.csv == "-" && options.kml == "-")
+        return BadArguments("--csv and --kml cannot both write to standard output");
     if (options.point && !options.referenceLog.empty())
         return BadArguments("--reference and --reference-log exclude each other");
     int64_t from = 0, to = 0;
@@ -272,7 +282,16 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (options.csv != "-" && !Write(options.json ? StatsJson(result, context) : StatsText(result, context), stdout)) {
+    if (!options.kml.empty()) {
+        std::FILE* file = options.kml == "-" ? stdout : std::fopen(options.kml.c_str(), "wb");
+        const std::string kml = EpochsKml(log, result.firstEpoch, result.endEpoch, stats.filter, options.path);
+        if (!file || !Write(kml, file) || (file != stdout && std::fclose(file) != 0)) {
+            std::fprintf(stderr, "orvane-stats: cannot write '%s'\n", options.kml.c_str());
+            return 1;
+        }
+    }
+    if (options.csv != "-" && options.kml != "-" &&
+        !Write(options.json ? StatsJson(result, context) : StatsText(result, context), stdout)) {
         std::fprintf(stderr, "orvane-stats: cannot write the output\n");
         return 1;
     }
