@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "decoder/XmlText.h"
+
 namespace orvane {
 
 namespace {
@@ -23,74 +25,6 @@ constexpr KindStyle kStyles[kTrackFixKindCount] = {
     {"dead_reckoning", "Dead reckoning", "ffff00ff"},  // magenta
     {"other", "Other", "ff00ffff"},                    // yellow
 };
-
-// The length of a valid UTF-8 sequence at text[i] (not a control
-// character, which XML 1.0 does not allow), or 0.
-size_t Utf8Length(std::string_view text, size_t i)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80)
-        return lead < 0x20 || lead == 0x7f ? 0 : 1;
-    size_t length = 0;
-    uint32_t code = 0;
-    if (lead >= 0xc2 && lead <= 0xdf) {
-        length = 2;
-        code = lead & 0x1f;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-        length = 3;
-        code = lead & 0x0f;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xc0) != 0x80)
-            return 0;
-        code = (code << 6) | (byte(i + k) & 0x3f);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    const bool surrogate = code >= 0xd800 && code <= 0xdfff;
-    return overlong || surrogate || code > 0x10ffff || code == 0xfffe || code == 0xffff ? 0 : length;
-}
-
-// Text as XML character data: the markup characters as entities, control
-// characters and bytes that are not UTF-8 as '?'.
-void AppendXmlText(std::string& out, std::string_view text)
-{
-    for (size_t i = 0; i < text.size();) {
-        const size_t length = Utf8Length(text, i);
-        if (length == 0) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        switch (text[i]) {
-        case '&':
-            out.append("&amp;");
-            break;
-        case '<':
-            out.append("&lt;");
-            break;
-        case '>':
-            out.append("&gt;");
-            break;
-        case '"':
-            out.append("&quot;");
-            break;
-        case '\'':
-            out.append("&apos;");
-            break;
-        default:
-            out.append(text.substr(i, length));
-        }
-        i += length;
-    }
-}
 
 void AppendFixed(std::string& out, double value, int decimals)
 {
@@ -150,7 +84,7 @@ std::string EpochsKml(const EpochLog& log, size_t first, size_t end, FixFilter f
         "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
         "<Document>\n"
         "  <name>";
-    AppendXmlText(out, name);
+    AppendXmlText(out, CleanText(name));
     out.append("</name>\n");
     for (const KindStyle& style : kStyles) {
         out.append("  <Style id=\"").append(style.id).append("\"><LineStyle><color>");

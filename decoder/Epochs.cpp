@@ -19,6 +19,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "Calendar.h"
 #include "FieldConvert.h"
 
 namespace orvane {
@@ -497,27 +498,13 @@ char EpochSignalId(int bit)
 
 int64_t DaysFromDate(const EpochDate& date)
 {
-    // Howard Hinnant's days_from_civil.
-    const int64_t year = int64_t(date.year) - (date.month <= 2);
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (date.month > 2 ? date.month - 3 : date.month + 9) + 2) / 5 + date.day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+    return DaysFromCivil(date.year, date.month, date.day);
 }
 
 EpochDate DateFromDays(int64_t days)
 {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const int64_t year = yearOfEra + era * 400 + (month <= 2);
-    return {uint16_t(year), uint8_t(month), uint8_t(day)};
+    const CivilDate date = CivilFromDays(days);
+    return {uint16_t(date.year), uint8_t(date.month), uint8_t(date.day)};
 }
 
 int Epoch::UsedTotal() const

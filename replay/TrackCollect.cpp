@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "decoder/Calendar.h"
 #include "decoder/FieldConvert.h"
 
 namespace orvane {
@@ -119,25 +120,19 @@ std::optional<int64_t> RmcDay(std::string_view field)
             return std::nullopt;
     }
     const auto two = [&](size_t at) { return (field[at] - '0') * 10 + (field[at + 1] - '0'); };
-    return DaysFromCivil(2000 + two(4), two(2), two(0));
+    return DaysOfValidDate(2000 + two(4), two(2), two(0));
 }
 
 }  // namespace
 
-std::optional<int64_t> DaysFromCivil(int year, int month, int day)
+std::optional<int64_t> DaysOfValidDate(int year, int month, int day)
 {
     static constexpr std::array<int, 12> kDays{31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (year < 1970 || year > 9999 || month < 1 || month > 12 || day < 1 || day > kDays[size_t(month - 1)] ||
         (month == 2 && day == 29 && !leap))
         return std::nullopt;
-    // Counted in eras of 400 years that start on 1 March.
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = y / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return int64_t(era) * 146097 + dayOfEra - 719468;
+    return DaysFromCivil(year, month, day);
 }
 
 void TrackCollector::Feed(std::string_view text)
@@ -193,7 +188,7 @@ void TrackCollector::TakeSentence(std::string_view body)
         const auto day = Number(f[2], false), month = Number(f[3], false), year = Number(f[4], false);
         if (timeOfDay < 0 || !day || !month || !year || *year > 9999 || *month > 12 || *day > 31)
             return;
-        if (const auto days = DaysFromCivil(int(*year), int(*month), int(*day)))
+        if (const auto days = DaysOfValidDate(int(*year), int(*month), int(*day)))
             TakeDate(timeOfDay, *days);
     }
 }

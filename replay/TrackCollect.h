@@ -59,7 +59,8 @@ private:
     std::vector<Fix> m_Fixes;
 };
 
-// Days since 1970-01-01 of a civil date; none for a date that does not exist.
-std::optional<int64_t> DaysFromCivil(int year, int month, int day);
+// Days since 1970-01-01 of a civil date from 1970 to 9999; none for a date
+// that does not exist or lies outside.
+std::optional<int64_t> DaysOfValidDate(int year, int month, int day);
 
 }  // namespace orvane

@@ -3,84 +3,13 @@
 
 #include <cstdint>
 
+#include "decoder/Calendar.h"
 #include "decoder/TextFormat.h"
+#include "decoder/XmlText.h"
 
 namespace orvane {
 
 namespace {
-
-// The length of the UTF-8 sequence at text[i], or 0 when it is not one.
-size_t Utf8Length(std::string_view text, size_t i)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    size_t length = 0;
-    uint32_t code = 0;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        code = (code << 6) | (byte(i + k) & 0x3F);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return overlong || surrogate || code > 0x10FFFF || code == 0xFFFE || code == 0xFFFF ? 0 : length;
-}
-
-// The name as text both formats can hold: control characters and bytes
-// that are not UTF-8 become '?'.
-std::string CleanName(std::string_view name)
-{
-    std::string out;
-    for (size_t i = 0; i < name.size();) {
-        const size_t length = Utf8Length(name, i);
-        if (length == 0 || static_cast<unsigned char>(name[i]) < 0x20 || name[i] == 0x7F) {
-            out.push_back('?');
-            i += length == 0 ? 1 : length;
-        } else {
-            out.append(name.substr(i, length));
-            i += length;
-        }
-    }
-    return out;
-}
-
-void AppendXmlText(std::string& out, std::string_view text)
-{
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out.append("&amp;");
-            break;
-        case '<':
-            out.append("&lt;");
-            break;
-        case '>':
-            out.append("&gt;");
-            break;
-        case '"':
-            out.append("&quot;");
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-}
 
 void AppendJsonString(std::string& out, std::string_view text)
 {
@@ -121,23 +50,14 @@ std::string IsoTime(int64_t hundredthsSince1970)
 {
     const int64_t days = FloorDiv(hundredthsSince1970, kHundredthsPerDay);
     int64_t rest = hundredthsSince1970 - days * kHundredthsPerDay;
-    // Civil date of a day count, in eras of 400 years from 1 March.
-    const int64_t z = days + 719468;
-    const int64_t era = FloorDiv(z, 146097);
-    const int64_t dayOfEra = z - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const CivilDate date = CivilFromDays(days);
 
     std::string out;
-    AppendInt(out, year, 4);
+    AppendInt(out, date.year, 4);
     out.push_back('-');
-    AppendInt(out, month, 2);
+    AppendInt(out, date.month, 2);
     out.push_back('-');
-    AppendInt(out, day, 2);
+    AppendInt(out, date.day, 2);
     out.push_back('T');
     const int64_t hundredths = rest % 100;
     rest /= 100;
@@ -184,7 +104,7 @@ std::string TrackToGpx(const std::vector<TrackPoint>& points, std::string_view n
     const std::vector<size_t> starts = SegmentStarts(points);
     if (!points.empty()) {
         out.append("  <trk>\n    <name>");
-        AppendXmlText(out, CleanName(name));
+        AppendXmlText(out, CleanText(name));
         out.append("</name>\n");
         for (size_t s = 0; s < starts.size(); ++s) {
             const size_t end = s + 1 < starts.size() ? starts[s + 1] : points.size();
@@ -222,7 +142,7 @@ std::string TrackToGeoJson(const std::vector<TrackPoint>& points, std::string_vi
 {
     std::string out = "{\"type\":\"FeatureCollection\",\"features\":[";
     const std::vector<size_t> starts = SegmentStarts(points);
-    const std::string cleanName = CleanName(name);
+    const std::string cleanName = CleanText(name);
     for (size_t s = 0; s < starts.size(); ++s) {
         const size_t end = s + 1 < starts.size() ? starts[s + 1] : points.size();
         const bool single = end - starts[s] == 1;

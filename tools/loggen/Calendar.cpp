@@ -1,22 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Calendar.h"
 
-#include "decoder/Epochs.h"
-
 namespace orvane::loggen {
-
-// The calendar of the epoch reader, so the generator and the reader that
-// checks its logs count days alike.
-int64_t DaysFromCivil(int64_t year, int month, int day)
-{
-    return DaysFromDate({uint16_t(year), uint8_t(month), uint8_t(day)});
-}
-
-CivilDate CivilFromDays(int64_t days)
-{
-    const EpochDate date = DateFromDays(days);
-    return {date.year, date.month, date.day};
-}
 
 EpochTime TimeOfEpoch(uint64_t epoch)
 {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "decoder/Calendar.h"
+
 namespace orvane::loggen {
 
 // First epoch: 2026-03-14 23:58:00 UTC, so a default run crosses midnight.
@@ -12,15 +14,6 @@ inline constexpr int kStartYear = 2026;
 inline constexpr int kStartMonth = 3;
 inline constexpr int kStartDay = 14;
 inline constexpr int kStartSecondOfDay = 23 * 3600 + 58 * 60;
-
-struct CivilDate {
-    int64_t year;
-    int month;
-    int day;
-};
-
-int64_t DaysFromCivil(int64_t year, int month, int day);
-CivilDate CivilFromDays(int64_t days);
 
 // The UTC time of one epoch, as the sentences report it.
 struct EpochTime {
