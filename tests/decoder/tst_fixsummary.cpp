@@ -7,9 +7,8 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
+#include "../common/CaseLog.h"
 #include "../common/Sentence.h"
 #include "decoder/FixSummary.h"
 #include "decoder/SummaryText.h"
@@ -17,18 +16,6 @@
 using namespace orvane;
 
 namespace {
-
-// A log file as decoded: a golden case's "#" header lines left out.
-std::string ReadLog(const QString& path)
-{
-    std::ifstream file(path.toStdString(), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    std::string log = text.str();
-    while (log.starts_with('#'))
-        log.erase(0, log.find('\n') + 1);
-    return log;
-}
 
 QString CasePath(const char* name)
 {
@@ -70,7 +57,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(int, cutStep);
-        const std::string log = ReadLog(path);
+        const std::string log = ReadCaseLog(path);
         QVERIFY(log.size() > 500);
         const std::string whole = Text(Summarise(log));
 
@@ -105,7 +92,7 @@ private slots:
     // A satellite's mark follows its best signal, whichever set brought it.
     void satelliteCarriesItsBestSignal()
     {
-        const FixSummary summary = Summarise(ReadLog(CasePath("summary_modern_epoch")));
+        const FixSummary summary = Summarise(ReadCaseLog(CasePath("summary_modern_epoch")));
         const std::vector<SkySatellite> sky = summary.Satellites();
         QCOMPARE(sky.size(), size_t(15));
         for (const SkySatellite& satellite : sky) {

@@ -5,10 +5,9 @@
 
 #include <QtTest>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "../common/CaseLog.h"
 #include "replay/TrackCollect.h"
 #include "replay/TrackExport.h"
 
@@ -28,12 +27,7 @@ private slots:
     void piecesMakeTheTrackOfTheWhole()
     {
         QFETCH(QString, path);
-        std::ifstream file(path.toStdString(), std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        std::string log = text.str();
-        while (log.starts_with('#'))
-            log.erase(0, log.find('\n') + 1);
+        const std::string log = ReadCaseLog(path);
         TrackCollector whole;
         whole.Feed(log);
         QVERIFY(whole.Size() >= 4);
