@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -257,6 +258,39 @@ Spread SpreadOf(const std::vector<double>& values)
     spread.p99 = NearestRank(magnitudes, 99);
     spread.max = magnitudes.back();
     return spread;
+}
+
+namespace {
+
+bool ParseNumber(std::string_view text, double& value)
+{
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(value);
+}
+
+}  // namespace
+
+bool ParseGeodeticPoint(std::string_view text, GeodeticPoint& point)
+{
+    double values[3];
+    size_t count = 0;
+    while (count < 3) {
+        const size_t comma = text.find(',');
+        if (!ParseNumber(text.substr(0, comma), values[count++]))
+            return false;
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+        if (count == 3)
+            return false;
+    }
+    if (count < 2 || std::fabs(values[0]) > 90 || std::fabs(values[1]) > 180)
+        return false;
+    point.latitude = values[0];
+    point.longitude = values[1];
+    if (count == 3)
+        point.heightMsl = values[2];
+    return true;
 }
 
 ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "decoder/Constellations.h"
@@ -51,6 +52,10 @@ struct GeodeticPoint {
     double latitude = 0, longitude = 0;  // degrees
     std::optional<double> heightMsl;     // metres above mean sea level
 };
+
+// "LAT,LON" or "LAT,LON,HEIGHT": signed degrees and metres above mean sea
+// level. False for anything else, or a latitude or longitude out of range.
+bool ParseGeodeticPoint(std::string_view text, GeodeticPoint& point);
 
 enum class ReferenceKind : uint8_t { MeanOfFixes, Point, Log };
 

@@ -12,6 +12,7 @@
 
 #include "AboutDlg.h"
 #include "AppIcon.h"
+#include "ChartsDlg.h"
 #include "KeyRule.h"
 #include "MapView.h"
 #include "SatellitesDlg.h"
@@ -115,6 +116,7 @@ void COrvaneDlg::OnInitDialog()
     AppendLine(ConfigFileLine());
     SetUpForwardingAndUpload();
     SetUpSkyView();
+    SetUpCharts();
 
     // Offline, nothing loaded yet: Run, Purge, the lists and the slider
     // start disabled.
@@ -139,6 +141,7 @@ void COrvaneDlg::OnDestroy()
     m_SatellitesDlg.reset();
     m_SecondaryMapDlg.reset();
     m_SkyViewDlg.reset();
+    m_ChartsDlg.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -147,7 +150,10 @@ QMenu* COrvaneDlg::CreateWindowMenu()
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
     menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
+    menu->addAction(QStringLiteral("&Charts..."), this, &COrvaneDlg::OnCharts);
     menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
+    menu->addAction(QStringLiteral("Save Epochs as CSV..."), this, [this] { OnSaveEpochs(EpochFormat::Csv); });
+    menu->addAction(QStringLiteral("Save Epochs as KML..."), this, [this] { OnSaveEpochs(EpochFormat::Kml); });
     menu->addSeparator();
     QAction* about = menu->addAction(QString::fromUtf8(kAboutItemText));
     about->setData(IDM_ABOUTBOX);

@@ -12,9 +12,11 @@
 // buttons), OrvaneDlgLive.cpp (online mode, recording button, developer
 // codes), OrvaneDlgSender.cpp (forwarding and upload), OrvaneDlgMap.cpp
 // (the map buttons), OrvaneDlgSky.cpp (the Sky View) and
-// OrvaneDlgExport.cpp (Save Track as GPX).
+// OrvaneDlgExport.cpp (Save Track as GPX) and OrvaneDlgCharts.cpp (the
+// Charts window and the epoch exports).
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QTimer>
@@ -26,6 +28,7 @@
 #include <vector>
 
 #include "ControlIds.h"
+#include "WindowEpochs.h"
 #include "decoder/FixSummary.h"
 #include "live/LiveRecorder.h"
 #include "live/LiveSession.h"
@@ -47,6 +50,7 @@ class QSlider;
 namespace orvane {
 
 class CGNSS_SatellitesDlg;
+class ChartsDlg;
 class CWebBrowser2;
 class MapView;
 class CNetworkClient;
@@ -135,6 +139,14 @@ public:
     SkyViewDlg* SkyView() const { return m_SkyViewDlg.get(); }
     // Opens the Sky View window (window menu, Ctrl+K), or raises it.
     void OnSkyView();
+    // The Charts window, nullptr until it is first opened.
+    ChartsDlg* Charts() const { return m_ChartsDlg.get(); }
+    // Opens the Charts window (window menu, Ctrl+G), or raises it.
+    void OnCharts();
+    // The window menu's Save Epochs as CSV and as KML: the epochs of the
+    // loaded log, or of the live session so far.
+    enum class EpochFormat { Csv, Kml };
+    void OnSaveEpochs(EpochFormat format);
     // The map view's browser (inside control 1000).
     CWebBrowser2* Browser() const;
 
@@ -268,6 +280,17 @@ private:
     void FollowSkyView();
     void ResetSkyView();
 
+    // The Charts window (OrvaneDlgCharts.cpp): its key, the epochs it
+    // shows, the cursor after a replay tick or the growth after a live
+    // tick, a click that seeks the replay.
+    void SetUpCharts();
+    const EpochLog& EpochsToShow(QString& name);
+    void ResetCharts();
+    void FollowCharts();
+    void OnChartEpochClicked(qulonglong epoch);
+    // Writes a whole file at once; a failure is told in a message box.
+    bool SaveText(const QString& path, const std::string& text, const QString& what);
+
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
     MainWindowControls m_Ui;
@@ -288,6 +311,11 @@ private:
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;
     std::unique_ptr<CGNSS_SecondaryMapDlg> m_SecondaryMapDlg;
     std::unique_ptr<SkyViewDlg> m_SkyViewDlg;
+    std::unique_ptr<ChartsDlg> m_ChartsDlg;
+    WindowEpochs m_Epochs;        // of the loaded log and of the live session
+    QString m_LoadedName;         // the loaded log's file name
+    QElapsedTimer m_ChartsClock;  // since the charts last grew online
+    QTimer m_ChartsTimer;         // single shot: the growth held back by the second
     bool m_SecondaryMapShown = false;
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 

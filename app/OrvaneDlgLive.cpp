@@ -26,6 +26,7 @@ void COrvaneDlg::OnOnlineMode()
         m_State.m_Online = true;
         Purge();
         m_LiveTrack.Clear();
+        m_Epochs.StartLive();
         m_Live.EndTick();
         QComboBox* talkers = m_Ui.talkers;
         for (int row = 0; row < kTalkerCount; ++row)
@@ -45,6 +46,7 @@ void COrvaneDlg::OnOnlineMode()
             m_SatellitesDlg->ResetSignals(true);
         m_LogSummary.present.fill(false);
         ResetSkyView();
+        m_Epochs.FinishLive();
         if (m_Live.IsOpen())
             OnLiveInput();
         if (m_Recorder.Recording())
@@ -52,6 +54,7 @@ void COrvaneDlg::OnOnlineMode()
         m_Ui.talkers->clear();
         m_Ui.messages->clear();
     }
+    ResetCharts();
     UpdateControls(SignalsRule::Keep);
 }
 
@@ -108,12 +111,14 @@ void COrvaneDlg::OnLiveTick()
     const std::string& text = m_Live.TickText();
     if (!text.empty()) {
         m_LiveTrack.Feed(text);
+        m_Epochs.FeedLive(text);
         m_LiveCursor.m_ParsePosition = 0;
         m_LiveCursor.m_TalkerRow = m_Ui.talkers->currentIndex();
         if (m_Live.RawDataVisible())
             AppendLine(QString::fromLatin1(text.data(), qsizetype(text.size())));
         while (DispatchSentences(text, m_LiveCursor, Options(), *m_Hooks)) { }
         FollowSkyView();
+        FollowCharts();
     }
     m_Recorder.Step(m_Live.RecordText(), m_Recorder.ProgressShown());
     m_Live.EndTick();

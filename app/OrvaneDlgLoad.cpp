@@ -117,7 +117,10 @@ void COrvaneDlg::LoadLogFile(const QString& path, const QString& name)
         return;
     }
     m_Replay.Load(std::move(log));
+    m_LoadedName = name;
+    m_Epochs.ForgetLog();
     FillLists();
+    ResetCharts();
 }
 
 void COrvaneDlg::FillLists()

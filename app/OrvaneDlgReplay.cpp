@@ -68,11 +68,13 @@ void COrvaneDlg::OnReplayTick()
     if (outcome == ReplayEngine::TickOutcome::StartedOver)
         ResetSkyView();
     FollowSkyView();
+    FollowCharts();
 }
 
 void COrvaneDlg::OnSeek(int value)
 {
     m_Replay.Seek(value);
+    FollowCharts();
 }
 
 void COrvaneDlg::ChangeSpeed(int delta)
@@ -101,12 +103,14 @@ void COrvaneDlg::Purge()
 {
     // The log goes with its memory, not only its length.
     m_Replay.Unload();
+    m_Epochs.ForgetLog();
     // The satellites start afresh, for a log or a live session.
     ClearSatelliteTable(m_LiveCursor.m_SatelliteTable);
     if (m_SatellitesDlg)
         m_SatellitesDlg->ResetSignals(true);
     m_LogSummary.present.fill(false);
     ResetSkyView();
+    ResetCharts();
     m_Ui.slider->setValue(0);
     UpdateControls();
     m_Ui.talkers->clear();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReplayEngine.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "decoder/FieldConvert.h"
@@ -80,6 +81,14 @@ void ReplayEngine::Seek(int sliderValue)
 {
     m_SliderValue = sliderValue;
     m_Cursor.m_ParsePosition = TruncateToInt32(double(sliderValue) / 10000.0 * double(Text().size()));
+}
+
+void ReplayEngine::SeekToOffset(size_t offset)
+{
+    const size_t size = Text().size();
+    offset = std::min(offset, size);
+    m_SliderValue = size ? int32_t(double(offset) / double(size) * 10000.0) : 0;
+    m_Cursor.m_ParsePosition = TruncateToInt32(double(offset));
 }
 
 void ReplayEngine::Stop()

@@ -52,6 +52,9 @@ public:
     void FlipRepeat() { m_Repeat = !m_Repeat; }
     // Seeks to a slider position, 0 to 10000, as releasing the thumb does.
     void Seek(int sliderValue);
+    // Seeks to a byte of the log (where an epoch's line starts), the
+    // slider to where that byte lies.
+    void SeekToOffset(size_t offset);
     // Stops the timer and the replay.
     void Stop();
     // Stops the timer only: the replay runs on under ticks given by hand.

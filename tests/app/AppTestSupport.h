@@ -75,6 +75,18 @@ public:
     QStringList modalTexts;
 };
 
+// A seam that also answers the save dialog.
+class SavingSeam : public AnsweringSeam {
+public:
+    QString SaveFileName(QWidget*, const SaveFileRequest& request) override
+    {
+        captions.append(request.caption + " " + request.pattern);
+        return saveAnswer;
+    }
+    QString saveAnswer;  // empty: cancelled
+    QStringList captions;
+};
+
 inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);

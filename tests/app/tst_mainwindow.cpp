@@ -43,17 +43,6 @@ void VerifyNothingLoaded(const COrvaneDlg& dialog)
         QVERIFY2(!Find<QWidget>(dialog, id)->isEnabled(), qPrintable(QString::number(id)));
 }
 
-class SavingSeam : public AnsweringSeam {
-public:
-    QString SaveFileName(QWidget*, const SaveFileRequest& request) override
-    {
-        captions.append(request.caption + " " + request.pattern);
-        return saveAnswer;
-    }
-    QString saveAnswer;  // empty: cancelled
-    QStringList captions;
-};
-
 // The points gpsbabel reads from a GPX file, one "lat, lon, " line each.
 QStringList ReadBack(const QString& gpx)
 {

@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include "CommandLine.h"
-#include "StatsReport.h"
 #include "analysis/EpochKml.h"
 #include "analysis/ReceiverStats.h"
+#include "analysis/StatsReport.h"
 #include "decoder/Epochs.h"
 #include "replay/LogText.h"
 
@@ -59,29 +59,6 @@ bool ParseNumber(std::string_view text, double& value)
 {
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(value);
-}
-
-bool ParsePoint(std::string_view text, GeodeticPoint& point)
-{
-    double values[3];
-    size_t count = 0;
-    while (count < 3) {
-        const size_t comma = text.find(',');
-        if (!ParseNumber(text.substr(0, comma), values[count++]))
-            return false;
-        if (comma == std::string_view::npos)
-            break;
-        text.remove_prefix(comma + 1);
-        if (count == 3)
-            return false;
-    }
-    if (count < 2 || std::fabs(values[0]) > 90 || std::fabs(values[1]) > 180)
-        return false;
-    point.latitude = values[0];
-    point.longitude = values[1];
-    if (count == 3)
-        point.heightMsl = values[2];
-    return true;
 }
 
 // hh:mm:ss[.sss] as milliseconds of the day, or YYYY-MM-DDThh:mm:ss[.sss]
@@ -180,7 +157,7 @@ int main(int argc, char** argv)
             options.referenceLog = value;
         } else if (TakeValue(arg, "--reference", argc, argv, i, value, missing)) {
             GeodeticPoint point;
-            if (missing || !ParsePoint(value, point))
+            if (missing || !ParseGeodeticPoint(value, point))
                 return BadArguments("--reference needs LAT,LON or LAT,LON,HEIGHT in degrees and metres");
             options.point = point;
         } else if (TakeValue(arg, "--from", argc, argv, i, value, missing)) {

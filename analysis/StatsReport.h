@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The three forms of orvane-stats' output: a report to read, JSON with
+// The three forms of a receiver's statistics: a report to read, JSON with
 // stable keys (the manual page lists them), and one CSV row per epoch.
 
 #include <string>

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The values a chart draws over a log's epochs, one per epoch, and their
+// reduction to what a plot of a given width can show. A chart of a day at
+// 10 Hz does not keep a copy of its points: each redraw takes the epochs in
+// the shown time range and, where there are more of them than twice the
+// plot's pixel columns, keeps each column's lowest and highest value in
+// time order, so that every spike stays visible. A gap in time (longer than
+// the gap given) or an epoch without the value breaks the line.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ReceiverStats.h"
+#include "decoder/Constellations.h"
+#include "decoder/Epochs.h"
+
+namespace orvane {
+
+enum class SeriesKind : uint8_t {
+    Cn0,     // dB-Hz of one satellite's signal
+    Used,    // satellites the constellation's GSAs list
+    InView,  // satellites of the constellation in view
+    Hdop,
+    Pdop,
+    Fix,            // FixClass as a number
+    Height,         // metres above mean sea level
+    Speed,          // metres per second
+    Horizontal,     // horizontal error to the reference, metres
+    Vertical,       // up error to the reference, metres
+    SigmaLatitude,  // GST, metres
+    SigmaLongitude,
+    SigmaHeight,
+};
+
+struct SeriesSpec {
+    SeriesKind kind = SeriesKind::Hdop;
+    Constellation constellation = Constellation::Gps;  // Cn0, Used, InView
+    int32_t prn = 0;                                   // Cn0
+    int signalBit = 0;                                 // Cn0: the bit of EpochSatellite::signalBits
+
+    friend bool operator==(const SeriesSpec&, const SeriesSpec&) = default;
+};
+
+// The errors to the reference per epoch, as floats (NaN where unknown):
+// what the error charts and the deviation plot read, computed once per
+// statistics run.
+struct ErrorSeries {
+    std::vector<float> east, north, vertical;
+};
+ErrorSeries ErrorsOf(const ReceiverStats& stats, size_t epochCount);
+
+// The value of the series at an epoch, NaN where the epoch lacks it.
+double SeriesValue(const EpochLog& log, size_t epoch, const SeriesSpec& spec, const ErrorSeries& errors);
+
+// The satellites and signals a C/N0 chart can show: every one the log
+// reports a C/N0 for, in constellation, PRN and signal order.
+std::vector<SeriesSpec> Cn0Signals(const EpochLog& log);
+
+struct SeriesPoints {
+    std::vector<double> x, y;  // y NaN: a break in the line
+};
+
+// The series over epochs whose time, in seconds since origin on the time
+// line, lies in [from, to] (and the nearest epoch outside each end, so the
+// line runs to the plot's edges), reduced to columns pixel columns.
+// Epochs farther apart than gapSeconds break the line.
+void SampleSeries(const EpochLog& log, const TimeLine& timeLine, int64_t originMs, const SeriesSpec& spec,
+    const ErrorSeries& errors, double from, double to, int columns, double gapSeconds, SeriesPoints& out);
+
+}  // namespace orvane
