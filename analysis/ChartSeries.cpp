@@ -5,8 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <set>
-#include <tuple>
 
 namespace orvane {
 
@@ -97,107 +95,228 @@ double SeriesValue(const EpochLog& log, size_t index, const SeriesSpec& spec, co
 
 std::vector<SeriesSpec> Cn0Signals(const EpochLog& log)
 {
-    std::set<std::tuple<int, int32_t, int>> found;
+    // One bit per constellation, PRN and signal: the satellite records are
+    // many, the distinct signals few.
+    constexpr size_t kPrns = 512, kBits = 16;
+    std::vector<uint16_t> signalBits(kConstellationCount * kPrns);
     for (const EpochSatellite& satellite : log.satellites)
-        for (int bit = 0; bit < 16; ++bit)
-            if (satellite.signalBits & (1u << bit))
-                found.emplace(int(satellite.System()), satellite.Prn(), bit);
+        signalBits[size_t(satellite.System()) * kPrns + size_t(satellite.Prn())] |= satellite.signalBits;
     std::vector<SeriesSpec> specs;
-    specs.reserve(found.size());
-    for (const auto& [system, prn, bit] : found)
-        specs.push_back({SeriesKind::Cn0, Constellation(system), prn, bit});
+    for (size_t key = 0; key < signalBits.size(); ++key)
+        for (size_t bit = 0; bit < kBits; ++bit)
+            if (signalBits[key] & (1u << bit))
+                specs.push_back({SeriesKind::Cn0, Constellation(key / kPrns), int32_t(key % kPrns), int(bit)});
     return specs;
 }
 
-void SampleSeries(const EpochLog& log, const TimeLine& timeLine, int64_t originMs, const SeriesSpec& spec,
-    const ErrorSeries& errors, double from, double to, int columns, double gapSeconds, SeriesPoints& out)
+namespace {
+
+// Reads one series epoch by epoch. A C/N0 series remembers where its signal
+// lies in the last satellite list read: epochs that share the list (or
+// have one of the same place in the records) find it without a search.
+class ValueReader {
+public:
+    ValueReader(const EpochLog& log, const SeriesSpec& spec, const ErrorSeries& errors)
+        : m_Log(log), m_Spec(spec), m_Errors(errors)
+    { }
+
+    double operator()(size_t index)
+    {
+        if (m_Spec.kind != SeriesKind::Cn0)
+            return SeriesValue(m_Log, index, m_Spec, m_Errors);
+        const Epoch& epoch = m_Log.epochs[index];
+        if (!epoch.Has(Epoch::kSatellitesInView))
+            return kNaN;
+        if (epoch.firstSatellite != m_First || epoch.satelliteCount != m_Count) {
+            m_First = epoch.firstSatellite;
+            m_Count = epoch.satelliteCount;
+            m_Signal = SignalIndex(epoch);
+        }
+        if (m_Signal < 0)
+            return kNaN;
+        const uint8_t cn0 = m_Log.Cn0Of(epoch)[m_Signal];
+        return cn0 ? double(cn0) : kNaN;
+    }
+
+private:
+    // The signal's place among the epoch's C/N0 values, or -1.
+    int32_t SignalIndex(const Epoch& epoch) const
+    {
+        const uint16_t signalBit = uint16_t(1u << m_Spec.signalBit);
+        int32_t index = 0;
+        for (const EpochSatellite& satellite : m_Log.SatellitesOf(epoch)) {
+            if (satellite.Prn() == m_Spec.prn && satellite.System() == m_Spec.constellation) {
+                if (!(satellite.signalBits & signalBit))
+                    return -1;
+                return index + std::popcount(unsigned(satellite.signalBits & (signalBit - 1)));
+            }
+            index += satellite.SignalCount();
+        }
+        return -1;
+    }
+
+    const EpochLog& m_Log;
+    const SeriesSpec& m_Spec;
+    const ErrorSeries& m_Errors;
+    uint32_t m_First = UINT32_MAX;
+    uint16_t m_Count = 0;
+    int32_t m_Signal = -1;
+};
+
+constexpr size_t kBlockShift = 5;  // 32 epochs, or 32 blocks of the level below
+constexpr size_t kLevels = 3;
+
+constexpr size_t BlockSize(size_t level)
+{
+    return size_t(1) << (kBlockShift * (level + 1));
+}
+
+void PushBreak(SeriesPoints& out)
+{
+    if (!out.y.empty() && !std::isnan(out.y.back())) {
+        out.x.push_back(out.x.back());
+        out.y.push_back(kNaN);
+    }
+}
+
+}  // namespace
+
+void SeriesSampler::Reset()
+{
+    for (std::vector<Block>& level : m_Levels)
+        level.clear();
+}
+
+void SeriesSampler::Summarise(const EpochLog& log, const TimeLine& timeLine, const ErrorSeries& errors,
+    double gapSeconds)
+{
+    if (gapSeconds != m_GapSeconds) {
+        m_GapSeconds = gapSeconds;
+        Reset();
+    }
+    const size_t count = std::min(log.epochs.size(), timeLine.ms.size());
+    ValueReader value(log, m_Spec, errors);
+    const int64_t gapMs = std::isfinite(gapSeconds) ? int64_t(gapSeconds * 1000.0) : INT64_MAX;
+    // Whole blocks of epochs not yet summarised.
+    for (size_t block = m_Levels[0].size(); (block + 1) * BlockSize(0) <= count; ++block) {
+        Block summary{INFINITY, -INFINITY, 0, 0, false};
+        const size_t first = block * BlockSize(0);
+        for (size_t k = first; k < first + BlockSize(0); ++k) {
+            const double y = value(k);
+            if (k > 0 && timeLine.ms[k] - timeLine.ms[k - 1] > gapMs)
+                summary.broken = true;
+            if (std::isnan(y)) {
+                summary.broken = true;
+                continue;
+            }
+            if (y < summary.low) {
+                summary.low = float(y);
+                summary.lowAt = uint16_t(k - first);
+            }
+            if (y > summary.high) {
+                summary.high = float(y);
+                summary.highAt = uint16_t(k - first);
+            }
+        }
+        m_Levels[0].push_back(summary);
+    }
+    // Whole blocks of the level below.
+    for (size_t level = 1; level < kLevels; ++level) {
+        const std::vector<Block>& below = m_Levels[level - 1];
+        const size_t childSize = BlockSize(level - 1);
+        for (size_t block = m_Levels[level].size(); (block + 1) << kBlockShift <= below.size(); ++block) {
+            Block summary{INFINITY, -INFINITY, 0, 0, false};
+            for (size_t child = block << kBlockShift, n = 0; n < (size_t(1) << kBlockShift); ++child, ++n) {
+                const Block& c = below[child];
+                summary.broken = summary.broken || c.broken;
+                if (c.low < summary.low) {
+                    summary.low = c.low;
+                    summary.lowAt = uint16_t(n * childSize + c.lowAt);
+                }
+                if (c.high > summary.high) {
+                    summary.high = c.high;
+                    summary.highAt = uint16_t(n * childSize + c.highAt);
+                }
+            }
+            m_Levels[level].push_back(summary);
+        }
+    }
+}
+
+void SeriesSampler::Sample(const EpochLog& log, const TimeLine& timeLine, int64_t originMs, const ErrorSeries& errors,
+    double from, double to, int columns, double gapSeconds, SeriesPoints& out)
 {
     out.x.clear();
     out.y.clear();
     const std::vector<int64_t>& ms = timeLine.ms;
-    if (ms.empty() || !(to > from) || columns < 1)
+    const size_t count = std::min(log.epochs.size(), ms.size());
+    if (count == 0 || !(to > from) || columns < 1)
         return;
     const auto secondsAt = [&](size_t k) { return double(ms[k] - originMs) / 1000.0; };
     // The shown range and one epoch beyond each end.
-    const auto lower = std::lower_bound(ms.begin(), ms.end(), originMs + int64_t(std::floor(from * 1000.0)));
-    const auto upper = std::upper_bound(ms.begin(), ms.end(), originMs + int64_t(std::ceil(to * 1000.0)));
-    const size_t first = size_t(std::max<ptrdiff_t>(0, (lower - ms.begin()) - 1));
-    const size_t end = std::min(ms.size(), size_t(upper - ms.begin()) + 1);
-    if (first >= end)
+    const auto begin = ms.begin(), end = ms.begin() + ptrdiff_t(count);
+    const auto lower = std::lower_bound(begin, end, originMs + int64_t(std::floor(from * 1000.0)));
+    const auto upper = std::upper_bound(begin, end, originMs + int64_t(std::ceil(to * 1000.0)));
+    const size_t first = size_t(std::max<ptrdiff_t>(0, (lower - begin) - 1));
+    const size_t last = std::min(count, size_t(upper - begin) + 1);
+    if (first >= last)
         return;
 
-    const auto pushBreak = [&out] {
-        if (!out.y.empty() && !std::isnan(out.y.back())) {
-            out.x.push_back(out.x.back());
-            out.y.push_back(kNaN);
-        }
-    };
+    ValueReader value(log, m_Spec, errors);
     double previousX = secondsAt(first);
-    if (end - first <= size_t(2 * columns)) {
-        for (size_t k = first; k < end; ++k) {
+    const auto raw = [&](size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k) {
             const double x = secondsAt(k);
-            const double y = SeriesValue(log, k, spec, errors);
+            const double y = value(k);
             if (x - previousX > gapSeconds || std::isnan(y))
-                pushBreak();
+                PushBreak(out);
             previousX = x;
             if (!std::isnan(y)) {
                 out.x.push_back(x);
                 out.y.push_back(y);
             }
         }
+    };
+
+    // The coarsest level that still gives a block, two points, per pixel
+    // column; fewer epochs than that are read one by one.
+    const size_t wanted = size_t(columns);
+    int level = -1;
+    while (level + 1 < int(kLevels) && (last - first) / BlockSize(size_t(level + 1)) >= wanted)
+        ++level;
+    if (level < 0) {
+        raw(first, last);
         return;
     }
-
-    // Per column the lowest and highest value, in time order; a break in a
-    // column is drawn before the column's points.
-    struct Column {
-        bool any = false, broken = false;
-        double lowX = 0, low = 0, highX = 0, high = 0;
-    } column;
-    const double width = (to - from) / double(columns);
-    long current = std::numeric_limits<long>::min();
-    const auto flush = [&] {
-        if (column.broken)
-            pushBreak();
-        if (column.any) {
-            const bool lowFirst = column.lowX <= column.highX;
-            out.x.push_back(lowFirst ? column.lowX : column.highX);
-            out.y.push_back(lowFirst ? column.low : column.high);
-            if (column.lowX != column.highX || column.low != column.high) {
-                out.x.push_back(lowFirst ? column.highX : column.lowX);
-                out.y.push_back(lowFirst ? column.high : column.low);
+    Summarise(log, timeLine, errors, gapSeconds);
+    const size_t size = BlockSize(size_t(level));
+    const std::vector<Block>& blocks = m_Levels[level];
+    const size_t firstBlock = (first + size - 1) / size;
+    const size_t endBlock = std::min(last / size, blocks.size());
+    if (firstBlock >= endBlock) {
+        raw(first, last);
+        return;
+    }
+    raw(first, firstBlock * size);
+    for (size_t b = firstBlock; b < endBlock; ++b) {
+        const Block& block = blocks[b];
+        if (block.broken)
+            PushBreak(out);
+        if (block.low <= block.high) {
+            const size_t start = b * size;
+            const bool lowFirst = block.lowAt <= block.highAt;
+            const size_t one = start + (lowFirst ? block.lowAt : block.highAt);
+            const size_t other = start + (lowFirst ? block.highAt : block.lowAt);
+            out.x.push_back(secondsAt(one));
+            out.y.push_back(lowFirst ? block.low : block.high);
+            if (other != one) {
+                out.x.push_back(secondsAt(other));
+                out.y.push_back(lowFirst ? block.high : block.low);
             }
         }
-        column = Column{};
-    };
-    for (size_t k = first; k < end; ++k) {
-        const double x = secondsAt(k);
-        const long at = std::clamp(long(std::floor((x - from) / width)), -1L, long(columns));
-        if (at != current) {
-            flush();
-            current = at;
-        }
-        const double y = SeriesValue(log, k, spec, errors);
-        if (x - previousX > gapSeconds || std::isnan(y)) {
-            // A break after points of this column closes them first.
-            if (column.any)
-                flush();
-            column.broken = true;
-        }
-        previousX = x;
-        if (std::isnan(y))
-            continue;
-        if (!column.any || y < column.low) {
-            column.low = y;
-            column.lowX = x;
-        }
-        if (!column.any || y > column.high) {
-            column.high = y;
-            column.highX = x;
-        }
-        column.any = true;
     }
-    flush();
+    previousX = secondsAt(endBlock * size - 1);
+    raw(endBlock * size, last);
 }
 
 }  // namespace orvane

@@ -62,11 +62,41 @@ struct SeriesPoints {
     std::vector<double> x, y;  // y NaN: a break in the line
 };
 
-// The series over epochs whose time, in seconds since origin on the time
-// line, lies in [from, to] (and the nearest epoch outside each end, so the
-// line runs to the plot's edges), reduced to columns pixel columns.
-// Epochs farther apart than gapSeconds break the line.
-void SampleSeries(const EpochLog& log, const TimeLine& timeLine, int64_t originMs, const SeriesSpec& spec,
-    const ErrorSeries& errors, double from, double to, int columns, double gapSeconds, SeriesPoints& out);
+// Samples one series for a plot. Epochs are summarised in blocks of 32,
+// 1024 and 32768 (each block's lowest and highest value, where they lie,
+// and whether the line breaks in it), so that a zoomed-out plot of a day
+// at 10 Hz reads a few thousand blocks instead of every epoch; the epochs
+// at the range's ends and those not yet in a whole block are read one by
+// one. The summaries cost about 0.4 bytes per epoch, and grow with the log.
+class SeriesSampler {
+public:
+    explicit SeriesSampler(const SeriesSpec& spec) : m_Spec(spec) { }
+    const SeriesSpec& Spec() const { return m_Spec; }
+
+    // The values changed (the errors were computed anew, or another log
+    // came): the summaries are made again when next wanted.
+    void Reset();
+
+    // The series over epochs whose time, in seconds since originMs on the
+    // time line, lies in [from, to] (and the nearest epoch outside each
+    // end, so the line runs to the plot's edges), with about two points
+    // per pixel column at most where there are more epochs than that.
+    // Epochs farther apart than gapSeconds break the line. The log may have
+    // grown since the last call; it must not have changed otherwise.
+    void Sample(const EpochLog& log, const TimeLine& timeLine, int64_t originMs, const ErrorSeries& errors, double from,
+        double to, int columns, double gapSeconds, SeriesPoints& out);
+
+private:
+    struct Block {
+        float low, high;         // +inf, -inf: no value in the block
+        uint16_t lowAt, highAt;  // the epochs, from the block's first
+        bool broken;             // a break before one of its epochs
+    };
+    void Summarise(const EpochLog& log, const TimeLine& timeLine, const ErrorSeries& errors, double gapSeconds);
+
+    SeriesSpec m_Spec;
+    double m_GapSeconds = -1;
+    std::vector<Block> m_Levels[3];
+};
 
 }  // namespace orvane

@@ -82,6 +82,41 @@ void ErrorAbout(const GeographicLib::LocalCartesian& frame, const Epoch& epoch, 
     error.horizontal = std::hypot(east, north);
 }
 
+// The values of the percentiles' nearest ranks, as NearestRank gives them
+// of the sorted values, found by selection: a day of epochs is not sorted
+// for three of its values. The values are reordered.
+template <size_t N>
+std::array<double, N> SelectRanks(std::vector<double>& values, const std::array<double, N>& percents)
+{
+    std::array<double, N> found{};
+    if (values.empty())
+        return found;
+    auto from = values.begin();
+    for (size_t k = 0; k < N; ++k) {
+        const auto rank = std::max<size_t>(1, size_t(std::ceil(percents[k] / 100.0 * double(values.size()) - 1e-9)));
+        const auto at = values.begin() + ptrdiff_t(std::min(rank, values.size()) - 1);
+        // Ascending percents: each selection looks only past the last.
+        if (at >= from) {
+            std::nth_element(from, at, values.end());
+            from = at;
+        }
+        found[k] = *at;
+    }
+    return found;
+}
+
+// The mean and the standard deviation (N-1).
+std::pair<double, double> MeanAndSigma(const std::vector<double>& values)
+{
+    if (values.empty())
+        return {0, 0};
+    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / double(values.size());
+    double squares = 0;
+    for (const double value : values)
+        squares += (value - mean) * (value - mean);
+    return {mean, values.size() > 1 ? std::sqrt(squares / double(values.size() - 1)) : 0.0};
+}
+
 AccuracyStats AccuracyOf(const std::vector<EpochError>& errors, const GeodeticPoint& reference)
 {
     AccuracyStats stats;
@@ -105,26 +140,21 @@ AccuracyStats AccuracyOf(const std::vector<EpochError>& errors, const GeodeticPo
     stats.n = horizontal.size();
     if (stats.n == 0)
         return stats;
-    std::sort(horizontal.begin(), horizontal.end());
-    stats.cep50 = NearestRank(horizontal, 50);
-    stats.r95 = NearestRank(horizontal, 95);
-    stats.p99 = NearestRank(horizontal, 99);
-    stats.max = horizontal.back();
+    const auto [cep50, r95, p99, max] = SelectRanks(horizontal, std::array<double, 4>{50, 95, 99, 100});
+    stats.cep50 = cep50;
+    stats.r95 = r95;
+    stats.p99 = p99;
+    stats.max = max;
     stats.drms = std::sqrt(squares / double(stats.n));
     stats.twoDrms = 2 * stats.drms;
-    const Spread e = SpreadOf(east), n = SpreadOf(north);
-    stats.bias[0] = e.mean;
-    stats.bias[1] = n.mean;
-    stats.sigma[0] = e.sigma;
-    stats.sigma[1] = n.sigma;
+    std::tie(stats.bias[0], stats.sigma[0]) = MeanAndSigma(east);
+    std::tie(stats.bias[1], stats.sigma[1]) = MeanAndSigma(north);
     stats.vertical = vertical && !up.empty();
     if (stats.vertical) {
-        std::sort(up.begin(), up.end());
-        stats.up50 = NearestRank(up, 50);
-        stats.up95 = NearestRank(up, 95);
-        const Spread u = SpreadOf(upSigned);
-        stats.bias[2] = u.mean;
-        stats.sigma[2] = u.sigma;
+        const auto [up50, up95] = SelectRanks(up, std::array<double, 2>{50, 95});
+        stats.up50 = up50;
+        stats.up95 = up95;
+        std::tie(stats.bias[2], stats.sigma[2]) = MeanAndSigma(upSigned);
     }
     return stats;
 }
@@ -245,18 +275,14 @@ Spread SpreadOf(const std::vector<double>& values)
     spread.n = values.size();
     if (values.empty())
         return spread;
-    spread.mean = std::accumulate(values.begin(), values.end(), 0.0) / double(values.size());
-    double squares = 0;
-    for (const double value : values)
-        squares += (value - spread.mean) * (value - spread.mean);
-    spread.sigma = values.size() > 1 ? std::sqrt(squares / double(values.size() - 1)) : 0.0;
+    std::tie(spread.mean, spread.sigma) = MeanAndSigma(values);
     std::vector<double> magnitudes(values.size());
     std::transform(values.begin(), values.end(), magnitudes.begin(), [](double v) { return std::fabs(v); });
-    std::sort(magnitudes.begin(), magnitudes.end());
-    spread.p50 = NearestRank(magnitudes, 50);
-    spread.p95 = NearestRank(magnitudes, 95);
-    spread.p99 = NearestRank(magnitudes, 99);
-    spread.max = magnitudes.back();
+    const auto [p50, p95, p99, max] = SelectRanks(magnitudes, std::array<double, 4>{50, 95, 99, 100});
+    spread.p50 = p50;
+    spread.p95 = p95;
+    spread.p99 = p99;
+    spread.max = max;
     return spread;
 }
 
@@ -438,10 +464,10 @@ ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)
         if (error.known && std::isfinite(sigma) && sigma > 0)
             ratios.push_back(error.horizontal / sigma);
     }
-    std::sort(ratios.begin(), ratios.end());
     stats.honesty.n = ratios.size();
-    stats.honesty.median = NearestRank(ratios, 50);
-    stats.honesty.p95 = NearestRank(ratios, 95);
+    const auto [ratio50, ratio95] = SelectRanks(ratios, std::array<double, 2>{50, 95});
+    stats.honesty.median = ratio50;
+    stats.honesty.p95 = ratio95;
 
     // Availability.
     AvailabilityStats& available = stats.availability;
@@ -451,8 +477,7 @@ ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)
         for (size_t k = first + 1; k < end; ++k)
             if (times[k] > times[k - 1])
                 intervals.push_back(double(times[k] - times[k - 1]) / 1000.0);
-        std::sort(intervals.begin(), intervals.end());
-        available.periodSeconds = intervals.empty() ? 0 : NearestRank(intervals, 50);
+        available.periodSeconds = SelectRanks(intervals, std::array<double, 1>{50})[0];
         // A log whose time goes back within a day (a receiver restarted with
         // a wrong clock, logs joined) holds stretches that run forward: the
         // epochs expected are those of each stretch, and the time since the
@@ -503,13 +528,13 @@ ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)
         available.availability = double(available.withFix) / double(available.expected);
         available.rtkFixedShare = double(fixed) / double(end - first);
         available.rtkFloatShare = double(floating) / double(end - first);
-        std::sort(ages.begin(), ages.end());
         available.correctionAge.n = ages.size();
         if (!ages.empty()) {
-            available.correctionAge.mean = std::accumulate(ages.begin(), ages.end(), 0.0) / double(ages.size());
-            available.correctionAge.median = NearestRank(ages, 50);
-            available.correctionAge.p90 = NearestRank(ages, 95);
-            available.correctionAgeMax = ages.back();
+            available.correctionAge.mean = MeanAndSigma(ages).first;
+            const auto [age50, age95, ageMax] = SelectRanks(ages, std::array<double, 3>{50, 95, 100});
+            available.correctionAge.median = age50;
+            available.correctionAge.p90 = age95;
+            available.correctionAgeMax = ageMax;
         }
     }
 

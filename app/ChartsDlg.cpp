@@ -142,7 +142,6 @@ ChartsDlg::ChartsDlg(QWidget* owner) : QDialog(owner)
     m_Signals->setMaximumHeight(120);
     sideLayout->addWidget(m_Signals);
     connect(m_Signals, &QListWidget::itemChanged, this, [this] {
-        m_Series[Cn0Chart] = SeriesOf(Cn0Chart);
         UpdateSeries();
         ResampleTimePlots();
     });
@@ -198,6 +197,9 @@ ChartsDlg::ChartsDlg(QWidget* owner) : QDialog(owner)
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({720, 480});
+
+    m_StatsTimer.setSingleShot(true);
+    connect(&m_StatsTimer, &QTimer::timeout, this, &ChartsDlg::Recompute);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -256,7 +258,20 @@ void ChartsDlg::ShowEpochs(const EpochLog* log, const QString& name, bool grown)
     const QCPRange shown = m_Plots[0]->xAxis->range();
     m_Log = log;
     FillSignalList();
-    Recompute();
+    if (!grown || !hadEpochs) {
+        for (std::vector<SeriesSampler>& samplers : m_Samplers)
+            for (SeriesSampler& sampler : samplers)
+                sampler.Reset();
+    }
+    const qint64 wait = std::max<qint64>(1000, 10 * m_StatsMs);
+    if (grown && hadEpochs && m_StatsClock.isValid() && m_StatsClock.elapsed() < wait) {
+        Extend();
+        if (!m_StatsTimer.isActive())
+            m_StatsTimer.start(int(wait - m_StatsClock.elapsed()));
+    } else {
+        m_StatsTimer.stop();
+        Recompute();
+    }
     if (m_Stats.timeLine.ms.empty())
         return;
     const double first = SecondsOf(0), last = SecondsOf(m_Stats.timeLine.ms.size() - 1);
@@ -412,16 +427,15 @@ void ChartsDlg::UpdateSeries()
 {
     for (int k = 0; k < kChartCount; ++k) {
         QCustomPlot* plot = m_Plots[size_t(k)];
-        const std::vector<SeriesSpec>& series = m_Series[size_t(k)];
-        if (plot->graphCount() == int(series.size())) {
-            bool same = true;
-            for (int g = 0; g < plot->graphCount() && same; ++g)
-                same = plot->graph(g)->name() == SeriesName(series[size_t(g)]);
-            if (same)
-                continue;
-        }
+        std::vector<SeriesSampler>& samplers = m_Samplers[size_t(k)];
+        const std::vector<SeriesSpec> series = SeriesOf(Chart(k));
+        if (std::equal(series.begin(), series.end(), samplers.begin(), samplers.end(),
+                [](const SeriesSpec& spec, const SeriesSampler& sampler) { return spec == sampler.Spec(); }))
+            continue;
         plot->clearGraphs();
+        samplers.clear();
         for (size_t g = 0; g < series.size(); ++g) {
+            samplers.emplace_back(series[g]);
             QCPGraph* graph = plot->addGraph();
             graph->setName(SeriesName(series[g]));
             QPen pen(kLineColours[g % kLineColours.size()]);
@@ -440,10 +454,25 @@ void ChartsDlg::UpdateSeries()
     }
 }
 
+void ChartsDlg::Extend()
+{
+    m_Stats.timeLine = MakeTimeLine(*m_Log);
+    UpdateSeries();
+    MoveCursor();
+    ResampleTimePlots();
+}
+
 void ChartsDlg::Recompute()
 {
+    QElapsedTimer clock;
+    clock.start();
     m_Stats = ReceiverStats{};
     m_Errors = ErrorSeries{};
+    // The errors are new: the error charts summarise them anew.
+    for (std::vector<SeriesSampler>& samplers : m_Samplers)
+        for (SeriesSampler& sampler : samplers)
+            if (sampler.Spec().kind == SeriesKind::Horizontal || sampler.Spec().kind == SeriesKind::Vertical)
+                sampler.Reset();
     QString text;
     if (m_Log && !m_Log->epochs.empty()) {
         StatsOptions options;
@@ -473,8 +502,6 @@ void ChartsDlg::Recompute()
         text = QStringLiteral("No epochs.");
     }
     m_StatsView->setPlainText(text);
-    for (int k = 0; k < kChartCount; ++k)
-        m_Series[size_t(k)] = SeriesOf(Chart(k));
     UpdateSeries();
     MoveCursor();
     ResampleTimePlots();
@@ -488,6 +515,8 @@ void ChartsDlg::Recompute()
     m_Deviation->xAxis->setRange(-half, half);
     m_Deviation->yAxis->setRange(-half, half);
     ResampleDeviation();
+    m_StatsMs = clock.elapsed();
+    m_StatsClock.start();
 }
 
 void ChartsDlg::ResampleTimePlots()
@@ -502,8 +531,8 @@ void ChartsDlg::ResampleTimePlots()
         bool any = false;
         for (int g = 0; g < plot->graphCount(); ++g) {
             if (m_Log)
-                SampleSeries(*m_Log, m_Stats.timeLine, m_OriginMs, m_Series[size_t(k)][size_t(g)], m_Errors,
-                    range.lower, range.upper, columns, gap, points);
+                m_Samplers[size_t(k)][size_t(g)].Sample(*m_Log, m_Stats.timeLine, m_OriginMs, m_Errors, range.lower,
+                    range.upper, columns, gap, points);
             else
                 points = SeriesPoints{};
             plot->graph(g)->setData(QVector<double>(points.x.begin(), points.x.end()),

@@ -14,6 +14,8 @@
 // costs the window a time line and two error values per epoch.
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <array>
 #include <cstddef>
@@ -66,6 +68,8 @@ public:
     // The C/N0 chart's satellites and signals, checkable.
     QListWidget* SignalList() const { return m_Signals; }
     const ReceiverStats& Stats() const { return m_Stats; }
+    // The epochs the charts show.
+    size_t EpochCount() const { return m_Stats.timeLine.ms.size(); }
 
 signals:
     // A click on a time chart at an epoch's time.
@@ -79,6 +83,9 @@ private:
     void OnRangeChanged(QCustomPlot* source);
     // The statistics, the time line and the errors anew, then the plots.
     void Recompute();
+    // The log grew: the time line and the plots; the statistics and the
+    // errors stay as they were until the next Recompute.
+    void Extend();
     void FillSignalList();
     void UpdateSeries();
     void ResampleTimePlots();
@@ -93,11 +100,18 @@ private:
     ErrorSeries m_Errors;
     int64_t m_OriginMs = 0;  // the time axis's zero: the first epoch's midnight
     std::optional<size_t> m_Cursor;
+    // Online the statistics are computed anew at most once a second, and
+    // at most a tenth of the time: a day of epochs takes a while.
+    // A growth that left them as they were has them computed once the wait
+    // is over, so that they catch up after the last growth too.
+    QElapsedTimer m_StatsClock;
+    qint64 m_StatsMs = 0;
+    QTimer m_StatsTimer;
     bool m_Syncing = false;
 
     std::array<QCustomPlot*, kChartCount> m_Plots{};
     std::array<QCPItemStraightLine*, kChartCount> m_CursorLines{};
-    std::array<std::vector<SeriesSpec>, kChartCount> m_Series;
+    std::array<std::vector<SeriesSampler>, kChartCount> m_Samplers;  // one per graph
     QCustomPlot* m_Deviation = nullptr;
     QCPItemEllipse* m_Cep50 = nullptr;
     QCPItemEllipse* m_R95 = nullptr;

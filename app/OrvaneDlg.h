@@ -139,6 +139,8 @@ public:
     SkyViewDlg* SkyView() const { return m_SkyViewDlg.get(); }
     // Opens the Sky View window (window menu, Ctrl+K), or raises it.
     void OnSkyView();
+    // The live session's epochs so far (the last session's once it ended).
+    const EpochLog& LiveEpochs() const { return m_Epochs.LiveEpochs(); }
     // The Charts window, nullptr until it is first opened.
     ChartsDlg* Charts() const { return m_ChartsDlg.get(); }
     // Opens the Charts window (window menu, Ctrl+G), or raises it.
