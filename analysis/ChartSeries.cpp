@@ -199,16 +199,17 @@ void SeriesSampler::Summarise(const EpochLog& log, const TimeLine& timeLine, con
     const int64_t gapMs = std::isfinite(gapSeconds) ? int64_t(gapSeconds * 1000.0) : INT64_MAX;
     // Whole blocks of epochs not yet summarised.
     for (size_t block = m_Levels[0].size(); (block + 1) * BlockSize(0) <= count; ++block) {
-        Block summary{INFINITY, -INFINITY, 0, 0, false};
+        Block summary{INFINITY, -INFINITY, 0, 0, kNoBreak, kNoBreak};
         const size_t first = block * BlockSize(0);
         for (size_t k = first; k < first + BlockSize(0); ++k) {
             const double y = value(k);
-            if (k > 0 && timeLine.ms[k] - timeLine.ms[k - 1] > gapMs)
-                summary.broken = true;
-            if (std::isnan(y)) {
-                summary.broken = true;
-                continue;
+            if ((k > 0 && timeLine.ms[k] - timeLine.ms[k - 1] > gapMs) || std::isnan(y)) {
+                if (summary.firstBreak == kNoBreak)
+                    summary.firstBreak = uint16_t(k - first);
+                summary.lastBreak = uint16_t(k - first);
             }
+            if (std::isnan(y))
+                continue;
             if (y < summary.low) {
                 summary.low = float(y);
                 summary.lowAt = uint16_t(k - first);
@@ -225,10 +226,14 @@ void SeriesSampler::Summarise(const EpochLog& log, const TimeLine& timeLine, con
         const std::vector<Block>& below = m_Levels[level - 1];
         const size_t childSize = BlockSize(level - 1);
         for (size_t block = m_Levels[level].size(); (block + 1) << kBlockShift <= below.size(); ++block) {
-            Block summary{INFINITY, -INFINITY, 0, 0, false};
+            Block summary{INFINITY, -INFINITY, 0, 0, kNoBreak, kNoBreak};
             for (size_t child = block << kBlockShift, n = 0; n < (size_t(1) << kBlockShift); ++child, ++n) {
                 const Block& c = below[child];
-                summary.broken = summary.broken || c.broken;
+                if (c.firstBreak != kNoBreak) {
+                    if (summary.firstBreak == kNoBreak)
+                        summary.firstBreak = uint16_t(n * childSize + c.firstBreak);
+                    summary.lastBreak = uint16_t(n * childSize + c.lastBreak);
+                }
                 if (c.low < summary.low) {
                     summary.low = c.low;
                     summary.lowAt = uint16_t(n * childSize + c.lowAt);
@@ -289,34 +294,48 @@ void SeriesSampler::Sample(const EpochLog& log, const TimeLine& timeLine, int64_
         return;
     }
     Summarise(log, timeLine, errors, gapSeconds);
-    const size_t size = BlockSize(size_t(level));
-    const std::vector<Block>& blocks = m_Levels[level];
-    const size_t firstBlock = (first + size - 1) / size;
-    const size_t endBlock = std::min(last / size, blocks.size());
-    if (firstBlock >= endBlock) {
-        raw(first, last);
-        return;
-    }
-    raw(first, firstBlock * size);
-    for (size_t b = firstBlock; b < endBlock; ++b) {
-        const Block& block = blocks[b];
-        if (block.broken)
-            PushBreak(out);
-        if (block.low <= block.high) {
-            const size_t start = b * size;
-            const bool lowFirst = block.lowAt <= block.highAt;
-            const size_t one = start + (lowFirst ? block.lowAt : block.highAt);
-            const size_t other = start + (lowFirst ? block.highAt : block.lowAt);
-            out.x.push_back(secondsAt(one));
-            out.y.push_back(lowFirst ? block.low : block.high);
-            if (other != one) {
-                out.x.push_back(secondsAt(other));
-                out.y.push_back(lowFirst ? block.high : block.low);
-            }
+    // The blocks of the level that lie wholly in the range, and the ends
+    // beside them by the finer levels, the last few epochs one by one.
+    const auto emit = [&](auto& self, int at, size_t from, size_t to) -> void {
+        if (at < 0) {
+            raw(from, to);
+            return;
         }
-    }
-    previousX = secondsAt(endBlock * size - 1);
-    raw(endBlock * size, last);
+        const size_t size = BlockSize(size_t(at));
+        const std::vector<Block>& blocks = m_Levels[at];
+        const size_t firstBlock = (from + size - 1) / size;
+        const size_t endBlock = std::min(to / size, blocks.size());
+        if (firstBlock >= endBlock) {
+            self(self, at - 1, from, to);
+            return;
+        }
+        self(self, at - 1, from, firstBlock * size);
+        for (size_t b = firstBlock; b < endBlock; ++b) {
+            const Block& block = blocks[b];
+            // The block's points in time order, a break before each that
+            // follows one of the block's breaks.
+            int drawn = -1;  // the offset of the block's last point drawn
+            const auto point = [&](int at, double y) {
+                for (const uint16_t cut : {block.firstBreak, block.lastBreak})
+                    if (cut != kNoBreak && drawn < cut && cut <= at)
+                        PushBreak(out);
+                out.x.push_back(secondsAt(b * size + size_t(at)));
+                out.y.push_back(y);
+                drawn = at;
+            };
+            if (block.low <= block.high) {
+                const bool lowFirst = block.lowAt <= block.highAt;
+                point(lowFirst ? block.lowAt : block.highAt, lowFirst ? block.low : block.high);
+                if (block.lowAt != block.highAt)
+                    point(lowFirst ? block.highAt : block.lowAt, lowFirst ? block.high : block.low);
+            }
+            if (block.lastBreak != kNoBreak && drawn < block.lastBreak)
+                PushBreak(out);
+        }
+        previousX = secondsAt(endBlock * size - 1);
+        self(self, at - 1, endBlock * size, to);
+    };
+    emit(emit, level, first, last);
 }
 
 }  // namespace orvane

@@ -87,10 +87,13 @@ public:
         double to, int columns, double gapSeconds, SeriesPoints& out);
 
 private:
+    // A break at b parts the block's epochs before b from those from b on:
+    // the time jumps before epoch b, or epoch b has no value.
+    static constexpr uint16_t kNoBreak = 0xffff;
     struct Block {
-        float low, high;         // +inf, -inf: no value in the block
-        uint16_t lowAt, highAt;  // the epochs, from the block's first
-        bool broken;             // a break before one of its epochs
+        float low, high;                 // +inf, -inf: no value in the block
+        uint16_t lowAt, highAt;          // the epochs, from the block's first
+        uint16_t firstBreak, lastBreak;  // kNoBreak: none
     };
     void Summarise(const EpochLog& log, const TimeLine& timeLine, const ErrorSeries& errors, double gapSeconds);
 
