@@ -4,6 +4,7 @@
 #include <qcustomplot.h>
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,8 +20,8 @@
 #include <cmath>
 #include <memory>
 
-#include "analysis/StatsReport.h"
 #include "decoder/Constellations.h"
+#include "replay/LogText.h"
 
 namespace orvane {
 
@@ -101,7 +102,8 @@ ChartsDlg::ChartsDlg(QWidget* owner) : QDialog(owner)
     top->addWidget(new QLabel(QStringLiteral("Reference:"), this));
     m_Reference = new QLineEdit(this);
     m_Reference->setObjectName(QStringLiteral("reference"));
-    m_Reference->setPlaceholderText(QStringLiteral("the mean of the fixes, or LAT,LON[,HEIGHT]"));
+    m_Reference->setPlaceholderText(
+        QStringLiteral("the mean of the fixes, LAT,LON[,HEIGHT], or a reference log's path"));
     top->addWidget(m_Reference, 1);
     top->addWidget(new QLabel(QStringLiteral("Fixes:"), this));
     m_Filter = new QComboBox(this);
@@ -476,20 +478,9 @@ void ChartsDlg::Recompute()
     QString text;
     if (m_Log && !m_Log->epochs.empty()) {
         StatsOptions options;
-        options.filter = FixFilter(std::clamp(m_Filter->currentIndex(), 0, 2));
-        const QString reference = m_Reference->text().trimmed();
-        if (!reference.isEmpty()) {
-            if (ParseGeodeticPoint(reference.toStdString(), options.point)) {
-                options.reference = ReferenceKind::Point;
-            } else {
-                text = QStringLiteral(
-                    "Reference \"%1\" is not LAT,LON[,HEIGHT] in degrees and metres: the mean "
-                    "of the fixes is used.\n\n")
-                           .arg(reference);
-            }
-        }
-        m_Stats = ComputeStats(*m_Log, options);
         ReportContext context;
+        text = ReadOptions(options, context);
+        m_Stats = ComputeStats(*m_Log, options);
         context.file = m_Name.toStdString();
         context.log = m_Log;
         context.options = &options;
@@ -517,6 +508,38 @@ void ChartsDlg::Recompute()
     ResampleDeviation();
     m_StatsMs = clock.elapsed();
     m_StatsClock.start();
+}
+
+QString ChartsDlg::ReadOptions(StatsOptions& options, ReportContext& context)
+{
+    options.filter = FixFilter(std::clamp(m_Filter->currentIndex(), 0, 2));
+    const QString reference = m_Reference->text().trimmed();
+    if (reference.isEmpty())
+        return {};
+    if (ParseGeodeticPoint(reference.toStdString(), options.point)) {
+        options.reference = ReferenceKind::Point;
+        return {};
+    }
+    if (!QFileInfo(reference).isFile())
+        return QStringLiteral(
+            "Reference \"%1\" is neither LAT,LON[,HEIGHT] in degrees and metres nor a log: the "
+            "mean of the fixes is used.\n\n")
+            .arg(reference);
+    // The reference log is read once for as long as the field names it.
+    if (reference != m_ReferencePath) {
+        m_ReferenceLog.reset();
+        m_ReferencePath.clear();
+        std::string text, reason;
+        if (!ReadLogFile(QFile::encodeName(reference).toStdString(), true, text, reason))
+            return QStringLiteral("Reference log \"%1\" cannot be read (%2): the mean of the fixes is used.\n\n")
+                .arg(reference, QString::fromLocal8Bit(reason.c_str()));
+        m_ReferenceLog = ReadEpochs(text);
+        m_ReferencePath = reference;
+    }
+    options.reference = ReferenceKind::Log;
+    options.referenceLog = &*m_ReferenceLog;
+    context.referenceLog = QFileInfo(reference).fileName().toStdString();
+    return {};
 }
 
 void ChartsDlg::ResampleTimePlots()

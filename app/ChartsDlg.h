@@ -7,7 +7,9 @@
 // the replay's position; a click on a chart asks to replay from there.
 // Beside them the deviation plot (east and north of each fix about the
 // reference, coloured by fix, with the CEP50 and R95 circles) and the
-// statistics as orvane-stats prints them.
+// statistics as orvane-stats prints them. The reference is the mean of
+// the fixes, a point, or a reference receiver's log whose epochs are
+// matched by UTC time.
 //
 // The window keeps no copy of the points: each redraw samples the epochs
 // in the shown range to the plot's width (SampleSeries), so a day at 10 Hz
@@ -24,6 +26,7 @@
 
 #include "analysis/ChartSeries.h"
 #include "analysis/ReceiverStats.h"
+#include "analysis/StatsReport.h"
 
 class QComboBox;
 class QCustomPlot;
@@ -68,6 +71,11 @@ public:
     // The C/N0 chart's satellites and signals, checkable.
     QListWidget* SignalList() const { return m_Signals; }
     const ReceiverStats& Stats() const { return m_Stats; }
+    // The statistics' options as the fields give them (the fixes counted,
+    // and the reference: the mean of the fixes, a point, or a reference
+    // log read once), and the reference log's name into context; a line for
+    // the report when the reference field means nothing usable.
+    QString ReadOptions(StatsOptions& options, ReportContext& context);
     // The epochs the charts show.
     size_t EpochCount() const { return m_Stats.timeLine.ms.size(); }
 
@@ -83,6 +91,7 @@ private:
     void OnRangeChanged(QCustomPlot* source);
     // The statistics, the time line and the errors anew, then the plots.
     void Recompute();
+
     // The log grew: the time line and the plots; the statistics and the
     // errors stay as they were until the next Recompute.
     void Extend();
@@ -96,6 +105,9 @@ private:
 
     const EpochLog* m_Log = nullptr;
     QString m_Name;
+    // A reference receiver's log named in the reference field, read once.
+    QString m_ReferencePath;
+    std::optional<EpochLog> m_ReferenceLog;
     ReceiverStats m_Stats;  // without its per-epoch errors: m_Errors holds them
     ErrorSeries m_Errors;
     int64_t m_OriginMs = 0;  // the time axis's zero: the first epoch's midnight

@@ -7,9 +7,7 @@
 // The exports write the same epochs: one CSV row per epoch, and the track
 // as KML coloured by fix.
 
-#include <QComboBox>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QSlider>
@@ -132,15 +130,12 @@ void COrvaneDlg::OnSaveEpochs(EpochFormat format)
     // The errors of the CSV are those the Charts window shows: about its
     // reference, of its fixes; without the window about the mean of all fixes.
     StatsOptions options;
-    if (m_ChartsDlg) {
-        options.filter = FixFilter(std::clamp(m_ChartsDlg->FixFilterBox()->currentIndex(), 0, 2));
-        if (ParseGeodeticPoint(m_ChartsDlg->ReferenceEdit()->text().trimmed().toStdString(), options.point))
-            options.reference = ReferenceKind::Point;
-    }
+    ReportContext context;
+    if (m_ChartsDlg)
+        m_ChartsDlg->ReadOptions(options, context);
     std::string text;
     if (csv) {
         const ReceiverStats stats = ComputeStats(epochs, options);
-        ReportContext context;
         context.file = name.toStdString();
         context.log = &epochs;
         context.options = &options;

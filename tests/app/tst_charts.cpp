@@ -26,16 +26,16 @@ constexpr int kGapFrom = 30, kGapTo = 36;  // no epochs in [30, 36): as many fix
 constexpr int kEpochs = kSeconds - (kGapTo - kGapFrom);
 
 // A receiver standing at 37.5 N 127 E whose fixes lie alternately 1e-5
-// degrees north and south of it, at 12:00:ss on 2026-03-14, each epoch with
+// degrees north and south of it (centred: on it), at 12:00:ss on 2026-03-14, each epoch with
 // RMC, GGA, GSA and GSV.
-QByteArray StaticLog()
+QByteArray StaticLog(bool centred = false)
 {
     std::string log;
     char body[160];
     for (int s = 0; s < kSeconds; ++s) {
         if (s >= kGapFrom && s < kGapTo)
             continue;
-        const char* latitude = s % 2 ? "3730.000600" : "3729.999400";
+        const char* latitude = centred ? "3730.000000" : s % 2 ? "3730.000600" : "3729.999400";
         std::snprintf(body, sizeof body, "GPRMC,1200%02d.00,A,%s,N,12700.000000,E,0.0,0.0,140326,,,A", s, latitude);
         log += Nmea(body);
         std::snprintf(body, sizeof body, "GPGGA,1200%02d.00,%s,N,12700.000000,E,1,04,0.9,50.0,M,20.0,M,,", s, latitude);
@@ -168,8 +168,18 @@ private slots:
 
         charts->ReferenceEdit()->setText("north of here");
         emit charts->ReferenceEdit()->editingFinished();
-        QVERIFY(charts->StatsView()->toPlainText().startsWith("Reference \"north of here\" is not"));
+        QVERIFY(charts->StatsView()->toPlainText().startsWith("Reference \"north of here\" is neither"));
         QVERIFY(std::fabs(charts->Stats().accuracy.bias[1]) < 0.01);
+
+        // A reference receiver on the point: its epochs matched by time,
+        // every fix 1e-5 degrees (1.11 m) off.
+        charts->ReferenceEdit()->setText(WriteFile(m_Folder, "reference.nmea", StaticLog(true)));
+        emit charts->ReferenceEdit()->editingFinished();
+        QVERIFY(charts->Stats().pair.has_value());
+        QCOMPARE(charts->Stats().pair->matched, size_t(kEpochs));
+        QVERIFY(std::fabs(charts->Stats().pair->horizontal.p50 - 1.1096) < 0.005);
+        QVERIFY(std::fabs(charts->Stats().pair->horizontal.max - 1.1096) < 0.005);
+        QVERIFY(charts->StatsView()->toPlainText().contains("reference.nmea"));
     }
 
     void savesEpochs()
