@@ -3,14 +3,12 @@
 // suite:
 //
 //   orvane-charts-soak EPOCHS [4.11] [nocharts]
-//       one TCP client sends EPOCHS epochs of a standing receiver (NMEA 4.0,
-//       or 4.11: multi-band) as fast as the window takes them, while the
+//       one TCP client sends EPOCHS epochs of a standing 10 Hz receiver
+//       (NMEA 4.0, or 4.11: multi-band) as fast as the window takes them, while the
 //       Charts window is open and grows with the session (with "nocharts"
 //       it is closed, for the window's own memory per epoch).
 //
-// 864000 epochs are a day of a 10 Hz receiver (the generator's epochs are a
-// second apart, so the time axis spans ten days; the window's work and
-// memory go by the epochs). The real main window runs offscreen in online
+// 864000 epochs are a day of it. The real main window runs offscreen in online
 // mode. The run reports the epochs the charts counted against those sent
 // (the last stays open, waiting for a later time), the resident memory per
 // epoch, the time of one growth of the charts (once a second online) and
@@ -109,6 +107,7 @@ int main(int argc, char** argv)
         loggen::Scenario standing;
         standing.standing = true;
         standing.noise = {1.0, 1.0, 2.0};
+        standing.rate = 10;
         loggen::Generator generator(5, multiBand ? loggen::NmeaVersion::V4_11 : loggen::NmeaVersion::V4_0, standing);
         std::string block;
         for (long k = 0; k < epochs && fd >= 0; ++k) {

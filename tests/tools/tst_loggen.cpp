@@ -517,6 +517,36 @@ private slots:
         }
     }
 
+    // A standing receiver at RATE Hz: its epochs 1/RATE s apart in
+    // hundredths, across whole seconds.
+    void rateOfAStandingReceiver_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("1 Hz") << 1;
+        QTest::newRow("10 Hz") << 10;
+        QTest::newRow("20 Hz") << 20;
+    }
+    void rateOfAStandingReceiver()
+    {
+        QFETCH(int, rate);
+        QProcess command;
+        command.start(ORVANE_LOGGEN, {"--static", "--noise", "1,1,1", "--rate", QString::number(rate), "--seconds",
+                                         QString::number(3 * rate + 1)});
+        QVERIFY(command.waitForFinished(20000));
+        QCOMPARE(command.exitCode(), 0);
+        const std::vector<Epoch> epochs = SplitEpochs(command.readAllStandardOutput().toStdString(), "GPRMC");
+        QCOMPARE(epochs.size(), size_t(3 * rate + 1));
+        for (size_t k = 0; k < epochs.size(); ++k) {
+            const int hundredths = int(k) * (100 / rate);
+            const std::string time = QString("2358%1.%2")
+                                         .arg(hundredths / 100, 2, 10, QChar('0'))
+                                         .arg(hundredths % 100, 2, 10, QChar('0'))
+                                         .toStdString();
+            QCOMPARE(Find(epochs[k], "GPRMC")[1], time);
+            QCOMPARE(Find(epochs[k], "GPGGA")[1], time);
+        }
+    }
+
     // The command writes what the generator gives; --bytes N stops after
     // the fewest whole epochs that make at least N bytes.
     void commandWritesTheGeneratorsEpochs_data()
@@ -563,8 +593,9 @@ private slots:
         QVERIFY(out == expected);
     }
 
-    // --nmea takes the two versions the generator writes, once; anything
-    // else is a usage error with nothing written.
+    // --nmea takes the two versions the generator writes, once, and --rate
+    // the divisors of 100 for a standing receiver; anything else is a usage
+    // error with nothing written.
     void commandRefusesOtherVersions_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -574,6 +605,10 @@ private slots:
         QTest::newRow("empty") << QStringList{"--nmea="} << "--nmea takes 4.0 or 4.11, got ''";
         QTest::newRow("no value") << QStringList{"--nmea"} << "--nmea needs a value";
         QTest::newRow("twice") << QStringList{"--nmea", "4.11", "--nmea=4.11"} << "--nmea given twice";
+        const QString rates = "--rate needs epochs per second that divide 100 (1, 2, 4, 5, 10, 20, 25, 50, 100)";
+        QTest::newRow("rate 3") << QStringList{"--static", "--rate", "3"} << rates;
+        QTest::newRow("rate 0") << QStringList{"--static", "--rate=0"} << "--rate must be at least 1";
+        QTest::newRow("rate of a drive") << QStringList{"--rate", "10"} << "--bias, --noise and --rate need --static";
     }
     void commandRefusesOtherVersions()
     {

@@ -19,10 +19,12 @@ inline constexpr int kStartSecondOfDay = 23 * 3600 + 58 * 60;
 struct EpochTime {
     CivilDate date;
     int hour, minute, second;
+    int hundredths = 0;
     double unixTime;  // s since 1970-01-01, drives the satellite orbits
 };
 
-// Epochs are one second apart, the first at the start above.
-EpochTime TimeOfEpoch(uint64_t epoch);
+// Epochs are 1/rate seconds apart (rate divides 100), the first at the
+// start above.
+EpochTime TimeOfEpoch(uint64_t epoch, int rate = 1);
 
 }  // namespace orvane::loggen

@@ -72,9 +72,11 @@ void Generator::Impl::AppendEpoch(std::string& out)
     else
         AppendSentences40(out, fix);
 
+    // The receiver's error drifts once a second, however often it reports.
     if (!m_Scenario.standing)
         m_Drive.AdvanceOneSecond();
-    m_Receiver.AdvanceError(m_Drive, m_SignalRandom);
+    if ((m_Epoch + 1) % uint64_t(m_Scenario.rate) == 0)
+        m_Receiver.AdvanceError(m_Drive, m_SignalRandom);
     ++m_Epoch;
 }
 
@@ -83,7 +85,7 @@ void Generator::Impl::AppendEpoch(std::string& out)
 Fix Generator::Impl::Solve()
 {
     Fix fix;
-    fix.time = TimeOfEpoch(m_Epoch);
+    fix.time = TimeOfEpoch(m_Epoch, m_Scenario.rate);
     m_Receiver.Locate(m_Drive, fix);
     const Vec3 antenna = GeodeticToEcef(fix.latitude, fix.longitude, fix.altitude + fix.separation);
     const Street street{m_Drive.Heading(), m_Drive.Urban(), m_Drive.Speed() > kStandingSpeed};

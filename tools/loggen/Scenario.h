@@ -18,6 +18,8 @@ struct Scenario {
     bool standing = false;
     std::array<double, 3> bias{};
     std::array<double, 3> noise{};
+    // Its epochs per second, a divisor of 100 (its time in hundredths).
+    int rate = 1;
 
     // The device under test of a drive: at each epoch it reports the
     // position the usual receiver reported delay seconds before

@@ -18,13 +18,14 @@ namespace {
 constexpr size_t kGsaSlots = 12;
 constexpr size_t kGsvPerSentence = 4;
 
-// hhmmss.00: the receiver reports whole seconds.
+// hhmmss.ss
 void AppendTime(std::string& out, const EpochTime& time)
 {
     AppendInt(out, time.hour, 2);
     AppendInt(out, time.minute, 2);
     AppendInt(out, time.second, 2);
-    out += ".00";
+    out += '.';
+    AppendInt(out, time.hundredths, 2);
 }
 
 // ddmm.mmmmm,N,dddmm.mmmmm,E

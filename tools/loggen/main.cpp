@@ -25,7 +25,7 @@ void PrintUsage()
 {
     std::printf(
         "usage: %s [--seconds N | --bytes N] [--seed N] [--nmea 4.0|4.11] [-o FILE]\n"
-        "       [--static [--bias E,N,U] [--noise E,N,U] | [--offset E,N,U] [--delay S]]\n"
+        "       [--static [--bias E,N,U] [--noise E,N,U] [--rate HZ] | [--offset E,N,U] [--delay S]]\n"
         "\n"
         "Writes the NMEA 0183 output of a simulated GNSS receiver (GPS, QZSS, SBAS,\n"
         "GLONASS, Galileo, and BeiDou with --nmea 4.11) in a car driving through Seoul,\n"
@@ -48,6 +48,8 @@ void PrintUsage()
         "  --bias E,N,U its fixes' bias east, north and up, in metres (with --static)\n"
         "  --noise E,N,U  standard deviations of their normal noise, in metres, drawn\n"
         "               from the seed; the 4.11 output's GST reports them\n"
+        "  --rate HZ    its epochs per second (with --static; 1, 2, 4, 5, 10, 20, 25, 50\n"
+        "               or 100), each epoch's time in hundredths of a second\n"
         "  --offset E,N,U  write the device under test of the drive: the positions of\n"
         "               the usual output (its reference) moved by E,N,U metres\n"
         "  --delay S    and reported S seconds late (interpolated between epochs)\n"
@@ -138,7 +140,7 @@ Options ParseArguments(int argc, char** argv)
         }
         const bool known = name == "--seconds" || name == "--bytes" || name == "--seed" || name == "--nmea" ||
                            name == "-o" || name == "--bias" || name == "--noise" || name == "--offset" ||
-                           name == "--delay";
+                           name == "--delay" || name == "--rate";
         if (!known) {
             if (arg.starts_with("-") && arg != "-")
                 UsageError("unknown option '" + std::string(arg) + "'");
@@ -171,6 +173,11 @@ Options ParseArguments(int argc, char** argv)
                 if (sigma < 0)
                     UsageError("--noise takes standard deviations of 0 or more");
             biasOrNoise = true;
+        } else if (name == "--rate") {
+            const uint64_t rate = ParseNumber(name, *value, false);
+            if (rate == 0 || 100 % rate != 0)
+                UsageError("--rate needs epochs per second that divide 100 (1, 2, 4, 5, 10, 20, 25, 50, 100)");
+            opt.scenario.rate = int(rate);
         } else if (name == "--offset") {
             opt.scenario.offset = ParseTriple(name, *value);
             opt.scenario.device = true;
@@ -195,8 +202,8 @@ Options ParseArguments(int argc, char** argv)
     }
     if (opt.seconds && opt.bytes)
         UsageError("--seconds and --bytes exclude each other");
-    if (biasOrNoise && !opt.scenario.standing)
-        UsageError("--bias and --noise need --static");
+    if ((biasOrNoise || opt.scenario.rate != 1) && !opt.scenario.standing)
+        UsageError("--bias, --noise and --rate need --static");
     if (opt.scenario.standing && opt.scenario.device)
         UsageError("--static excludes --offset and --delay");
     return opt;
