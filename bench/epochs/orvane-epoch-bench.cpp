@@ -178,10 +178,26 @@ int main(int argc, char** argv)
         (unsigned long long)log.badChecksum, (unsigned long long)log.notParsed);
     const uint64_t digest = DigestOf(log);
     std::printf("digest of the records and counts: %016llx\n", (unsigned long long)digest);
-    if (!log.epochs.empty())
-        std::printf("record bytes per epoch: %.1f (epoch %zu, satellites and C/N0 %.1f)\n",
-            double(log.RecordBytes()) / double(log.epochs.size()), sizeof(orvane::Epoch),
-            double(log.RecordBytes()) / double(log.epochs.size()) - double(sizeof(orvane::Epoch)));
+    if (!log.epochs.empty()) {
+        // What the records hold (RecordBytes: the vectors' capacities) and
+        // what they use, per epoch; and how many satellites and C/N0 the
+        // epochs read through SatellitesOf and Cn0Of, against those stored.
+        const double epochs = double(log.epochs.size());
+        size_t satellitesRead = 0, cn0Read = 0;
+        for (const orvane::Epoch& e : log.epochs) {
+            satellitesRead += e.satelliteCount;
+            for (const orvane::EpochSatellite& s : log.SatellitesOf(e))
+                cn0Read += size_t(s.SignalCount());
+        }
+        const double used = double(log.epochs.size() * sizeof(orvane::Epoch) +
+                                   log.satellites.size() * sizeof(orvane::EpochSatellite) + log.cn0.size());
+        std::printf("bytes per epoch: %.1f held (%.1f used: epoch %zu, satellites %.1f, C/N0 %.1f)\n",
+            double(log.RecordBytes()) / epochs, used / epochs, sizeof(orvane::Epoch),
+            double(log.satellites.size() * sizeof(orvane::EpochSatellite)) / epochs, double(log.cn0.size()) / epochs);
+        std::printf("stored: satellites %.1f%% of those read, C/N0 %.1f%%\n",
+            satellitesRead ? 100.0 * double(log.satellites.size()) / double(satellitesRead) : 0.0,
+            cn0Read ? 100.0 * double(log.cn0.size()) / double(cn0Read) : 0.0);
+    }
     if (argc == 4 && std::strtoull(argv[3], nullptr, 16) != digest) {
         std::fprintf(stderr, "the digest is not %s: the reader gives other epochs\n", argv[3]);
         return 3;
