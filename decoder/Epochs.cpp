@@ -540,14 +540,18 @@ struct RecordRun {
     size_t count = 0;
 };
 
-// Where the run lies: the last epoch's, when its records are the same
-// bytes (the vector is checked to still hold them, whatever was done to
-// it since), else appended.
+// Where the run lies: the last run's, when its records are the same bytes
+// (the vector is checked to still hold them, whatever was done to it
+// since), else appended. An empty run leaves the last one as it is, so
+// that epochs without a GSV (a receiver that sends them once a second, at
+// 10 Hz) do not keep the next that has them from sharing.
 template <class Record>
 uint32_t SharedRun(std::vector<Record>& records, const Record* run, size_t count, RecordRun& last)
 {
+    if (count == 0)
+        return uint32_t(records.size());
     if (last.count == count && last.first + count <= records.size() &&
-        (count == 0 || std::memcmp(records.data() + last.first, run, count * sizeof(Record)) == 0))
+        std::memcmp(records.data() + last.first, run, count * sizeof(Record)) == 0)
         return uint32_t(last.first);
     last = {records.size(), count};
     records.insert(records.end(), run, run + count);
@@ -642,7 +646,8 @@ struct EpochReader::State {
     // The open epoch's records as Close appends them.
     std::array<EpochSatellite, kMostSatellites> closing{};
     std::array<uint8_t, kMostSatellites * kSignalBits> closingCn0{};
-    // The runs the last epoch closed points at, for the next to share.
+    // The runs the last epoch with satellites points at, for the next to
+    // share.
     RecordRun lastSatellites, lastCn0;
 
     // The date and time of the last epoch closed, for epochs without a date

@@ -18,13 +18,14 @@
 // satellites of all epochs lie in one shared vector (6 bytes each) and
 // their C/N0 in another (one byte per satellite and signal), each epoch
 // holding where its own begin. An epoch whose satellites are byte for byte
-// those of the epoch before it points at the same run instead of adding a
-// copy (satellites move a degree in minutes, so at 10 Hz most epochs
-// repeat the last one's list); its C/N0 likewise, on their own (C/N0 that
-// stay the same, or a receiver that sends its GSVs less often than its
-// fixes). So a run of either vector may belong to several epochs, and a
-// run's place says nothing about its epoch: read an epoch's records
-// through SatellitesOf and Cn0Of only, and never change them in place.
+// those of the last epoch that had any points at the same run instead of
+// adding a copy (satellites move a degree in minutes, so at 10 Hz most
+// epochs repeat the last one's list; epochs between a receiver's GSVs,
+// sent once a second, have none); its C/N0 likewise, on their own (C/N0
+// that stay the same while a satellite moves). So a run of either vector
+// may belong to several epochs, and a run's place says nothing about its
+// epoch: read an epoch's records through SatellitesOf and Cn0Of only, and
+// never change them in place.
 
 #include <array>
 #include <cstddef>
@@ -106,8 +107,8 @@ struct Epoch {
     float speed = kUnknown;          // metres per second over ground
     float course = kUnknown;         // degrees true over ground
     float correctionAge = kUnknown;  // seconds since the last differential correction
-    uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with the epoch before
-    uint32_t firstCn0 = 0;           // into EpochLog::cn0, maybe shared with the epoch before
+    uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with epochs before
+    uint32_t firstCn0 = 0;           // into EpochLog::cn0, maybe shared with epochs before
     uint16_t satelliteCount = 0;
     uint16_t stationId = 0xffff;  // differential reference station; 0xffff: not given
     int8_t quality = -1;          // GGA fix quality 0-8; -1: no GGA

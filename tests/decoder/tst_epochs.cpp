@@ -409,10 +409,11 @@ private slots:
         QCOMPARE(untimed.withoutTime, uint64_t(2));
     }
 
-    // Satellites and C/N0 shared with the epoch before only where they are
-    // the same bytes, each on its own. An epoch is written as its GSA and
-    // GSV bodies separated by ";"; the patterns say, from the second epoch
-    // on, whether its satellites and its C/N0 are the previous epoch's run.
+    // Satellites and C/N0 shared with the last epoch that had any only
+    // where they are the same bytes, each on its own. An epoch is written
+    // as its GSA and GSV bodies separated by ";"; the patterns say, from
+    // the second epoch on, whether its satellites and its C/N0 are that
+    // epoch's run.
     void sharing_data()
     {
         QTest::addColumn<QStringList>("epochs");
@@ -449,9 +450,12 @@ private slots:
         QTest::newRow("a change after shared epochs")
             << QStringList{a, a, gsa + "GPGSV,1,1,02,05,40,100,42,07,19,165,35;GAGSV,1,1,01,07,67,209,48,7", a} << "ynn"
             << "ynn";
-        QTest::newRow("an epoch without satellites between alike ones")
-            << QStringList{a, "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2", a, a} << "nny"
-            << "nny";
+        QTest::newRow("epochs without satellites between alike ones")
+            << QStringList{a, "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2", "", a, a} << "nnyy"
+            << "nnyy";
+        QTest::newRow("epochs without satellites between others")
+            << QStringList{a, "", gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,66,209,48,7"} << "nn"
+            << "ny";
     }
     void sharing()
     {
@@ -464,7 +468,7 @@ private slots:
             std::string epoch = Nmea(QString("GPGGA,1200%1.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,")
                                          .arg(k, 2, 10, QChar('0'))
                                          .toStdString());
-            for (const QString& body : epochs[k].split(';'))
+            for (const QString& body : epochs[k].split(';', Qt::SkipEmptyParts))
                 epoch += Nmea(body.toStdString());
             text += epoch;
             alone.push_back(epoch);
@@ -473,20 +477,20 @@ private slots:
         QCOMPARE(log.epochs.size(), size_t(epochs.size()));
         const QStringList lines = Dump(log).split('\n');
         size_t ownSatellites = 0, ownCn0 = 0;
+        const Epoch* before = nullptr;  // the last epoch with satellites
         for (size_t k = 0; k < log.epochs.size(); ++k) {
             const Epoch& e = log.epochs[k];
             // Each epoch reads as it does alone, where nothing can be shared.
             QCOMPARE(lines[qsizetype(k)], Dump(ReadEpochs(alone[k])).section('\n', 0, 0));
             // Shared: both epochs hold records, from the same place.
-            const Epoch* const before = k > 0 ? &log.epochs[k - 1] : nullptr;
-            const bool satellites = before && e.satelliteCount != 0 && before->satelliteCount != 0 &&
-                                    e.firstSatellite == before->firstSatellite;
-            const bool cn0 =
-                before && e.satelliteCount != 0 && before->satelliteCount != 0 && e.firstCn0 == before->firstCn0;
+            const bool satellites = before && e.satelliteCount != 0 && e.firstSatellite == before->firstSatellite;
+            const bool cn0 = before && e.satelliteCount != 0 && e.firstCn0 == before->firstCn0;
             if (k > 0) {
                 QCOMPARE(satellites, satellitesShared[qsizetype(k - 1)] == 'y');
                 QCOMPARE(cn0, cn0Shared[qsizetype(k - 1)] == 'y');
             }
+            if (e.satelliteCount != 0)
+                before = &e;
             if (!satellites)
                 ownSatellites += e.satelliteCount;
             if (!cn0) {
