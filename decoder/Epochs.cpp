@@ -533,8 +533,7 @@ static_assert(sizeof(EpochSatellite) == 6, "an epoch's satellites compare as byt
 
 namespace {
 
-// Where an epoch's run of records lies in the shared vector, as the
-// epoch before it left it.
+// Where an epoch's run of records lies in the shared vector.
 struct RecordRun {
     size_t first = 0;
     size_t count = 0;

@@ -130,8 +130,9 @@ struct Epoch {
 
 struct EpochLog {
     std::vector<Epoch> epochs;
-    // The runs of satellites and C/N0 the epochs point at; consecutive
-    // epochs with the same bytes share one run.
+    // The runs of satellites and C/N0 the epochs point at, in the order
+    // they were first read; an epoch shares the run of the last epoch with
+    // satellites where its own would be the same bytes.
     std::vector<EpochSatellite> satellites;
     // C/N0 in dB-Hz, per satellite its signals in the order of their bits;
     // 0 where the satellite is in view but the signal not tracked.
