@@ -426,7 +426,7 @@ private slots:
         QTest::newRow("an elevation changed")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,41,100,41,07,18,165,35;GAGSV,1,1,01,07,67,209,48,7"} << "n"
             << "y";
-        QTest::newRow("an azimuth changed")
+        QTest::newRow("the last satellite's azimuth changed")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,67,210,48,7"} << "n"
             << "y";
         QTest::newRow("a used flag changed")
@@ -438,10 +438,6 @@ private slots:
         QTest::newRow("one C/N0 changed")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,36;GAGSV,1,1,01,07,67,209,48,7"} << "y"
             << "n";
-        QTest::newRow("a C/N0 lost") << QStringList{a,
-                                            gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,;GAGSV,1,1,01,07,67,209,48,7"}
-                                     << "y"
-                                     << "n";
         QTest::newRow("a signal added") << QStringList{a, a + ";GPGSV,1,1,01,05,40,100,41,6"} << "n"
                                         << "n";
         QTest::newRow("other satellites, the same C/N0")
@@ -501,8 +497,6 @@ private slots:
         // What is not shared is stored once, and nothing else.
         QCOMPARE(log.satellites.size(), ownSatellites);
         QCOMPARE(log.cn0.size(), ownCn0);
-        QVERIFY(log.RecordBytes() >=
-                log.epochs.size() * sizeof(Epoch) + log.satellites.size() * sizeof(EpochSatellite) + log.cn0.size());
 
         // Fed in pieces of every size, the same records, shared alike.
         for (size_t step = 1; step <= text.size(); ++step) {
