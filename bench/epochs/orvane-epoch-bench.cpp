@@ -3,15 +3,18 @@
 // on one core. Each run maps the file afresh (read-only, the pages coming
 // in as they are read) and makes one pass: memchr counting the line ends,
 // or the epoch reader over the whole text. Prints the best of the runs of
-// each, and their ratio, the bytes the records take per epoch, and a digest
-// of every record and count read, so that a change to the reader can be
-// shown to give the same epochs: with DIGEST, the bench fails (exit 3) when
-// the digest differs.
+// each (wall time, and processor time, which others' work on the machine
+// disturbs less), and their ratio, the bytes the records take per epoch,
+// and a digest of every record and count read, so that a change to the
+// reader can be shown to give the same epochs: with DIGEST, the bench
+// fails (exit 3) when the digest differs.
 //
 //   build/tools/loggen/orvane-loggen --nmea 4.11 --bytes 1073741824 --seed 2 -o /tmp/big.nmea
 //   build/bench/epochs/orvane-epoch-bench /tmp/big.nmea [RUNS [DIGEST]]
 //
-// That log's digest: 5eb77793a4549458.
+// That log's digest: 5eb77793a4549458 (taken over each epoch's satellites
+// and C/N0 as they read, the same before and after epochs came to share
+// them).
 
 #include <fcntl.h>
 #include <sys/mman.h>
