@@ -525,10 +525,39 @@ int Epoch::InViewTotal() const
 
 size_t EpochLog::RecordBytes() const
 {
-    return epochs.size() * sizeof(Epoch) + satellites.size() * sizeof(EpochSatellite) + cn0.size();
+    return epochs.capacity() * sizeof(Epoch) + satellites.capacity() * sizeof(EpochSatellite) + cn0.capacity();
 }
 
 static_assert(std::is_trivial_v<EpochSatellite>, "an epoch's satellites are appended as one copy");
+static_assert(sizeof(EpochSatellite) == 6, "an epoch's satellites compare as bytes: no padding");
+
+namespace {
+
+// Where an epoch's run of records lies in the shared vector.
+struct RecordRun {
+    size_t first = 0;
+    size_t count = 0;
+};
+
+// Where the run lies: the last run's, when its records are the same bytes
+// (the vector is checked to still hold them, whatever was done to it
+// since), else appended. An empty run leaves the last one as it is, so
+// that epochs without a GSV (a receiver that sends them once a second, at
+// 10 Hz) do not keep the next that has them from sharing.
+template <class Record>
+uint32_t SharedRun(std::vector<Record>& records, const Record* run, size_t count, RecordRun& last)
+{
+    if (count == 0)
+        return uint32_t(records.size());
+    if (last.count == count && last.first + count <= records.size() &&
+        std::memcmp(records.data() + last.first, run, count * sizeof(Record)) == 0)
+        return uint32_t(last.first);
+    last = {records.size(), count};
+    records.insert(records.end(), run, run + count);
+    return uint32_t(last.first);
+}
+
+}  // namespace
 
 struct EpochReader::State {
     explicit State(EpochLog& log) : log(log), prns(Prns()) { }
@@ -616,6 +645,9 @@ struct EpochReader::State {
     // The open epoch's records as Close appends them.
     std::array<EpochSatellite, kMostSatellites> closing{};
     std::array<uint8_t, kMostSatellites * kSignalBits> closingCn0{};
+    // The runs the last epoch with satellites points at, for the next to
+    // share.
+    RecordRun lastSatellites, lastCn0;
 
     // The date and time of the last epoch closed, for epochs without a date
     // of their own.
@@ -951,8 +983,6 @@ void EpochReader::State::Close()
         lastDate = open.date;
         lastTime = open.timeMs;
 
-        open.firstSatellite = uint32_t(log.satellites.size());
-        open.firstCn0 = uint32_t(log.cn0.size());
         open.satelliteCount = uint16_t(inViewCount);
         uint8_t* cn0 = closingCn0.data();
         for (size_t k = 0; k < inViewCount; ++k) {
@@ -962,8 +992,8 @@ void EpochReader::State::Close()
             for (uint32_t bits = satellite.signalBits; bits != 0; bits &= bits - 1)
                 *cn0++ = satellite.cn0[size_t(std::countr_zero(bits))];
         }
-        log.satellites.insert(log.satellites.end(), closing.data(), closing.data() + inViewCount);
-        log.cn0.insert(log.cn0.end(), closingCn0.data(), cn0);
+        open.firstSatellite = SharedRun(log.satellites, closing.data(), inViewCount, lastSatellites);
+        open.firstCn0 = SharedRun(log.cn0, closingCn0.data(), size_t(cn0 - closingCn0.data()), lastCn0);
         log.epochs.push_back(open);
     }
     open = Epoch();

@@ -17,7 +17,15 @@
 // Records are small, for charts that keep days of a 10 Hz receiver: the
 // satellites of all epochs lie in one shared vector (6 bytes each) and
 // their C/N0 in another (one byte per satellite and signal), each epoch
-// holding where its own begin.
+// holding where its own begin. An epoch whose satellites are byte for byte
+// those of the last epoch that had any points at the same run instead of
+// adding a copy (satellites move a degree in minutes, so at 10 Hz most
+// epochs repeat the last one's list; epochs between a receiver's GSVs,
+// sent once a second, have none); its C/N0 likewise, on their own (C/N0
+// that stay the same while a satellite moves). So a run of either vector
+// may belong to several epochs, and a run's place says nothing about its
+// epoch: read an epoch's records through SatellitesOf and Cn0Of only, and
+// never change them in place.
 
 #include <array>
 #include <cstddef>
@@ -99,8 +107,8 @@ struct Epoch {
     float speed = kUnknown;          // metres per second over ground
     float course = kUnknown;         // degrees true over ground
     float correctionAge = kUnknown;  // seconds since the last differential correction
-    uint32_t firstSatellite = 0;     // into EpochLog::satellites
-    uint32_t firstCn0 = 0;           // into EpochLog::cn0
+    uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with epochs before
+    uint32_t firstCn0 = 0;           // into EpochLog::cn0, maybe shared with epochs before
     uint16_t satelliteCount = 0;
     uint16_t stationId = 0xffff;  // differential reference station; 0xffff: not given
     int8_t quality = -1;          // GGA fix quality 0-8; -1: no GGA
@@ -122,6 +130,9 @@ struct Epoch {
 
 struct EpochLog {
     std::vector<Epoch> epochs;
+    // The runs of satellites and C/N0 the epochs point at, in the order
+    // they were first read; an epoch shares the run of the last epoch with
+    // satellites where its own would be the same bytes.
     std::vector<EpochSatellite> satellites;
     // C/N0 in dB-Hz, per satellite its signals in the order of their bits;
     // 0 where the satellite is in view but the signal not tracked.
@@ -138,7 +149,9 @@ struct EpochLog {
         return {satellites.data() + epoch.firstSatellite, epoch.satelliteCount};
     }
     const uint8_t* Cn0Of(const Epoch& epoch) const { return cn0.data() + epoch.firstCn0; }
-    // Bytes the records take (the vectors' sizes, not their reserve).
+    // Bytes the records hold in memory: the three vectors' capacities, so
+    // what each has reserved beyond its size counts too; a shared run
+    // counts once.
     size_t RecordBytes() const;
 };
 

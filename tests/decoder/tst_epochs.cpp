@@ -409,6 +409,112 @@ private slots:
         QCOMPARE(untimed.withoutTime, uint64_t(2));
     }
 
+    // Satellites and C/N0 shared with the last epoch that had any only
+    // where they are the same bytes, each on its own. An epoch is written
+    // as its GSA and GSV bodies separated by ";"; the patterns say, from
+    // the second epoch on, whether its satellites and its C/N0 are that
+    // epoch's run.
+    void sharing_data()
+    {
+        QTest::addColumn<QStringList>("epochs");
+        QTest::addColumn<QString>("satellitesShared");
+        QTest::addColumn<QString>("cn0Shared");
+        const QString gsa = "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2;";
+        const QString a = gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,67,209,48,7";
+        QTest::newRow("alike epochs share") << QStringList{a, a, a} << "yy"
+                                            << "yy";
+        QTest::newRow("an elevation changed")
+            << QStringList{a, gsa + "GPGSV,1,1,02,05,41,100,41,07,18,165,35;GAGSV,1,1,01,07,67,209,48,7"} << "n"
+            << "y";
+        QTest::newRow("the last satellite's azimuth changed")
+            << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,67,210,48,7"} << "n"
+            << "y";
+        QTest::newRow("a used flag changed")
+            << QStringList{a,
+                   "GPGSA,A,3,05,,,,,,,,,,,,1.5,0.9,1.2;GPGSV,1,1,02,05,40,100,41,07,18,165,35;"
+                   "GAGSV,1,1,01,07,67,209,48,7"}
+            << "n"
+            << "y";
+        QTest::newRow("one C/N0 changed")
+            << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,36;GAGSV,1,1,01,07,67,209,48,7"} << "y"
+            << "n";
+        QTest::newRow("a signal added") << QStringList{a, a + ";GPGSV,1,1,01,05,40,100,41,6"} << "n"
+                                        << "n";
+        QTest::newRow("other satellites, the same C/N0")
+            << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,08,67,209,48,7"} << "n"
+            << "y";
+        QTest::newRow("a change after shared epochs")
+            << QStringList{a, a, gsa + "GPGSV,1,1,02,05,40,100,42,07,19,165,35;GAGSV,1,1,01,07,67,209,48,7", a} << "ynn"
+            << "ynn";
+        QTest::newRow("epochs without satellites between alike ones")
+            << QStringList{a, "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2", "", a, a} << "nnyy"
+            << "nnyy";
+        QTest::newRow("epochs without satellites between others")
+            << QStringList{a, "", gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,66,209,48,7"} << "nn"
+            << "ny";
+    }
+    void sharing()
+    {
+        QFETCH(QStringList, epochs);
+        QFETCH(QString, satellitesShared);
+        QFETCH(QString, cn0Shared);
+        std::string text;
+        std::vector<std::string> alone;
+        for (qsizetype k = 0; k < epochs.size(); ++k) {
+            std::string epoch = Nmea(QString("GPGGA,1200%1.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,")
+                                         .arg(k, 2, 10, QChar('0'))
+                                         .toStdString());
+            for (const QString& body : epochs[k].split(';', Qt::SkipEmptyParts))
+                epoch += Nmea(body.toStdString());
+            text += epoch;
+            alone.push_back(epoch);
+        }
+        const EpochLog log = ReadEpochs(text);
+        QCOMPARE(log.epochs.size(), size_t(epochs.size()));
+        const QStringList lines = Dump(log).split('\n');
+        size_t ownSatellites = 0, ownCn0 = 0;
+        const Epoch* before = nullptr;  // the last epoch with satellites
+        for (size_t k = 0; k < log.epochs.size(); ++k) {
+            const Epoch& e = log.epochs[k];
+            // Each epoch reads as it does alone, where nothing can be shared.
+            QCOMPARE(lines[qsizetype(k)], Dump(ReadEpochs(alone[k])).section('\n', 0, 0));
+            // Shared: both epochs hold records, from the same place.
+            const bool satellites = before && e.satelliteCount != 0 && e.firstSatellite == before->firstSatellite;
+            const bool cn0 = before && e.satelliteCount != 0 && e.firstCn0 == before->firstCn0;
+            if (k > 0) {
+                QCOMPARE(satellites, satellitesShared[qsizetype(k - 1)] == 'y');
+                QCOMPARE(cn0, cn0Shared[qsizetype(k - 1)] == 'y');
+            }
+            if (e.satelliteCount != 0)
+                before = &e;
+            if (!satellites)
+                ownSatellites += e.satelliteCount;
+            if (!cn0) {
+                for (const EpochSatellite& satellite : log.SatellitesOf(e))
+                    ownCn0 += size_t(satellite.SignalCount());
+            }
+        }
+        // What is not shared is stored once, and nothing else.
+        QCOMPARE(log.satellites.size(), ownSatellites);
+        QCOMPARE(log.cn0.size(), ownCn0);
+
+        // Fed in pieces of every size, the same records, shared alike.
+        for (size_t step = 1; step <= text.size(); ++step) {
+            EpochLog pieces;
+            EpochReader reader(pieces);
+            for (size_t at = 0; at < text.size(); at += step)
+                reader.Feed(std::string_view(text).substr(at, step));
+            reader.Finish();
+            QCOMPARE(Dump(pieces), Dump(log));
+            QCOMPARE(pieces.satellites.size(), log.satellites.size());
+            QCOMPARE(pieces.cn0, log.cn0);
+            for (size_t k = 0; k < log.epochs.size(); ++k) {
+                QCOMPARE(pieces.epochs[k].firstSatellite, log.epochs[k].firstSatellite);
+                QCOMPARE(pieces.epochs[k].firstCn0, log.epochs[k].firstCn0);
+            }
+        }
+    }
+
     // The empty cases.
     void emptyText()
     {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The epoch reader: the input read whole, and again in pieces cut where
 // its first bytes say, must give the same epochs; every epoch's
-// satellites and C/N0 must lie within the shared vectors.
+// satellites and C/N0 (its own or shared with an earlier epoch) must lie
+// within the shared vectors, and every value stored must be some epoch's.
 
 #include <cstdint>
 #include <cstring>
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!Same(whole, pieces))
         fuzz::Fail("the text in pieces read otherwise than whole");
 
-    size_t cn0 = 0;
+    // The runs appended in turn end here; a shared run lies before.
+    size_t satellitesEnd = 0, cn0End = 0;
     for (const Epoch& epoch : whole.epochs) {
         if (epoch.firstSatellite + size_t(epoch.satelliteCount) > whole.satellites.size() ||
             epoch.firstCn0 > whole.cn0.size())
@@ -61,14 +63,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (epoch.Has(Epoch::kPosition) &&
             (!(epoch.latitude >= -90 && epoch.latitude <= 90) || !(epoch.longitude >= -180 && epoch.longitude <= 180)))
             fuzz::Fail("a position out of range");
+        size_t cn0 = 0;
         for (const EpochSatellite& satellite : whole.SatellitesOf(epoch)) {
             if (satellite.Prn() <= 0 || satellite.SignalCount() == 0 || satellite.Elevation() > 90 ||
                 satellite.Azimuth() > 359)
                 fuzz::Fail("a satellite out of its form");
             cn0 += size_t(satellite.SignalCount());
         }
+        if (epoch.firstCn0 + cn0 > whole.cn0.size())
+            fuzz::Fail("an epoch's C/N0 values lie outside the shared vector");
+        if (epoch.firstSatellite == satellitesEnd)
+            satellitesEnd += epoch.satelliteCount;
+        else if (epoch.firstSatellite + size_t(epoch.satelliteCount) > satellitesEnd)
+            fuzz::Fail("an epoch's satellites run past those stored before it");
+        if (epoch.firstCn0 == cn0End)
+            cn0End += cn0;
+        else if (epoch.firstCn0 + cn0 > cn0End)
+            fuzz::Fail("an epoch's C/N0 values run past those stored before it");
     }
-    if (cn0 != whole.cn0.size())
-        fuzz::Fail("the C/N0 values do not add up to the satellites' signals");
+    if (satellitesEnd != whole.satellites.size() || cn0End != whole.cn0.size())
+        fuzz::Fail("satellites or C/N0 stored that no epoch reads");
     return 0;
 }
