@@ -14,6 +14,7 @@
 #include "AppIcon.h"
 #include "KeyRule.h"
 #include "MapView.h"
+#include "NtripDlg.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 #include "SkyViewDlg.h"
@@ -115,6 +116,7 @@ void COrvaneDlg::OnInitDialog()
     AppendLine(ConfigFileLine());
     SetUpForwardingAndUpload();
     SetUpSkyView();
+    SetUpNtrip();
 
     // Offline, nothing loaded yet: Run, Purge, the lists and the slider
     // start disabled.
@@ -139,6 +141,8 @@ void COrvaneDlg::OnDestroy()
     m_SatellitesDlg.reset();
     m_SecondaryMapDlg.reset();
     m_SkyViewDlg.reset();
+    m_NtripDlg.reset();
+    m_Ntrip.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -147,6 +151,7 @@ QMenu* COrvaneDlg::CreateWindowMenu()
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
     menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
+    menu->addAction(QStringLiteral("&NTRIP..."), this, &COrvaneDlg::OnNtrip);
     menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
     menu->addSeparator();
     QAction* about = menu->addAction(QString::fromUtf8(kAboutItemText));

@@ -11,8 +11,9 @@
 // OrvaneDlgLoad.cpp (loading logs), OrvaneDlgReplay.cpp (the replay
 // buttons), OrvaneDlgLive.cpp (online mode, recording button, developer
 // codes), OrvaneDlgSender.cpp (forwarding and upload), OrvaneDlgMap.cpp
-// (the map buttons), OrvaneDlgSky.cpp (the Sky View) and
-// OrvaneDlgExport.cpp (Save Track as GPX).
+// (the map buttons), OrvaneDlgSky.cpp (the Sky View),
+// OrvaneDlgExport.cpp (Save Track as GPX) and OrvaneDlgNtrip.cpp (the
+// NTRIP client and its window).
 
 #include <QDialog>
 #include <QHash>
@@ -52,6 +53,8 @@ class MapView;
 class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class SkyViewDlg;
+class NtripDlg;
+class NtripClient;
 class UiSeam;
 
 // The main window's controls by kind, built once from the control table.
@@ -135,6 +138,12 @@ public:
     SkyViewDlg* SkyView() const { return m_SkyViewDlg.get(); }
     // Opens the Sky View window (window menu, Ctrl+K), or raises it.
     void OnSkyView();
+    // The NTRIP window, nullptr until it is first opened, and the client,
+    // nullptr while not connected.
+    NtripDlg* Ntrip() const { return m_NtripDlg.get(); }
+    NtripClient* NtripConnection() const { return m_Ntrip.get(); }
+    // Opens the NTRIP window (window menu, Ctrl+N), or raises it.
+    void OnNtrip();
     // The map view's browser (inside control 1000).
     CWebBrowser2* Browser() const;
 
@@ -268,6 +277,14 @@ private:
     void FollowSkyView();
     void ResetSkyView();
 
+    // The NTRIP client: its key, its start from config.ini (the stream, or
+    // the source table), its end, and the latest fix handed to it after
+    // each live tick (OrvaneDlgNtrip.cpp).
+    void SetUpNtrip();
+    void StartNtrip(bool sourceTable);
+    void StopNtrip();
+    void FollowNtrip();
+
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
     MainWindowControls m_Ui;
@@ -288,6 +305,8 @@ private:
     std::unique_ptr<CGNSS_SatellitesDlg> m_SatellitesDlg;
     std::unique_ptr<CGNSS_SecondaryMapDlg> m_SecondaryMapDlg;
     std::unique_ptr<SkyViewDlg> m_SkyViewDlg;
+    std::unique_ptr<NtripDlg> m_NtripDlg;
+    std::unique_ptr<NtripClient> m_Ntrip;
     bool m_SecondaryMapShown = false;
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 

@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "NtripDlg.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kRefreshMs = 1000;
+
+QTableWidget* MakeTable(const QStringList& headers, QWidget* parent)
+{
+    auto* table = new QTableWidget(0, int(headers.size()), parent);
+    table->setHorizontalHeaderLabels(headers);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+QTableWidgetItem* NumberItem(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+}  // namespace
+
+QString NtripStateText(const NtripClient* client)
+{
+    if (!client)
+        return QStringLiteral("off");
+    switch (client->CurrentState()) {
+    case NtripClient::State::Closed:
+        return QStringLiteral("closed");
+    case NtripClient::State::Connecting:
+        return QStringLiteral("connecting");
+    case NtripClient::State::Requesting:
+        return QStringLiteral("asking the caster");
+    case NtripClient::State::Streaming:
+        return QStringLiteral("streaming (NTRIP %1)").arg(client->AnswerVersion());
+    case NtripClient::State::ReadingTable:
+        return QStringLiteral("reading the source table");
+    case NtripClient::State::Waiting:
+        return QStringLiteral("waiting to try again");
+    }
+    return {};
+}
+
+NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
+{
+    setWindowTitle(QStringLiteral("NTRIP"));
+    m_Caster = new QLabel(this);
+    m_State = new QLabel(this);
+    m_Rate = new QLabel(this);
+    m_Frames = new QLabel(this);
+    m_Frames->setWordWrap(true);
+    m_Connect = new QPushButton(this);
+    m_SourceTable = new QPushButton(QStringLiteral("Source &Table"), this);
+    m_Types = MakeTable({QStringLiteral("Message"), QStringLiteral("Count"), QStringLiteral("Age of last")}, this);
+    m_Mountpoints = MakeTable(
+        {QStringLiteral("Mountpoint"), QStringLiteral("Format"), QStringLiteral("Systems"), QStringLiteral("Distance")},
+        this);
+
+    auto* figures = new QFormLayout;
+    figures->addRow(QStringLiteral("Caster:"), m_Caster);
+    figures->addRow(QStringLiteral("State:"), m_State);
+    figures->addRow(QStringLiteral("Corrections:"), m_Rate);
+    figures->addRow(QStringLiteral("Frames:"), m_Frames);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_Connect);
+    buttons->addWidget(m_SourceTable);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(figures);
+    layout->addLayout(buttons);
+    layout->addWidget(m_Types, 2);
+    layout->addWidget(m_Mountpoints, 1);
+    resize(460, 560);
+
+    connect(m_Connect, &QPushButton::clicked, this, [this] {
+        if (m_Client)
+            emit DisconnectClicked();
+        else
+            emit ConnectClicked();
+    });
+    connect(m_SourceTable, &QPushButton::clicked, this, &NtripDlg::SourceTableClicked);
+    connect(&m_RefreshTimer, &QTimer::timeout, this, &NtripDlg::Refresh);
+    m_RefreshTimer.setInterval(kRefreshMs);
+    SetClient(nullptr, QString());
+}
+
+void NtripDlg::SetClient(NtripClient* client, const QString& caster)
+{
+    if (m_Client)
+        disconnect(m_Client, nullptr, this, nullptr);
+    m_Client = client;
+    m_Caster->setText(caster.isEmpty() ? QStringLiteral("none (the [ntrip] group of config.ini)") : caster);
+    m_RateBytes = client ? client->BytesReceived() : 0;
+    m_RateClock.start();
+    m_Rate->setText(QStringLiteral("0 B/s"));
+    if (client) {
+        connect(client, &NtripClient::StateChanged, this, &NtripDlg::Refresh);
+        connect(client, &NtripClient::SourceTableRead, this, &NtripDlg::FillMountpoints);
+        FillMountpoints(client->Mountpoints());
+    }
+    Refresh();
+}
+
+void NtripDlg::Refresh()
+{
+    m_State->setText(NtripStateText(m_Client));
+    m_Connect->setText(m_Client ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
+    if (!m_Client) {
+        m_Frames->setText(QStringLiteral("none"));
+        m_Types->setRowCount(0);
+        return;
+    }
+    // The rate over the time since the last reading, at most a second or
+    // so when the refresh timer drives it.
+    const qint64 elapsedMs = m_RateClock.elapsed();
+    if (elapsedMs >= kRefreshMs / 2) {
+        const qint64 bytes = m_Client->BytesReceived();
+        m_Rate->setText(QStringLiteral("%1 B/s, %2 bytes in all")
+                            .arg(QString::number(double(bytes - m_RateBytes) * 1000.0 / double(elapsedMs), 'f', 0))
+                            .arg(bytes));
+        m_RateBytes = bytes;
+        m_RateClock.start();
+    }
+    const RtcmCounts& counts = m_Client->Frames().Counts();
+    m_Frames->setText(QStringLiteral("%1 good, %2 bad (wrong CRC %3, cut %4, junk %5 in %6 bytes)")
+                          .arg(counts.frames)
+                          .arg(counts.BadFrames())
+                          .arg(counts.wrongCrc)
+                          .arg(counts.cutFrames)
+                          .arg(counts.junkStretches)
+                          .arg(counts.junkBytes));
+    const auto& types = m_Client->Frames().Types();
+    m_Types->setRowCount(int(types.size()));
+    const qint64 now = m_Client->NowMs();
+    int row = 0;
+    for (const auto& [type, count] : types) {
+        m_Types->setItem(row, MessageColumn, NumberItem(QString::number(type)));
+        m_Types->setItem(row, CountColumn, NumberItem(QString::number(count.count)));
+        m_Types->setItem(row, AgeColumn,
+            NumberItem(QStringLiteral("%1 s").arg(double(now - count.lastMs) / 1000.0, 0, 'f', 1)));
+        ++row;
+    }
+}
+
+void NtripDlg::FillMountpoints(const QList<NtripMountpoint>& mountpoints)
+{
+    m_Mountpoints->setRowCount(int(mountpoints.size()));
+    for (int row = 0; row < int(mountpoints.size()); ++row) {
+        const NtripMountpoint& mountpoint = mountpoints[row];
+        m_Mountpoints->setItem(row, NameColumn, new QTableWidgetItem(mountpoint.name));
+        m_Mountpoints->setItem(row, FormatColumn, new QTableWidgetItem(mountpoint.format));
+        m_Mountpoints->setItem(row, NavSystemsColumn, new QTableWidgetItem(mountpoint.navSystems));
+        m_Mountpoints->setItem(row, DistanceColumn,
+            NumberItem(mountpoint.distanceMetres
+                           ? QStringLiteral("%1 km").arg(*mountpoint.distanceMetres / 1000, 0, 'f', 1)
+                           : QString()));
+    }
+}
+
+void NtripDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Refresh();
+    m_RefreshTimer.start();
+}
+
+void NtripDlg::hideEvent(QHideEvent* event)
+{
+    m_RefreshTimer.stop();
+    QDialog::hideEvent(event);
+}
+
+}  // namespace orvane
