@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "NtripDlg.h"
 
+#include "FixTimeline.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -56,6 +58,26 @@ QString NtripStateText(const NtripClient* client)
     return {};
 }
 
+QString RtkText(const RtkProgress& rtk)
+{
+    const auto seconds = [](std::optional<double> value) {
+        return value ? QStringLiteral("%1 s").arg(*value, 0, 'f', 1) : QStringLiteral("-");
+    };
+    QStringList refix;
+    for (const double value : rtk.RefixSeconds())
+        refix << QString::number(value, 'f', 1);
+    return QStringLiteral(
+        "correction age %1; RTK fixed %2 %, float %3 % of %4 epochs\n"
+        "first fixed %5 after the first correction; %6 correction gap(s), refixed after %7")
+        .arg(seconds(rtk.CorrectionAge()))
+        .arg(100 * rtk.FixedShare(), 0, 'f', 1)
+        .arg(100 * rtk.FloatShare(), 0, 'f', 1)
+        .arg(rtk.Epochs())
+        .arg(seconds(rtk.FirstFixedSeconds()))
+        .arg(rtk.CorrectionGaps())
+        .arg(refix.isEmpty() ? QStringLiteral("-") : refix.join(QStringLiteral(", ")) + QStringLiteral(" s"));
+}
+
 NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
 {
     setWindowTitle(QStringLiteral("NTRIP"));
@@ -64,6 +86,8 @@ NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
     m_Rate = new QLabel(this);
     m_Frames = new QLabel(this);
     m_Frames->setWordWrap(true);
+    m_Rtk = new QLabel(this);
+    m_Timeline = new FixTimeline(this);
     m_Connect = new QPushButton(this);
     m_SourceTable = new QPushButton(QStringLiteral("Source &Table"), this);
     m_Types = MakeTable({QStringLiteral("Message"), QStringLiteral("Count"), QStringLiteral("Age of last")}, this);
@@ -76,16 +100,18 @@ NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
     figures->addRow(QStringLiteral("State:"), m_State);
     figures->addRow(QStringLiteral("Corrections:"), m_Rate);
     figures->addRow(QStringLiteral("Frames:"), m_Frames);
+    figures->addRow(QStringLiteral("RTK:"), m_Rtk);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_Connect);
     buttons->addWidget(m_SourceTable);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(figures);
+    layout->addWidget(m_Timeline);
     layout->addLayout(buttons);
     layout->addWidget(m_Types, 2);
     layout->addWidget(m_Mountpoints, 1);
-    resize(460, 560);
+    resize(520, 640);
 
     connect(m_Connect, &QPushButton::clicked, this, [this] {
         if (m_Client)
@@ -116,8 +142,16 @@ void NtripDlg::SetClient(NtripClient* client, const QString& caster)
     Refresh();
 }
 
+void NtripDlg::SetRtk(const RtkProgress* rtk)
+{
+    m_RtkProgress = rtk;
+    Refresh();
+}
+
 void NtripDlg::Refresh()
 {
+    m_Rtk->setText(m_RtkProgress ? RtkText(*m_RtkProgress) : QStringLiteral("-"));
+    m_Timeline->SetStretches(m_RtkProgress ? m_RtkProgress->Timeline() : std::vector<FixStretch>());
     m_State->setText(NtripStateText(m_Client));
     m_Connect->setText(m_Client ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
     if (!m_Client) {

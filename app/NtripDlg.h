@@ -2,8 +2,11 @@
 #pragma once
 // The NTRIP window: the caster and the state of the connection, the bytes
 // per second of the corrections, the RTCM messages by type with their
-// counts and the age of the last of each, the bad frames, and the caster's
-// mountpoints once its source table was read (nearest first). Connect,
+// counts and the age of the last of each, the bad frames, the receiver's
+// RTK figures (correction age from GGA, fixed and float shares, the time
+// from the first correction to the first RTK fixed epoch, the times to
+// refix after correction gaps, and the fix-type timeline), and the
+// caster's mountpoints once its source table was read (nearest first). Connect,
 // Disconnect and Source Table ask the main window, which owns the client;
 // the window only shows what the client counted, once a second while shown.
 
@@ -12,6 +15,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "analysis/RtkProgress.h"
 #include "live/NtripClient.h"
 
 class QLabel;
@@ -19,6 +23,8 @@ class QPushButton;
 class QTableWidget;
 
 namespace orvane {
+
+class FixTimeline;
 
 class NtripDlg : public QDialog {
     Q_OBJECT
@@ -29,6 +35,8 @@ public:
     // The client shown; nullptr while there is none (the window then
     // offers Connect).
     void SetClient(NtripClient* client, const QString& caster);
+    // The RTK figures shown, which must outlive the window or be unset.
+    void SetRtk(const RtkProgress* rtk);
     // Reads the client's figures now.
     void Refresh();
 
@@ -39,6 +47,8 @@ public:
     QLabel* StateLabel() const { return m_State; }
     QLabel* RateLabel() const { return m_Rate; }
     QLabel* FramesLabel() const { return m_Frames; }
+    QLabel* RtkLabel() const { return m_Rtk; }
+    FixTimeline* Timeline() const { return m_Timeline; }
     QTableWidget* Types() const { return m_Types; }
     QTableWidget* Mountpoints() const { return m_Mountpoints; }
     QPushButton* ConnectButton() const { return m_Connect; }
@@ -61,6 +71,9 @@ private:
     QLabel* m_State = nullptr;
     QLabel* m_Rate = nullptr;
     QLabel* m_Frames = nullptr;
+    QLabel* m_Rtk = nullptr;
+    FixTimeline* m_Timeline = nullptr;
+    const RtkProgress* m_RtkProgress = nullptr;
     QTableWidget* m_Types = nullptr;
     QTableWidget* m_Mountpoints = nullptr;
     QPushButton* m_Connect = nullptr;
@@ -73,5 +86,7 @@ private:
 
 // "off", "connecting", ..., "streaming (NTRIP 2)".
 QString NtripStateText(const NtripClient* client);
+// The RTK figures in a few lines.
+QString RtkText(const RtkProgress& rtk);
 
 }  // namespace orvane

@@ -143,6 +143,7 @@ void COrvaneDlg::OnDestroy()
     m_SkyViewDlg.reset();
     m_NtripDlg.reset();
     m_Ntrip.reset();
+    m_NtripRtk.reset();
     ShutDownForwardingAndUpload();
 }
 

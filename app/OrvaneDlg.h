@@ -55,6 +55,7 @@ class CGNSS_SecondaryMapDlg;
 class SkyViewDlg;
 class NtripDlg;
 class NtripClient;
+class RtkProgress;
 class UiSeam;
 
 // The main window's controls by kind, built once from the control table.
@@ -283,7 +284,7 @@ private:
     void SetUpNtrip();
     void StartNtrip(bool sourceTable);
     void StopNtrip();
-    void FollowNtrip();
+    void FollowNtrip(std::string_view text);
 
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
@@ -307,6 +308,7 @@ private:
     std::unique_ptr<SkyViewDlg> m_SkyViewDlg;
     std::unique_ptr<NtripDlg> m_NtripDlg;
     std::unique_ptr<NtripClient> m_Ntrip;
+    std::unique_ptr<RtkProgress> m_NtripRtk;  // the RTK figures while the client runs
     bool m_SecondaryMapShown = false;
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 

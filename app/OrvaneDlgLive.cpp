@@ -114,7 +114,7 @@ void COrvaneDlg::OnLiveTick()
             AppendLine(QString::fromLatin1(text.data(), qsizetype(text.size())));
         while (DispatchSentences(text, m_LiveCursor, Options(), *m_Hooks)) { }
         FollowSkyView();
-        FollowNtrip();
+        FollowNtrip(text);
     }
     m_Recorder.Step(m_Live.RecordText(), m_Recorder.ProgressShown());
     m_Live.EndTick();

@@ -3,7 +3,8 @@
 // window menu or with Ctrl+N. Connect reads the [ntrip] group of
 // config.ini (its [Config] lines go to the text view, like every group's)
 // and starts the client, whose lines join the live sources' lines; each
-// live tick hands it the receiver's latest fix as a GGA sentence.
+// live tick hands it the receiver's latest fix as a GGA sentence, and the
+// tick's text to the RTK figures the window shows.
 
 #include <QShortcut>
 
@@ -28,6 +29,7 @@ void COrvaneDlg::OnNtrip()
         connect(m_NtripDlg.get(), &NtripDlg::SourceTableClicked, this, [this] { StartNtrip(true); });
         connect(m_NtripDlg.get(), &NtripDlg::DisconnectClicked, this, &COrvaneDlg::StopNtrip);
         m_NtripDlg->SetClient(m_Ntrip.get(), m_Ntrip ? m_Ntrip->Address() : QString());
+        m_NtripDlg->SetRtk(m_NtripRtk.get());
     }
     m_NtripDlg->show();
     m_NtripDlg->raise();
@@ -43,33 +45,43 @@ void COrvaneDlg::StartNtrip(bool sourceTable)
         return;
     }
     m_Ntrip = std::make_unique<NtripClient>(settings);
+    m_NtripRtk = std::make_unique<RtkProgress>();
     connect(m_Ntrip.get(), &NoticeSource::Status, this, &COrvaneDlg::OnStatusLine);
+    connect(m_Ntrip.get(), &NtripClient::Corrections, this, [this] { m_NtripRtk->NoteCorrections(m_Ntrip->NowMs()); });
     // The corrections are for the receiver: its write path (the serial
     // port, or a TCP receiver) connects to NtripClient::Corrections here.
-    FollowNtrip();
+    FollowNtrip({});
     if (sourceTable)
         m_Ntrip->ReadSourceTable();
     else
         m_Ntrip->Open();
-    if (m_NtripDlg)
+    if (m_NtripDlg) {
         m_NtripDlg->SetClient(m_Ntrip.get(), m_Ntrip->Address());
+        m_NtripDlg->SetRtk(m_NtripRtk.get());
+    }
 }
 
 void COrvaneDlg::StopNtrip()
 {
     if (!m_Ntrip)
         return;
-    if (m_NtripDlg)
+    if (m_NtripDlg) {
         m_NtripDlg->SetClient(nullptr, QString());
+        m_NtripDlg->SetRtk(nullptr);
+    }
     const QString address = m_Ntrip->Address();
     m_Ntrip.reset();
+    m_NtripRtk.reset();
     AppendLine(QStringLiteral("[NTRIP] closed %1").arg(address));
 }
 
-void COrvaneDlg::FollowNtrip()
+void COrvaneDlg::FollowNtrip(std::string_view text)
 {
+    if (!m_Ntrip)
+        return;
+    m_NtripRtk->FeedText(text, m_Ntrip->NowMs());
     const FixSummary& summary = m_State.m_FixSummary;
-    if (!m_Ntrip || !summary.Position().Known() || !summary.Quality().Known() || summary.Quality().value == 0)
+    if (!summary.Position().Known() || !summary.Quality().Known() || summary.Quality().value == 0)
         return;
     GgaFix fix;
     if (summary.Time().Known())

@@ -11,6 +11,7 @@
 
 #include "../common/NtripTestCaster.h"
 #include "../common/RtcmFrameBuilder.h"
+#include "FixTimeline.h"
 #include "NtripDlg.h"
 
 using namespace orvane;
@@ -23,6 +24,20 @@ QStringList Row(const QTableWidget& table, int row)
     for (int column = 0; column < table.columnCount(); ++column)
         cells << (table.item(row, column) ? table.item(row, column)->text() : QString());
     return cells;
+}
+
+// A GGA line of second `second` with fix quality and correction age.
+QByteArray Gga(int second, int quality, const char* age)
+{
+    const QByteArray body = QString("GPGGA,1200%1.00,4807.03800,N,01131.00000,E,%2,12,0.8,545.4,M,46.9,M,%3,0001")
+                                .arg(second, 2, 10, QChar('0'))
+                                .arg(quality)
+                                .arg(age)
+                                .toLatin1();
+    char sum = 0;
+    for (const char c : body)
+        sum ^= c;
+    return "$" + body + "*" + QByteArray::number(uint8_t(sum), 16).rightJustified(2, '0').toUpper() + "\r\n";
 }
 
 NtripSettings Settings(quint16 port, const QString& mountpoint)
@@ -97,6 +112,35 @@ private slots:
         QCOMPARE(Row(*window.Mountpoints(), 0), (QStringList{"NEAR", "RTCM 3.2", "GPS+GLO", "111.3 km"}));
         QCOMPARE(Row(*window.Mountpoints(), 1).mid(0, 3), (QStringList{"FAR", "RTCM 3.3", "GPS"}));
         QCOMPARE(window.StateLabel()->text(), QString("closed"));
+    }
+
+    // The RTK figures and the timeline, from a session's epochs: three
+    // float, then fixed, with the corrections from the start.
+    void showsTheRtkFigures()
+    {
+        RtkProgress rtk;
+        NtripDlg window(nullptr);
+        window.SetRtk(&rtk);
+        QCOMPARE(window.RtkLabel()->text(),
+            QString("correction age -; RTK fixed 0.0 %, float 0.0 % of 0 epochs\n"
+                    "first fixed - after the first correction; 0 correction gap(s), refixed after -"));
+        rtk.NoteCorrections(0);
+        const int qualities[] = {5, 5, 5, 4, 4, 4, 4, 4, 1};
+        for (int second = 0; second < 9; ++second) {
+            const QByteArray line = Gga(second, qualities[second], second < 8 ? "1.2" : "");
+            rtk.FeedText(std::string_view(line.constData(), size_t(line.size())), 1000 * second);
+        }
+        window.Refresh();
+        QCOMPARE(window.RtkLabel()->text(),
+            QString("correction age 1.2 s; RTK fixed 62.5 %, float 37.5 % of 8 epochs\n"
+                    "first fixed 4.0 s after the first correction; 0 correction gap(s), refixed after -"));
+        const std::vector<FixStretch>& stretches = window.Timeline()->Stretches();
+        QCOMPARE(stretches.size(), size_t(2));
+        QCOMPARE(stretches[0].fix, FixClass::RtkFloat);
+        QCOMPARE(stretches[1].fix, FixClass::RtkFixed);
+        QCOMPARE(stretches[1].epochs, size_t(5));
+        window.SetRtk(nullptr);
+        QVERIFY(window.Timeline()->Stretches().empty());
     }
 };
 
