@@ -89,7 +89,9 @@ void COrvaneDlg::FollowNtrip(std::string_view text)
     fix.latitude = summary.Position().value.latitude;
     fix.longitude = summary.Position().value.longitude;
     fix.quality = summary.Quality().value;
-    fix.satellites = summary.SatellitesUsed();
+    // The satellites used come from GSA; without one the field stays empty.
+    if (summary.SatellitesUsed() > 0)
+        fix.satellites = summary.SatellitesUsed();
     if (summary.Hdop().Known())
         fix.hdop = summary.Hdop().value;
     if (summary.Altitude().Known())
