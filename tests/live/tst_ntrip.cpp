@@ -16,7 +16,6 @@
 #include "../common/ReceiverPty.h"
 #include "../common/RtcmFrameBuilder.h"
 #include "SourceSpies.h"
-#include "live/HttpChunks.h"
 #include "live/NtripClient.h"
 #include "live/NtripReply.h"
 
@@ -358,78 +357,6 @@ private slots:
         QTRY_COMPARE(client.status.size(), 3);
         QCOMPARE(client.Lines()[2], "[NTRIP] reconnected to " + address + " (NTRIP 2)");
         QCOMPARE(caster.requests.size(), 2);
-    }
-
-    // Chunked bodies read the same whatever the pieces; a size line that
-    // is no hex number breaks them.
-    void chunks_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addColumn<bool>("done");
-        QTest::addColumn<bool>("broken");
-        QTest::newRow("two chunks and the end")
-            << QByteArray("3\r\nabc\r\n1a;ext=1\r\n" + QByteArray(26, 'z') + "\r\n0\r\nTrailer: x\r\n\r\n")
-            << "abc" + QByteArray(26, 'z') << true << false;
-        QTest::newRow("open stream") << QByteArray("2\r\n\xD3\x00\r\n1\r\n\x01\r\n", 13)
-                                     << QByteArray("\xD3\x00\x01", 3) << false << false;
-        QTest::newRow("not a size") << QByteArray("2\r\nok\r\nzz\r\nno\r\n") << QByteArray("ok") << false << true;
-        QTest::newRow("no line end after the data")
-            << QByteArray("2\r\nokX\r\n2\r\nno\r\n") << QByteArray("ok") << false << true;
-    }
-    void chunks()
-    {
-        QFETCH(QByteArray, body);
-        QFETCH(QByteArray, expected);
-        QFETCH(bool, done);
-        QFETCH(bool, broken);
-        for (const qsizetype piece : {qsizetype(1), qsizetype(3), body.size()}) {
-            HttpChunks chunks;
-            QByteArray read;
-            for (qsizetype at = 0; at < body.size(); at += piece)
-                read += chunks.Take(body.mid(at, piece));
-            QCOMPARE(read, expected);
-            QCOMPARE(chunks.Done(), done);
-            QCOMPARE(chunks.Broken(), broken);
-        }
-    }
-
-    // The caster's answer: its kind, form and where the body starts.
-    void replies_data()
-    {
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<bool>("ended");
-        QTest::addColumn<QString>("read");  // kind version status chunked headerSize, or "wait"
-        QTest::newRow("ICY with the stream") << QByteArray("ICY 200 OK\r\n\xD3\x00") << false << "stream 1 200 0 12";
-        QTest::newRow("ICY alone") << QByteArray("ICY 200 OK\r\n") << false << "stream 1 200 0 12";
-        QTest::newRow("ICY cut short") << QByteArray("ICY 200 O") << false << "wait";
-        QTest::newRow("NTRIP 2 chunked") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n")
-                                         << false << "stream 2 200 1 47";
-        QTest::newRow("NTRIP 2 table") << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: gnss/sourcetable\r\n\r\nSTR")
-                                       << false << "table 2 200 0 51";
-        QTest::newRow("NTRIP 1 table") << QByteArray("SOURCETABLE 200 OK\r\n\r\nSTR") << false << "table 1 200 0 22";
-        QTest::newRow("401 cut short") << QByteArray("HTTP/1.0 401 Unauthorized\r\n") << false << "wait";
-        QTest::newRow("401 at the end") << QByteArray("HTTP/1.0 401 Unauthorized\r\n") << true << "refused 1 401 0 27";
-        QTest::newRow("not NTRIP") << QByteArray("SSH-2.0-OpenSSH\r\n") << false << "other 1 0 0 0";
-    }
-    void replies()
-    {
-        QFETCH(QByteArray, received);
-        QFETCH(bool, ended);
-        QFETCH(QString, read);
-        const std::optional<NtripReply> reply = ReadNtripReply(received, ended);
-        if (!reply) {
-            QCOMPARE(QString("wait"), read);
-            return;
-        }
-        const char* kinds[] = {"stream", "table", "refused", "other"};
-        QCOMPARE(QString("%1 %2 %3 %4 %5")
-                     .arg(kinds[int(reply->kind)])
-                     .arg(reply->version)
-                     .arg(reply->status)
-                     .arg(int(reply->chunked))
-                     .arg(reply->headerSize),
-            read);
     }
 
     // What some NTRIP 1 casters put between ICY 200 OK and the stream.
