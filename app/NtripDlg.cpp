@@ -58,24 +58,28 @@ QString NtripStateText(const NtripClient* client)
     return {};
 }
 
-QString RtkText(const RtkProgress& rtk)
+QStringList RtkFigures(const RtkProgress* rtk)
 {
-    const auto seconds = [](std::optional<double> value) {
-        return value ? QStringLiteral("%1 s").arg(*value, 0, 'f', 1) : QStringLiteral("-");
-    };
+    if (!rtk)
+        return {QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-")};
+    const auto seconds = [](std::optional<double> value) { return QStringLiteral("%1 s").arg(*value, 0, 'f', 1); };
     QStringList refix;
-    for (const double value : rtk.RefixSeconds())
+    for (const double value : rtk->RefixSeconds())
         refix << QString::number(value, 'f', 1);
-    return QStringLiteral(
-        "correction age %1; RTK fixed %2 %, float %3 % of %4 epochs\n"
-        "first fixed %5 after the first correction; %6 correction gap(s), refixed after %7")
-        .arg(seconds(rtk.CorrectionAge()))
-        .arg(100 * rtk.FixedShare(), 0, 'f', 1)
-        .arg(100 * rtk.FloatShare(), 0, 'f', 1)
-        .arg(rtk.Epochs())
-        .arg(seconds(rtk.FirstFixedSeconds()))
-        .arg(rtk.CorrectionGaps())
-        .arg(refix.isEmpty() ? QStringLiteral("-") : refix.join(QStringLiteral(", ")) + QStringLiteral(" s"));
+    return {
+        rtk->CorrectionAge() ? seconds(rtk->CorrectionAge()) : QStringLiteral("-"),
+        QStringLiteral("fixed %1 %, float %2 % of %3 epochs")
+            .arg(100 * rtk->FixedShare(), 0, 'f', 1)
+            .arg(100 * rtk->FloatShare(), 0, 'f', 1)
+            .arg(rtk->Epochs()),
+        rtk->FirstFixedSeconds() ? seconds(rtk->FirstFixedSeconds()) + QStringLiteral(" after the first correction")
+                                 : QStringLiteral("-"),
+        rtk->CorrectionGaps() == 0
+            ? QStringLiteral("no correction gap")
+            : QStringLiteral("%1 correction gap(s), fixed again after %2")
+                  .arg(rtk->CorrectionGaps())
+                  .arg(refix.isEmpty() ? QStringLiteral("-") : refix.join(QStringLiteral(", ")) + QStringLiteral(" s")),
+    };
 }
 
 NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
@@ -86,7 +90,8 @@ NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
     m_Rate = new QLabel(this);
     m_Frames = new QLabel(this);
     m_Frames->setWordWrap(true);
-    m_Rtk = new QLabel(this);
+    for (QLabel*& row : m_Rtk)
+        row = new QLabel(this);
     m_Timeline = new FixTimeline(this);
     m_Connect = new QPushButton(this);
     m_SourceTable = new QPushButton(QStringLiteral("Source &Table"), this);
@@ -100,7 +105,10 @@ NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
     figures->addRow(QStringLiteral("State:"), m_State);
     figures->addRow(QStringLiteral("Corrections:"), m_Rate);
     figures->addRow(QStringLiteral("Frames:"), m_Frames);
-    figures->addRow(QStringLiteral("RTK:"), m_Rtk);
+    figures->addRow(QStringLiteral("Correction age:"), m_Rtk[0]);
+    figures->addRow(QStringLiteral("RTK epochs:"), m_Rtk[1]);
+    figures->addRow(QStringLiteral("First RTK fixed:"), m_Rtk[2]);
+    figures->addRow(QStringLiteral("Refix:"), m_Rtk[3]);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_Connect);
     buttons->addWidget(m_SourceTable);
@@ -114,7 +122,7 @@ NtripDlg::NtripDlg(QWidget* owner) : QDialog(owner)
     resize(520, 640);
 
     connect(m_Connect, &QPushButton::clicked, this, [this] {
-        if (m_Client)
+        if (Running())
             emit DisconnectClicked();
         else
             emit ConnectClicked();
@@ -142,6 +150,19 @@ void NtripDlg::SetClient(NtripClient* client, const QString& caster)
     Refresh();
 }
 
+bool NtripDlg::Running() const
+{
+    return m_Client && m_Client->CurrentState() != NtripClient::State::Closed;
+}
+
+QStringList NtripDlg::RtkTexts() const
+{
+    QStringList texts;
+    for (const QLabel* row : m_Rtk)
+        texts << row->text();
+    return texts;
+}
+
 void NtripDlg::SetRtk(const RtkProgress* rtk)
 {
     m_RtkProgress = rtk;
@@ -150,10 +171,12 @@ void NtripDlg::SetRtk(const RtkProgress* rtk)
 
 void NtripDlg::Refresh()
 {
-    m_Rtk->setText(m_RtkProgress ? RtkText(*m_RtkProgress) : QStringLiteral("-"));
+    const QStringList figures = RtkFigures(m_RtkProgress);
+    for (size_t k = 0; k < m_Rtk.size(); ++k)
+        m_Rtk[k]->setText(figures[qsizetype(k)]);
     m_Timeline->SetStretches(m_RtkProgress ? m_RtkProgress->Timeline() : std::vector<FixStretch>());
     m_State->setText(NtripStateText(m_Client));
-    m_Connect->setText(m_Client ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
+    m_Connect->setText(Running() ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
     if (!m_Client) {
         m_Frames->setText(QStringLiteral("none"));
         m_Types->setRowCount(0);

@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
+
 #include "analysis/RtkProgress.h"
 #include "live/NtripClient.h"
 
@@ -32,8 +34,9 @@ class NtripDlg : public QDialog {
 public:
     explicit NtripDlg(QWidget* owner);
 
-    // The client shown; nullptr while there is none (the window then
-    // offers Connect).
+    // The client shown; nullptr while there is none. The window offers
+    // Connect while there is none or it has closed (after reading the
+    // source table), Disconnect otherwise.
     void SetClient(NtripClient* client, const QString& caster);
     // The RTK figures shown, which must outlive the window or be unset.
     void SetRtk(const RtkProgress* rtk);
@@ -47,7 +50,8 @@ public:
     QLabel* StateLabel() const { return m_State; }
     QLabel* RateLabel() const { return m_Rate; }
     QLabel* FramesLabel() const { return m_Frames; }
-    QLabel* RtkLabel() const { return m_Rtk; }
+    // The RTK rows' texts: correction age, shares, first fixed, refix.
+    QStringList RtkTexts() const;
     FixTimeline* Timeline() const { return m_Timeline; }
     QTableWidget* Types() const { return m_Types; }
     QTableWidget* Mountpoints() const { return m_Mountpoints; }
@@ -65,13 +69,15 @@ protected:
 
 private:
     void FillMountpoints(const QList<NtripMountpoint>& mountpoints);
+    // A client that is connected or trying to be: the button disconnects.
+    bool Running() const;
 
     QPointer<NtripClient> m_Client;
     QLabel* m_Caster = nullptr;
     QLabel* m_State = nullptr;
     QLabel* m_Rate = nullptr;
     QLabel* m_Frames = nullptr;
-    QLabel* m_Rtk = nullptr;
+    std::array<QLabel*, 4> m_Rtk{};
     FixTimeline* m_Timeline = nullptr;
     const RtkProgress* m_RtkProgress = nullptr;
     QTableWidget* m_Types = nullptr;
@@ -86,7 +92,8 @@ private:
 
 // "off", "connecting", ..., "streaming (NTRIP 2)".
 QString NtripStateText(const NtripClient* client);
-// The RTK figures in a few lines.
-QString RtkText(const RtkProgress& rtk);
+// The RTK figures, one text per row of the window; "-" for each without
+// figures.
+QStringList RtkFigures(const RtkProgress* rtk);
 
 }  // namespace orvane

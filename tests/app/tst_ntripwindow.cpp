@@ -112,6 +112,7 @@ private slots:
         QCOMPARE(Row(*window.Mountpoints(), 0), (QStringList{"NEAR", "RTCM 3.2", "GPS+GLO", "111.3 km"}));
         QCOMPARE(Row(*window.Mountpoints(), 1).mid(0, 3), (QStringList{"FAR", "RTCM 3.3", "GPS"}));
         QCOMPARE(window.StateLabel()->text(), QString("closed"));
+        QCOMPARE(window.ConnectButton()->text(), QString("&Connect"));
     }
 
     // The RTK figures and the timeline, from a session's epochs: three
@@ -121,9 +122,8 @@ private slots:
         RtkProgress rtk;
         NtripDlg window(nullptr);
         window.SetRtk(&rtk);
-        QCOMPARE(window.RtkLabel()->text(),
-            QString("correction age -; RTK fixed 0.0 %, float 0.0 % of 0 epochs\n"
-                    "first fixed - after the first correction; 0 correction gap(s), refixed after -"));
+        QCOMPARE(window.RtkTexts(),
+            (QStringList{"-", "fixed 0.0 %, float 0.0 % of 0 epochs", "-", "no correction gap"}));
         rtk.NoteCorrections(0);
         const int qualities[] = {5, 5, 5, 4, 4, 4, 4, 4, 1};
         for (int second = 0; second < 9; ++second) {
@@ -131,14 +131,23 @@ private slots:
             rtk.FeedText(std::string_view(line.constData(), size_t(line.size())), 1000 * second);
         }
         window.Refresh();
-        QCOMPARE(window.RtkLabel()->text(),
-            QString("correction age 1.2 s; RTK fixed 62.5 %, float 37.5 % of 8 epochs\n"
-                    "first fixed 4.0 s after the first correction; 0 correction gap(s), refixed after -"));
+        QCOMPARE(window.RtkTexts(), (QStringList{"1.2 s", "fixed 62.5 %, float 37.5 % of 8 epochs",
+                                        "4.0 s after the first correction", "no correction gap"}));
+        // Corrections come back after 20 s without; fixed again 2 s later.
+        rtk.NoteCorrections(20000);
+        for (int second = 9; second < 11; ++second) {
+            const QByteArray line = Gga(second, 4, "0.5");
+            rtk.FeedText(std::string_view(line.constData(), size_t(line.size())), 12000 + 1000 * second);
+        }
+        window.Refresh();
+        QCOMPARE(window.RtkTexts().at(3), QString("1 correction gap(s), fixed again after 2.0 s"));
         const std::vector<FixStretch>& stretches = window.Timeline()->Stretches();
-        QCOMPARE(stretches.size(), size_t(2));
+        QCOMPARE(stretches.size(), size_t(4));
         QCOMPARE(stretches[0].fix, FixClass::RtkFloat);
         QCOMPARE(stretches[1].fix, FixClass::RtkFixed);
         QCOMPARE(stretches[1].epochs, size_t(5));
+        QCOMPARE(stretches[2].fix, FixClass::ThreeD);
+        QCOMPARE(stretches[3].fix, FixClass::RtkFixed);
         window.SetRtk(nullptr);
         QVERIFY(window.Timeline()->Stretches().empty());
     }
