@@ -148,8 +148,14 @@ private slots:
 
         caster.Stop();
         caster.DropPusher();
-        QTRY_VERIFY(client.Lines().constLast().startsWith("[NTRIP] lost " + address + " ("));
-        QVERIFY(client.Lines().constLast().endsWith("); next try in 0.2 s"));
+        const auto lossLine = [&] {
+            const QStringList lines = client.Lines();
+            const auto it = std::find_if(lines.begin(), lines.end(),
+                [&](const QString& line) { return line.startsWith("[NTRIP] lost " + address + " ("); });
+            return it == lines.end() ? QString() : *it;
+        };
+        QTRY_VERIFY(!lossLine().isEmpty());
+        QVERIFY2(lossLine().endsWith("); next try in 0.2 s"), qPrintable(lossLine()));
         QVERIFY(caster.Start());
         QTRY_VERIFY_WITH_TIMEOUT(client.HasLine("[NTRIP] reconnected to " + address + " (NTRIP 1)"), 15000);
 
