@@ -15,6 +15,7 @@
 #include "ChartsDlg.h"
 #include "KeyRule.h"
 #include "MapView.h"
+#include "NtripDlg.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 #include "SkyViewDlg.h"
@@ -117,6 +118,7 @@ void COrvaneDlg::OnInitDialog()
     SetUpForwardingAndUpload();
     SetUpSkyView();
     SetUpCharts();
+    SetUpNtrip();
 
     // Offline, nothing loaded yet: Run, Purge, the lists and the slider
     // start disabled.
@@ -142,6 +144,9 @@ void COrvaneDlg::OnDestroy()
     m_SecondaryMapDlg.reset();
     m_SkyViewDlg.reset();
     m_ChartsDlg.reset();
+    m_NtripDlg.reset();
+    m_Ntrip.reset();
+    m_NtripRtk.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -151,6 +156,7 @@ QMenu* COrvaneDlg::CreateWindowMenu()
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
     menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
     menu->addAction(QStringLiteral("&Charts..."), this, &COrvaneDlg::OnCharts);
+    menu->addAction(QStringLiteral("&NTRIP..."), this, &COrvaneDlg::OnNtrip);
     menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
     menu->addAction(QStringLiteral("Save Epochs as CSV..."), this, [this] { OnSaveEpochs(EpochFormat::Csv); });
     menu->addAction(QStringLiteral("Save Epochs as KML..."), this, [this] { OnSaveEpochs(EpochFormat::Kml); });

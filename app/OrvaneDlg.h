@@ -11,9 +11,10 @@
 // OrvaneDlgLoad.cpp (loading logs), OrvaneDlgReplay.cpp (the replay
 // buttons), OrvaneDlgLive.cpp (online mode, recording button, developer
 // codes), OrvaneDlgSender.cpp (forwarding and upload), OrvaneDlgMap.cpp
-// (the map buttons), OrvaneDlgSky.cpp (the Sky View) and
-// OrvaneDlgExport.cpp (Save Track as GPX) and OrvaneDlgCharts.cpp (the
-// Charts window and the epoch exports).
+// (the map buttons), OrvaneDlgSky.cpp (the Sky View),
+// OrvaneDlgExport.cpp (Save Track as GPX), OrvaneDlgCharts.cpp (the Charts
+// window and the epoch exports) and OrvaneDlgNtrip.cpp (the NTRIP client
+// and its window).
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -56,6 +57,9 @@ class MapView;
 class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class SkyViewDlg;
+class NtripDlg;
+class NtripClient;
+class RtkProgress;
 class UiSeam;
 
 // The main window's controls by kind, built once from the control table.
@@ -149,6 +153,12 @@ public:
     // loaded log, or of the live session so far.
     enum class EpochFormat { Csv, Kml };
     void OnSaveEpochs(EpochFormat format);
+    // The NTRIP window, nullptr until it is first opened, and the client,
+    // nullptr while not connected.
+    NtripDlg* Ntrip() const { return m_NtripDlg.get(); }
+    NtripClient* NtripConnection() const { return m_Ntrip.get(); }
+    // Opens the NTRIP window (window menu, Ctrl+N), or raises it.
+    void OnNtrip();
     // The map view's browser (inside control 1000).
     CWebBrowser2* Browser() const;
 
@@ -292,6 +302,13 @@ private:
     void OnChartEpochClicked(qulonglong epoch);
     // Writes a whole file at once; a failure is told in a message box.
     bool SaveText(const QString& path, const std::string& text, const QString& what);
+    // The NTRIP client: its key, its start from config.ini (the stream, or
+    // the source table), its end, and the latest fix handed to it after
+    // each live tick (OrvaneDlgNtrip.cpp).
+    void SetUpNtrip();
+    void StartNtrip(bool sourceTable);
+    void StopNtrip();
+    void FollowNtrip(std::string_view text);
 
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
@@ -318,6 +335,9 @@ private:
     QString m_LoadedName;         // the loaded log's file name
     QElapsedTimer m_ChartsClock;  // since the charts last grew online
     QTimer m_ChartsTimer;         // single shot: the growth held back by the second
+    std::unique_ptr<NtripDlg> m_NtripDlg;
+    std::unique_ptr<NtripClient> m_Ntrip;
+    std::unique_ptr<RtkProgress> m_NtripRtk;  // the RTK figures while the client runs
     bool m_SecondaryMapShown = false;
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 

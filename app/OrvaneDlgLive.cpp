@@ -119,6 +119,7 @@ void COrvaneDlg::OnLiveTick()
         while (DispatchSentences(text, m_LiveCursor, Options(), *m_Hooks)) { }
         FollowSkyView();
         FollowCharts();
+        FollowNtrip(text);
     }
     m_Recorder.Step(m_Live.RecordText(), m_Recorder.ProgressShown());
     m_Live.EndTick();

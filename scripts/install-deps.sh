@@ -19,6 +19,9 @@ packages=(
   # the tests of the gpsd source start their own gpsd in the foreground on a
   # free port; the package's systemd socket and service are not used
   gpsd
+  # the NTRIP client's tests relay corrections through RTKLIB's str2str,
+  # a real caster started on free ports
+  rtklib
   clang libclang-rt-14-dev
 )
 

@@ -8,6 +8,7 @@
 #include "settings/Config.h"
 #include "settings/LookupOrder.h"
 #include "settings/MapPageLookup.h"
+#include "settings/NtripConfig.h"
 #include "settings/SourcesConfig.h"
 #include "settings/StandardFolders.h"
 
@@ -297,6 +298,63 @@ private slots:
         QCOMPARE(hostPort(read.nmeaServerHost, read.nmeaServerPort) + '|' + hostPort(read.gpsdHost, read.gpsdPort) +
                      '|' + QString::number(read.udpPort) + udpAddress,
             settings);
+    }
+
+    // The ntrip group: each present key writes one line, the password's
+    // without the password; no group, or no caster, leaves the client off.
+    void ntripGroup_data()
+    {
+        QTest::addColumn<QString>("ini");  // a file name, or the file's text
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("settings");  // caster:port/mountpoint user:password gga version
+        const QString off = "[Config] ntrip: no caster, the NTRIP client stays off";
+        QTest::newRow("shipped file") << ORVANE_SHIPPED_CONFIG << QStringList{} << "off";
+        QTest::newRow("no group") << "[sources]\ntcp=a\n" << QStringList{} << "off";
+        QTest::newRow("every key")
+            << "[NTRIP]\nCaster=rtk.example.org\nport=2102\nmountpoint=/RTCM3\nuser=ann\npassword=s3;cr t\n"
+               "ggainterval=10\nversion=1\ncaster=other\n"
+            << QStringList{"[Config] ntrip/caster = rtk.example.org (ok)", "[Config] ntrip/port = 2102 (ok)",
+                   "[Config] ntrip/mountpoint = /RTCM3 (ok)", "[Config] ntrip/user = ann (ok)",
+                   "[Config] ntrip/password = (hidden) (ok)", "[Config] ntrip/ggainterval = 10 (ok)",
+                   "[Config] ntrip/version = 1 (ok)"}
+            << "rtk.example.org:2102/RTCM3 ann:s3;cr t 10 1";
+        QTest::newRow("port with the caster, defaults")
+            << "[ntrip]\ncaster=10.0.0.9:2110\nmountpoint=\n"
+            << QStringList{"[Config] ntrip/caster = 10.0.0.9:2110 (ok)",
+                   "[Config] ntrip/mountpoint =  (ok: empty, the caster's source table is read)"}
+            << "10.0.0.9:2110/ : 0 2";
+        QTest::newRow("refused values")
+            << "[ntrip]\ncaster=a b\nport=0\nmountpoint=A/B\nggainterval=-5\nversion=3\n"
+            << QStringList{"[Config] ntrip/caster = a b (unused: not host or host:port, port 1 to 65535)",
+                   "[Config] ntrip/port = 0 (unused: not a port 1 to 65535)",
+                   "[Config] ntrip/mountpoint = A/B (unused: a name without blanks or slashes)",
+                   "[Config] ntrip/ggainterval = -5 (unused: not a whole number of seconds 0 to 3600)",
+                   "[Config] ntrip/version = 3 (unused: 1 or 2)", off}
+            << "off";
+        QTest::newRow("no gga, misspelt key")
+            << "[ntrip]\ncaster=c\nggainterval=0\nmount=X\n"
+            << QStringList{"[Config] ntrip/caster = c (ok)", "[Config] ntrip/ggainterval = 0 (ok: no GGA is sent)",
+                   "[Config] ntrip/mount = X (unknown key: caster, port, mountpoint, user, password, ggainterval "
+                   "and version are read)"}
+            << "c:2101/ : 0 2";
+    }
+    void ntripGroup()
+    {
+        QFETCH(QString, ini);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, settings);
+        const QString path = ini.startsWith('/') ? ini : WriteConfig(ini.toUtf8());
+        QStringList written;
+        const NtripSettings read = ReadNtripConfig(path, [&](const QString& line) { written << line; });
+        QCOMPARE(written, lines);
+        const QString shown = read.Enabled() ? QString("%1:%2/%3 %4:%5 %6 %7")
+                                                   .arg(read.caster)
+                                                   .arg(read.port)
+                                                   .arg(read.mountpoint, read.user, read.password)
+                                                   .arg(read.ggaIntervalSeconds)
+                                                   .arg(read.version)
+                                             : QString("off");
+        QCOMPARE(shown, settings);
     }
 
     // The XDG variables count only as absolute paths.
