@@ -195,56 +195,64 @@ void TrackCollector::TakeSentence(std::string_view body)
 
 void TrackCollector::TakePosition(const TrackPoint& point, std::optional<int64_t> day)
 {
-    if (!m_Fixes.empty() && point.timeOfDay >= 0 && m_Fixes.back().point.timeOfDay == point.timeOfDay) {
+    const int32_t dayKept = day ? int32_t(*day) : kNoDay;
+    if (!m_Fixes.empty() && point.timeOfDay >= 0 && m_Fixes.back().timeOfDay == point.timeOfDay) {
         Fix& fix = m_Fixes.back();
-        if (!fix.point.elevation)
-            fix.point.elevation = point.elevation;
-        if (!fix.day)
-            fix.day = day;
+        if (std::isnan(fix.elevation) && point.elevation)
+            fix.elevation = *point.elevation;
+        if (!fix.HasDay())
+            fix.day = dayKept;
         return;
     }
-    m_Fixes.push_back({point, day});
+    m_Fixes.push_back(
+        {point.latitude, point.longitude, point.elevation.value_or(std::nan("")), point.timeOfDay, dayKept});
 }
 
 void TrackCollector::TakeDate(int32_t timeOfDay, int64_t day)
 {
-    if (!m_Fixes.empty() && m_Fixes.back().point.timeOfDay == timeOfDay && !m_Fixes.back().day)
-        m_Fixes.back().day = day;
+    if (!m_Fixes.empty() && m_Fixes.back().timeOfDay == timeOfDay && !m_Fixes.back().HasDay())
+        m_Fixes.back().day = int32_t(day);
 }
 
 std::vector<TrackPoint> TrackCollector::Points() const
 {
     std::vector<TrackPoint> points;
     points.reserve(m_Fixes.size());
-    for (const Fix& fix : m_Fixes)
-        points.push_back(fix.point);
+    for (const Fix& fix : m_Fixes) {
+        TrackPoint& point = points.emplace_back();
+        point.latitude = fix.latitude;
+        point.longitude = fix.longitude;
+        if (!std::isnan(fix.elevation))
+            point.elevation = fix.elevation;
+        point.timeOfDay = fix.timeOfDay;
+    }
 
     // The day of each fix, from the first dated one onwards and back.
     const int64_t halfDay = kHundredthsPerDay / 2;
     size_t first = 0;
-    while (first < m_Fixes.size() && !(m_Fixes[first].day && m_Fixes[first].point.timeOfDay >= 0))
+    while (first < m_Fixes.size() && !(m_Fixes[first].HasDay() && m_Fixes[first].timeOfDay >= 0))
         ++first;
     if (first == m_Fixes.size())
         return points;
     std::vector<std::optional<int64_t>> days(m_Fixes.size());
     days[first] = m_Fixes[first].day;
-    int64_t day = *m_Fixes[first].day;
-    int32_t last = m_Fixes[first].point.timeOfDay;
+    int64_t day = m_Fixes[first].day;
+    int32_t last = m_Fixes[first].timeOfDay;
     for (size_t i = first + 1; i < m_Fixes.size(); ++i) {
-        const int32_t timeOfDay = m_Fixes[i].point.timeOfDay;
+        const int32_t timeOfDay = m_Fixes[i].timeOfDay;
         if (timeOfDay < 0)
             continue;
-        if (m_Fixes[i].day)
-            day = *m_Fixes[i].day;
+        if (m_Fixes[i].HasDay())
+            day = m_Fixes[i].day;
         else if (timeOfDay < last - halfDay)
             ++day;
         days[i] = day;
         last = timeOfDay;
     }
-    day = *m_Fixes[first].day;
-    last = m_Fixes[first].point.timeOfDay;
+    day = m_Fixes[first].day;
+    last = m_Fixes[first].timeOfDay;
     for (size_t i = first; i-- > 0;) {
-        const int32_t timeOfDay = m_Fixes[i].point.timeOfDay;
+        const int32_t timeOfDay = m_Fixes[i].timeOfDay;
         if (timeOfDay < 0)
             continue;
         if (timeOfDay > last + halfDay)

@@ -48,9 +48,15 @@ public:
     std::vector<TrackPoint> Points() const;
 
 private:
+    // A point as kept: 32 bytes, for a live session of days at 10 Hz.
+    static constexpr int32_t kNoDay = INT32_MIN;
     struct Fix {
-        TrackPoint point;
-        std::optional<int64_t> day;  // days since 1970-01-01
+        double latitude, longitude;
+        double elevation;   // NaN: not known
+        int32_t timeOfDay;  // as TrackPoint's
+        int32_t day;        // days since 1970-01-01; kNoDay: not known
+
+        bool HasDay() const { return day != kNoDay; }
     };
     void TakeSentence(std::string_view sentence);
     void TakePosition(const TrackPoint& point, std::optional<int64_t> day);
