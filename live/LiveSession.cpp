@@ -172,8 +172,31 @@ void LiveSession::EndTick()
     m_RecordText.clear();
 }
 
+LiveSession::SendResult LiveSession::SendToReceiver(std::string_view bytes)
+{
+    SendResult result;
+    std::string reason;
+    if (m_SerialOpen) {
+        result.target = QStringLiteral("[UART] %1").arg(m_SerialConfig.port);
+        result.source = kSerialSource;
+        result.sent = m_SerialPort.Write(bytes, reason);
+        result.reason = QString::fromStdString(reason);
+        return result;
+    }
+    if (TcpFeed* server = m_Sources.NmeaServer()) {
+        result.target = QStringLiteral("%1 %2").arg(server->Label(), server->Address());
+        result.source = server->Id();
+        result.sent = server->Write(QByteArray(bytes.data(), qsizetype(bytes.size())), result.reason);
+        return result;
+    }
+    result.reason = QStringLiteral("no receiver is open: Start Parsing on the serial port, or a [sources] tcp server");
+    return result;
+}
+
 void LiveSession::AppendBytes(SourceId source, std::string_view bytes)
 {
+    if (m_ArrivalTap && !bytes.empty())
+        m_ArrivalTap(source, bytes);
     std::string complete;
     m_Lines.Feed(source, bytes, complete);
     Pass(complete);
