@@ -57,6 +57,10 @@ public:
             m_Port = ntohs(address.sin_port);
         } else if (!m_Terminal.Ok()) {
             return;
+        } else {
+            // A program the test starts must not hold the receiver's side
+            // open: unplugging closes it for good.
+            ::fcntl(m_Terminal.MasterFd(), F_SETFD, FD_CLOEXEC);
         }
         m_Running = true;
         m_Thread = std::thread([this] { Run(); });
