@@ -14,9 +14,11 @@
 #include "AppIcon.h"
 #include "KeyRule.h"
 #include "MapView.h"
+#include "ReceiverConsoleDlg.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 #include "SkyViewDlg.h"
+#include "TtffDlg.h"
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
 #include "live/NetworkServer.h"
@@ -115,6 +117,7 @@ void COrvaneDlg::OnInitDialog()
     AppendLine(ConfigFileLine());
     SetUpForwardingAndUpload();
     SetUpSkyView();
+    SetUpReceiverConsole();
 
     // Offline, nothing loaded yet: Run, Purge, the lists and the slider
     // start disabled.
@@ -139,6 +142,9 @@ void COrvaneDlg::OnDestroy()
     m_SatellitesDlg.reset();
     m_SecondaryMapDlg.reset();
     m_SkyViewDlg.reset();
+    m_TtffRunner.reset();
+    m_TtffDlg.reset();
+    m_ReceiverConsoleDlg.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -147,6 +153,8 @@ QMenu* COrvaneDlg::CreateWindowMenu()
     auto* menu = new QMenu(this);
     menu->addAction(QStringLiteral("&Close"), this, &QWidget::close);
     menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
+    menu->addAction(QStringLiteral("Send to &Receiver..."), this, &COrvaneDlg::OnReceiverConsole);
+    menu->addAction(QStringLiteral("&TTFF Test..."), this, &COrvaneDlg::OnTtffTest);
     menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
     menu->addSeparator();
     QAction* about = menu->addAction(QString::fromUtf8(kAboutItemText));

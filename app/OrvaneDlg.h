@@ -30,12 +30,14 @@
 #include "live/LiveRecorder.h"
 #include "live/LiveSession.h"
 #include "live/PositionSender.h"
+#include "live/TtffRunner.h"
 #include "replay/DecodeCursor.h"
 #include "replay/DispatchHooks.h"
 #include "replay/LogCheck.h"
 #include "replay/ReplayEngine.h"
 #include "replay/TextView.h"
 #include "replay/TrackCollect.h"
+#include "settings/CommandsConfig.h"
 
 class QComboBox;
 class QLineEdit;
@@ -53,6 +55,8 @@ class CNetworkClient;
 class CGNSS_SecondaryMapDlg;
 class SkyViewDlg;
 class UiSeam;
+class ReceiverConsoleDlg;
+class TtffDlg;
 
 // The main window's controls by kind, built once from the control table.
 struct MainWindowControls {
@@ -135,6 +139,20 @@ public:
     SkyViewDlg* SkyView() const { return m_SkyViewDlg.get(); }
     // Opens the Sky View window (window menu, Ctrl+K), or raises it.
     void OnSkyView();
+    // The Send to Receiver window (window menu, Ctrl+R) and the TTFF Test
+    // window (window menu, Ctrl+T), nullptr until first opened
+    // (OrvaneDlgConsole.cpp, OrvaneDlgTtff.cpp).
+    ReceiverConsoleDlg* ReceiverConsole() const { return m_ReceiverConsoleDlg.get(); }
+    TtffDlg* TtffTest() const { return m_TtffDlg.get(); }
+    void OnReceiverConsole();
+    void OnTtffTest();
+    // Sends a command, typed as in the console, to the open receiver: a
+    // [Send] line in the text view and the command's mark in the recording.
+    LiveSession::SendResult SendToReceiver(const QString& typed);
+    // The TTFF series measured since the TTFF window was last cleared.
+    const std::vector<TtffSeries>& TtffResults() const { return m_TtffSeries; }
+    const TtffRunner* TtffRun() const { return m_TtffRunner.get(); }
+
     // The map view's browser (inside control 1000).
     CWebBrowser2* Browser() const;
 
@@ -268,6 +286,15 @@ private:
     void FollowSkyView();
     void ResetSkyView();
 
+    // The receiver console and the TTFF test: their keys and the live
+    // sources' taps, the answers after a tick, a series' start and end.
+    void SetUpReceiverConsole();
+    void ReadCommandPresets();
+    void FollowReceiverConsole(std::string_view tickText);
+    void StartTtff();
+    void OnTtffFinished();
+    void SaveTtffCsv();
+
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
     MainWindowControls m_Ui;
@@ -301,6 +328,14 @@ private:
     MapPagesConfig m_MapPagesConfig;
 
     QTimer m_LiveTimer;  // kLiveTimerId
+
+    // Talking to the receiver.
+    CommandPresetsConfig m_CommandPresets;  // [commands]
+    std::unique_ptr<ReceiverConsoleDlg> m_ReceiverConsoleDlg;
+    std::unique_ptr<TtffDlg> m_TtffDlg;
+    std::unique_ptr<TtffRunner> m_TtffRunner;  // while a series runs
+    SourceId m_TtffSource = kSerialSource;     // whose bytes the series reads
+    std::vector<TtffSeries> m_TtffSeries;
 
     bool m_Destroyed = false;
 };

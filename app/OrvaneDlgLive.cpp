@@ -114,6 +114,7 @@ void COrvaneDlg::OnLiveTick()
             AppendLine(QString::fromLatin1(text.data(), qsizetype(text.size())));
         while (DispatchSentences(text, m_LiveCursor, Options(), *m_Hooks)) { }
         FollowSkyView();
+        FollowReceiverConsole(text);
     }
     m_Recorder.Step(m_Live.RecordText(), m_Recorder.ProgressShown());
     m_Live.EndTick();

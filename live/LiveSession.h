@@ -77,6 +77,9 @@ public:
     // joined into lines: for measurements that need the arrival time.
     using ArrivalTap = std::function<void(SourceId source, std::string_view bytes)>;
     void SetArrivalTap(ArrivalTap tap) { m_ArrivalTap = std::move(tap); }
+    // Called when a source ends: lost, or closed by Pause or Offline Mode.
+    using EndTap = std::function<void(SourceId source, const QString& reason)>;
+    void SetEndTap(EndTap tap) { m_EndTap = std::move(tap); }
 
     // At each tick: the rests of sources that have been silent for a second.
     void PassIdleRests();
@@ -134,6 +137,7 @@ private:
     LiveSources m_Sources;                       // the [sources] group's sources
     LineAssembler m_Lines;                       // each source's unfinished sentence
     ArrivalTap m_ArrivalTap;                     // bytes as they arrive, for the TTFF test
+    EndTap m_EndTap;                             // sources' ends, for the TTFF test
     std::string m_RecordText;                    // this tick's bytes as received, zeros included
     std::string m_TickText;                      // the same without zero bytes
 };

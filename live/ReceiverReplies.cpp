@@ -76,6 +76,8 @@ bool IsReply(std::string_view line, const std::vector<std::string>& extraTypes)
 std::optional<std::string> Refusal(std::string_view line)
 {
     const std::string_view address = SentenceAddress(line);
+    if (address.empty())
+        return std::nullopt;
     const std::vector<std::string_view> fields = Fields(line.substr(line.find('$')));
     if (address == "PMTK001" && fields.size() >= 2) {
         if (fields[1] == "0")

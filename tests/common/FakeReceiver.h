@@ -12,13 +12,15 @@
 //   kNever   invalid fixes only, until the next restart;
 //   kSilent  nothing at all until the next restart;
 //   kRefuse  "$PMTK001,103,1" (unsupported) at once, and the old fix goes on.
-// A restart past the end of the script repeats its last step.
+// A restart past the end of the script repeats its last step. Any other
+// $PMTKnnn command is acknowledged as done: "$PMTK001,nnn,3".
 
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,6 +63,14 @@ public:
             // A program the test starts must not hold the receiver's side
             // open: unplugging closes it for good.
             ::fcntl(m_Terminal.MasterFd(), F_SETFD, FD_CLOEXEC);
+            // Raw from the start: a terminal echoes what the receiver sends
+            // until the program sets the line up, and the receiver would
+            // read its own sentences back.
+            termios settings{};
+            if (::tcgetattr(m_Terminal.MasterFd(), &settings) == 0) {
+                ::cfmakeraw(&settings);
+                ::tcsetattr(m_Terminal.MasterFd(), TCSANOW, &settings);
+            }
         }
         m_Running = true;
         m_Thread = std::thread([this] { Run(); });
@@ -142,8 +152,11 @@ private:
             std::lock_guard lock(m_Mutex);
             m_Lines.push_back(line);
         }
-        if (line.find(m_Restart) == std::string::npos)
+        if (line.find(m_Restart) == std::string::npos) {
+            if (line.starts_with("$PMTK") && line.size() >= 8)
+                Write(Nmea("PMTK001," + line.substr(5, 3) + ",3"));
             return;
+        }
         const int step = m_Script.empty() ? 0 : m_Script[std::min(size_t(m_Restarts.load()), m_Script.size() - 1)];
         ++m_Restarts;
         if (step == kRefuse) {

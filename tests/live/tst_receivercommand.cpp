@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "live/ReceiverCommand.h"
+#include "live/ReceiverReplies.h"
 #include "settings/CommandsConfig.h"
 
 using namespace orvane;
@@ -137,6 +138,47 @@ private slots:
                 QCOMPARE(int(uint8_t(b.back())), int(c));
             }
         }
+    }
+
+    // The answers the console shows, and those that refuse a command.
+    void replies_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<bool>("reply");
+        QTest::addColumn<QString>("refusal");  // empty: none
+        QTest::newRow("PMTK001 done") << QByteArray("$PMTK001,220,3*30\r\n") << "" << true << "";
+        QTest::newRow("PMTK001 unsupported")
+            << QByteArray("$PMTK001,103,1*33") << "" << true << "PMTK 103: unsupported command";
+        QTest::newRow("PMTK001 invalid") << QByteArray("$PMTK001,999,0*3A") << "" << true
+                                         << "PMTK 999: invalid command";
+        QTest::newRow("PAIR001 busy") << QByteArray("$PAIR001,006,5*3F") << "" << true << "PAIR 006: busy";
+        QTest::newRow("PAIR001 processing") << QByteArray("$PAIR001,006,1*3B") << "" << true << "";
+        QTest::newRow("PQTM error") << QByteArray("$PQTMCFGRCVRMODE,ERROR,1*1A") << "" << true
+                                    << "PQTMCFGRCVRMODE: error 1";
+        QTest::newRow("PQTM answer") << QByteArray("$PQTMVERNO,LC29HDANR11A03S,2023/05/08,16:39:19*3B") << "" << true
+                                     << "";
+        QTest::newRow("TXT of any talker") << QByteArray("$GNTXT,01,01,02,ANTSTATUS=OK*3B") << "" << true << "";
+        QTest::newRow("position, not named")
+            << QByteArray("$GPGGA,120000.00,,,,,0,00,99.99,,,,,,*67") << "" << false << "";
+        QTest::newRow("type named, any talker")
+            << QByteArray("$GNGSA,A,1,,,,,,,,,,,,,,,*00") << "pubx, gsa" << true << "";
+        QTest::newRow("address named") << QByteArray("$PUBX,00,1*00") << "PUBX" << true << "";
+        QTest::newRow("other address") << QByteArray("$GPGSA,A,1*00") << "GNGSA" << false << "";
+        QTest::newRow("no sentence") << QByteArray("PMTK001,1,3") << "" << false << "";
+    }
+    void replies()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, extra);
+        QFETCH(bool, reply);
+        QFETCH(QString, refusal);
+        const std::string text = line.toStdString();
+        QCOMPARE(IsReply(text, ParseReplyTypes(extra.toStdString())), reply);
+        const std::optional<std::string> refused = Refusal(text);
+        QCOMPARE(refused.has_value(), !refusal.isEmpty());
+        if (refused)
+            QCOMPARE(QString::fromStdString(*refused), refusal);
     }
 
     // The group's lines and its first-wins, case-blind names; a file
