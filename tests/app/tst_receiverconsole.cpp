@@ -12,6 +12,7 @@
 #include <QSpinBox>
 
 #include "../common/FakeReceiver.h"
+#include "../common/LoopbackPort.h"
 #include "AppTestSupport.h"
 #include "ReceiverConsoleDlg.h"
 #include "TtffDlg.h"
@@ -19,12 +20,19 @@
 
 using namespace orvane;
 
+Q_DECLARE_METATYPE(FakeReceiver::Device)
+
 namespace {
 
-QByteArray Config(const FakeReceiver& fake)
+// The fake on the serial port; behind TCP, no serial device, so the TCP
+// input opens and the [sources] NMEA server is the receiver.
+QByteArray Config(const FakeReceiver& fake, FakeReceiver::Device device = FakeReceiver::Device::PseudoTerminal)
 {
-    return "[uart]\nport=" + QByteArray::fromStdString(fake.DevicePath()) +
-           "\nbaudrate=115200\n[commands]\ncold start=$PMTK103\nfix rate=$PMTK220,1000\n";
+    const QByteArray commands = "[commands]\ncold start=$PMTK103\nfix rate=$PMTK220,1000\n";
+    if (device == FakeReceiver::Device::Tcp)
+        return TcpInputConfig(FreePort()) + "[sources]\ntcp=127.0.0.1:" + QByteArray::number(fake.Port()) + "\n" +
+               commands;
+    return "[uart]\nport=" + QByteArray::fromStdString(fake.DevicePath()) + "\nbaudrate=115200\n" + commands;
 }
 
 QString Recorded(const COrvaneDlg& dialog)
@@ -121,13 +129,22 @@ private slots:
 
     // A series from the TTFF window on the open receiver: the restart goes
     // out as a console command, and each run's time is the script's.
+    void ttffSeries_data()
+    {
+        QTest::addColumn<FakeReceiver::Device>("device");
+        QTest::newRow("pseudo-terminal") << FakeReceiver::Device::PseudoTerminal;
+        QTest::newRow("tcp") << FakeReceiver::Device::Tcp;
+    }
     void ttffSeries()
     {
-        FakeReceiver fake(FakeReceiver::Device::PseudoTerminal, {900, 600});
+        QFETCH(FakeReceiver::Device, device);
+        FakeReceiver fake(device, {900, 600});
         QVERIFY(fake.Ok());
-        QVERIFY(UseConfig(m_Folder, Config(fake)));
+        QVERIFY(UseConfig(m_Folder, Config(fake, device)));
         COrvaneDlg dialog;
         GoLive(dialog);
+        if (device == FakeReceiver::Device::Tcp)
+            QTRY_VERIFY(DisplayText(dialog).contains("[TCP client] connected to 127.0.0.1:"));
         dialog.OnTtffTest();
         TtffDlg* test = dialog.TtffTest();
         emit test->Presets()->activated(1);
@@ -152,9 +169,23 @@ private slots:
         QCOMPARE(fake.Restarts(), 2);
     }
 
-    // Pause during a run: the series ends with the reason, its runs kept.
-    void pausedMidRun()
+    // Pause or Stop during a run: the series ends with the reason, its
+    // runs kept; a stopped run is left out of the figures.
+    void endedMidRun_data()
     {
+        QTest::addColumn<bool>("pause");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("ended");
+        QTest::newRow("pause") << true << "lost"
+                               << "the receiver was lost (the live input was closed)";
+        QTest::newRow("stop") << false << "stopped"
+                              << "stopped by the user";
+    }
+    void endedMidRun()
+    {
+        QFETCH(bool, pause);
+        QFETCH(QString, outcome);
+        QFETCH(QString, ended);
         FakeReceiver fake(FakeReceiver::Device::PseudoTerminal, {400, FakeReceiver::kNever});
         QVERIFY(fake.Ok());
         QVERIFY(UseConfig(m_Folder, Config(fake)));
@@ -168,14 +199,19 @@ private slots:
         test->Settle()->setValue(0.2);
         test->StartButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(fake.Restarts(), 2, 10000);
-        Button(dialog, IDC_LIVE_INPUT)->click();
+        if (pause)
+            Button(dialog, IDC_LIVE_INPUT)->click();
+        else
+            test->StopButton()->click();
         QCOMPARE(int(dialog.TtffResults().size()), 1);
         const TtffSeries& series = dialog.TtffResults().front();
         QCOMPARE(int(series.runs.size()), 2);
         QCOMPARE(series.runs[0].outcome, RunOutcome::Fix);
-        QCOMPARE(series.runs[1].outcome, RunOutcome::Lost);
-        QCOMPARE(series.ended, std::string("the receiver was lost (the live input was closed)"));
-        QVERIFY(test->Report()->toPlainText().contains("ended early: the receiver was lost"));
+        QCOMPARE(QString(OutcomeKey(series.runs[1].outcome)), outcome);
+        QCOMPARE(QString::fromStdString(series.ended), ended);
+        QCOMPARE(Summarize(series).runs, size_t(pause ? 2 : 1));
+        QVERIFY(test->Report()->toPlainText().contains("ended early: " + ended));
+        QVERIFY(test->StartButton()->isEnabled());
     }
 };
 
