@@ -16,9 +16,11 @@
 #include "KeyRule.h"
 #include "MapView.h"
 #include "NtripDlg.h"
+#include "ReceiverConsoleDlg.h"
 #include "SatellitesDlg.h"
 #include "SecondaryMapDlg.h"
 #include "SkyViewDlg.h"
+#include "TtffDlg.h"
 #include "UiSeam.h"
 #include "decoder/GsvPass.h"
 #include "live/NetworkServer.h"
@@ -119,6 +121,7 @@ void COrvaneDlg::OnInitDialog()
     SetUpSkyView();
     SetUpCharts();
     SetUpNtrip();
+    SetUpReceiverConsole();
 
     // Offline, nothing loaded yet: Run, Purge, the lists and the slider
     // start disabled.
@@ -147,6 +150,9 @@ void COrvaneDlg::OnDestroy()
     m_NtripDlg.reset();
     m_Ntrip.reset();
     m_NtripRtk.reset();
+    m_TtffRunner.reset();
+    m_TtffDlg.reset();
+    m_ReceiverConsoleDlg.reset();
     ShutDownForwardingAndUpload();
 }
 
@@ -157,6 +163,8 @@ QMenu* COrvaneDlg::CreateWindowMenu()
     menu->addAction(QStringLiteral("&Sky View..."), this, &COrvaneDlg::OnSkyView);
     menu->addAction(QStringLiteral("&Charts..."), this, &COrvaneDlg::OnCharts);
     menu->addAction(QStringLiteral("&NTRIP..."), this, &COrvaneDlg::OnNtrip);
+    menu->addAction(QStringLiteral("Send to &Receiver..."), this, &COrvaneDlg::OnReceiverConsole);
+    menu->addAction(QStringLiteral("&TTFF Test..."), this, &COrvaneDlg::OnTtffTest);
     menu->addAction(QStringLiteral("Save Track as GPX..."), this, &COrvaneDlg::OnSaveTrack);
     menu->addAction(QStringLiteral("Save Epochs as CSV..."), this, [this] { OnSaveEpochs(EpochFormat::Csv); });
     menu->addAction(QStringLiteral("Save Epochs as KML..."), this, [this] { OnSaveEpochs(EpochFormat::Kml); });

@@ -34,12 +34,14 @@
 #include "live/LiveRecorder.h"
 #include "live/LiveSession.h"
 #include "live/PositionSender.h"
+#include "live/TtffRunner.h"
 #include "replay/DecodeCursor.h"
 #include "replay/DispatchHooks.h"
 #include "replay/LogCheck.h"
 #include "replay/ReplayEngine.h"
 #include "replay/TextView.h"
 #include "replay/TrackCollect.h"
+#include "settings/CommandsConfig.h"
 
 class QComboBox;
 class QLineEdit;
@@ -61,6 +63,8 @@ class NtripDlg;
 class NtripClient;
 class RtkProgress;
 class UiSeam;
+class ReceiverConsoleDlg;
+class TtffDlg;
 
 // The main window's controls by kind, built once from the control table.
 struct MainWindowControls {
@@ -159,6 +163,20 @@ public:
     NtripClient* NtripConnection() const { return m_Ntrip.get(); }
     // Opens the NTRIP window (window menu, Ctrl+N), or raises it.
     void OnNtrip();
+    // The Send to Receiver window (window menu, Ctrl+R) and the TTFF Test
+    // window (window menu, Ctrl+T), nullptr until first opened
+    // (OrvaneDlgConsole.cpp, OrvaneDlgTtff.cpp).
+    ReceiverConsoleDlg* ReceiverConsole() const { return m_ReceiverConsoleDlg.get(); }
+    TtffDlg* TtffTest() const { return m_TtffDlg.get(); }
+    void OnReceiverConsole();
+    void OnTtffTest();
+    // Sends a command, typed as in the console, to the open receiver: a
+    // [Send] line in the text view and the command's mark in the recording.
+    LiveSession::SendResult SendToReceiver(const QString& typed);
+    // The TTFF series measured since the TTFF window was last cleared.
+    const std::vector<TtffSeries>& TtffResults() const { return m_TtffSeries; }
+    const TtffRunner* TtffRun() const { return m_TtffRunner.get(); }
+
     // The map view's browser (inside control 1000).
     CWebBrowser2* Browser() const;
 
@@ -309,6 +327,14 @@ private:
     void StartNtrip(bool sourceTable);
     void StopNtrip();
     void FollowNtrip(std::string_view text);
+    // The receiver console and the TTFF test: their keys and the live
+    // sources' taps, the answers after a tick, a series' start and end.
+    void SetUpReceiverConsole();
+    void ReadCommandPresets();
+    void FollowReceiverConsole(std::string_view tickText);
+    void StartTtff();
+    void OnTtffFinished();
+    void SaveTtffCsv();
 
     UiSeam& m_Seam;
     QHash<int, QWidget*> m_Controls;
@@ -338,6 +364,7 @@ private:
     std::unique_ptr<NtripDlg> m_NtripDlg;
     std::unique_ptr<NtripClient> m_Ntrip;
     std::unique_ptr<RtkProgress> m_NtripRtk;  // the RTK figures while the client runs
+    bool m_NtripUnsent = false;               // the last corrections found no receiver
     bool m_SecondaryMapShown = false;
     std::unique_ptr<MapView> m_Map;  // the browser inside control 1000
 
@@ -351,6 +378,14 @@ private:
     MapPagesConfig m_MapPagesConfig;
 
     QTimer m_LiveTimer;  // kLiveTimerId
+
+    // Talking to the receiver.
+    CommandPresetsConfig m_CommandPresets;  // [commands]
+    std::unique_ptr<ReceiverConsoleDlg> m_ReceiverConsoleDlg;
+    std::unique_ptr<TtffDlg> m_TtffDlg;
+    std::unique_ptr<TtffRunner> m_TtffRunner;  // while a series runs
+    SourceId m_TtffSource = kSerialSource;     // whose bytes the series reads
+    std::vector<TtffSeries> m_TtffSeries;
 
     bool m_Destroyed = false;
 };

@@ -120,6 +120,7 @@ void COrvaneDlg::OnLiveTick()
         FollowSkyView();
         FollowCharts();
         FollowNtrip(text);
+        FollowReceiverConsole(text);
     }
     m_Recorder.Step(m_Live.RecordText(), m_Recorder.ProgressShown());
     m_Live.EndTick();

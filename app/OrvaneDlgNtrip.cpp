@@ -47,9 +47,21 @@ void COrvaneDlg::StartNtrip(bool sourceTable)
     m_Ntrip = std::make_unique<NtripClient>(settings);
     m_NtripRtk = std::make_unique<RtkProgress>();
     connect(m_Ntrip.get(), &NoticeSource::Status, this, &COrvaneDlg::OnStatusLine);
-    connect(m_Ntrip.get(), &NtripClient::Corrections, this, [this] { m_NtripRtk->NoteCorrections(m_Ntrip->NowMs()); });
-    // The corrections are for the receiver: its write path (the serial
-    // port, or a TCP receiver) connects to NtripClient::Corrections here.
+    // The corrections go to the receiver as they came, through the one
+    // write path the console uses too: the serial port, else the [sources]
+    // NMEA server. A receiver that cannot take them is told once, until it
+    // takes them again.
+    m_NtripUnsent = false;
+    connect(m_Ntrip.get(), &NtripClient::Corrections, this, [this](const QByteArray& bytes) {
+        m_NtripRtk->NoteCorrections(m_Ntrip->NowMs());
+        const LiveSession::SendResult sent =
+            m_Live.SendToReceiver(std::string_view(bytes.data(), size_t(bytes.size())));
+        if (!sent.sent && !m_NtripUnsent)
+            AppendLine(QStringLiteral("[NTRIP] corrections not passed to the receiver: ") + sent.reason);
+        else if (sent.sent && m_NtripUnsent)
+            AppendLine(QStringLiteral("[NTRIP] corrections passed to ") + sent.target);
+        m_NtripUnsent = !sent.sent;
+    });
     FollowNtrip({});
     if (sourceTable)
         m_Ntrip->ReadSourceTable();

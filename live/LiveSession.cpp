@@ -82,6 +82,12 @@ int LiveSession::TcpInputClients() const
 
 void LiveSession::Close()
 {
+    if (m_EndTap) {
+        if (m_SerialOpen)
+            m_EndTap(kSerialSource, QStringLiteral("the live input was closed"));
+        if (const TcpFeed* server = m_Sources.NmeaServer())
+            m_EndTap(server->Id(), QStringLiteral("the live input was closed"));
+    }
     if (m_SerialPort.IsOpen()) {
         const bool closed = m_SerialPort.Close();
         if (closed)
@@ -130,6 +136,8 @@ void LiveSession::OnClosed(SourceId source)
 {
     if (!Accepts(source))
         return;
+    if (m_EndTap)
+        m_EndTap(source, QStringLiteral("the connection ended"));
     std::string rest;
     m_Lines.Close(source, rest);
     Pass(rest);
@@ -139,6 +147,8 @@ void LiveSession::OnSerialLost(const QString& reason)
 {
     if (!m_SerialOpen)
         return;
+    if (m_EndTap)
+        m_EndTap(kSerialSource, reason);
     m_AppendLine(QStringLiteral("[UART] Lost the GNSS data port (%1 %2bps): %3")
                      .arg(m_SerialConfig.port, QString::number(m_SerialConfig.baudrate), reason));
     emit SerialPortLost();
@@ -172,8 +182,31 @@ void LiveSession::EndTick()
     m_RecordText.clear();
 }
 
+LiveSession::SendResult LiveSession::SendToReceiver(std::string_view bytes)
+{
+    SendResult result;
+    std::string reason;
+    if (m_SerialOpen) {
+        result.target = QStringLiteral("[UART] %1").arg(m_SerialConfig.port);
+        result.source = kSerialSource;
+        result.sent = m_SerialPort.Write(bytes, reason);
+        result.reason = QString::fromStdString(reason);
+        return result;
+    }
+    if (TcpFeed* server = m_Sources.NmeaServer()) {
+        result.target = QStringLiteral("%1 %2").arg(server->Label(), server->Address());
+        result.source = server->Id();
+        result.sent = server->Write(QByteArray(bytes.data(), qsizetype(bytes.size())), result.reason);
+        return result;
+    }
+    result.reason = QStringLiteral("no receiver is open: Start Parsing on the serial port, or a [sources] tcp server");
+    return result;
+}
+
 void LiveSession::AppendBytes(SourceId source, std::string_view bytes)
 {
+    if (m_ArrivalTap && !bytes.empty())
+        m_ArrivalTap(source, bytes);
     std::string complete;
     m_Lines.Feed(source, bytes, complete);
     Pass(complete);

@@ -60,6 +60,27 @@ public:
     bool RawDataVisible() const { return m_RawDataVisible; }
     void AcknowledgeQueueFull() { m_SerialPort.AcknowledgeQueueFull(); }
 
+    // Where a command to the receiver goes: the serial port while it is
+    // open, else the [sources] NMEA server while connected.
+    struct SendResult {
+        bool sent = false;
+        QString target;                   // "[UART] ttyUSB0" or "[TCP client] host:port"; empty when none is open
+        QString reason;                   // why nothing was sent
+        SourceId source = kSerialSource;  // whose received bytes answer
+    };
+    SendResult SendToReceiver(std::string_view bytes);
+    // A line for the recording alone (the mark of a sent command): it joins
+    // this tick's recorded text between whole received lines; the decoder
+    // never sees it.
+    void NoteForRecording(std::string_view line) { m_RecordText.append(line); }
+    // Called with every source's bytes as they arrive, before they are
+    // joined into lines: for measurements that need the arrival time.
+    using ArrivalTap = std::function<void(SourceId source, std::string_view bytes)>;
+    void SetArrivalTap(ArrivalTap tap) { m_ArrivalTap = std::move(tap); }
+    // Called when a source ends: lost, or closed by Pause or Offline Mode.
+    using EndTap = std::function<void(SourceId source, const QString& reason)>;
+    void SetEndTap(EndTap tap) { m_EndTap = std::move(tap); }
+
     // At each tick: the rests of sources that have been silent for a second.
     void PassIdleRests();
     // Before the last tick: the data signals not yet taken, the queued
@@ -115,6 +136,8 @@ private:
     std::unique_ptr<CNetworkClient> m_TcpInput;  // exists while the TCP input is open
     LiveSources m_Sources;                       // the [sources] group's sources
     LineAssembler m_Lines;                       // each source's unfinished sentence
+    ArrivalTap m_ArrivalTap;                     // bytes as they arrive, for the TTFF test
+    EndTap m_EndTap;                             // sources' ends, for the TTFF test
     std::string m_RecordText;                    // this tick's bytes as received, zeros included
     std::string m_TickText;                      // the same without zero bytes
 };

@@ -39,6 +39,9 @@ public:
     // The prefix of a line about the source, "[TCP]" when it is none of
     // these.
     QString LabelOf(SourceId source) const;
+    // The NMEA server Orvane follows, nullptr when [sources] names none or
+    // the sources are closed: the one source that takes receiver commands.
+    TcpFeed* NmeaServer() const { return m_NmeaServer.get(); }
     // What the sources hold and have not yet told, straight to sink.
     void TakePending(const SourceBytesSink& sink);
 

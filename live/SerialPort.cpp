@@ -18,6 +18,7 @@ namespace orvane {
 
 namespace {
 constexpr size_t kChunkSize = 4096;
+constexpr int kWriteWaitMs = 1000;
 }  // namespace
 
 SerialPort::~SerialPort()
@@ -41,7 +42,7 @@ bool SerialPort::Open(const std::string& portName, int bitsPerSecond, std::strin
     m_ReaderEnded.store(false);
 
     const std::string path = DevicePath(portName);
-    m_Fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    m_Fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_Fd < 0) {
         reason = std::strerror(errno);
         return false;
@@ -99,6 +100,36 @@ bool SerialPort::Close()
     ::close(m_WakeFd);
     m_WakeFd = -1;
     return released;
+}
+
+bool SerialPort::Write(std::string_view bytes, std::string& reason)
+{
+    if (!IsOpen() || ReaderEnded()) {
+        reason = "the port is not open";
+        return false;
+    }
+    // The device is non-blocking for the reader; a command waits for room
+    // in the driver, a second at most, rather than being cut.
+    while (!bytes.empty()) {
+        const ssize_t sent = ::write(m_Fd, bytes.data(), bytes.size());
+        if (sent > 0) {
+            bytes.remove_prefix(size_t(sent));
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && errno != EAGAIN) {
+            reason = std::strerror(errno);
+            return false;
+        }
+        pollfd room = {m_Fd, POLLOUT, 0};
+        const int ready = ::poll(&room, 1, kWriteWaitMs);
+        if (ready == 0 || (room.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            reason = ready == 0 ? "the device took no more bytes in 1 s" : "the device went away";
+            return false;
+        }
+    }
+    return true;
 }
 
 void SerialPort::AcknowledgeQueueFull()

@@ -3,13 +3,15 @@
 // The serial receiver reader. A thread of its own waits on the device and
 // moves every byte that arrives into m_QueueRead, then emits DataQueued
 // once per burst from that thread; a receiver connected queued takes the
-// bytes on its own thread. The reader never transmits anything.
+// bytes on its own thread. The device is open for writing too: Write sends
+// a command to the receiver from the caller's thread, beside the reader.
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include <QObject>
@@ -31,14 +33,19 @@ public:
     // when it is an absolute path.
     static std::string DevicePath(const std::string& portName);
 
-    // Opens the device read-only and exclusively at the speed, 8N1, and
-    // starts the reader thread. On failure returns false and sets reason.
+    // Opens the device for reading and writing, exclusively, at the speed,
+    // 8N1, and starts the reader thread. On failure returns false and sets
+    // reason.
     bool Open(const std::string& portName, int bitsPerSecond, std::string& reason);
 
     // Stops the reader thread, discards what the driver holds and releases
     // the device. Returns whether the release succeeded. Bytes still in the
     // queue stay for the next open.
     bool Close();
+
+    // Sends bytes to the receiver: all of them, waiting up to a second for
+    // room in the driver. On failure returns false and sets reason.
+    bool Write(std::string_view bytes, std::string& reason);
 
     // The port is open (the reader is meant to run).
     bool IsOpen() const { return m_Fd >= 0; }

@@ -90,6 +90,23 @@ void TcpFeed::TakePending(const SourceBytesSink& sink)
         sink(m_Id, bytes);
 }
 
+bool TcpFeed::Write(const QByteArray& bytes, QString& reason)
+{
+    if (m_Kind != Kind::NmeaServer) {
+        reason = QStringLiteral("gpsd takes no receiver commands");
+        return false;
+    }
+    if (m_State != State::Connected) {
+        reason = QStringLiteral("not connected to %1").arg(m_Address);
+        return false;
+    }
+    if (m_Socket->write(bytes) != bytes.size()) {
+        reason = m_Socket->errorString();
+        return false;
+    }
+    return true;
+}
+
 void TcpFeed::Connect()
 {
     m_State = State::Connecting;

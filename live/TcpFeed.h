@@ -55,6 +55,10 @@ public:
     void Open();
     // Hands what the socket holds and has not yet told to sink.
     void TakePending(const SourceBytesSink& sink);
+    // Sends bytes to the NMEA server (a receiver behind ser2net or a
+    // multiplexer that passes commands on). False with reason when the feed
+    // is gpsd's or not connected; the socket sends them without blocking.
+    bool Write(const QByteArray& bytes, QString& reason);
     // Ends the connection and every retry, without any line.
     void Close();
 

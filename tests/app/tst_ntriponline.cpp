@@ -13,6 +13,7 @@
 
 #include "../common/LoopbackPort.h"
 #include "../common/NtripTestCaster.h"
+#include "../common/PseudoTerminal.h"
 #include "../common/RtcmFrameBuilder.h"
 #include "AppTestSupport.h"
 #include "NtripDlg.h"
@@ -87,6 +88,40 @@ private slots:
         QTRY_VERIFY(DisplayText(dialog).contains("[NTRIP] closed " + address));
         QVERIFY(!dialog.NtripConnection());
         QCOMPARE(window->StateLabel()->text(), QString("off"));
+    }
+
+    // The corrections reach the receiver on the serial port byte for byte,
+    // bad frames and junk too; with no receiver open, one line says so.
+    void correctionsReachTheReceiver()
+    {
+        QTemporaryDir dir;
+        NtripTestCaster caster;
+        PseudoTerminal receiver;
+        QVERIFY(receiver.Ok());
+        QVERIFY(UseConfig(dir, "[uart]\nport=" + QByteArray::fromStdString(receiver.SlavePath()) +
+                                   "\nbaudrate=115200\n[ntrip]\ncaster=127.0.0.1:" + QByteArray::number(caster.Port()) +
+                                   "\nmountpoint=MOUNT\nuser=ann\npassword=s3cret\n"));
+        COrvaneDlg dialog;
+        dialog.OnNtrip();
+        NtripDlg* window = dialog.Ntrip();
+        window->ConnectButton()->click();
+        QTRY_VERIFY(DisplayText(dialog).contains("[NTRIP] connected to "));
+        caster.Send(RtcmFrame(1005, 19));
+        QTRY_VERIFY(
+            DisplayText(dialog).contains("[NTRIP] corrections not passed to the receiver: no receiver is open"));
+
+        GoLive(dialog);
+        QTRY_VERIFY(DisplayText(dialog).contains("[UART]"));
+        QByteArray bad = RtcmFrame(1077, 120);
+        bad[40] = char(bad[40] ^ 0x55);
+        const QByteArray stream = RtcmFrame(1005, 19) + "junk" + bad + RtcmFrame(1230, 8) + RtcmFrame(1094, 300);
+        caster.Send(stream.left(50));
+        caster.Send(stream.mid(50));
+        std::string reached;
+        QTRY_VERIFY((reached += receiver.Drain()).size() >= size_t(stream.size()));
+        QCOMPARE(QByteArray::fromStdString(reached), stream);
+        QTRY_VERIFY(DisplayText(dialog).contains("[NTRIP] corrections passed to [UART] "));
+        QCOMPARE(DisplayText(dialog).count("corrections not passed"), 1);
     }
 };
 

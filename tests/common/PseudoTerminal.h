@@ -24,6 +24,8 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     bool Ok() const { return m_Master >= 0 && !m_SlavePath.empty(); }
+    // The master side, for a receiver of the test that reads and writes it.
+    int MasterFd() const { return m_Master; }
     const std::string& SlavePath() const { return m_SlavePath; }
     bool Send(std::string_view bytes) { return ::write(m_Master, bytes.data(), bytes.size()) == ssize_t(bytes.size()); }
     // Reads and returns what the program wrote to the device so far.

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
+#include "settings/CommandsConfig.h"
 #include "settings/Config.h"
 
 namespace {
@@ -62,5 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::Fail("count or text beyond its limit");
     if (ServerListenAddress(input.listenAddress).isNull() || ServerListenAddress(forwarding.listenAddress).isNull())
         fuzz::Fail("a listen address that names no address");
+    // [commands]: one line per key, each preset named and with a command.
+    CommandPresetsConfig commands;
+    lines = 0;
+    ReadConfig(commands, appendLine);
+    if (size_t(lines) < commands.presets.size())
+        fuzz::Fail("a preset read without its line");
+    for (const CommandPreset& preset : commands.presets) {
+        if (preset.text.isEmpty())
+            fuzz::Fail("a preset without a command");
+    }
     return 0;
 }

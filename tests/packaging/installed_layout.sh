@@ -33,15 +33,15 @@ data=$usr/share/orvane
 app_id=org.example.Orvane
 
 step "layout"
-for f in bin/orvane bin/orvane-decode bin/orvane-loggen \
+for f in bin/orvane bin/orvane-decode bin/orvane-loggen bin/orvane-ttff \
   share/orvane/config.ini share/orvane/drive.nmea share/orvane/maps/track.html \
   share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
   share/icons/hicolor/scalable/apps/orvane.svg \
-  share/man/man1/orvane.1.gz share/man/man1/orvane-decode.1.gz share/man/man1/orvane-loggen.1.gz \
+  share/man/man1/orvane.1.gz share/man/man1/orvane-decode.1.gz share/man/man1/orvane-loggen.1.gz share/man/man1/orvane-ttff.1.gz \
   share/doc/orvane/copyright share/doc/orvane/changelog.gz; do
   [ -s "$usr/$f" ] || fail "missing or empty: $f"
 done
-for f in bin/orvane bin/orvane-decode bin/orvane-loggen; do
+for f in bin/orvane bin/orvane-decode bin/orvane-loggen bin/orvane-ttff; do
   [ -x "$usr/$f" ] || fail "not executable: $f"
 done
 # Every page the build lays next to the viewer is installed, unchanged.
@@ -59,6 +59,7 @@ done
 
 step "versions"
 [ "$("$bin/orvane-decode" --version)" = "orvane-decode $version" ] || fail "orvane-decode --version"
+[ "$("$bin/orvane-ttff" --version)" = "orvane-ttff $version" ] || fail "orvane-ttff --version"
 [ "$(QT_QPA_PLATFORM=offscreen "$bin/orvane" --version)" = "orvane $version" ] || fail "orvane --version"
 # Without any display the answers come before the GUI starts.
 no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
@@ -86,7 +87,7 @@ else
   echo "appstreamcli not installed: skipped"
 fi
 if command -v man >/dev/null; then
-  for page in orvane orvane-decode orvane-loggen; do
+  for page in orvane orvane-decode orvane-loggen orvane-ttff; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$page.1: $warnings"
   done
