@@ -204,6 +204,9 @@ public:
     // live session's so far (the last session's once it has ended).
     void OnSaveTrack();
     std::vector<TrackPoint> TrackToSave() const;
+    // Writes a whole file at once, replacing it only once all is written;
+    // a failure is told in a message box ("Cannot save the WHAT to ...").
+    bool SaveText(const QString& path, const std::string& text, const QString& what);
 
     // Ends the dialog; the window's destruction order runs once.
     void done(int result) override;
@@ -318,8 +321,6 @@ private:
     void ResetCharts();
     void FollowCharts();
     void OnChartEpochClicked(qulonglong epoch);
-    // Writes a whole file at once; a failure is told in a message box.
-    bool SaveText(const QString& path, const std::string& text, const QString& what);
     // The NTRIP client: its key, its start from config.ini (the stream, or
     // the source table), its end, and the latest fix handed to it after
     // each live tick (OrvaneDlgNtrip.cpp).

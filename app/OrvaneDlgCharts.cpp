@@ -8,7 +8,6 @@
 // as KML coloured by fix.
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QSlider>
 
@@ -101,17 +100,6 @@ void COrvaneDlg::OnChartEpochClicked(qulonglong epoch)
     m_Replay.SeekToOffset(epochs.starts[size_t(epoch)]);
     m_Ui.slider->setValue(m_Replay.SliderValue());
     FollowCharts();
-}
-
-bool COrvaneDlg::SaveText(const QString& path, const std::string& text, const QString& what)
-{
-    // The file is replaced only once the whole text is written.
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
-    if (!written)
-        m_Seam.MessageBox(this, QStringLiteral("Cannot save the %1 to \"%2\": %3").arg(what, path, file.errorString()));
-    return written;
 }
 
 void COrvaneDlg::OnSaveEpochs(EpochFormat format)

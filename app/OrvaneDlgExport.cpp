@@ -33,15 +33,19 @@ void COrvaneDlg::OnSaveTrack()
     const std::vector<TrackPoint> points = TrackToSave();
     const std::string gpx = TrackToGpx(points, QFileInfo(path).completeBaseName().toStdString());
 
-    // The file is replaced only once the whole track is written.
+    if (SaveText(path, gpx, QStringLiteral("track")))
+        AppendLine(QStringLiteral("Track saved: %1 points to \"%2\"").arg(points.size()).arg(path));
+}
+
+bool COrvaneDlg::SaveText(const QString& path, const std::string& text, const QString& what)
+{
+    // The file is replaced only once the whole text is written.
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(gpx.data(), qint64(gpx.size())) == qint64(gpx.size()) && file.commit();
-    if (!written) {
-        m_Seam.MessageBox(this, QStringLiteral("Cannot save the track to \"%1\": %2").arg(path, file.errorString()));
-        return;
-    }
-    AppendLine(QStringLiteral("Track saved: %1 points to \"%2\"").arg(points.size()).arg(path));
+                         file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
+    if (!written)
+        m_Seam.MessageBox(this, QStringLiteral("Cannot save the %1 to \"%2\": %3").arg(what, path, file.errorString()));
+    return written;
 }
 
 }  // namespace orvane

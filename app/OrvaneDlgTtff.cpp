@@ -6,8 +6,6 @@
 // source ends the series. The report holds every series since the last
 // Clear; Save CSV writes their runs.
 
-#include <QSaveFile>
-
 #include "OrvaneDlg.h"
 #include "TtffDlg.h"
 #include "UiSeam.h"
@@ -93,13 +91,7 @@ void COrvaneDlg::SaveTtffCsv()
     const QString path = m_Seam.SaveFileName(this, request);
     if (path.isEmpty())
         return;
-    const std::string csv = RunsCsv(m_TtffSeries);
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(csv.data(), qint64(csv.size())) == qint64(csv.size()) && file.commit();
-    if (!written)
-        m_Seam.MessageBox(this, QStringLiteral("Cannot save the runs to \"%1\": %2").arg(path, file.errorString()));
-    else
+    if (SaveText(path, RunsCsv(m_TtffSeries), QStringLiteral("runs")))
         AppendLine(QStringLiteral("TTFF runs saved to \"%1\"").arg(path));
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 // The option reading the command-line tools share.
 
+#include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace orvane {
@@ -26,6 +28,13 @@ inline bool TakeValue(std::string_view arg, std::string_view name, int argc, cha
         return true;
     }
     return false;
+}
+
+// The whole text as a finite decimal number.
+inline bool ParseFiniteNumber(std::string_view text, double& value)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
 }  // namespace orvane

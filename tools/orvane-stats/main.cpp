@@ -55,12 +55,6 @@ struct Options {
     int32_t tolerance = 5;
 };
 
-bool ParseNumber(std::string_view text, double& value)
-{
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(value);
-}
-
 // hh:mm:ss[.sss] as milliseconds of the day, or YYYY-MM-DDThh:mm:ss[.sss]
 // as milliseconds since 1970 (date set).
 bool ParseTime(std::string_view text, int64_t& ms, bool& dated)
@@ -85,7 +79,7 @@ bool ParseTime(std::string_view text, int64_t& ms, bool& dated)
     if (!std::from_chars(text.data(), text.data() + 2, hours).ptr ||
         std::from_chars(text.data(), text.data() + 2, hours).ptr != text.data() + 2 ||
         std::from_chars(text.data() + 3, text.data() + 5, minutes).ptr != text.data() + 5 ||
-        !ParseNumber(text.substr(6), seconds) || hours > 23 || minutes > 59 || seconds < 0 || seconds >= 61)
+        !ParseFiniteNumber(text.substr(6), seconds) || hours > 23 || minutes > 59 || seconds < 0 || seconds >= 61)
         return false;
     ms = days * 86400000 + (hours * 60 + minutes) * 60000 + std::llround(seconds * 1000);
     return true;
@@ -179,7 +173,7 @@ int main(int argc, char** argv)
                 return BadArguments("--fix takes all, 3d or rtk");
         } else if (TakeValue(arg, "--tolerance", argc, argv, i, value, missing)) {
             double ms = 0;
-            if (missing || !ParseNumber(value, ms) || ms < 0 || ms > 60000)
+            if (missing || !ParseFiniteNumber(value, ms) || ms < 0 || ms > 60000)
                 return BadArguments("--tolerance needs milliseconds from 0 to 60000");
             options.tolerance = int32_t(ms);
         } else if (TakeValue(arg, "--csv", argc, argv, i, value, missing)) {

@@ -41,15 +41,9 @@ const char* const kTtffUsage =
 
 namespace {
 
-bool Number(std::string_view text, double& value)
-{
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
-}
-
 bool Seconds(std::string_view text, double& value, double least)
 {
-    return Number(text, value) && value >= least && value <= 86400;
+    return ParseFiniteNumber(text, value) && value >= least && value <= 86400;
 }
 
 }  // namespace
@@ -90,7 +84,8 @@ bool ParseTtffOptions(int argc, char** argv, TtffOptions& options, std::string& 
             options.tcpHost = host;
             options.tcpPort = (unsigned short)port;
         } else if (TakeValue(arg, "--baud", argc, argv, i, value, missing)) {
-            if (missing || !Number(value, number) || number < 1200 || number > 115200 || number != std::floor(number))
+            if (missing || !ParseFiniteNumber(value, number) || number < 1200 || number > 115200 ||
+                number != std::floor(number))
                 return fail("--baud needs a speed of 1200 to 115200");
             options.baud = int(number);
         } else if (TakeValue(arg, "--restart", argc, argv, i, value, missing)) {
@@ -107,7 +102,8 @@ bool ParseTtffOptions(int argc, char** argv, TtffOptions& options, std::string& 
                 return fail("--restart " + std::string(value) + ": " + command.error);
             options.starts.push_back(start);
         } else if (TakeValue(arg, "--runs", argc, argv, i, value, missing)) {
-            if (missing || !Number(value, number) || number < 1 || number > 10000 || number != std::floor(number))
+            if (missing || !ParseFiniteNumber(value, number) || number < 1 || number > 10000 ||
+                number != std::floor(number))
                 return fail("--runs needs a count of 1 to 10000");
             options.runs = int(number);
         } else if (TakeValue(arg, "--timeout", argc, argv, i, value, missing)) {
@@ -124,19 +120,16 @@ bool ParseTtffOptions(int argc, char** argv, TtffOptions& options, std::string& 
                 return fail("--criterion needs fix or 3d");
             threeD = value == "3d";
         } else if (TakeValue(arg, "--hdop", argc, argv, i, value, missing)) {
-            if (missing || !Number(value, number) || number <= 0)
+            if (missing || !ParseFiniteNumber(value, number) || number <= 0)
                 return fail("--hdop needs a positive number");
             options.criterion.maxHdop = number;
         } else if (TakeValue(arg, "--within", argc, argv, i, value, missing)) {
-            if (missing || !Number(value, number) || number <= 0)
+            if (missing || !ParseFiniteNumber(value, number) || number <= 0)
                 return fail("--within needs metres");
             options.criterion.withinMetres = number;
         } else if (TakeValue(arg, "--reference", argc, argv, i, value, missing)) {
-            const size_t comma = value.find(',');
             GeodeticPoint point;
-            if (missing || comma == std::string_view::npos || !Number(value.substr(0, comma), point.latitude) ||
-                !Number(value.substr(comma + 1), point.longitude) || std::fabs(point.latitude) > 90 ||
-                std::fabs(point.longitude) > 180)
+            if (missing || !ParseGeodeticPoint(value, point))
                 return fail("--reference needs LAT,LON in signed degrees");
             options.criterion.reference = point;
             haveReference = true;
