@@ -550,7 +550,9 @@ void ChartsDlg::ResampleTimePlots()
     for (int k = 0; k < kChartCount; ++k) {
         QCustomPlot* plot = m_Plots[size_t(k)];
         const QCPRange range = plot->xAxis->range();
-        const int columns = std::max(1, plot->axisRect()->width());
+        // The plot's own width: its axis rectangle is laid out only at its
+        // next redraw, and a few columns more cost nothing.
+        const int columns = std::max(1, plot->width());
         bool any = false;
         for (int g = 0; g < plot->graphCount(); ++g) {
             if (m_Log)
@@ -577,8 +579,8 @@ void ChartsDlg::ResampleDeviation()
     // One point per occupied pixel and fix: a day of fixes draws as fast
     // as a minute of them.
     const QCPRange east = m_Deviation->xAxis->range(), north = m_Deviation->yAxis->range();
-    const int width = std::max(1, m_Deviation->axisRect()->width());
-    const int height = std::max(1, m_Deviation->axisRect()->height());
+    const int width = std::max(1, m_Deviation->width());
+    const int height = std::max(1, m_Deviation->height());
     std::vector<std::vector<bool>> occupied(kFixClassCount);
     std::array<QVector<double>, kFixClassCount> xs, ys;
     const size_t count = m_Log ? std::min(m_Log->epochs.size(), m_Errors.east.size()) : 0;

@@ -318,7 +318,7 @@ private:
     // tick, a click that seeks the replay.
     void SetUpCharts();
     const EpochLog& EpochsToShow(QString& name);
-    void ResetCharts();
+    void ResetCharts(bool opening = false);
     void FollowCharts();
     void OnChartEpochClicked(qulonglong epoch);
     // The NTRIP client: its key, its start from config.ini (the stream, or

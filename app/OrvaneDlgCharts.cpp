@@ -47,16 +47,23 @@ void COrvaneDlg::OnCharts()
         m_ChartsDlg = std::make_unique<ChartsDlg>(this);
         connect(m_ChartsDlg.get(), &ChartsDlg::EpochClicked, this, &COrvaneDlg::OnChartEpochClicked);
     }
+    // The epochs go in before the window shows, so it never draws others.
+    ResetCharts(true);
     m_ChartsDlg->show();
     m_ChartsDlg->raise();
     m_ChartsDlg->activateWindow();
-    ResetCharts();
 }
 
-void COrvaneDlg::ResetCharts()
+void COrvaneDlg::ResetCharts(bool opening)
 {
-    if (!m_ChartsDlg || !m_ChartsDlg->isVisible())
+    if (!m_ChartsDlg)
         return;
+    // A closed window lets go of the epochs it showed: they may be gone
+    // (another log, a new session) before it opens again.
+    if (!opening && !m_ChartsDlg->isVisible()) {
+        m_ChartsDlg->ShowEpochs(nullptr, QString(), false);
+        return;
+    }
     QString name;
     const EpochLog& epochs = EpochsToShow(name);
     m_ChartsDlg->ShowEpochs(&epochs, name, false);

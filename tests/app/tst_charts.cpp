@@ -182,6 +182,25 @@ private slots:
         QVERIFY(charts->StatsView()->toPlainText().contains("reference.nmea"));
     }
 
+    // A closed Charts window lets go of the log it showed; opened again it
+    // shows the log loaded since.
+    void reopenedAfterAnotherLog()
+    {
+        COrvaneDlg dialog;
+        QVERIFY(DropLog(dialog, m_Folder, "static.nmea", StaticLog()));
+        dialog.OnCharts();
+        ChartsDlg* charts = dialog.Charts();
+        QCOMPARE(charts->EpochCount(), size_t(kEpochs));
+        charts->close();
+        QVERIFY(DropLog(dialog, m_Folder, "short.nmea", StaticLog().left(StaticLog().indexOf("$GPRMC,120010"))));
+        QCOMPARE(charts->EpochCount(), size_t(0));
+        charts->resize(charts->width() + 10, charts->height());
+        dialog.OnCharts();
+        QVERIFY(charts->isVisible());
+        QCOMPARE(charts->windowTitle(), QString("Charts - short.nmea"));
+        QCOMPARE(charts->EpochCount(), size_t(10));
+    }
+
     void savesEpochs()
     {
         SavingSeam seam;
