@@ -17,14 +17,14 @@ double Known(float value)
     return std::isfinite(value) ? double(value) : kNaN;
 }
 
-double Cn0Value(const EpochLog& log, const Epoch& epoch, const SeriesSpec& spec)
+double Cn0Value(const EpochLog& log, const Epoch& epoch, const SeriesId& id)
 {
     if (!epoch.Has(Epoch::kSatellitesInView))
         return kNaN;
-    const uint16_t signalBit = uint16_t(1u << spec.signalBit);
+    const uint16_t signalBit = uint16_t(1u << id.signalBit);
     size_t signalIndex = 0;
     for (const EpochSatellite& satellite : log.SatellitesOf(epoch)) {
-        if (satellite.Prn() == spec.prn && satellite.System() == spec.constellation) {
+        if (satellite.Prn() == id.prn && satellite.System() == id.constellation) {
             if (!(satellite.signalBits & signalBit))
                 return kNaN;
             signalIndex += size_t(std::popcount(unsigned(satellite.signalBits & (signalBit - 1))));
@@ -56,19 +56,19 @@ ErrorSeries ErrorsOf(const ReceiverStats& stats, size_t epochCount)
     return series;
 }
 
-double SeriesValue(const EpochLog& log, size_t index, const SeriesSpec& spec, const ErrorSeries& errors)
+double SeriesValue(const EpochLog& log, size_t index, const SeriesId& id, const ErrorSeries& errors)
 {
     const Epoch& epoch = log.epochs[index];
     const auto errorAt = [index](const std::vector<float>& values) {
         return index < values.size() ? Known(values[index]) : kNaN;
     };
-    switch (spec.kind) {
+    switch (id.kind) {
     case SeriesKind::Cn0:
-        return Cn0Value(log, epoch, spec);
+        return Cn0Value(log, epoch, id);
     case SeriesKind::Used:
-        return epoch.Has(Epoch::kSatellitesUsed) ? double(epoch.used[size_t(spec.constellation)]) : kNaN;
+        return epoch.Has(Epoch::kSatellitesUsed) ? double(epoch.used[size_t(id.constellation)]) : kNaN;
     case SeriesKind::InView:
-        return epoch.Has(Epoch::kSatellitesInView) ? double(epoch.inView[size_t(spec.constellation)]) : kNaN;
+        return epoch.Has(Epoch::kSatellitesInView) ? double(epoch.inView[size_t(id.constellation)]) : kNaN;
     case SeriesKind::Hdop:
         return Known(epoch.hdop);
     case SeriesKind::Pdop:
@@ -93,7 +93,7 @@ double SeriesValue(const EpochLog& log, size_t index, const SeriesSpec& spec, co
     return kNaN;
 }
 
-std::vector<SeriesSpec> Cn0Signals(const EpochLog& log)
+std::vector<SeriesId> Cn0Signals(const EpochLog& log)
 {
     // One bit per constellation, PRN and signal: the satellite records are
     // many, the distinct signals few.
@@ -101,12 +101,12 @@ std::vector<SeriesSpec> Cn0Signals(const EpochLog& log)
     std::vector<uint16_t> signalBits(kConstellationCount * kPrns);
     for (const EpochSatellite& satellite : log.satellites)
         signalBits[size_t(satellite.System()) * kPrns + size_t(satellite.Prn())] |= satellite.signalBits;
-    std::vector<SeriesSpec> specs;
+    std::vector<SeriesId> ids;
     for (size_t key = 0; key < signalBits.size(); ++key)
         for (size_t bit = 0; bit < kBits; ++bit)
             if (signalBits[key] & (1u << bit))
-                specs.push_back({SeriesKind::Cn0, Constellation(key / kPrns), int32_t(key % kPrns), int(bit)});
-    return specs;
+                ids.push_back({SeriesKind::Cn0, Constellation(key / kPrns), int32_t(key % kPrns), int(bit)});
+    return ids;
 }
 
 namespace {
@@ -116,14 +116,14 @@ namespace {
 // have one of the same place in the records) find it without a search.
 class ValueReader {
 public:
-    ValueReader(const EpochLog& log, const SeriesSpec& spec, const ErrorSeries& errors)
-        : m_Log(log), m_Spec(spec), m_Errors(errors)
+    ValueReader(const EpochLog& log, const SeriesId& id, const ErrorSeries& errors)
+        : m_Log(log), m_Id(id), m_Errors(errors)
     { }
 
     double operator()(size_t index)
     {
-        if (m_Spec.kind != SeriesKind::Cn0)
-            return SeriesValue(m_Log, index, m_Spec, m_Errors);
+        if (m_Id.kind != SeriesKind::Cn0)
+            return SeriesValue(m_Log, index, m_Id, m_Errors);
         const Epoch& epoch = m_Log.epochs[index];
         if (!epoch.Has(Epoch::kSatellitesInView))
             return kNaN;
@@ -142,10 +142,10 @@ private:
     // The signal's place among the epoch's C/N0 values, or -1.
     int32_t SignalIndex(const Epoch& epoch) const
     {
-        const uint16_t signalBit = uint16_t(1u << m_Spec.signalBit);
+        const uint16_t signalBit = uint16_t(1u << m_Id.signalBit);
         int32_t index = 0;
         for (const EpochSatellite& satellite : m_Log.SatellitesOf(epoch)) {
-            if (satellite.Prn() == m_Spec.prn && satellite.System() == m_Spec.constellation) {
+            if (satellite.Prn() == m_Id.prn && satellite.System() == m_Id.constellation) {
                 if (!(satellite.signalBits & signalBit))
                     return -1;
                 return index + std::popcount(unsigned(satellite.signalBits & (signalBit - 1)));
@@ -156,7 +156,7 @@ private:
     }
 
     const EpochLog& m_Log;
-    const SeriesSpec& m_Spec;
+    const SeriesId& m_Id;
     const ErrorSeries& m_Errors;
     uint32_t m_First = UINT32_MAX;
     uint16_t m_Count = 0;
@@ -195,7 +195,7 @@ void SeriesSampler::Summarise(const EpochLog& log, const TimeLine& timeLine, con
         Reset();
     }
     const size_t count = std::min(log.epochs.size(), timeLine.ms.size());
-    ValueReader value(log, m_Spec, errors);
+    ValueReader value(log, m_Id, errors);
     const int64_t gapMs = std::isfinite(gapSeconds) ? int64_t(gapSeconds * 1000.0) : INT64_MAX;
     // Whole blocks of epochs not yet summarised.
     for (size_t block = m_Levels[0].size(); (block + 1) * BlockSize(0) <= count; ++block) {
@@ -267,7 +267,7 @@ void SeriesSampler::Sample(const EpochLog& log, const TimeLine& timeLine, int64_
     if (first >= last)
         return;
 
-    ValueReader value(log, m_Spec, errors);
+    ValueReader value(log, m_Id, errors);
     double previousX = secondsAt(first);
     const auto raw = [&](size_t from, size_t to) {
         for (size_t k = from; k < to; ++k) {

@@ -34,13 +34,13 @@ enum class SeriesKind : uint8_t {
     SigmaHeight,
 };
 
-struct SeriesSpec {
+struct SeriesId {
     SeriesKind kind = SeriesKind::Hdop;
     Constellation constellation = Constellation::Gps;  // Cn0, Used, InView
     int32_t prn = 0;                                   // Cn0
     int signalBit = 0;                                 // Cn0: the bit of EpochSatellite::signalBits
 
-    friend bool operator==(const SeriesSpec&, const SeriesSpec&) = default;
+    friend bool operator==(const SeriesId&, const SeriesId&) = default;
 };
 
 // The errors to the reference per epoch, as floats (NaN where unknown):
@@ -52,11 +52,11 @@ struct ErrorSeries {
 ErrorSeries ErrorsOf(const ReceiverStats& stats, size_t epochCount);
 
 // The value of the series at an epoch, NaN where the epoch lacks it.
-double SeriesValue(const EpochLog& log, size_t epoch, const SeriesSpec& spec, const ErrorSeries& errors);
+double SeriesValue(const EpochLog& log, size_t epoch, const SeriesId& id, const ErrorSeries& errors);
 
 // The satellites and signals a C/N0 chart can show: every one the log
 // reports a C/N0 for, in constellation, PRN and signal order.
-std::vector<SeriesSpec> Cn0Signals(const EpochLog& log);
+std::vector<SeriesId> Cn0Signals(const EpochLog& log);
 
 struct SeriesPoints {
     std::vector<double> x, y;  // y NaN: a break in the line
@@ -70,8 +70,8 @@ struct SeriesPoints {
 // one. The summaries cost about 0.4 bytes per epoch, and grow with the log.
 class SeriesSampler {
 public:
-    explicit SeriesSampler(const SeriesSpec& spec) : m_Spec(spec) { }
-    const SeriesSpec& Spec() const { return m_Spec; }
+    explicit SeriesSampler(const SeriesId& id) : m_Id(id) { }
+    const SeriesId& Id() const { return m_Id; }
 
     // The values changed (the errors were computed anew, or another log
     // came): the summaries are made again when next wanted.
@@ -97,7 +97,7 @@ private:
     };
     void Summarise(const EpochLog& log, const TimeLine& timeLine, const ErrorSeries& errors, double gapSeconds);
 
-    SeriesSpec m_Spec;
+    SeriesId m_Id;
     double m_GapSeconds = -1;
     std::vector<Block> m_Levels[3];
 };

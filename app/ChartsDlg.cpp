@@ -38,14 +38,14 @@ const std::array<QColor, kFixClassCount> kFixColours = {QColor(160, 160, 160), Q
     QColor(31, 119, 180), QColor(23, 190, 207), QColor(230, 190, 0), QColor(44, 160, 44), QColor(148, 103, 189),
     QColor(140, 86, 75), QColor(227, 119, 194)};
 
-QString SeriesName(const SeriesSpec& spec)
+QString SeriesName(const SeriesId& id)
 {
-    const QString system = QString::fromUtf8(ConstellationName(spec.constellation).data(),
-        qsizetype(ConstellationName(spec.constellation).size()));
-    switch (spec.kind) {
+    const QString system = QString::fromUtf8(ConstellationName(id.constellation).data(),
+        qsizetype(ConstellationName(id.constellation).size()));
+    switch (id.kind) {
     case SeriesKind::Cn0: {
-        const std::string_view signal = SignalName(spec.constellation, EpochSignalId(spec.signalBit));
-        QString name = QStringLiteral("%1 %2").arg(system).arg(spec.prn);
+        const std::string_view signal = SignalName(id.constellation, EpochSignalId(id.signalBit));
+        QString name = QStringLiteral("%1 %2").arg(system).arg(id.prn);
         if (!signal.empty())
             name += QStringLiteral(" ") + QString::fromUtf8(signal.data(), qsizetype(signal.size()));
         return name;
@@ -79,12 +79,12 @@ QString SeriesName(const SeriesSpec& spec)
 }
 
 // The key of a C/N0 signal in the signal list's items.
-int SignalKey(const SeriesSpec& spec)
+int SignalKey(const SeriesId& id)
 {
-    return (int(spec.constellation) << 16) | (spec.prn << 4) | spec.signalBit;
+    return (int(id.constellation) << 16) | (id.prn << 4) | id.signalBit;
 }
 
-SeriesSpec SpecOfKey(int key)
+SeriesId IdOfKey(int key)
 {
     return {SeriesKind::Cn0, Constellation((key >> 16) & 0xff), (key >> 4) & 0xfff, key & 0xf};
 }
@@ -359,7 +359,7 @@ void ChartsDlg::OnRangeChanged(QCustomPlot* source)
 
 void ChartsDlg::FillSignalList()
 {
-    const std::vector<SeriesSpec> available = m_Log ? Cn0Signals(*m_Log) : std::vector<SeriesSpec>{};
+    const std::vector<SeriesId> available = m_Log ? Cn0Signals(*m_Log) : std::vector<SeriesId>{};
     // The signals already listed keep their check; a new list checks the first few.
     QHash<int, bool> checked;
     for (int row = 0; row < m_Signals->count(); ++row)
@@ -368,24 +368,24 @@ void ChartsDlg::FillSignalList()
     const bool fresh = checked.isEmpty();
     const QSignalBlocker block(m_Signals);
     m_Signals->clear();
-    for (const SeriesSpec& spec : available) {
-        auto* item = new QListWidgetItem(SeriesName(spec), m_Signals);
-        item->setData(Qt::UserRole, SignalKey(spec));
+    for (const SeriesId& id : available) {
+        auto* item = new QListWidgetItem(SeriesName(id), m_Signals);
+        item->setData(Qt::UserRole, SignalKey(id));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        const bool on = fresh ? m_Signals->count() <= kFirstCheckedSignals : checked.value(SignalKey(spec), false);
+        const bool on = fresh ? m_Signals->count() <= kFirstCheckedSignals : checked.value(SignalKey(id), false);
         item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     }
 }
 
-std::vector<SeriesSpec> ChartsDlg::SeriesOf(Chart chart) const
+std::vector<SeriesId> ChartsDlg::SeriesOf(Chart chart) const
 {
-    std::vector<SeriesSpec> series;
+    std::vector<SeriesId> series;
     const auto add = [&series](SeriesKind kind) { series.push_back({kind}); };
     switch (chart) {
     case Cn0Chart:
         for (int row = 0; row < m_Signals->count(); ++row)
             if (m_Signals->item(row)->checkState() == Qt::Checked)
-                series.push_back(SpecOfKey(m_Signals->item(row)->data(Qt::UserRole).toInt()));
+                series.push_back(IdOfKey(m_Signals->item(row)->data(Qt::UserRole).toInt()));
         break;
     case SatellitesChart:
         if (!m_Log)
@@ -430,9 +430,9 @@ void ChartsDlg::UpdateSeries()
     for (int k = 0; k < kChartCount; ++k) {
         QCustomPlot* plot = m_Plots[size_t(k)];
         std::vector<SeriesSampler>& samplers = m_Samplers[size_t(k)];
-        const std::vector<SeriesSpec> series = SeriesOf(Chart(k));
+        const std::vector<SeriesId> series = SeriesOf(Chart(k));
         if (std::equal(series.begin(), series.end(), samplers.begin(), samplers.end(),
-                [](const SeriesSpec& spec, const SeriesSampler& sampler) { return spec == sampler.Spec(); }))
+                [](const SeriesId& id, const SeriesSampler& sampler) { return id == sampler.Id(); }))
             continue;
         plot->clearGraphs();
         samplers.clear();
@@ -473,7 +473,7 @@ void ChartsDlg::Recompute()
     // The errors are new: the error charts summarise them anew.
     for (std::vector<SeriesSampler>& samplers : m_Samplers)
         for (SeriesSampler& sampler : samplers)
-            if (sampler.Spec().kind == SeriesKind::Horizontal || sampler.Spec().kind == SeriesKind::Vertical)
+            if (sampler.Id().kind == SeriesKind::Horizontal || sampler.Id().kind == SeriesKind::Vertical)
                 sampler.Reset();
     QString text;
     if (m_Log && !m_Log->epochs.empty()) {

@@ -101,7 +101,7 @@ private:
     void ResampleDeviation();
     void MoveCursor();
     void WireClick(QCustomPlot* plot);
-    std::vector<SeriesSpec> SeriesOf(Chart chart) const;
+    std::vector<SeriesId> SeriesOf(Chart chart) const;
 
     const EpochLog* m_Log = nullptr;
     QString m_Name;

@@ -179,7 +179,7 @@ private slots:
     {
         const EpochLog log = MakeLog(3000);
         const TimeLine times = TimesOf(log);
-        const std::vector<SeriesSpec> cn0Signals = Cn0Signals(log);
+        const std::vector<SeriesId> cn0Signals = Cn0Signals(log);
         QCOMPARE(cn0Signals.size(), size_t(3));
         QCOMPARE(cn0Signals[2].prn, 7);
         QCOMPARE(cn0Signals[2].signalBit, 7);
