@@ -29,7 +29,7 @@ if command -v clang++ >/dev/null 2>&1; then
     -DORVANE_FUZZ=ON -DORVANE_BENCH=OFF >/dev/null
   cmake --build build-fuzz -j2 --target fuzz_all
   mkdir -p build-fuzz/crashes
-  for harness in dispatcher lineassembler logcheck config track gpsd receiverreports epochs rtcm ntrip; do
+  for harness in dispatcher lineassembler logcheck config track gpsd receiverreports epochs rtcm ntrip receivercommand; do
     scratch=$(mktemp -d)
     build-fuzz/tests/fuzz/fuzz_$harness -max_total_time=5 -seed=1 -print_final_stats=1 \
       -artifact_prefix=build-fuzz/crashes/$harness- "$scratch" tests/fuzz/corpus/$harness
