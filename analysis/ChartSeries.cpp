@@ -17,100 +17,6 @@ double Known(float value)
     return std::isfinite(value) ? double(value) : kNaN;
 }
 
-double Cn0Value(const EpochLog& log, const Epoch& epoch, const SeriesId& id)
-{
-    if (!epoch.Has(Epoch::kSatellitesInView))
-        return kNaN;
-    const uint16_t signalBit = uint16_t(1u << id.signalBit);
-    size_t signalIndex = 0;
-    for (const EpochSatellite& satellite : log.SatellitesOf(epoch)) {
-        if (satellite.Prn() == id.prn && satellite.System() == id.constellation) {
-            if (!(satellite.signalBits & signalBit))
-                return kNaN;
-            signalIndex += size_t(std::popcount(unsigned(satellite.signalBits & (signalBit - 1))));
-            const uint8_t cn0 = log.Cn0Of(epoch)[signalIndex];
-            return cn0 ? double(cn0) : kNaN;
-        }
-        signalIndex += size_t(satellite.SignalCount());
-    }
-    return kNaN;
-}
-
-}  // namespace
-
-ErrorSeries ErrorsOf(const ReceiverStats& stats, size_t epochCount)
-{
-    ErrorSeries series;
-    series.east.assign(epochCount, float(kNaN));
-    series.north.assign(epochCount, float(kNaN));
-    series.vertical.assign(epochCount, float(kNaN));
-    for (size_t k = stats.firstEpoch; k < stats.endEpoch && k < epochCount; ++k) {
-        const EpochError& error = stats.errors[k - stats.firstEpoch];
-        if (!error.known)
-            continue;
-        series.east[k] = float(error.east);
-        series.north[k] = float(error.north);
-        if (error.vertical)
-            series.vertical[k] = float(error.up);
-    }
-    return series;
-}
-
-double SeriesValue(const EpochLog& log, size_t index, const SeriesId& id, const ErrorSeries& errors)
-{
-    const Epoch& epoch = log.epochs[index];
-    const auto errorAt = [index](const std::vector<float>& values) {
-        return index < values.size() ? Known(values[index]) : kNaN;
-    };
-    switch (id.kind) {
-    case SeriesKind::Cn0:
-        return Cn0Value(log, epoch, id);
-    case SeriesKind::Used:
-        return epoch.Has(Epoch::kSatellitesUsed) ? double(epoch.used[size_t(id.constellation)]) : kNaN;
-    case SeriesKind::InView:
-        return epoch.Has(Epoch::kSatellitesInView) ? double(epoch.inView[size_t(id.constellation)]) : kNaN;
-    case SeriesKind::Hdop:
-        return Known(epoch.hdop);
-    case SeriesKind::Pdop:
-        return Known(epoch.pdop);
-    case SeriesKind::Fix:
-        return double(ClassOf(epoch));
-    case SeriesKind::Height:
-        return epoch.Has(Epoch::kPosition) && epoch.Has(Epoch::kHeight) ? double(epoch.heightMsl) : kNaN;
-    case SeriesKind::Speed:
-        return Known(epoch.speed);
-    case SeriesKind::Horizontal:
-        return std::hypot(errorAt(errors.east), errorAt(errors.north));
-    case SeriesKind::Vertical:
-        return errorAt(errors.vertical);
-    case SeriesKind::SigmaLatitude:
-        return Known(epoch.sigmaLatitude);
-    case SeriesKind::SigmaLongitude:
-        return Known(epoch.sigmaLongitude);
-    case SeriesKind::SigmaHeight:
-        return Known(epoch.sigmaHeight);
-    }
-    return kNaN;
-}
-
-std::vector<SeriesId> Cn0Signals(const EpochLog& log)
-{
-    // One bit per constellation, PRN and signal: the satellite records are
-    // many, the distinct signals few.
-    constexpr size_t kPrns = 512, kBits = 16;
-    std::vector<uint16_t> signalBits(kConstellationCount * kPrns);
-    for (const EpochSatellite& satellite : log.satellites)
-        signalBits[size_t(satellite.System()) * kPrns + size_t(satellite.Prn())] |= satellite.signalBits;
-    std::vector<SeriesId> ids;
-    for (size_t key = 0; key < signalBits.size(); ++key)
-        for (size_t bit = 0; bit < kBits; ++bit)
-            if (signalBits[key] & (1u << bit))
-                ids.push_back({SeriesKind::Cn0, Constellation(key / kPrns), int32_t(key % kPrns), int(bit)});
-    return ids;
-}
-
-namespace {
-
 // Reads one series epoch by epoch. A C/N0 series remembers where its signal
 // lies in the last satellite list read: epochs that share the list (or
 // have one of the same place in the records) find it without a search.
@@ -162,6 +68,81 @@ private:
     uint16_t m_Count = 0;
     int32_t m_Signal = -1;
 };
+
+}  // namespace
+
+ErrorSeries ErrorsOf(const ReceiverStats& stats, size_t epochCount)
+{
+    ErrorSeries series;
+    series.east.assign(epochCount, float(kNaN));
+    series.north.assign(epochCount, float(kNaN));
+    series.vertical.assign(epochCount, float(kNaN));
+    for (size_t k = stats.firstEpoch; k < stats.endEpoch && k < epochCount; ++k) {
+        const EpochError& error = stats.errors[k - stats.firstEpoch];
+        if (!error.known)
+            continue;
+        series.east[k] = float(error.east);
+        series.north[k] = float(error.north);
+        if (error.vertical)
+            series.vertical[k] = float(error.up);
+    }
+    return series;
+}
+
+double SeriesValue(const EpochLog& log, size_t index, const SeriesId& id, const ErrorSeries& errors)
+{
+    const Epoch& epoch = log.epochs[index];
+    const auto errorAt = [index](const std::vector<float>& values) {
+        return index < values.size() ? Known(values[index]) : kNaN;
+    };
+    switch (id.kind) {
+    case SeriesKind::Cn0:
+        return ValueReader(log, id, errors)(index);
+    case SeriesKind::Used:
+        return epoch.Has(Epoch::kSatellitesUsed) ? double(epoch.used[size_t(id.constellation)]) : kNaN;
+    case SeriesKind::InView:
+        return epoch.Has(Epoch::kSatellitesInView) ? double(epoch.inView[size_t(id.constellation)]) : kNaN;
+    case SeriesKind::Hdop:
+        return Known(epoch.hdop);
+    case SeriesKind::Pdop:
+        return Known(epoch.pdop);
+    case SeriesKind::Fix:
+        return double(ClassOf(epoch));
+    case SeriesKind::Height:
+        return epoch.Has(Epoch::kPosition) && epoch.Has(Epoch::kHeight) ? double(epoch.heightMsl) : kNaN;
+    case SeriesKind::Speed:
+        return Known(epoch.speed);
+    case SeriesKind::Horizontal:
+        return std::hypot(errorAt(errors.east), errorAt(errors.north));
+    case SeriesKind::Vertical:
+        return errorAt(errors.vertical);
+    case SeriesKind::SigmaLatitude:
+        return Known(epoch.sigmaLatitude);
+    case SeriesKind::SigmaLongitude:
+        return Known(epoch.sigmaLongitude);
+    case SeriesKind::SigmaHeight:
+        return Known(epoch.sigmaHeight);
+    }
+    return kNaN;
+}
+
+std::vector<SeriesId> Cn0Signals(const EpochLog& log)
+{
+    // One bit per constellation, PRN and signal: the satellite records are
+    // many, the distinct signals few.
+    constexpr size_t kPrns = 512, kBits = 16;
+    std::vector<uint16_t> signalBits(kConstellationCount * kPrns);
+    for (const EpochSatellite& satellite : log.satellites)
+        signalBits[size_t(satellite.System()) * kPrns + size_t(satellite.Prn())] |= satellite.signalBits;
+    std::vector<SeriesId> ids;
+    for (size_t key = 0; key < signalBits.size(); ++key)
+        for (size_t bit = 0; bit < kBits; ++bit)
+            if (signalBits[key] & (1u << bit))
+                ids.push_back({SeriesKind::Cn0, Constellation(key / kPrns), int32_t(key % kPrns), int(bit)});
+    return ids;
+}
+
+namespace {
 
 constexpr size_t kBlockShift = 5;  // 32 epochs, or 32 blocks of the level below
 constexpr size_t kLevels = 3;

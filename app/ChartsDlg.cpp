@@ -261,6 +261,8 @@ void ChartsDlg::ShowEpochs(const EpochLog* log, const QString& name, bool grown)
     m_Log = log;
     FillSignalList();
     if (!grown || !hadEpochs) {
+        m_Constellations = 0;
+        m_ConstellationsRead = 0;
         for (std::vector<SeriesSampler>& samplers : m_Samplers)
             for (SeriesSampler& sampler : samplers)
                 sampler.Reset();
@@ -388,12 +390,8 @@ std::vector<SeriesId> ChartsDlg::SeriesOf(Chart chart) const
                 series.push_back(IdOfKey(m_Signals->item(row)->data(Qt::UserRole).toInt()));
         break;
     case SatellitesChart:
-        if (!m_Log)
-            break;
         for (int c = 0; c < kConstellationCount; ++c) {
-            const bool present = std::any_of(m_Log->epochs.begin(), m_Log->epochs.end(),
-                [c](const Epoch& e) { return e.inView[size_t(c)] > 0 || e.used[size_t(c)] > 0; });
-            if (present) {
+            if (m_Constellations & (1u << c)) {
                 series.push_back({SeriesKind::Used, Constellation(c)});
                 series.push_back({SeriesKind::InView, Constellation(c)});
             }
@@ -427,6 +425,15 @@ std::vector<SeriesId> ChartsDlg::SeriesOf(Chart chart) const
 
 void ChartsDlg::UpdateSeries()
 {
+    // The constellations seen, from the epochs not looked at before: a
+    // growing log is read once.
+    const size_t count = m_Log ? m_Log->epochs.size() : 0;
+    for (; m_ConstellationsRead < count; ++m_ConstellationsRead) {
+        const Epoch& epoch = m_Log->epochs[m_ConstellationsRead];
+        for (int c = 0; c < kConstellationCount; ++c)
+            if (epoch.inView[size_t(c)] > 0 || epoch.used[size_t(c)] > 0)
+                m_Constellations |= uint8_t(1u << c);
+    }
     for (int k = 0; k < kChartCount; ++k) {
         QCustomPlot* plot = m_Plots[size_t(k)];
         std::vector<SeriesSampler>& samplers = m_Samplers[size_t(k)];

@@ -124,6 +124,8 @@ private:
     std::array<QCustomPlot*, kChartCount> m_Plots{};
     std::array<QCPItemStraightLine*, kChartCount> m_CursorLines{};
     std::array<std::vector<SeriesSampler>, kChartCount> m_Samplers;  // one per graph
+    uint8_t m_Constellations = 0;     // bit per constellation the epochs show satellites of
+    size_t m_ConstellationsRead = 0;  // the epochs looked at for them
     QCustomPlot* m_Deviation = nullptr;
     QCPItemEllipse* m_Cep50 = nullptr;
     QCPItemEllipse* m_R95 = nullptr;

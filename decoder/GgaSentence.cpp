@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "SentenceChecksum.h"
+
 namespace orvane {
 
 namespace {
@@ -56,11 +58,9 @@ std::string GgaSentence(const GgaFix& fix)
         body += number;
     }
     body += ",M,,M,,";
-    unsigned checksum = 0;
-    for (const char c : body)
-        checksum ^= static_cast<unsigned char>(c);
-    std::snprintf(number, sizeof number, "*%02X", checksum);
-    return '$' + body + number;
+    std::string sentence = '$' + body;
+    AppendChecksum(sentence, body);
+    return sentence;
 }
 
 }  // namespace orvane

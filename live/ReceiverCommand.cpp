@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReceiverCommand.h"
 
+#include "decoder/FieldConvert.h"
+#include "decoder/SentenceChecksum.h"
+
 namespace orvane {
 
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsBlank(char c)
 {
@@ -105,8 +97,7 @@ ReceiverCommand NmeaCommand(std::string_view text)
         if (body.size() < 2)
             return Failed(command.kind, "nothing after the $");
         command.bytes.assign(body);
-        command.bytes += '*';
-        command.bytes += NmeaChecksum(body.substr(1));
+        AppendChecksum(command.bytes, body.substr(1));
     } else {
         if (text.size() != star + 3 || HexValue(text[star + 1]) < 0 || HexValue(text[star + 2]) < 0)
             return Failed(command.kind, "a '*' must end the sentence or be followed by its two hex checksum digits");
@@ -117,14 +108,6 @@ ReceiverCommand NmeaCommand(std::string_view text)
 }
 
 }  // namespace
-
-std::string NmeaChecksum(std::string_view body)
-{
-    uint8_t sum = 0;
-    for (const char c : body)
-        sum ^= uint8_t(c);
-    return {kHexDigits[sum >> 4], kHexDigits[sum & 0xf]};
-}
 
 ReceiverCommand MakeReceiverCommand(std::string_view typed)
 {

@@ -29,10 +29,6 @@ struct ReceiverCommand {
     bool Ok() const { return error.empty(); }
 };
 
-// The exclusive-or of the bytes between "$" (or "!") and "*", as the two
-// upper-case hex digits a sentence ends with.
-std::string NmeaChecksum(std::string_view body);
-
 ReceiverCommand MakeReceiverCommand(std::string_view typed);
 
 // How a command reads in the text view: the sentence without its line end,

@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include "decoder/SentenceChecksum.h"
 #include "live/ReceiverCommand.h"
 #include "live/ReceiverReplies.h"
 #include "settings/CommandsConfig.h"
@@ -127,7 +128,9 @@ private slots:
             const std::string& b = command.bytes;
             if (command.kind == ReceiverCommand::Kind::Nmea) {
                 const size_t star = b.find('*');
-                QCOMPARE(b.substr(star + 1, 2), NmeaChecksum(std::string_view(b).substr(1, star - 1)));
+                std::string checksum;
+                AppendChecksum(checksum, std::string_view(b).substr(1, star - 1));
+                QCOMPARE(b.substr(star, 3), checksum);
             } else {
                 QCOMPARE(command.kind, ReceiverCommand::Kind::Hex);
                 QVERIFY(b.size() >= 8 && b.substr(0, 2) == "\xB5\x62");

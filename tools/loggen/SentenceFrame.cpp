@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SentenceFrame.h"
 
-namespace orvane::loggen {
+#include "decoder/SentenceChecksum.h"
 
-uint8_t NmeaChecksum(std::string_view body)
-{
-    uint8_t sum = 0;
-    for (char c : body)
-        sum ^= uint8_t(c);
-    return sum;
-}
+namespace orvane::loggen {
 
 void AppendSentence(std::string& out, std::string_view body)
 {
@@ -29,11 +23,8 @@ size_t BeginSentence(std::string& out, const char* address)
 
 void FinishSentence(std::string& out, size_t start)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const uint8_t sum = NmeaChecksum(std::string_view(out).substr(start + 1));
-    out += '*';
-    out += kHex[sum >> 4];
-    out += kHex[sum & 0x0F];
+    // The body is copied: appending may move the text it lies in.
+    AppendChecksum(out, std::string(out, start + 1));
     out += "\r\n";
 }
 

@@ -10,9 +10,6 @@
 
 namespace orvane::loggen {
 
-// XOR of every byte of the sentence body (the text between "$" and "*").
-uint8_t NmeaChecksum(std::string_view body);
-
 // Appends "$" + body + "*" + two uppercase hex checksum digits + CR LF.
 void AppendSentence(std::string& out, std::string_view body);
 
