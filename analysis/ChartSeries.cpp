@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "decoder/VectorGrowth.h"
+
 namespace orvane {
 
 namespace {
@@ -179,6 +181,7 @@ void SeriesSampler::Summarise(const EpochLog& log, const TimeLine& timeLine, con
     ValueReader value(log, m_Id, errors);
     const int64_t gapMs = std::isfinite(gapSeconds) ? int64_t(gapSeconds * 1000.0) : INT64_MAX;
     // Whole blocks of epochs not yet summarised.
+    ReserveForMore(m_Levels[0], count / BlockSize(0) - std::min(count / BlockSize(0), m_Levels[0].size()));
     for (size_t block = m_Levels[0].size(); (block + 1) * BlockSize(0) <= count; ++block) {
         Block summary{INFINITY, -INFINITY, 0, 0, kNoBreak, kNoBreak};
         const size_t first = block * BlockSize(0);
@@ -206,6 +209,8 @@ void SeriesSampler::Summarise(const EpochLog& log, const TimeLine& timeLine, con
     for (size_t level = 1; level < kLevels; ++level) {
         const std::vector<Block>& below = m_Levels[level - 1];
         const size_t childSize = BlockSize(level - 1);
+        ReserveForMore(m_Levels[level],
+            (below.size() >> kBlockShift) - std::min(below.size() >> kBlockShift, m_Levels[level].size()));
         for (size_t block = m_Levels[level].size(); (block + 1) << kBlockShift <= below.size(); ++block) {
             Block summary{INFINITY, -INFINITY, 0, 0, kNoBreak, kNoBreak};
             for (size_t child = block << kBlockShift, n = 0; n < (size_t(1) << kBlockShift); ++child, ++n) {

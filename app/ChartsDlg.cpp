@@ -493,8 +493,9 @@ void ChartsDlg::Recompute()
         context.options = &options;
         text += QString::fromStdString(StatsText(m_Stats, context));
         m_Errors = ErrorsOf(m_Stats, m_Log->epochs.size());
-        // The charts read the errors as floats; the full records go.
-        m_Stats.errors = {};
+        // The charts read the errors as floats; the full records go (their
+        // memory too: assigning an empty list would keep it).
+        std::vector<EpochError>().swap(m_Stats.errors);
         m_OriginMs = m_Stats.timeLine.ms.front() - ((m_Stats.timeLine.ms.front() % kMsPerDay) + kMsPerDay) % kMsPerDay;
     } else {
         text = QStringLiteral("No epochs.");

@@ -21,6 +21,7 @@
 
 #include "Calendar.h"
 #include "FieldConvert.h"
+#include "VectorGrowth.h"
 
 namespace orvane {
 
@@ -539,16 +540,6 @@ struct RecordRun {
     size_t count = 0;
 };
 
-// Room for count more records. The records grow by a quarter rather than
-// doubling: a live session of days keeps at most a quarter of its records'
-// memory unused, for a few more copies while it grows.
-template <class Record>
-void MakeRoom(std::vector<Record>& records, size_t count)
-{
-    if (records.size() + count > records.capacity())
-        records.reserve(std::max(records.size() + count, records.capacity() + records.capacity() / 4));
-}
-
 // Where the run lies: the last run's, when its records are the same bytes
 // (the vector is checked to still hold them, whatever was done to it
 // since), else appended. An empty run leaves the last one as it is, so
@@ -563,7 +554,7 @@ uint32_t SharedRun(std::vector<Record>& records, const Record* run, size_t count
         std::memcmp(records.data() + last.first, run, count * sizeof(Record)) == 0)
         return uint32_t(last.first);
     last = {records.size(), count};
-    MakeRoom(records, count);
+    ReserveForMore(records, count);
     records.insert(records.end(), run, run + count);
     return uint32_t(last.first);
 }
@@ -1005,7 +996,7 @@ void EpochReader::State::Close()
         }
         open.firstSatellite = SharedRun(log.satellites, closing.data(), inViewCount, lastSatellites);
         open.firstCn0 = SharedRun(log.cn0, closingCn0.data(), size_t(cn0 - closingCn0.data()), lastCn0);
-        MakeRoom(log.epochs, 1);
+        ReserveForMore(log.epochs, 1);
         log.epochs.push_back(open);
     }
     open = Epoch();

@@ -6,6 +6,7 @@
 
 #include "decoder/Calendar.h"
 #include "decoder/FieldConvert.h"
+#include "decoder/VectorGrowth.h"
 
 namespace orvane {
 
@@ -204,6 +205,7 @@ void TrackCollector::TakePosition(const TrackPoint& point, std::optional<int64_t
             fix.day = dayKept;
         return;
     }
+    ReserveForMore(m_Fixes, 1);
     m_Fixes.push_back(
         {point.latitude, point.longitude, point.elevation.value_or(std::nan("")), point.timeOfDay, dayKept});
 }

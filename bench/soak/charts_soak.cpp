@@ -9,11 +9,13 @@
 //       it is closed, for the window's own memory per epoch).
 //
 // 864000 epochs are a day of it. The real main window runs offscreen in online
-// mode. The run reports the epochs the charts counted against those sent
-// (the last stays open, waiting for a later time), the resident memory per
-// epoch, the time of one growth of the charts (once a second online) and
-// of their statistics computed anew, and the time of a zoom: the range set and every chart
-// redrawn, over all epochs and zoomed in step by step.
+// mode. The client keeps at most kAhead epochs ahead of those the window has
+// read: a receiver sends one epoch per 100 ms, so a live session never holds
+// more than a tick's text unread, and a client that piled up hundreds of
+// megabytes in the window's socket would measure that pile, not the session. The run reports the epochs the charts
+// counted against those sent (the last stays open, waiting for a later time), the resident memory per epoch, the time
+// of one growth of the charts (once a second online) and of their statistics computed anew, and the time of a zoom: the
+// range set and every chart redrawn, over all epochs and zoomed in step by step.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,6 +29,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -100,7 +103,11 @@ int main(int argc, char** argv)
     malloc_trim(0);
     const long residentBefore = StatusKiB("VmRSS:");
 
+    // Five minutes of the receiver: a few megabytes of text, more than the
+    // window reads in one 100 ms tick.
+    constexpr long kAhead = 3000;
     std::atomic<long> bytesSent{0};
+    std::atomic<long> taken{0};
     std::atomic<bool> sent{false};
     std::thread sender([&] {
         const int fd = Connect(port);
@@ -111,6 +118,8 @@ int main(int argc, char** argv)
         loggen::Generator generator(5, multiBand ? loggen::NmeaVersion::V4_11 : loggen::NmeaVersion::V4_0, standing);
         std::string block;
         for (long k = 0; k < epochs && fd >= 0; ++k) {
+            while (k - taken.load() > kAhead)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             generator.AppendEpoch(block);
             if (block.size() >= 65536 || k == epochs - 1) {
                 if (!SendAll(fd, block))
@@ -176,6 +185,7 @@ int main(int argc, char** argv)
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         const size_t now = withoutCharts ? dialog.LiveEpochs().epochs.size() : charts.EpochCount();
+        taken = long(dialog.LiveEpochs().epochs.size());
         if (now != shown) {
             shown = now;
             lastGrowth = wall.elapsed();
@@ -187,7 +197,7 @@ int main(int argc, char** argv)
             app.quit();
         }
     });
-    poll.start(100);
+    poll.start(20);
     app.exec();
     sender.join();
 

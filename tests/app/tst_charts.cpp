@@ -86,6 +86,9 @@ private slots:
         // Every fix lies 1e-5 degrees of latitude (1.11 m) from the mean.
         QVERIFY2(std::fabs(stats.accuracy.cep50 - 1.1096) < 0.005, qPrintable(QString::number(stats.accuracy.cep50)));
         QCOMPARE(stats.availability.gaps.size(), size_t(1));
+        // The charts keep the errors as floats only: the full per-epoch
+        // records are let go, memory and all, as a day-long session needs.
+        QCOMPARE(stats.errors.capacity(), size_t(0));
         QVERIFY(charts->StatsView()->toPlainText().contains("static.nmea"));
         // The deviation plot: the two places the fixes take, as 3D fixes.
         auto* threeD = static_cast<QCPCurve*>(charts->DeviationPlot()->plottable(int(FixClass::ThreeD)));
