@@ -627,6 +627,22 @@ struct EpochReader::State {
     std::string rest;           // the unfinished line kept from the last piece
     bool skippingLine = false;  // dropping an overlong line up to its end
 
+    // Where epochs begin, when asked for: the bytes fed before the last
+    // piece, where that piece and the line being read begin, and where the
+    // kept line began in the stream.
+    std::vector<uint64_t>* starts = nullptr;
+    uint64_t fedBefore = 0;
+    const char* pieceBegin = nullptr;
+    size_t pieceSize = 0;
+    const char* lineBegin = nullptr;
+    bool lineKept = false;  // the line being read is the kept one
+    uint64_t keptOffset = 0;
+    uint64_t openStart = 0;  // of the open epoch
+    uint64_t LineOffset() const
+    {
+        return lineKept ? keptOffset : fedBefore + uint64_t(lineBegin - pieceBegin);
+    }
+
     Epoch open;
     bool isOpen = false;
     bool timed = false;
@@ -668,7 +684,10 @@ struct EpochReader::State {
     std::array<TalkerEntry, 64> talkers{};
 };
 
-EpochReader::EpochReader(EpochLog& log) : m_State(std::make_unique<State>(log)) { }
+EpochReader::EpochReader(EpochLog& log, std::vector<uint64_t>* starts) : m_State(std::make_unique<State>(log))
+{
+    m_State->starts = starts;
+}
 
 EpochReader::~EpochReader() = default;
 
@@ -736,6 +755,7 @@ inline void EpochReader::State::Line(const char* begin, const char* end)
     // Nearly every line is one sentence: "$", the body and "*hh". Read at
     // once when its body holds no other "$" or "*", which is what the
     // search in OddLine would find too.
+    lineBegin = begin;
     if (size_t(end - begin) - 9 <= kLongestLine - 9 && begin[0] == '$' && end[-3] == '*' && Sentence(begin, end - 3))
         return;
     OddLine(begin, end);
@@ -745,6 +765,9 @@ void EpochReader::State::Feed(std::string_view text)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
+    fedBefore += pieceSize;
+    pieceBegin = p;
+    pieceSize = text.size();
     if (skippingLine || !rest.empty()) {
         // The kept line goes on up to its end in this piece.
         const char* lineEnd = p;
@@ -764,7 +787,9 @@ void EpochReader::State::Feed(std::string_view text)
             return;
         if (!skippingLine) {
             textEnd = rest.data() + rest.size();
+            lineKept = true;
             Line(rest.data(), textEnd);
+            lineKept = false;
         }
         rest.clear();
         skippingLine = false;
@@ -823,6 +848,7 @@ void EpochReader::State::Feed(std::string_view text)
             ++log.linesTooLong;
         } else {
             rest.assign(p, end);
+            keptOffset = fedBefore + uint64_t(p - pieceBegin);
         }
     }
 }
@@ -951,16 +977,24 @@ void EpochReader::State::Finish()
         const std::string line = std::move(rest);
         rest.clear();
         textEnd = line.data() + line.size();
+        lineKept = true;
         Line(line.data(), textEnd);
+        lineKept = false;
     }
     if (isOpen)
         Close();
+    // A stream fed after this one begins its first epoch at its first byte.
+    openStart = fedBefore + pieceSize;
 }
 
 void EpochReader::State::Timed(int32_t ms)
 {
-    if (isOpen && timed && ms != open.timeMs)
+    if (isOpen && timed && ms != open.timeMs) {
         Close();
+        // This line opens the next epoch.
+        if (starts)
+            openStart = LineOffset();
+    }
     if (!timed) {
         timed = true;
         open.timeMs = ms;
@@ -998,6 +1032,10 @@ void EpochReader::State::Close()
         open.firstCn0 = SharedRun(log.cn0, closingCn0.data(), size_t(cn0 - closingCn0.data()), lastCn0);
         ReserveForMore(log.epochs, 1);
         log.epochs.push_back(open);
+        if (starts) {
+            ReserveForMore(*starts, 1);
+            starts->push_back(openStart);
+        }
     }
     open = Epoch();
     isOpen = false;

@@ -160,7 +160,11 @@ public:
     // A line longer than this that has not ended is dropped.
     static constexpr size_t kLongestLine = 4096;
 
-    explicit EpochReader(EpochLog& log);
+    // With starts, each epoch closed also appends there where it begins:
+    // the offset, in the bytes fed since the reader was made, of the line
+    // that opened it (the line whose time closed the epoch before; 0 for
+    // the first, which also holds the untimed lines before its time).
+    explicit EpochReader(EpochLog& log, std::vector<uint64_t>* starts = nullptr);
     ~EpochReader();
     EpochReader(const EpochReader&) = delete;
     EpochReader& operator=(const EpochReader&) = delete;

@@ -51,6 +51,7 @@ private slots:
         QTest::newRow("CR LF") << "\r\n" << false;
         QTest::newRow("LF, a GSV before the first time") << "\n" << true;
         QTest::newRow("CR LF, a GSV before the first time") << "\r\n" << true;
+        QTest::newRow("CR") << "\r" << false;
     }
 
     void startsAtTheOpeningLine()
@@ -78,19 +79,36 @@ private slots:
         }
     }
 
-    void crEndedLinesStillGiveTheEpochs()
+    void piecesGiveTheSameStarts_data()
     {
-        // Lines ended by CR alone are read in pieces: the epochs are the
-        // same, each start at or before its opening line.
-        const std::string text = Log(40, "\r", false);
-        const EpochsWithStarts read = ReadEpochsWithStarts(text);
-        QCOMPARE(read.log.epochs.size(), size_t(40));
-        QCOMPARE(read.starts.size(), read.log.epochs.size());
-        for (size_t k = 1; k < read.starts.size(); ++k) {
-            QVERIFY(read.starts[k] >= read.starts[k - 1]);
-            const std::string opening = QString("$GPRMC,1000%1.00,").arg(k, 2, 10, QChar('0')).toStdString();
-            QVERIFY(read.starts[k] <= text.find(opening));
-        }
+        QTest::addColumn<int>("pieceSize");
+        for (const int size : {1, 2, 7, 64, 65, 1000})
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+    }
+
+    void piecesGiveTheSameStarts()
+    {
+        // Lines cut between pieces, kept and read with the next: each epoch
+        // still begins where its opening line begins in the stream.
+        QFETCH(int, pieceSize);
+        const std::string text = Log(40, "\r\n", true);
+        const EpochsWithStarts whole = ReadEpochsWithStarts(text);
+        EpochLog log;
+        std::vector<uint64_t> starts;
+        EpochReader reader(log, &starts);
+        for (size_t at = 0; at < text.size(); at += size_t(pieceSize))
+            reader.Feed(std::string_view(text).substr(at, size_t(pieceSize)));
+        reader.Finish();
+        QCOMPARE(log.epochs.size(), size_t(40));
+        QVERIFY(starts == whole.starts);
+
+        // A second stream fed after the first: its epochs begin in it.
+        const size_t firstStream = starts.size();
+        reader.Feed(text);
+        reader.Finish();
+        QCOMPARE(starts.size(), 2 * firstStream);
+        for (size_t k = 0; k < firstStream; ++k)
+            QCOMPARE(starts[firstStream + k], text.size() + whole.starts[k]);
     }
 };
 
