@@ -526,11 +526,13 @@ int Epoch::InViewTotal() const
 
 size_t EpochLog::RecordBytes() const
 {
-    return epochs.capacity() * sizeof(Epoch) + satellites.capacity() * sizeof(EpochSatellite) + cn0.capacity();
+    return epochs.capacity() * sizeof(Epoch) + satellites.capacity() * sizeof(EpochSatellite) + used.capacity() +
+           cn0.capacity();
 }
 
 static_assert(std::is_trivial_v<EpochSatellite>, "an epoch's satellites are appended as one copy");
 static_assert(sizeof(EpochSatellite) == 6, "an epoch's satellites compare as bytes: no padding");
+static_assert(sizeof(Epoch) <= 112, "a day of 10 Hz epochs: every byte of an epoch counts 864000 times");
 
 namespace {
 
@@ -663,9 +665,10 @@ struct EpochReader::State {
     // The open epoch's records as Close appends them.
     std::array<EpochSatellite, kMostSatellites> closing{};
     std::array<uint8_t, kMostSatellites * kSignalBits> closingCn0{};
+    std::array<uint8_t, (kMostSatellites + 7) / 8> closingUsed{};
     // The runs the last epoch with satellites points at, for the next to
     // share.
-    RecordRun lastSatellites, lastCn0;
+    RecordRun lastSatellites, lastUsed, lastCn0;
 
     // The date and time of the last epoch closed, for epochs without a date
     // of their own.
@@ -1021,14 +1024,18 @@ void EpochReader::State::Close()
 
         open.satelliteCount = uint16_t(inViewCount);
         uint8_t* cn0 = closingCn0.data();
+        const size_t usedBytes = (inViewCount + 7) / 8;
+        std::fill_n(closingUsed.begin(), usedBytes, uint8_t(0));
         for (size_t k = 0; k < inViewCount; ++k) {
             const OpenSatellite& satellite = inView[k];
             const bool used = usedStamp[satellite.key & 0xfff] == stamp;
-            closing[k] = {uint16_t(satellite.key | used << 12), satellite.place, satellite.signalBits};
+            closing[k] = {uint16_t(satellite.key), satellite.place, satellite.signalBits};
+            closingUsed[k >> 3] = uint8_t(closingUsed[k >> 3] | used << (k & 7));
             for (uint32_t bits = satellite.signalBits; bits != 0; bits &= bits - 1)
                 *cn0++ = satellite.cn0[size_t(std::countr_zero(bits))];
         }
         open.firstSatellite = SharedRun(log.satellites, closing.data(), inViewCount, lastSatellites);
+        open.firstUsed = SharedRun(log.used, closingUsed.data(), usedBytes, lastUsed);
         open.firstCn0 = SharedRun(log.cn0, closingCn0.data(), size_t(cn0 - closingCn0.data()), lastCn0);
         ReserveForMore(log.epochs, 1);
         log.epochs.push_back(open);

@@ -15,24 +15,25 @@
 // copy of the text but the unfinished line.
 //
 // Records are small, for charts that keep days of a 10 Hz receiver: the
-// satellites of all epochs lie in one shared vector (6 bytes each) and
-// their C/N0 in another (one byte per satellite and signal), each epoch
-// holding where its own begin. An epoch whose satellites are byte for byte
-// those of the last epoch that had any points at the same run instead of
-// adding a copy (satellites move a degree in minutes, so at 10 Hz most
-// epochs repeat the last one's list; epochs between a receiver's GSVs,
-// sent once a second, have none); its C/N0 likewise, on their own (C/N0
-// that stay the same while a satellite moves). So a run of either vector
-// may belong to several epochs, and a run's place says nothing about its
-// epoch: read an epoch's records through SatellitesOf and Cn0Of only, and
-// never change them in place.
+// satellites of all epochs lie in one shared vector (6 bytes each), which
+// of them the epoch used in another (a bit each), and their C/N0 in a
+// third (one byte per satellite and signal), each epoch holding where its
+// own begin. An epoch whose satellites are byte for byte those of the last
+// epoch that had any points at the same run instead of adding a copy
+// (satellites move a degree in minutes, so at 10 Hz most epochs repeat the
+// last one's list; epochs between a receiver's GSVs, sent once a second,
+// have none); its used flags likewise, on their own (a receiver changes
+// the satellites it uses more often than they move), and its C/N0 (C/N0
+// that stay the same while a satellite moves). So a run of any of the
+// vectors may belong to several epochs, and a run's place says nothing
+// about its epoch: read an epoch's records through SatellitesOf and Cn0Of
+// only, and never change them in place.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,8 @@ struct EpochSatellite {
     // PRN in bits 0-8 (the PRN as the receiver numbers it, below 512),
     // the constellation in bits 9-11, used (its constellation's GSA of the
     // epoch lists it) in bit 12, the elevation and azimuth known in bit 13.
+    // The stored runs leave bit 12 clear: SatellitesOf sets it from the
+    // epoch's used flags.
     uint16_t key;
     // Azimuth in bits 0-8 (degrees true, 0-359), elevation in bits 9-15
     // (degrees, 0-90; a negative elevation is kept as 0).
@@ -109,6 +112,7 @@ struct Epoch {
     float correctionAge = kUnknown;  // seconds since the last differential correction
     uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with epochs before
     uint32_t firstCn0 = 0;           // into EpochLog::cn0, maybe shared with epochs before
+    uint32_t firstUsed = 0;          // into EpochLog::used, maybe shared with epochs before
     uint16_t satelliteCount = 0;
     uint16_t stationId = 0xffff;  // differential reference station; 0xffff: not given
     int8_t quality = -1;          // GGA fix quality 0-8; -1: no GGA
@@ -128,12 +132,66 @@ struct Epoch {
     int InViewTotal() const;
 };
 
+// An epoch's satellites as SatellitesOf reads them: its run of the shared
+// satellites, each with the epoch's own used flag in bit 12. Read by value.
+class EpochSatellites {
+public:
+    EpochSatellites(const EpochSatellite* run, const uint8_t* used, size_t count)
+        : m_Run(run), m_Used(used), m_Count(count)
+    { }
+
+    size_t size() const { return m_Count; }
+    bool empty() const { return m_Count == 0; }
+    EpochSatellite operator[](size_t k) const
+    {
+        EpochSatellite satellite = m_Run[k];
+        satellite.key = uint16_t(satellite.key | ((m_Used[k >> 3] >> (k & 7)) & 1) << 12);
+        return satellite;
+    }
+
+    class Iterator {
+    public:
+        using value_type = EpochSatellite;
+        using difference_type = std::ptrdiff_t;
+
+        Iterator() = default;
+        Iterator(const EpochSatellites* satellites, size_t at) : m_Satellites(satellites), m_At(at) { }
+        EpochSatellite operator*() const { return (*m_Satellites)[m_At]; }
+        Iterator& operator++()
+        {
+            ++m_At;
+            return *this;
+        }
+        Iterator operator++(int)
+        {
+            Iterator before = *this;
+            ++m_At;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return m_At == other.m_At; }
+
+    private:
+        const EpochSatellites* m_Satellites = nullptr;
+        size_t m_At = 0;
+    };
+    Iterator begin() const { return {this, 0}; }
+    Iterator end() const { return {this, m_Count}; }
+
+private:
+    const EpochSatellite* m_Run;
+    const uint8_t* m_Used;
+    size_t m_Count;
+};
+
 struct EpochLog {
     std::vector<Epoch> epochs;
-    // The runs of satellites and C/N0 the epochs point at, in the order
-    // they were first read; an epoch shares the run of the last epoch with
-    // satellites where its own would be the same bytes.
+    // The runs of satellites, used flags and C/N0 the epochs point at, in
+    // the order they were first read; an epoch shares the run of the last
+    // epoch with satellites where its own would be the same bytes.
     std::vector<EpochSatellite> satellites;
+    // Bit k % 8 of byte k / 8 of an epoch's run: whether it used its
+    // satellite k.
+    std::vector<uint8_t> used;
     // C/N0 in dB-Hz, per satellite its signals in the order of their bits;
     // 0 where the satellite is in view but the signal not tracked.
     std::vector<uint8_t> cn0;
@@ -144,12 +202,12 @@ struct EpochLog {
     uint64_t withoutTime = 0;   // taken into an epoch that never got a time, so dropped
     uint64_t linesTooLong = 0;  // unfinished lines dropped past kLongestLine
 
-    std::span<const EpochSatellite> SatellitesOf(const Epoch& epoch) const
+    EpochSatellites SatellitesOf(const Epoch& epoch) const
     {
-        return {satellites.data() + epoch.firstSatellite, epoch.satelliteCount};
+        return {satellites.data() + epoch.firstSatellite, used.data() + epoch.firstUsed, epoch.satelliteCount};
     }
     const uint8_t* Cn0Of(const Epoch& epoch) const { return cn0.data() + epoch.firstCn0; }
-    // Bytes the records hold in memory: the three vectors' capacities, so
+    // Bytes the records hold in memory: the four vectors' capacities, so
     // what each has reserved beyond its size counts too; a shared run
     // counts once.
     size_t RecordBytes() const;

@@ -210,14 +210,16 @@ int main(int argc, char** argv)
             for (const orvane::EpochSatellite& s : log.SatellitesOf(e))
                 cn0Read += size_t(s.SignalCount());
         }
-        const double used = double(log.epochs.size() * sizeof(orvane::Epoch) +
-                                   log.satellites.size() * sizeof(orvane::EpochSatellite) + log.cn0.size());
-        std::printf("bytes per epoch: %.1f held (epochs %.1f, satellites %.1f, C/N0 %.1f)\n",
+        const double used =
+            double(log.epochs.size() * sizeof(orvane::Epoch) + log.satellites.size() * sizeof(orvane::EpochSatellite) +
+                   log.used.size() + log.cn0.size());
+        std::printf("bytes per epoch: %.1f held (epochs %.1f, satellites %.1f, used flags %.1f, C/N0 %.1f)\n",
             double(log.RecordBytes()) / epochs, double(log.epochs.capacity() * sizeof(orvane::Epoch)) / epochs,
             double(log.satellites.capacity() * sizeof(orvane::EpochSatellite)) / epochs,
-            double(log.cn0.capacity()) / epochs);
-        std::printf("                 %.1f used (epochs %zu, satellites %.1f, C/N0 %.1f)\n", used / epochs,
-            sizeof(orvane::Epoch), double(log.satellites.size() * sizeof(orvane::EpochSatellite)) / epochs,
+            double(log.used.capacity()) / epochs, double(log.cn0.capacity()) / epochs);
+        std::printf("                 %.1f used (epochs %zu, satellites %.1f, used flags %.1f, C/N0 %.1f)\n",
+            used / epochs, sizeof(orvane::Epoch),
+            double(log.satellites.size() * sizeof(orvane::EpochSatellite)) / epochs, double(log.used.size()) / epochs,
             double(log.cn0.size()) / epochs);
         std::printf("stored: satellites %.1f%% of those read, C/N0 %.1f%%\n",
             satellitesRead ? 100.0 * double(log.satellites.size()) / double(satellitesRead) : 0.0,

@@ -23,6 +23,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 EpochLog MakeLog(size_t count, size_t gapAt = SIZE_MAX, size_t gapEpochs = 0, size_t spikeAt = SIZE_MAX)
 {
     EpochLog log;
+    log.used.push_back(0);  // neither satellite used, in every epoch
     int32_t ms = 12 * 3600 * 1000;
     for (size_t k = 0; k < count; ++k) {
         Epoch epoch;

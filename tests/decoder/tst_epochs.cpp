@@ -127,7 +127,8 @@ private slots:
         QCOMPARE(dump.mid(dump.indexOf('[')),
             QString("[0:1 u1 e59 a268 1=43] [0:7 u1 e18 a165 1=0 6=31] [2:7 u1 e67 a209 7=48] [2:30 u0 e21 a247 7=37] "
                     "[3:1 u0 e44 a159 B=42]\nsentences 12 bad 0 unparsed 0 untimed 0\n"));
-        QVERIFY(log.RecordBytes() == sizeof(Epoch) + 5 * sizeof(EpochSatellite) + 6);
+        // The epoch, five satellites, one byte of their used flags and six C/N0.
+        QVERIFY(log.RecordBytes() == sizeof(Epoch) + 5 * sizeof(EpochSatellite) + 1 + 6);
     }
 
     // Which sentence's position counts: a fix only, GGA before GNS before
@@ -409,54 +410,74 @@ private slots:
         QCOMPARE(untimed.withoutTime, uint64_t(2));
     }
 
-    // Satellites and C/N0 shared with the last epoch that had any only
-    // where they are the same bytes, each on its own. An epoch is written
-    // as its GSA and GSV bodies separated by ";"; the patterns say, from
-    // the second epoch on, whether its satellites and its C/N0 are that
-    // epoch's run.
+    // Satellites, used flags and C/N0 shared with the last epoch that had
+    // any only where they are the same bytes, each on its own. An epoch is
+    // written as its GSA and GSV bodies separated by ";"; the patterns say,
+    // from the second epoch on, whether its satellites, its used flags and
+    // its C/N0 are that epoch's run.
     void sharing_data()
     {
         QTest::addColumn<QStringList>("epochs");
         QTest::addColumn<QString>("satellitesShared");
+        QTest::addColumn<QString>("usedShared");
         QTest::addColumn<QString>("cn0Shared");
         const QString gsa = "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2;";
         const QString a = gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,67,209,48,7";
         QTest::newRow("alike epochs share") << QStringList{a, a, a} << "yy"
+                                            << "yy"
                                             << "yy";
         QTest::newRow("an elevation changed")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,41,100,41,07,18,165,35;GAGSV,1,1,01,07,67,209,48,7"} << "n"
+            << "y"
             << "y";
         QTest::newRow("the last satellite's azimuth changed")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,67,210,48,7"} << "n"
+            << "y"
             << "y";
         QTest::newRow("a used flag changed")
             << QStringList{a,
                    "GPGSA,A,3,05,,,,,,,,,,,,1.5,0.9,1.2;GPGSV,1,1,02,05,40,100,41,07,18,165,35;"
                    "GAGSV,1,1,01,07,67,209,48,7"}
+            << "y"
             << "n"
             << "y";
+        QTest::newRow("used flags changed back")
+            << QStringList{a,
+                   "GPGSA,A,3,07,,,,,,,,,,,,1.5,0.9,1.2;GPGSV,1,1,02,05,40,100,41,07,18,165,35;"
+                   "GAGSV,1,1,01,07,67,209,48,7",
+                   a}
+            << "yy"
+            << "nn"
+            << "yy";
         QTest::newRow("one C/N0 changed")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,36;GAGSV,1,1,01,07,67,209,48,7"} << "y"
+            << "y"
             << "n";
         QTest::newRow("a signal added") << QStringList{a, a + ";GPGSV,1,1,01,05,40,100,41,6"} << "n"
+                                        << "y"
                                         << "n";
         QTest::newRow("other satellites, the same C/N0")
             << QStringList{a, gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,08,67,209,48,7"} << "n"
+            << "y"
             << "y";
         QTest::newRow("a change after shared epochs")
             << QStringList{a, a, gsa + "GPGSV,1,1,02,05,40,100,42,07,19,165,35;GAGSV,1,1,01,07,67,209,48,7", a} << "ynn"
+            << "yyy"
             << "ynn";
         QTest::newRow("epochs without satellites between alike ones")
             << QStringList{a, "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2", "", a, a} << "nnyy"
+            << "nnyy"
             << "nnyy";
         QTest::newRow("epochs without satellites between others")
             << QStringList{a, "", gsa + "GPGSV,1,1,02,05,40,100,41,07,18,165,35;GAGSV,1,1,01,07,66,209,48,7"} << "nn"
+            << "ny"
             << "ny";
     }
     void sharing()
     {
         QFETCH(QStringList, epochs);
         QFETCH(QString, satellitesShared);
+        QFETCH(QString, usedShared);
         QFETCH(QString, cn0Shared);
         std::string text;
         std::vector<std::string> alone;
@@ -472,23 +493,28 @@ private slots:
         const EpochLog log = ReadEpochs(text);
         QCOMPARE(log.epochs.size(), size_t(epochs.size()));
         const QStringList lines = Dump(log).split('\n');
-        size_t ownSatellites = 0, ownCn0 = 0;
+        size_t ownSatellites = 0, ownUsed = 0, ownCn0 = 0;
         const Epoch* before = nullptr;  // the last epoch with satellites
         for (size_t k = 0; k < log.epochs.size(); ++k) {
             const Epoch& e = log.epochs[k];
             // Each epoch reads as it does alone, where nothing can be shared.
             QCOMPARE(lines[qsizetype(k)], Dump(ReadEpochs(alone[k])).section('\n', 0, 0));
             // Shared: both epochs hold records, from the same place.
-            const bool satellites = before && e.satelliteCount != 0 && e.firstSatellite == before->firstSatellite;
-            const bool cn0 = before && e.satelliteCount != 0 && e.firstCn0 == before->firstCn0;
+            const bool shares = before && e.satelliteCount != 0;
+            const bool satellites = shares && e.firstSatellite == before->firstSatellite;
+            const bool used = shares && e.firstUsed == before->firstUsed;
+            const bool cn0 = shares && e.firstCn0 == before->firstCn0;
             if (k > 0) {
                 QCOMPARE(satellites, satellitesShared[qsizetype(k - 1)] == 'y');
+                QCOMPARE(used, usedShared[qsizetype(k - 1)] == 'y');
                 QCOMPARE(cn0, cn0Shared[qsizetype(k - 1)] == 'y');
             }
             if (e.satelliteCount != 0)
                 before = &e;
             if (!satellites)
                 ownSatellites += e.satelliteCount;
+            if (!used)
+                ownUsed += (size_t(e.satelliteCount) + 7) / 8;
             if (!cn0) {
                 for (const EpochSatellite& satellite : log.SatellitesOf(e))
                     ownCn0 += size_t(satellite.SignalCount());
@@ -496,6 +522,7 @@ private slots:
         }
         // What is not shared is stored once, and nothing else.
         QCOMPARE(log.satellites.size(), ownSatellites);
+        QCOMPARE(log.used.size(), ownUsed);
         QCOMPARE(log.cn0.size(), ownCn0);
 
         // Fed in pieces of every size, the same records, shared alike.
@@ -507,9 +534,11 @@ private slots:
             reader.Finish();
             QCOMPARE(Dump(pieces), Dump(log));
             QCOMPARE(pieces.satellites.size(), log.satellites.size());
+            QCOMPARE(pieces.used, log.used);
             QCOMPARE(pieces.cn0, log.cn0);
             for (size_t k = 0; k < log.epochs.size(); ++k) {
                 QCOMPARE(pieces.epochs[k].firstSatellite, log.epochs[k].firstSatellite);
+                QCOMPARE(pieces.epochs[k].firstUsed, log.epochs[k].firstUsed);
                 QCOMPARE(pieces.epochs[k].firstCn0, log.epochs[k].firstCn0);
             }
         }

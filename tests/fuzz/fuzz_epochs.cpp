@@ -17,8 +17,8 @@ namespace {
 
 bool Same(const EpochLog& a, const EpochLog& b)
 {
-    if (a.epochs.size() != b.epochs.size() || a.satellites.size() != b.satellites.size() || a.cn0 != b.cn0 ||
-        a.sentences != b.sentences || a.badChecksum != b.badChecksum || a.notParsed != b.notParsed)
+    if (a.epochs.size() != b.epochs.size() || a.satellites.size() != b.satellites.size() || a.used != b.used ||
+        a.cn0 != b.cn0 || a.sentences != b.sentences || a.badChecksum != b.badChecksum || a.notParsed != b.notParsed)
         return false;
     for (size_t k = 0; k < a.satellites.size(); ++k) {
         const EpochSatellite &x = a.satellites[k], &y = b.satellites[k];
@@ -28,8 +28,8 @@ bool Same(const EpochLog& a, const EpochLog& b)
     for (size_t k = 0; k < a.epochs.size(); ++k) {
         const Epoch &x = a.epochs[k], &y = b.epochs[k];
         if (x.timeMs != y.timeMs || x.flags != y.flags || x.quality != y.quality || x.fixType != y.fixType ||
-            x.satelliteCount != y.satelliteCount || x.used != y.used || x.inView != y.inView ||
-            std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 || !(x.date == y.date))
+            x.satelliteCount != y.satelliteCount || x.firstUsed != y.firstUsed || x.used != y.used ||
+            x.inView != y.inView || std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 || !(x.date == y.date))
             return false;
     }
     return true;
@@ -53,10 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::Fail("the text in pieces read otherwise than whole");
 
     // The runs appended in turn end here; a shared run lies before.
-    size_t satellitesEnd = 0, cn0End = 0;
+    size_t satellitesEnd = 0, usedEnd = 0, cn0End = 0;
     for (const Epoch& epoch : whole.epochs) {
+        const size_t usedBytes = (size_t(epoch.satelliteCount) + 7) / 8;
         if (epoch.firstSatellite + size_t(epoch.satelliteCount) > whole.satellites.size() ||
-            epoch.firstCn0 > whole.cn0.size())
+            epoch.firstUsed + usedBytes > whole.used.size() || epoch.firstCn0 > whole.cn0.size())
             fuzz::Fail("an epoch's satellites lie outside the shared vectors");
         if (epoch.timeMs < 0 || epoch.timeMs > 86401000)
             fuzz::Fail("a time of day out of range");
@@ -76,12 +77,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             satellitesEnd += epoch.satelliteCount;
         else if (epoch.firstSatellite + size_t(epoch.satelliteCount) > satellitesEnd)
             fuzz::Fail("an epoch's satellites run past those stored before it");
+        if (epoch.firstUsed == usedEnd)
+            usedEnd += usedBytes;
+        else if (epoch.firstUsed + usedBytes > usedEnd)
+            fuzz::Fail("an epoch's used flags run past those stored before it");
         if (epoch.firstCn0 == cn0End)
             cn0End += cn0;
         else if (epoch.firstCn0 + cn0 > cn0End)
             fuzz::Fail("an epoch's C/N0 values run past those stored before it");
     }
-    if (satellitesEnd != whole.satellites.size() || cn0End != whole.cn0.size())
-        fuzz::Fail("satellites or C/N0 stored that no epoch reads");
+    if (satellitesEnd != whole.satellites.size() || usedEnd != whole.used.size() || cn0End != whole.cn0.size())
+        fuzz::Fail("satellites, used flags or C/N0 stored that no epoch reads");
     return 0;
 }
