@@ -545,10 +545,11 @@ ReceiverStats ComputeStats(const EpochLog& log, const StatsOptions& options)
         const Epoch& epoch = epochs[k];
         if (options.filter != FixFilter::All && !Passes(epoch, options.filter))
             continue;
-        const uint8_t* cn0 = log.Cn0Of(epoch);
+        const EpochCn0 cn0 = log.Cn0Of(epoch);
+        size_t signal = 0;
         for (const EpochSatellite& satellite : log.SatellitesOf(epoch)) {
             for (uint32_t bits = satellite.signalBits; bits != 0; bits &= bits - 1) {
-                const uint8_t value = *cn0++;
+                const uint8_t value = cn0[signal++];
                 if (value == 0)
                     continue;
                 auto& histograms = signals[{int(satellite.System()), std::countr_zero(bits)}];

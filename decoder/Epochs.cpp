@@ -524,10 +524,19 @@ int Epoch::InViewTotal() const
     return total;
 }
 
+EpochCn0 EpochLog::Cn0Of(const Epoch& epoch) const
+{
+    if (!(epoch.firstCn0 & kCn0Differences))
+        return {cn0.data() + epoch.firstCn0, nullptr};
+    const uint8_t* run = cn0Differences.data() + (epoch.firstCn0 & ~kCn0Differences);
+    const uint32_t base = uint32_t(run[0]) | uint32_t(run[1]) << 8 | uint32_t(run[2]) << 16 | uint32_t(run[3]) << 24;
+    return {cn0.data() + base, run + 4};
+}
+
 size_t EpochLog::RecordBytes() const
 {
     return epochs.capacity() * sizeof(Epoch) + satellites.capacity() * sizeof(EpochSatellite) + used.capacity() +
-           cn0.capacity();
+           cn0.capacity() + cn0Differences.capacity();
 }
 
 static_assert(std::is_trivial_v<EpochSatellite>, "an epoch's satellites are appended as one copy");
@@ -668,7 +677,17 @@ struct EpochReader::State {
     std::array<uint8_t, (kMostSatellites + 7) / 8> closingUsed{};
     // The runs the last epoch with satellites points at, for the next to
     // share.
-    RecordRun lastSatellites, lastUsed, lastCn0;
+    RecordRun lastSatellites, lastUsed;
+    // The C/N0 of the last epoch with satellites: their code (its
+    // firstCn0), how many, and their values; and the last run stored in
+    // full, which later ones may be stored as differences from.
+    uint32_t lastCn0Code = 0;
+    size_t lastCn0Count = 0;
+    std::array<uint8_t, kMostSatellites * kSignalBits> lastCn0{};
+    RecordRun cn0Base;
+    // Stores the closing epoch's C/N0 (shared, as differences or in full):
+    // its firstCn0.
+    uint32_t StoreCn0(const uint8_t* values, size_t count);
 
     // The date and time of the last epoch closed, for epochs without a date
     // of their own.
@@ -1036,7 +1055,7 @@ void EpochReader::State::Close()
         }
         open.firstSatellite = SharedRun(log.satellites, closing.data(), inViewCount, lastSatellites);
         open.firstUsed = SharedRun(log.used, closingUsed.data(), usedBytes, lastUsed);
-        open.firstCn0 = SharedRun(log.cn0, closingCn0.data(), size_t(cn0 - closingCn0.data()), lastCn0);
+        open.firstCn0 = StoreCn0(closingCn0.data(), size_t(cn0 - closingCn0.data()));
         ReserveForMore(log.epochs, 1);
         log.epochs.push_back(open);
         if (starts) {
@@ -1052,6 +1071,47 @@ void EpochReader::State::Close()
     ownDate = {};
     inViewCount = 0;
     ++stamp;
+}
+
+uint32_t EpochReader::State::StoreCn0(const uint8_t* values, size_t count)
+{
+    if (count == 0)
+        return uint32_t(log.cn0.size());
+    const auto fits = [this](uint32_t code, size_t n) {
+        if (!(code & kCn0Differences))
+            return code + n <= log.cn0.size();
+        const size_t at = code & ~kCn0Differences;
+        return at + 4 + (n + 1) / 2 <= log.cn0Differences.size();
+    };
+    if (count == lastCn0Count && fits(lastCn0Code, count) && std::memcmp(values, lastCn0.data(), count) == 0)
+        return lastCn0Code;
+
+    uint32_t code = 0;
+    const uint8_t* base = log.cn0.data() + cn0Base.first;
+    const bool differences = cn0Base.count == count && cn0Base.first + count <= log.cn0.size() &&
+                             std::equal(values, values + count, base,
+                                 [](uint8_t value, uint8_t from) { return unsigned(int(value) - int(from) + 8) < 16; });
+    if (differences) {
+        const size_t at = log.cn0Differences.size();
+        ReserveForMore(log.cn0Differences, 4 + (count + 1) / 2);
+        for (int shift = 0; shift < 32; shift += 8)
+            log.cn0Differences.push_back(uint8_t(cn0Base.first >> shift));
+        for (size_t k = 0; k < count; k += 2) {
+            const unsigned low = unsigned(values[k] - base[k]) & 0xf;
+            const unsigned high = k + 1 < count ? unsigned(values[k + 1] - base[k + 1]) & 0xf : 0;
+            log.cn0Differences.push_back(uint8_t(low | high << 4));
+        }
+        code = uint32_t(at) | kCn0Differences;
+    } else {
+        cn0Base = {log.cn0.size(), count};
+        ReserveForMore(log.cn0, count);
+        log.cn0.insert(log.cn0.end(), values, values + count);
+        code = uint32_t(cn0Base.first);
+    }
+    lastCn0Code = code;
+    lastCn0Count = count;
+    std::memcpy(lastCn0.data(), values, count);
+    return code;
 }
 
 void EpochReader::State::TakePosition(double latitude, double longitude, int rank)

@@ -28,6 +28,11 @@
 // vectors may belong to several epochs, and a run's place says nothing
 // about its epoch: read an epoch's records through SatellitesOf and Cn0Of
 // only, and never change them in place.
+//
+// C/N0 that changed, but by -8 to +7 dB-Hz each from the last C/N0 run
+// stored in full for as many signals, are kept as those differences, half
+// a byte each: at 10 Hz a receiver reports every signal's C/N0 anew at
+// every epoch, a dB or two from the last.
 
 #include <array>
 #include <cstddef>
@@ -111,8 +116,10 @@ struct Epoch {
     float course = kUnknown;         // degrees true over ground
     float correctionAge = kUnknown;  // seconds since the last differential correction
     uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with epochs before
-    uint32_t firstCn0 = 0;           // into EpochLog::cn0, maybe shared with epochs before
-    uint32_t firstUsed = 0;          // into EpochLog::used, maybe shared with epochs before
+    // Into EpochLog::cn0, or with kCn0Differences set into
+    // EpochLog::cn0Differences; maybe shared with epochs before.
+    uint32_t firstCn0 = 0;
+    uint32_t firstUsed = 0;  // into EpochLog::used, maybe shared with epochs before
     uint16_t satelliteCount = 0;
     uint16_t stationId = 0xffff;  // differential reference station; 0xffff: not given
     int8_t quality = -1;          // GGA fix quality 0-8; -1: no GGA
@@ -183,6 +190,30 @@ private:
     size_t m_Count;
 };
 
+// An epoch's C/N0 as Cn0Of reads them, in dB-Hz: per satellite of
+// SatellitesOf its signals in the order of their bits; 0 where the
+// satellite is in view but the signal not tracked. Read by value.
+class EpochCn0 {
+public:
+    // differences: none when values holds the C/N0 themselves.
+    EpochCn0(const uint8_t* values, const uint8_t* differences) : m_Values(values), m_Differences(differences) { }
+
+    uint8_t operator[](size_t k) const
+    {
+        if (!m_Differences)
+            return m_Values[k];
+        const int nibble = (m_Differences[k >> 1] >> (4 * (k & 1))) & 0xf;
+        return uint8_t(m_Values[k] + ((nibble ^ 8) - 8));
+    }
+
+private:
+    const uint8_t* m_Values;
+    const uint8_t* m_Differences;
+};
+
+// Epoch::firstCn0 with this bit: into EpochLog::cn0Differences.
+inline constexpr uint32_t kCn0Differences = 0x80000000U;
+
 struct EpochLog {
     std::vector<Epoch> epochs;
     // The runs of satellites, used flags and C/N0 the epochs point at, in
@@ -195,6 +226,10 @@ struct EpochLog {
     // C/N0 in dB-Hz, per satellite its signals in the order of their bits;
     // 0 where the satellite is in view but the signal not tracked.
     std::vector<uint8_t> cn0;
+    // C/N0 as differences: a run is where its full run begins in cn0 (four
+    // bytes, the lowest first), then per value the difference from that
+    // run's value, -8 to +7 in half a byte (the low half first).
+    std::vector<uint8_t> cn0Differences;
 
     uint64_t sentences = 0;     // of the types read, taken
     uint64_t badChecksum = 0;   // "*hh" missing or wrong
@@ -206,8 +241,8 @@ struct EpochLog {
     {
         return {satellites.data() + epoch.firstSatellite, used.data() + epoch.firstUsed, epoch.satelliteCount};
     }
-    const uint8_t* Cn0Of(const Epoch& epoch) const { return cn0.data() + epoch.firstCn0; }
-    // Bytes the records hold in memory: the four vectors' capacities, so
+    EpochCn0 Cn0Of(const Epoch& epoch) const;
+    // Bytes the records hold in memory: the five vectors' capacities, so
     // what each has reserved beyond its size counts too; a shared run
     // counts once.
     size_t RecordBytes() const;

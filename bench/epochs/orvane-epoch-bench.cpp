@@ -111,7 +111,9 @@ uint64_t DigestOf(const orvane::EpochLog& log)
             d.Add(s.signalBits);
             signals += size_t(s.SignalCount());
         }
-        d.AddBytes(log.Cn0Of(e), signals);
+        const orvane::EpochCn0 cn0 = log.Cn0Of(e);
+        for (size_t k = 0; k < signals; ++k)
+            d.Add(cn0[k]);
     }
     d.Add(log.sentences);
     d.Add(log.badChecksum);
@@ -212,16 +214,19 @@ int main(int argc, char** argv)
         }
         const double used =
             double(log.epochs.size() * sizeof(orvane::Epoch) + log.satellites.size() * sizeof(orvane::EpochSatellite) +
-                   log.used.size() + log.cn0.size());
-        std::printf("bytes per epoch: %.1f held (epochs %.1f, satellites %.1f, used flags %.1f, C/N0 %.1f)\n",
+                   log.used.size() + log.cn0.size() + log.cn0Differences.size());
+        std::printf(
+            "bytes per epoch: %.1f held (epochs %.1f, satellites %.1f, used flags %.1f, C/N0 %.1f + %.1f as "
+            "differences)\n",
             double(log.RecordBytes()) / epochs, double(log.epochs.capacity() * sizeof(orvane::Epoch)) / epochs,
             double(log.satellites.capacity() * sizeof(orvane::EpochSatellite)) / epochs,
-            double(log.used.capacity()) / epochs, double(log.cn0.capacity()) / epochs);
-        std::printf("                 %.1f used (epochs %zu, satellites %.1f, used flags %.1f, C/N0 %.1f)\n",
+            double(log.used.capacity()) / epochs, double(log.cn0.capacity()) / epochs,
+            double(log.cn0Differences.capacity()) / epochs);
+        std::printf("                 %.1f used (epochs %zu, satellites %.1f, used flags %.1f, C/N0 %.1f + %.1f)\n",
             used / epochs, sizeof(orvane::Epoch),
             double(log.satellites.size() * sizeof(orvane::EpochSatellite)) / epochs, double(log.used.size()) / epochs,
-            double(log.cn0.size()) / epochs);
-        std::printf("stored: satellites %.1f%% of those read, C/N0 %.1f%%\n",
+            double(log.cn0.size()) / epochs, double(log.cn0Differences.size()) / epochs);
+        std::printf("stored: satellites %.1f%% of those read, C/N0 %.1f%% in full\n",
             satellitesRead ? 100.0 * double(log.satellites.size()) / double(satellitesRead) : 0.0,
             cn0Read ? 100.0 * double(log.cn0.size()) / double(cn0Read) : 0.0);
     }

@@ -34,13 +34,14 @@ QString Dump(const EpochLog& log)
             e.vdop, e.sigmaLatitude, e.sigmaLongitude, e.sigmaHeight, e.speed, e.course, e.correctionAge, e.stationId);
         for (int c = 0; c < kConstellationCount; ++c)
             out += QString::asprintf(" %d/%d", e.used[size_t(c)], e.inView[size_t(c)]);
-        const uint8_t* cn0 = log.Cn0Of(e);
+        const EpochCn0 cn0 = log.Cn0Of(e);
+        size_t signal = 0;
         for (const EpochSatellite& s : log.SatellitesOf(e)) {
             out += QString::asprintf(" [%d:%d u%d e%d a%d", int(s.System()), s.Prn(), s.Used(), s.Elevation(),
                 s.Azimuth());
             for (int bit = 0; bit < 16; ++bit)
                 if (s.signalBits >> bit & 1)
-                    out += QString::asprintf(" %c=%d", bit ? EpochSignalId(bit) : '-', *cn0++);
+                    out += QString::asprintf(" %c=%d", bit ? EpochSignalId(bit) : '-', cn0[signal++]);
             out += "]";
         }
         out += "\n";
@@ -493,7 +494,7 @@ private slots:
         const EpochLog log = ReadEpochs(text);
         QCOMPARE(log.epochs.size(), size_t(epochs.size()));
         const QStringList lines = Dump(log).split('\n');
-        size_t ownSatellites = 0, ownUsed = 0, ownCn0 = 0;
+        size_t ownSatellites = 0, ownUsed = 0, ownCn0 = 0, ownDifferences = 0;
         const Epoch* before = nullptr;  // the last epoch with satellites
         for (size_t k = 0; k < log.epochs.size(); ++k) {
             const Epoch& e = log.epochs[k];
@@ -515,15 +516,21 @@ private slots:
                 ownSatellites += e.satelliteCount;
             if (!used)
                 ownUsed += (size_t(e.satelliteCount) + 7) / 8;
-            if (!cn0) {
+            if (!cn0 && e.satelliteCount != 0) {
+                size_t signalCount = 0;
                 for (const EpochSatellite& satellite : log.SatellitesOf(e))
-                    ownCn0 += size_t(satellite.SignalCount());
+                    signalCount += size_t(satellite.SignalCount());
+                if (e.firstCn0 & kCn0Differences)
+                    ownDifferences += 4 + (signalCount + 1) / 2;
+                else
+                    ownCn0 += signalCount;
             }
         }
         // What is not shared is stored once, and nothing else.
         QCOMPARE(log.satellites.size(), ownSatellites);
         QCOMPARE(log.used.size(), ownUsed);
         QCOMPARE(log.cn0.size(), ownCn0);
+        QCOMPARE(log.cn0Differences.size(), ownDifferences);
 
         // Fed in pieces of every size, the same records, shared alike.
         for (size_t step = 1; step <= text.size(); ++step) {
@@ -536,11 +543,58 @@ private slots:
             QCOMPARE(pieces.satellites.size(), log.satellites.size());
             QCOMPARE(pieces.used, log.used);
             QCOMPARE(pieces.cn0, log.cn0);
+            QCOMPARE(pieces.cn0Differences, log.cn0Differences);
             for (size_t k = 0; k < log.epochs.size(); ++k) {
                 QCOMPARE(pieces.epochs[k].firstSatellite, log.epochs[k].firstSatellite);
                 QCOMPARE(pieces.epochs[k].firstUsed, log.epochs[k].firstUsed);
                 QCOMPARE(pieces.epochs[k].firstCn0, log.epochs[k].firstCn0);
             }
+        }
+    }
+
+    // C/N0 that changed by -8 to +7 dB-Hz from the last run stored in full
+    // are stored as differences from it; others start a new full run. Each
+    // epoch has the GPS satellites 5 (two signals) and 7, and gives their
+    // C/N0 as "a,b,c" ("" for none); the pattern says, from the second
+    // epoch on, whether its C/N0 are stored as differences.
+    void cn0Differences_data()
+    {
+        QTest::addColumn<QStringList>("cn0");
+        QTest::addColumn<QString>("asDifferences");
+        QTest::newRow("a dB more and less") << QStringList{"40,30,20", "41,29,20", "40,31,21"} << "yy";
+        QTest::newRow("the ends of the range") << QStringList{"40,30,20", "47,22,20"} << "y";
+        QTest::newRow("past them") << QStringList{"40,30,20", "48,30,20", "40,30,20"} << "ny";
+        QTest::newRow("below them") << QStringList{"40,30,20", "40,21,20", "41,22,21"} << "ny";
+        QTest::newRow("from the full run, not the last epoch")
+            << QStringList{"40,30,20", "45,30,20", "50,30,20", "49,30,20"} << "yny";
+        QTest::newRow("a signal lost, then weak") << QStringList{"40,30,20", "40,,20", "40,3,20", "40,30,20"} << "nyn";
+        QTest::newRow("zero and 255 around") << QStringList{"1,250,20", "0,255,20", "7,249,20"} << "yy";
+    }
+
+    void cn0Differences()
+    {
+        QFETCH(QStringList, cn0);
+        QFETCH(QString, asDifferences);
+        std::string text;
+        std::vector<std::string> alone;
+        for (qsizetype k = 0; k < cn0.size(); ++k) {
+            const QStringList v = cn0[k].split(',');
+            std::string epoch = Nmea(QString("GPGGA,1200%1.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,")
+                                         .arg(k, 2, 10, QChar('0'))
+                                         .toStdString());
+            epoch += Nmea(QString("GPGSV,1,1,02,05,40,100,%1,07,18,165,%2,1").arg(v[0], v[2]).toStdString());
+            epoch += Nmea(QString("GPGSV,1,1,01,05,40,100,%1,6").arg(v[1]).toStdString());
+            text += epoch;
+            alone.push_back(epoch);
+        }
+        const EpochLog log = ReadEpochs(text);
+        QCOMPARE(log.epochs.size(), size_t(cn0.size()));
+        const QStringList lines = Dump(log).split('\n');
+        for (size_t k = 0; k < log.epochs.size(); ++k) {
+            // Each epoch reads its own C/N0, whatever way they are stored.
+            QCOMPARE(lines[qsizetype(k)], Dump(ReadEpochs(alone[k])).section('\n', 0, 0));
+            if (k > 0)
+                QCOMPARE((log.epochs[k].firstCn0 & kCn0Differences) != 0, asDifferences[qsizetype(k - 1)] == 'y');
         }
     }
 

@@ -18,7 +18,8 @@ namespace {
 bool Same(const EpochLog& a, const EpochLog& b)
 {
     if (a.epochs.size() != b.epochs.size() || a.satellites.size() != b.satellites.size() || a.used != b.used ||
-        a.cn0 != b.cn0 || a.sentences != b.sentences || a.badChecksum != b.badChecksum || a.notParsed != b.notParsed)
+        a.cn0 != b.cn0 || a.cn0Differences != b.cn0Differences || a.sentences != b.sentences ||
+        a.badChecksum != b.badChecksum || a.notParsed != b.notParsed)
         return false;
     for (size_t k = 0; k < a.satellites.size(); ++k) {
         const EpochSatellite &x = a.satellites[k], &y = b.satellites[k];
@@ -28,8 +29,9 @@ bool Same(const EpochLog& a, const EpochLog& b)
     for (size_t k = 0; k < a.epochs.size(); ++k) {
         const Epoch &x = a.epochs[k], &y = b.epochs[k];
         if (x.timeMs != y.timeMs || x.flags != y.flags || x.quality != y.quality || x.fixType != y.fixType ||
-            x.satelliteCount != y.satelliteCount || x.firstUsed != y.firstUsed || x.used != y.used ||
-            x.inView != y.inView || std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 || !(x.date == y.date))
+            x.satelliteCount != y.satelliteCount || x.firstUsed != y.firstUsed || x.firstCn0 != y.firstCn0 ||
+            x.used != y.used || x.inView != y.inView || std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 ||
+            !(x.date == y.date))
             return false;
     }
     return true;
@@ -53,11 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::Fail("the text in pieces read otherwise than whole");
 
     // The runs appended in turn end here; a shared run lies before.
-    size_t satellitesEnd = 0, usedEnd = 0, cn0End = 0;
+    size_t satellitesEnd = 0, usedEnd = 0, cn0End = 0, differencesEnd = 0;
     for (const Epoch& epoch : whole.epochs) {
         const size_t usedBytes = (size_t(epoch.satelliteCount) + 7) / 8;
         if (epoch.firstSatellite + size_t(epoch.satelliteCount) > whole.satellites.size() ||
-            epoch.firstUsed + usedBytes > whole.used.size() || epoch.firstCn0 > whole.cn0.size())
+            epoch.firstUsed + usedBytes > whole.used.size())
             fuzz::Fail("an epoch's satellites lie outside the shared vectors");
         if (epoch.timeMs < 0 || epoch.timeMs > 86401000)
             fuzz::Fail("a time of day out of range");
@@ -71,8 +73,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 fuzz::Fail("a satellite out of its form");
             cn0 += size_t(satellite.SignalCount());
         }
-        if (epoch.firstCn0 + cn0 > whole.cn0.size())
-            fuzz::Fail("an epoch's C/N0 values lie outside the shared vector");
+        // The C/N0 in full, or as differences from a full run before.
+        const bool differences = (epoch.firstCn0 & kCn0Differences) != 0;
+        const size_t first = epoch.firstCn0 & ~kCn0Differences;
+        if (differences) {
+            const size_t size = 4 + (cn0 + 1) / 2;
+            if (cn0 == 0 || first + size > whole.cn0Differences.size())
+                fuzz::Fail("an epoch's C/N0 differences lie outside the shared vector");
+            size_t base = 0;
+            for (int k = 3; k >= 0; --k)
+                base = base << 8 | whole.cn0Differences[first + size_t(k)];
+            if (base + cn0 > cn0End)
+                fuzz::Fail("an epoch's C/N0 differ from values not stored before it");
+            if (first == differencesEnd)
+                differencesEnd += size;
+            else if (first + size > differencesEnd)
+                fuzz::Fail("an epoch's C/N0 differences run past those stored before it");
+        } else {
+            if (first + cn0 > whole.cn0.size())
+                fuzz::Fail("an epoch's C/N0 values lie outside the shared vector");
+            if (first == cn0End)
+                cn0End += cn0;
+            else if (first + cn0 > cn0End)
+                fuzz::Fail("an epoch's C/N0 values run past those stored before it");
+        }
         if (epoch.firstSatellite == satellitesEnd)
             satellitesEnd += epoch.satelliteCount;
         else if (epoch.firstSatellite + size_t(epoch.satelliteCount) > satellitesEnd)
@@ -81,12 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             usedEnd += usedBytes;
         else if (epoch.firstUsed + usedBytes > usedEnd)
             fuzz::Fail("an epoch's used flags run past those stored before it");
-        if (epoch.firstCn0 == cn0End)
-            cn0End += cn0;
-        else if (epoch.firstCn0 + cn0 > cn0End)
-            fuzz::Fail("an epoch's C/N0 values run past those stored before it");
     }
-    if (satellitesEnd != whole.satellites.size() || usedEnd != whole.used.size() || cn0End != whole.cn0.size())
+    if (satellitesEnd != whole.satellites.size() || usedEnd != whole.used.size() || cn0End != whole.cn0.size() ||
+        differencesEnd != whole.cn0Differences.size())
         fuzz::Fail("satellites, used flags or C/N0 stored that no epoch reads");
     return 0;
 }
