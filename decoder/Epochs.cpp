@@ -678,14 +678,17 @@ struct EpochReader::State {
     // The runs the last epoch with satellites points at, for the next to
     // share.
     RecordRun lastSatellites, lastUsed;
-    // The C/N0 of the last epoch with satellites: their code (its
-    // firstCn0), how many, and their values; and the last run stored in
-    // full, which later ones may be stored as differences from.
-    uint32_t lastCn0Code = 0;
-    size_t lastCn0Count = 0;
-    std::array<uint8_t, kMostSatellites * kSignalBits> lastCn0{};
+    // The last C/N0 run stored in full, which later ones may be stored as
+    // differences from, and the last run of differences from it (its
+    // firstCn0; 0: none) and their count.
     RecordRun cn0Base;
-    // Stores the closing epoch's C/N0 (shared, as differences or in full):
+    uint32_t lastDifferences = 0;
+    size_t lastDifferencesCount = 0;
+    std::array<uint8_t, kMostSatellites * kSignalBits + 1> closingShifted{};
+    std::array<uint8_t, (kMostSatellites * kSignalBits + 1) / 2> closingDifferences{};
+    // Stores the closing epoch's C/N0: the full run or the last run of
+    // differences from it where they are the same values, else as
+    // differences from the full run where each fits, else in full. Gives
     // its firstCn0.
     uint32_t StoreCn0(const uint8_t* values, size_t count);
 
@@ -1077,41 +1080,48 @@ uint32_t EpochReader::State::StoreCn0(const uint8_t* values, size_t count)
 {
     if (count == 0)
         return uint32_t(log.cn0.size());
-    const auto fits = [this](uint32_t code, size_t n) {
-        if (!(code & kCn0Differences))
-            return code + n <= log.cn0.size();
-        const size_t at = code & ~kCn0Differences;
-        return at + 4 + (n + 1) / 2 <= log.cn0Differences.size();
-    };
-    if (count == lastCn0Count && fits(lastCn0Code, count) && std::memcmp(values, lastCn0.data(), count) == 0)
-        return lastCn0Code;
-
-    uint32_t code = 0;
-    const uint8_t* base = log.cn0.data() + cn0Base.first;
-    const bool differences = cn0Base.count == count && cn0Base.first + count <= log.cn0.size() &&
-                             std::equal(values, values + count, base,
-                                 [](uint8_t value, uint8_t from) { return unsigned(int(value) - int(from) + 8) < 16; });
-    if (differences) {
-        const size_t at = log.cn0Differences.size();
-        ReserveForMore(log.cn0Differences, 4 + (count + 1) / 2);
-        for (int shift = 0; shift < 32; shift += 8)
-            log.cn0Differences.push_back(uint8_t(cn0Base.first >> shift));
-        for (size_t k = 0; k < count; k += 2) {
-            const unsigned low = unsigned(values[k] - base[k]) & 0xf;
-            const unsigned high = k + 1 < count ? unsigned(values[k + 1] - base[k + 1]) & 0xf : 0;
-            log.cn0Differences.push_back(uint8_t(low | high << 4));
+    const size_t packed = (count + 1) / 2;
+    if (cn0Base.count == count && cn0Base.first + count <= log.cn0.size()) {
+        // The differences from the full run plus 8, modulo 256 as they are
+        // read back: 0-15 where they fit in half a byte, 8 where the same.
+        const uint8_t* base = log.cn0.data() + cn0Base.first;
+        uint8_t* const shifted = closingShifted.data();
+        unsigned outside = 0, changed = 0;
+        for (size_t k = 0; k < count; ++k) {
+            shifted[k] = uint8_t(values[k] - base[k] + 8);
+            outside |= shifted[k] & 0xf0U;
+            changed |= shifted[k] ^ 8U;
         }
-        code = uint32_t(at) | kCn0Differences;
-    } else {
-        cn0Base = {log.cn0.size(), count};
-        ReserveForMore(log.cn0, count);
-        log.cn0.insert(log.cn0.end(), values, values + count);
-        code = uint32_t(cn0Base.first);
+        shifted[count] = 8;  // the half byte after an odd count
+        if (changed == 0)
+            return uint32_t(cn0Base.first);
+        if (outside == 0) {
+            uint8_t* const nibbles = closingDifferences.data();
+            for (size_t k = 0; k < packed; ++k)
+                nibbles[k] = uint8_t((shifted[2 * k] ^ 8U) | (shifted[2 * k + 1] ^ 8U) << 4);
+            // The same differences as the last run of them: that run.
+            const size_t last = lastDifferences & ~kCn0Differences;
+            if (lastDifferences != 0 && lastDifferencesCount == count &&
+                last + 4 + packed <= log.cn0Differences.size() &&
+                std::memcmp(log.cn0Differences.data() + last + 4, nibbles, packed) == 0)
+                return lastDifferences;
+            const size_t at = log.cn0Differences.size();
+            ReserveForMore(log.cn0Differences, 4 + packed);
+            log.cn0Differences.resize(at + 4 + packed);
+            uint8_t* const run = log.cn0Differences.data() + at;
+            for (int k = 0; k < 4; ++k)
+                run[k] = uint8_t(cn0Base.first >> (8 * k));
+            std::memcpy(run + 4, nibbles, packed);
+            lastDifferences = uint32_t(at) | kCn0Differences;
+            lastDifferencesCount = count;
+            return lastDifferences;
+        }
     }
-    lastCn0Code = code;
-    lastCn0Count = count;
-    std::memcpy(lastCn0.data(), values, count);
-    return code;
+    cn0Base = {log.cn0.size(), count};
+    lastDifferences = 0;
+    ReserveForMore(log.cn0, count);
+    log.cn0.insert(log.cn0.end(), values, values + count);
+    return uint32_t(cn0Base.first);
 }
 
 void EpochReader::State::TakePosition(double latitude, double longitude, int rank)

@@ -23,16 +23,16 @@
 // (satellites move a degree in minutes, so at 10 Hz most epochs repeat the
 // last one's list; epochs between a receiver's GSVs, sent once a second,
 // have none); its used flags likewise, on their own (a receiver changes
-// the satellites it uses more often than they move), and its C/N0 (C/N0
-// that stay the same while a satellite moves). So a run of any of the
-// vectors may belong to several epochs, and a run's place says nothing
-// about its epoch: read an epoch's records through SatellitesOf and Cn0Of
-// only, and never change them in place.
-//
-// C/N0 that changed, but by -8 to +7 dB-Hz each from the last C/N0 run
-// stored in full for as many signals, are kept as those differences, half
-// a byte each: at 10 Hz a receiver reports every signal's C/N0 anew at
-// every epoch, a dB or two from the last.
+// the satellites it uses more often than they move). Its C/N0 point at the
+// last C/N0 run stored in full where they are its values (C/N0 that stay
+// the same while a satellite moves); where each differs from that run's by
+// -8 to +7 dB-Hz they are kept as those differences, half a byte each, or
+// point at the last such run where it holds the same (at 10 Hz a receiver
+// reports every signal's C/N0 anew at every epoch, a dB or two from the
+// last); else they start a new full run. So a run of any of the vectors
+// may belong to several epochs, and a run's place says nothing about its
+// epoch: read an epoch's records through SatellitesOf and Cn0Of only, and
+// never change them in place.
 
 #include <array>
 #include <cstddef>

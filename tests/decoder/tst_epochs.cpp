@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <set>
 #include <string>
 
 #include "../common/Sentence.h"
@@ -495,6 +496,7 @@ private slots:
         QCOMPARE(log.epochs.size(), size_t(epochs.size()));
         const QStringList lines = Dump(log).split('\n');
         size_t ownSatellites = 0, ownUsed = 0, ownCn0 = 0, ownDifferences = 0;
+        std::set<uint32_t> cn0Runs;     // those read so far
         const Epoch* before = nullptr;  // the last epoch with satellites
         for (size_t k = 0; k < log.epochs.size(); ++k) {
             const Epoch& e = log.epochs[k];
@@ -516,7 +518,7 @@ private slots:
                 ownSatellites += e.satelliteCount;
             if (!used)
                 ownUsed += (size_t(e.satelliteCount) + 7) / 8;
-            if (!cn0 && e.satelliteCount != 0) {
+            if (e.satelliteCount != 0 && cn0Runs.insert(e.firstCn0).second) {
                 size_t signalCount = 0;
                 for (const EpochSatellite& satellite : log.SatellitesOf(e))
                     signalCount += size_t(satellite.SignalCount());
@@ -526,7 +528,7 @@ private slots:
                     ownCn0 += signalCount;
             }
         }
-        // What is not shared is stored once, and nothing else.
+        // Each run is stored once, and nothing else.
         QCOMPARE(log.satellites.size(), ownSatellites);
         QCOMPARE(log.used.size(), ownUsed);
         QCOMPARE(log.cn0.size(), ownCn0);
@@ -555,26 +557,39 @@ private slots:
     // C/N0 that changed by -8 to +7 dB-Hz from the last run stored in full
     // are stored as differences from it; others start a new full run. Each
     // epoch has the GPS satellites 5 (two signals) and 7, and gives their
-    // C/N0 as "a,b,c" ("" for none); the pattern says, from the second
-    // epoch on, whether its C/N0 are stored as differences.
+    // C/N0 as "a,b,c" ("" for none). The patterns say, from the second
+    // epoch on, whether its C/N0 are stored as differences, and which
+    // epoch's run it points at ("-": its own).
     void cn0Differences_data()
     {
         QTest::addColumn<QStringList>("cn0");
         QTest::addColumn<QString>("asDifferences");
-        QTest::newRow("a dB more and less") << QStringList{"40,30,20", "41,29,20", "40,31,21"} << "yy";
-        QTest::newRow("the ends of the range") << QStringList{"40,30,20", "47,22,20"} << "y";
-        QTest::newRow("past them") << QStringList{"40,30,20", "48,30,20", "40,30,20"} << "ny";
-        QTest::newRow("below them") << QStringList{"40,30,20", "40,21,20", "41,22,21"} << "ny";
+        QTest::addColumn<QString>("runOf");
+        QTest::newRow("a dB more and less") << QStringList{"40,30,20", "41,29,20", "40,31,21"} << "yy"
+                                            << "--";
+        QTest::newRow("the ends of the range") << QStringList{"40,30,20", "47,22,20"} << "y"
+                                               << "-";
+        QTest::newRow("past them") << QStringList{"40,30,20", "48,30,20", "40,30,20"} << "ny"
+                                   << "--";
+        QTest::newRow("below them") << QStringList{"40,30,20", "40,21,20", "41,22,21"} << "ny"
+                                    << "--";
         QTest::newRow("from the full run, not the last epoch")
-            << QStringList{"40,30,20", "45,30,20", "50,30,20", "49,30,20"} << "yny";
-        QTest::newRow("a signal lost, then weak") << QStringList{"40,30,20", "40,,20", "40,3,20", "40,30,20"} << "nyn";
-        QTest::newRow("zero and 255 around") << QStringList{"1,250,20", "0,255,20", "7,249,20"} << "yy";
+            << QStringList{"40,30,20", "45,30,20", "50,30,20", "49,30,20"} << "yny"
+            << "---";
+        QTest::newRow("a signal lost, then weak") << QStringList{"40,30,20", "40,,20", "40,3,20", "40,30,20"} << "nyn"
+                                                  << "---";
+        QTest::newRow("zero and 255 around") << QStringList{"1,250,20", "0,255,20", "7,249,20"} << "yy"
+                                             << "--";
+        QTest::newRow("back to the full run, and again the same differences")
+            << QStringList{"40,30,20", "41,30,20", "40,30,20", "41,30,20", "41,30,20"} << "ynyy"
+            << "-011";
     }
 
     void cn0Differences()
     {
         QFETCH(QStringList, cn0);
         QFETCH(QString, asDifferences);
+        QFETCH(QString, runOf);
         std::string text;
         std::vector<std::string> alone;
         for (qsizetype k = 0; k < cn0.size(); ++k) {
@@ -590,11 +605,19 @@ private slots:
         const EpochLog log = ReadEpochs(text);
         QCOMPARE(log.epochs.size(), size_t(cn0.size()));
         const QStringList lines = Dump(log).split('\n');
+        std::set<uint32_t> runs{log.epochs[0].firstCn0};
         for (size_t k = 0; k < log.epochs.size(); ++k) {
             // Each epoch reads its own C/N0, whatever way they are stored.
             QCOMPARE(lines[qsizetype(k)], Dump(ReadEpochs(alone[k])).section('\n', 0, 0));
-            if (k > 0)
-                QCOMPARE((log.epochs[k].firstCn0 & kCn0Differences) != 0, asDifferences[qsizetype(k - 1)] == 'y');
+            if (k == 0)
+                continue;
+            const uint32_t run = log.epochs[k].firstCn0;
+            QCOMPARE((run & kCn0Differences) != 0, asDifferences[qsizetype(k - 1)] == 'y');
+            const QChar of = runOf[qsizetype(k - 1)];
+            if (of == '-')
+                QVERIFY(runs.insert(run).second);
+            else
+                QCOMPARE(run, log.epochs[size_t(of.digitValue())].firstCn0);
         }
     }
 
