@@ -40,6 +40,84 @@ constexpr size_t kReserveJudged = size_t(1) << 20;
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
     1e16, 1e17, 1e18};
 
+constexpr uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
+    10000000000, 100000000000};
+
+// A decimal number as written: its digits as one integer, those before the
+// point alone, how many follow it, and its sign. Fields read it and check
+// its form; its value is worked out only where it is stored, as most
+// sentences of an epoch repeat what an earlier one gave.
+struct DecimalText {
+    uint64_t mantissa = 0;
+    uint64_t integer = 0;
+    int fraction = 0;
+    bool negative = false;
+
+    // The value as a float: the mantissa (at most 18 digits) divided by an
+    // exact power of ten, correctly rounded, then rounded to a float.
+    float Value() const
+    {
+        const double magnitude = double(mantissa) / kPowersOfTen[fraction];
+        return float(negative ? -magnitude : magnitude);
+    }
+};
+
+// A coordinate read and found good: its digits (the minus ignored), its
+// whole degrees and hemisphere.
+struct CoordinateText {
+    uint64_t mantissa = 0;
+    double whole = 0;
+    int fraction = 0;
+    bool negative = false;  // south or west
+
+    // Signed degrees: the whole degrees and the minutes (the number less
+    // the whole degrees' hundreds) over 60, as WholeDegrees checked them.
+    double Degrees() const
+    {
+        const double value = double(mantissa) / kPowersOfTen[fraction];
+        const double minutes = value - whole * 100.0;
+        const double result = whole + minutes / 60.0;
+        return negative ? -result : result;
+    }
+};
+
+// The whole degrees of a coordinate's number, as std::trunc(value / 100)
+// gives them; none when its minutes reach 60 or its degrees (whole plus
+// minutes / 60) pass limit.
+//
+// Where the digits are exact in a double (below 2^53), at most eleven
+// follow the point and the degrees are at most limit (180 at most), the
+// digits before the last two of the integer part are those whole degrees,
+// and the tests are those of the digits, without dividing:
+//  - value = mantissa / 10^f rounds monotonically; a number of f decimals
+//    lies at least 10^-f from 100 (D + 1), more than half a unit in the
+//    last place there (2^-38 below 2^15), so value stays below it, and
+//    value / 100 stays more than half a unit below D + 1 (2^-45 below 256);
+//  - minutes = value - 100 D is exact (Sterbenz), and reaches 60 exactly
+//    when the number does, by the same monotone rounding;
+//  - below limit degrees, minutes under 60 keep the result at most limit;
+//    at limit, any minutes (at least 10^-f less the rounding, so more than
+//    1e-13 degrees) put the result past it, as 2^-45 is less.
+// Other numbers take the division itself.
+inline std::optional<double> WholeDegrees(const DecimalText& number, int32_t limit)
+{
+    const uint64_t degrees = number.integer / 100;
+    if (number.mantissa < uint64_t(1) << 53 && number.fraction <= 11 && degrees <= uint64_t(limit)) {
+        const uint64_t minutes = number.integer % 100;
+        const bool minutesGiven =
+            minutes != 0 || number.mantissa != number.integer * kIntegerPowersOfTen[number.fraction];
+        if (minutes >= 60 || (degrees == uint64_t(limit) && minutesGiven))
+            return std::nullopt;
+        return double(degrees);
+    }
+    const double value = double(number.mantissa) / kPowersOfTen[number.fraction];
+    const double whole = std::trunc(value / 100.0);
+    const double minutes = value - whole * 100.0;
+    if (minutes >= 60.0 || whole + minutes / 60.0 > double(limit))
+        return std::nullopt;
+    return whole;
+}
+
 // The XOR of the body's bytes, eight at a time; false when the body holds
 // a "$" or a "*" (a sentence that lost its end runs into the next one, or
 // its checksum is not where the line ends).
@@ -113,13 +191,7 @@ public:
 
     bool AtEnd() const { return m_P >= m_End; }
 
-    void Skip()
-    {
-        while (m_P < m_End && *m_P != ',')
-            ++m_P;
-        if (m_P < m_End)
-            ++m_P;
-    }
+    void Skip() { m_P = FieldAfter(m_P); }
 
     const char* Position() const { return m_P; }
     // Goes on from p, the start of a field.
@@ -137,23 +209,19 @@ public:
     bool HexDigit(int32_t& value)
     {
         const char* const start = m_P;
-        const int digit = Hex(*m_P);
-        if (digit >= 0)
-            ++m_P;
-        return Close(start, true, [&] { value = digit; });
+        const int digit = Hex(*start);
+        return Close(start, start + (digit >= 0), true, [&] { value = digit; });
     }
 
     // Digits with an optional minus.
     bool Integer(int32_t& value)
     {
-        const bool negative = *m_P == '-';
         const char* const start = m_P;
-        m_P += negative;
+        const bool negative = *start == '-';
         uint32_t v = 0;
-        while (unsigned(*m_P - '0') < 10)
-            v = v * 10 + unsigned(*m_P++ - '0');
-        const bool ok = m_P - start - negative <= 9 && m_P - start > negative;
-        return Close(start, ok, [&] { value = negative ? -int32_t(v) : int32_t(v); });
+        const char* const stop = DigitsFrom(start + negative, v);
+        const bool ok = stop - start - negative <= 9 && stop - start > negative;
+        return Close(start, stop, ok, [&] { value = negative ? -int32_t(v) : int32_t(v); });
     }
 
     // A field of digits only (at most nine).
@@ -161,130 +229,139 @@ public:
     {
         const char* const start = m_P;
         uint32_t v = 0;
-        while (unsigned(*m_P - '0') < 10)
-            v = v * 10 + unsigned(*m_P++ - '0');
-        return Close(start, m_P - start <= 9, [&] { value = int32_t(v); });
+        const char* const stop = DigitsFrom(start, v);
+        return Close(start, stop, stop - start <= 9, [&] { value = int32_t(v); });
     }
 
     // A decimal number: an optional minus, digits with at most one point.
-    bool Decimal(double& value)
+    // Its text only: DecimalText::Value converts it.
+    bool Decimal(DecimalText& number)
     {
         const char* const start = m_P;
-        const bool negative = *m_P == '-';
-        m_P += negative;
+        const bool negative = *start == '-';
+        const char* const whole = start + negative;
         uint64_t mantissa = 0;
-        const char* const whole = m_P;
-        while (unsigned(*m_P - '0') < 10)
-            mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
-        int digits = int(m_P - whole);
+        const char* stop = DigitsFrom(whole, mantissa);
+        const uint64_t integer = mantissa;
+        int digits = int(stop - whole);
         int fraction = 0;
-        if (*m_P == '.') {
-            const char* const decimals = ++m_P;
-            while (unsigned(*m_P - '0') < 10)
-                mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
-            fraction = int(m_P - decimals);
+        if (*stop == '.') {
+            const char* const decimals = stop + 1;
+            stop = DigitsFrom(decimals, mantissa);
+            fraction = int(stop - decimals);
             digits += fraction;
         }
         const bool ok = digits != 0 && digits <= 18;
-        return Close(start, ok, [&] {
-            const double magnitude = double(mantissa) / kPowersOfTen[fraction];
-            value = negative ? -magnitude : magnitude;
-        });
-    }
-
-    bool Float(float& value)
-    {
-        double read = 0;
-        if (!Decimal(read))
-            return false;
-        value = float(read);
-        return true;
+        return Close(start, stop, ok, [&] { number = {mantissa, integer, fraction, negative}; });
     }
 
     bool Letter(char& value)
     {
         const char* const start = m_P;
-        if (m_P < m_End && *m_P != ',')
-            ++m_P;
-        return Close(start, true, [&] { value = *start; });
+        const char* const stop = start + (start < m_End && *start != ',');
+        return Close(start, stop, true, [&] { value = *start; });
     }
 
     // Letters up to the capacity of out, the rest zero.
     bool Letters(std::array<char, 8>& out)
     {
         const char* const start = m_P;
-        while (*m_P >= 'A' && *m_P <= 'Z')
-            ++m_P;
-        const size_t count = size_t(m_P - start);
-        return Close(start, count <= out.size(), [&] {
+        const char* stop = start;
+        while (*stop >= 'A' && *stop <= 'Z')
+            ++stop;
+        const size_t count = size_t(stop - start);
+        return Close(start, stop, count <= out.size(), [&] {
             out = {};
             std::memcpy(out.data(), start, count);
         });
     }
 
-    // hhmmss with any number of decimals: milliseconds since midnight.
+    // hhmmss with any number of decimals (the first three count):
+    // milliseconds since midnight.
     bool Time(int32_t& ms)
     {
         const char* const start = m_P;
-        int32_t whole = 0;
-        for (; unsigned(*m_P - '0') < 10; ++m_P) {
-            if (m_P - start < 6)
-                whole = whole * 10 + (*m_P - '0');
-        }
-        bool ok = m_P - start == 6;
+        const char* stop = start;
+        while (unsigned(*stop - '0') < 10)
+            ++stop;
+        const auto pair = [start](int at) { return (start[at] - '0') * 10 + (start[at + 1] - '0'); };
+        const bool six = stop - start == 6;
+        const int32_t hours = six ? pair(0) : 0, minutes = six ? pair(2) : 0, seconds = six ? pair(4) : 0;
         int32_t fraction = 0;
-        if (*m_P == '.') {
-            ++m_P;
-            int scale = 100;
-            for (; unsigned(*m_P - '0') < 10; ++m_P, scale /= 10)
-                fraction += (*m_P - '0') * scale;
+        if (*stop == '.') {
+            const char* const decimals = ++stop;
+            while (unsigned(*stop - '0') < 10)
+                ++stop;
+            const ptrdiff_t count = stop - decimals;
+            fraction = (count > 0 ? (decimals[0] - '0') * 100 : 0) + (count > 1 ? (decimals[1] - '0') * 10 : 0) +
+                       (count > 2 ? decimals[2] - '0' : 0);
         }
-        const int32_t hours = whole / 10000, minutes = whole / 100 % 100, seconds = whole % 100;
-        ok = ok && hours < 24 && minutes < 60 && seconds <= 60;
-        return Close(start, ok, [&] { ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction; });
+        const bool ok = six && hours < 24 && minutes < 60 && seconds <= 60;
+        return Close(start, stop, ok, [&] { ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction; });
     }
 
-    // (d)ddmm.mmmm and its hemisphere letter: signed degrees. The letter
-    // alone gives the sign (some receivers also write a minus sign).
-    bool Coordinate(double& degrees, char positive, char negative, double limit)
+    // (d)ddmm.mmmm and its hemisphere letter, its form checked as the
+    // degrees it gives would be (minutes below 60, at most limit degrees);
+    // CoordinateText::Degrees converts it. The letter alone gives the sign
+    // (some receivers also write a minus sign).
+    bool Coordinate(CoordinateText& coordinate, char positive, char negative, int32_t limit)
     {
-        double value = 0;
+        DecimalText number;
         char hemisphere = 0;
-        const bool number = Decimal(value);
-        const bool letter = Letter(hemisphere);
-        if (!number || !letter)
+        const bool hasNumber = Decimal(number);
+        const bool hasLetter = Letter(hemisphere);
+        if (!hasNumber || !hasLetter)
             return false;
-        value = std::fabs(value);
-        const double whole = std::trunc(value / 100.0);
-        const double minutes = value - whole * 100.0;
-        const double result = whole + minutes / 60.0;
-        if (minutes >= 60.0 || result > limit || (hemisphere != positive && hemisphere != negative)) {
+        std::optional<double> whole = WholeDegrees(number, limit);
+        if (!whole || (hemisphere != positive && hemisphere != negative)) {
             bad = true;
             return false;
         }
-        degrees = hemisphere == positive ? result : -result;
+        coordinate = {number.mantissa, *whole, number.fraction, hemisphere == negative};
         return true;
     }
 
 private:
-    // Ends the field: it must stop at a comma or the end of the body. An
-    // empty field reads as absent; a good one is stored.
-    template <class Store>
-    bool Close(const char* start, bool ok, Store store)
+    // The digits from p added to value; where they stop. The loop runs on a
+    // copy of the position, kept in a register.
+    template <class Value>
+    static const char* DigitsFrom(const char* p, Value& value)
     {
-        if (m_P >= m_End) {
-            if (m_P == start)
+        Value v = value;
+        while (unsigned(*p - '0') < 10)
+            v = v * 10 + Value(*p++ - '0');
+        value = v;
+        return p;
+    }
+
+    // The start of the field after the one p lies in (the body's end, once
+    // there).
+    const char* FieldAfter(const char* p) const
+    {
+        while (p < m_End && *p != ',')
+            ++p;
+        return p < m_End ? p + 1 : p;
+    }
+
+    // Ends the field from start, read up to stop: it must stop at a comma
+    // or the end of the body. An empty field reads as absent; a good one
+    // is stored.
+    template <class Store>
+    bool Close(const char* start, const char* stop, bool ok, Store store)
+    {
+        if (stop >= m_End) {
+            m_P = stop;
+            if (stop == start)
                 return false;
-        } else if (*m_P != ',') {
+        } else if (*stop != ',') {
             bad = true;
-            Skip();
+            m_P = FieldAfter(stop);
             return false;
-        } else if (m_P == start) {
-            ++m_P;
-            return false;
+        } else {
+            m_P = stop + 1;
+            if (stop == start)
+                return false;
         }
-        if (m_P < m_End)
-            ++m_P;
         if (!ok) {
             bad = true;
             return false;
@@ -602,7 +679,8 @@ struct EpochReader::State {
     // A time arrived: the open epoch takes it, or closes for a new one.
     void Timed(int32_t ms);
     void Close();
-    void TakePosition(double latitude, double longitude, int rank);
+    // The position, converted, when no sentence of a higher rank gave one.
+    void TakePosition(const CoordinateText& latitude, const CoordinateText& longitude, int rank);
 
     void Gga(Fields& f);
     void Rmc(Fields& f);
@@ -1018,13 +1096,13 @@ void EpochReader::State::Close()
     ++stamp;
 }
 
-void EpochReader::State::TakePosition(double latitude, double longitude, int rank)
+void EpochReader::State::TakePosition(const CoordinateText& latitude, const CoordinateText& longitude, int rank)
 {
     if (rank < positionRank)
         return;
     positionRank = rank;
-    open.latitude = latitude;
-    open.longitude = longitude;
+    open.latitude = latitude.Degrees();
+    open.longitude = longitude.Degrees();
     open.flags |= Epoch::kPosition;
 }
 
@@ -1033,19 +1111,19 @@ void EpochReader::State::Gga(Fields& f)
 {
     int32_t ms = 0;
     const bool hasTime = f.Time(ms);
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
     int32_t quality = 0;
     const bool hasQuality = f.Unsigned(quality);
     f.Skip();  // satellites used: the GSAs count them per constellation
-    float hdop = 0, height = 0, separation = 0, age = 0;
-    const bool hasHdop = f.Float(hdop);
-    const bool hasHeight = f.Float(height);
+    DecimalText hdop, height, separation, age;
+    const bool hasHdop = f.Decimal(hdop);
+    const bool hasHeight = f.Decimal(height);
     f.Skip();
-    const bool hasSeparation = f.Float(separation);
+    const bool hasSeparation = f.Decimal(separation);
     f.Skip();
-    const bool hasAge = f.Float(age);
+    const bool hasAge = f.Decimal(age);
     int32_t station = 0;
     const bool hasStation = f.Unsigned(station);
     if (f.bad)
@@ -1055,19 +1133,19 @@ void EpochReader::State::Gga(Fields& f)
     if (hasQuality)
         open.quality = int8_t(std::min(quality, 99));
     if (hasHdop && std::isnan(open.hdop))
-        open.hdop = hdop;
+        open.hdop = hdop.Value();
     if (hasAge)
-        open.correctionAge = age;
+        open.correctionAge = age.Value();
     if (hasStation)
         open.stationId = uint16_t(std::min(station, 0xfffe));
     if (hasQuality && quality > 0 && position) {
         TakePosition(latitude, longitude, 3);
         if (hasHeight) {
-            open.heightMsl = height;
+            open.heightMsl = height.Value();
             open.flags |= Epoch::kHeight;
         }
         if (hasSeparation) {
-            open.geoidSeparation = separation;
+            open.geoidSeparation = separation.Value();
             open.flags |= Epoch::kSeparation;
         }
     }
@@ -1080,12 +1158,12 @@ void EpochReader::State::Rmc(Fields& f)
     const bool hasTime = f.Time(ms);
     char status = 0;
     f.Letter(status);
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
-    float knots = 0, course = 0;
-    const bool hasSpeed = f.Float(knots);
-    const bool hasCourse = f.Float(course);
+    DecimalText knots, course;
+    const bool hasSpeed = f.Decimal(knots);
+    const bool hasCourse = f.Decimal(course);
     int32_t date = 0;
     const bool hasDate = f.Unsigned(date);
     f.Skip();
@@ -1102,9 +1180,9 @@ void EpochReader::State::Rmc(Fields& f)
     if (fix && position)
         TakePosition(latitude, longitude, 1);
     if (fix && hasSpeed)
-        open.speed = float(knots * kKnotsToMs);
+        open.speed = float(knots.Value() * kKnotsToMs);
     if (fix && hasCourse)
-        open.course = course;
+        open.course = course.Value();
     if (hasDate) {
         const int day = date / 10000, month = date / 100 % 100, year = date % 100;
         if (day >= 1 && day <= 31 && month >= 1 && month <= 12)
@@ -1117,17 +1195,17 @@ void EpochReader::State::Gns(Fields& f)
 {
     int32_t ms = 0;
     const bool hasTime = f.Time(ms);
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
     std::array<char, 8> modes{};
     const bool hasModes = f.Letters(modes);
     f.Skip();
-    float hdop = 0, height = 0, separation = 0, age = 0;
-    const bool hasHdop = f.Float(hdop);
-    const bool hasHeight = f.Float(height);
-    const bool hasSeparation = f.Float(separation);
-    const bool hasAge = f.Float(age);
+    DecimalText hdop, height, separation, age;
+    const bool hasHdop = f.Decimal(hdop);
+    const bool hasHeight = f.Decimal(height);
+    const bool hasSeparation = f.Decimal(separation);
+    const bool hasAge = f.Decimal(age);
     int32_t station = 0;
     const bool hasStation = f.Unsigned(station);
     if (f.bad)
@@ -1137,9 +1215,9 @@ void EpochReader::State::Gns(Fields& f)
     if (hasModes)
         open.gnsModes = modes;
     if (hasHdop && std::isnan(open.hdop))
-        open.hdop = hdop;
+        open.hdop = hdop.Value();
     if (hasAge)
-        open.correctionAge = age;
+        open.correctionAge = age.Value();
     if (hasStation)
         open.stationId = uint16_t(std::min(station, 0xfffe));
     // A fix when any constellation's letter says one.
@@ -1147,11 +1225,11 @@ void EpochReader::State::Gns(Fields& f)
     if (fix && position && positionRank <= 2) {
         TakePosition(latitude, longitude, 2);
         if (hasHeight && !open.Has(Epoch::kHeight)) {
-            open.heightMsl = height;
+            open.heightMsl = height.Value();
             open.flags |= Epoch::kHeight;
         }
         if (hasSeparation && !open.Has(Epoch::kSeparation)) {
-            open.geoidSeparation = separation;
+            open.geoidSeparation = separation.Value();
             open.flags |= Epoch::kSeparation;
         }
     }
@@ -1160,7 +1238,7 @@ void EpochReader::State::Gns(Fields& f)
 // $GPGLL,llll.ll,a,yyyyy.yy,a,hhmmss.ss,A,mode
 void EpochReader::State::Gll(Fields& f)
 {
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
     int32_t ms = 0;
@@ -1189,10 +1267,10 @@ void EpochReader::State::Gsa(Fields& f)
 
 void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
 {
-    float pdop = 0, hdop = 0, vdop = 0;
-    const bool hasPdop = f.Float(pdop);
-    const bool hasHdop = f.Float(hdop);
-    const bool hasVdop = f.Float(vdop);
+    DecimalText pdop, hdop, vdop;
+    const bool hasPdop = f.Decimal(pdop);
+    const bool hasHdop = f.Decimal(hdop);
+    const bool hasVdop = f.Decimal(vdop);
     int32_t system = 0;
     f.Unsigned(system);
     if (f.bad)
@@ -1200,11 +1278,11 @@ void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
     if (report.hasFixType && report.fixType >= 1 && report.fixType <= 3)
         open.fixType = int8_t(report.fixType);
     if (hasPdop)
-        open.pdop = pdop;
+        open.pdop = pdop.Value();
     if (hasHdop)
-        open.hdop = hdop;
+        open.hdop = hdop.Value();
     if (hasVdop)
-        open.vdop = vdop;
+        open.vdop = vdop.Value();
     open.flags |= Epoch::kSatellitesUsed;
     // The system ID names the constellation of each PRN where it names
     // one; the talker otherwise.
@@ -1499,44 +1577,44 @@ void EpochReader::State::Gst(Fields& f)
     f.Skip();
     f.Skip();
     f.Skip();
-    float latitude = 0, longitude = 0, height = 0;
-    const bool hasLatitude = f.Float(latitude);
-    const bool hasLongitude = f.Float(longitude);
-    const bool hasHeight = f.Float(height);
+    DecimalText latitude, longitude, height;
+    const bool hasLatitude = f.Decimal(latitude);
+    const bool hasLongitude = f.Decimal(longitude);
+    const bool hasHeight = f.Decimal(height);
     if (f.bad)
         return;
     if (hasTime)
         Timed(ms);
     if (hasLatitude)
-        open.sigmaLatitude = latitude;
+        open.sigmaLatitude = latitude.Value();
     if (hasLongitude)
-        open.sigmaLongitude = longitude;
+        open.sigmaLongitude = longitude.Value();
     if (hasHeight)
-        open.sigmaHeight = height;
+        open.sigmaHeight = height.Value();
 }
 
 // $GPVTG,course,T,magnetic,M,knots,N,kmh,K,mode
 void EpochReader::State::Vtg(Fields& f)
 {
-    float course = 0, knots = 0, kmh = 0;
-    const bool hasCourse = f.Float(course);
+    DecimalText course, knots, kmh;
+    const bool hasCourse = f.Decimal(course);
     f.Skip();
     f.Skip();
     f.Skip();
-    const bool hasKnots = f.Float(knots);
+    const bool hasKnots = f.Decimal(knots);
     f.Skip();
-    const bool hasKmh = f.Float(kmh);
+    const bool hasKmh = f.Decimal(kmh);
     f.Skip();
     char mode = 0;
     const bool hasMode = f.Letter(mode);
     if (f.bad || (hasMode && mode == 'N'))
         return;
     if (hasCourse)
-        open.course = course;
+        open.course = course.Value();
     if (hasKmh)
-        open.speed = float(kmh * kKmhToMs);
+        open.speed = float(kmh.Value() * kKmhToMs);
     else if (hasKnots)
-        open.speed = float(knots * kKnotsToMs);
+        open.speed = float(knots.Value() * kKnotsToMs);
 }
 
 // $GPZDA,hhmmss.ss,dd,mm,yyyy,zone hours,zone minutes
