@@ -178,6 +178,29 @@ int Hex(char c)
     return kHexValues[static_cast<unsigned char>(c)];
 }
 
+// Whether the n bytes at kept (at least n readable) and at text (readable
+// for readable bytes) are the same.
+inline bool SameBytes(const char* kept, const char* text, size_t n, size_t readable)
+{
+#if defined(__SSE2__)
+    // Sixteen at a time where the text goes on far enough.
+    if (readable >= (n + 15) / 16 * 16) {
+        for (size_t at = 0; at < n; at += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kept + at));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            unsigned differ = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b))) & 0xffff;
+            if (n - at < 16)
+                differ &= (1U << (n - at)) - 1;
+            if (differ != 0)
+                return false;
+        }
+        return true;
+    }
+#endif
+    (void)readable;
+    return std::memcmp(kept, text, n) == 0;
+}
+
 // Reads the fields of one sentence body (after the address, up to "*")
 // in order. Each reader takes the next field: false when it is empty or
 // missing (a sentence of an older NMEA version ends early); a field that is
@@ -424,6 +447,43 @@ struct GsaReport {
     bool hasFixType;
     std::array<int32_t, 12> listed;
 };
+
+// The masks of a sentence's body (with SSE2).
+struct BodyScan;
+
+// What a GSA gives the epoch: a pure function of its body (its talker
+// included), so that a body met again gives it without being read.
+struct GsaTaken {
+    int8_t fixType = 0;  // 1-3; 0: none given
+    bool hasPdop = false, hasHdop = false, hasVdop = false;
+    float pdop = 0, hdop = 0, vdop = 0;
+    uint8_t count = 0;
+    // The satellites listed: constellation in bits 9-11, PRN below.
+    std::array<uint16_t, 12> keys{};
+};
+
+// A GSA read lately, its body and checksum as they came: a receiver sends
+// the same GSAs, byte for byte, for as long as it uses the same
+// satellites and its DOPs stay the same to the digits it writes (commonly
+// for many epochs on end), and a sentence met again is taken as before
+// rather than checked and read.
+struct GsaMemo {
+    static constexpr size_t kLongest = 80;  // bodies longer are not kept
+    std::array<char, kLongest> body{};
+    size_t length = 0;  // 0: none kept
+    std::array<char, 2> checksum{};
+    bool bad = false;  // a field not of its form: counted, nothing taken
+    GsaTaken taken;
+};
+
+// Where a sentence's memo lies: by its checksum's digits, and as GSAs of
+// one epoch often share their checksum, by the bytes that tell them apart
+// (the talker's second letter, the last byte: NMEA 4.10's system ID).
+inline size_t GsaMemoSlot(const char* dollar, const char* star, size_t slots)
+{
+    const auto byte = [](char c) { return size_t(uint8_t(c)); };
+    return (byte(star[1]) * 7 + byte(star[2]) + byte(star[-1]) * 5 + byte(dollar[2]) * 3) % slots;
+}
 
 // What one GSV sentence reports.
 struct GsvReport {
@@ -690,9 +750,15 @@ struct EpochReader::State {
     void Talker(const char* letters);
     Constellation OfTalker(int32_t prn) const { return talkerPrns[prn]; }
 
-    void Gsa(Fields& f);
-    // The fields of a GSA after its PRNs, and all of it taken.
-    void GsaEnd(Fields& f, GsaReport& report);
+    // A GSA met lately, taken and counted as then; false when none is
+    // kept.
+    bool RecallGsa(const char* dollar, const char* star, size_t bodyLength);
+    // A GSA checked: read, kept and taken.
+    void GsaSentence(const char* dollar, const char* star, size_t bodyLength, const BodyScan* scan, Fields& f);
+    void Gsa(Fields& f, GsaTaken& taken);
+    // The fields of a GSA after its PRNs, and what all of it gives.
+    void GsaEnd(Fields& f, const GsaReport& report, GsaTaken& taken);
+    void TakeGsa(const GsaTaken& taken);
     void Gsv(Fields& f);
     void TakeGsv(const GsvReport& report);
     // The open epoch's satellite of the PRN under the talker, added if new;
@@ -700,7 +766,7 @@ struct EpochReader::State {
     [[gnu::always_inline]] OpenSatellite* InView(int32_t prn);
     [[gnu::always_inline]] void TakeSignal(OpenSatellite& satellite, int bit, int32_t snr);
 #if defined(ORVANE_EPOCHS_SCAN)
-    bool QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f);
+    bool QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f, GsaTaken& taken);
     bool QuickGsv(const char* body, size_t length, const BodyScan& scan);
 #endif
     void Gst(Fields& f);
@@ -744,6 +810,7 @@ struct EpochReader::State {
     int32_t lastTime = -1;
 
     const PrnTables& prns;
+    std::array<GsaMemo, 16> gsaMemos{};
     // The constellation of the PRNs of the last GSV's or GSA's talker, and
     // those of the talkers met, by their letters as a number (more than 16
     // bits: none).
@@ -795,6 +862,9 @@ inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
         if (entry.type == type)
             kind = entry.kind;
     }
+    // A GSA as it came lately: as it was taken then, unread.
+    if (kind == Kind::Gsa && RecallGsa(dollar, star, bodyLength))
+        return true;
 #if defined(ORVANE_EPOCHS_SCAN)
     // The commonest sentence the shortest way: as below, but for GSV alone.
     if (kind == Kind::Gsv && bodyLength < kScanned && size_t(textEnd - dollar - 1) >= kReadable) {
@@ -998,12 +1068,11 @@ bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_
         Gll(f);
         break;
     case Kind::Gsa:
-        Talker(dollar + 1);
 #if defined(ORVANE_EPOCHS_SCAN)
-        if (scanned && QuickGsa(dollar + 1, bodyLength, scan, f))
-            break;
+        GsaSentence(dollar, star, bodyLength, scanned ? &scan : nullptr, f);
+#else
+        GsaSentence(dollar, star, bodyLength, nullptr, f);
 #endif
-        Gsa(f);
         break;
     case Kind::Gsv: {
         Talker(dollar + 1);
@@ -1254,50 +1323,78 @@ void EpochReader::State::Gll(Fields& f)
         TakePosition(latitude, longitude, 0);
 }
 
+bool EpochReader::State::RecallGsa(const char* dollar, const char* star, size_t bodyLength)
+{
+    const GsaMemo& memo = gsaMemos[GsaMemoSlot(dollar, star, gsaMemos.size())];
+    if (memo.length != bodyLength || memo.checksum[0] != star[1] || memo.checksum[1] != star[2] ||
+        !SameBytes(memo.body.data(), dollar + 1, bodyLength, size_t(textEnd - dollar - 1)))
+        return false;
+    if (!memo.bad)
+        TakeGsa(memo.taken);
+    Count(memo.bad);
+    return true;
+}
+
+void EpochReader::State::GsaSentence(const char* dollar, const char* star, size_t bodyLength, const BodyScan* scan,
+    Fields& f)
+{
+    const char* const body = dollar + 1;
+    GsaTaken taken;
+    Talker(body);
+#if defined(ORVANE_EPOCHS_SCAN)
+    if (!scan || !QuickGsa(body, bodyLength, *scan, f, taken))
+        Gsa(f, taken);
+#else
+    (void)scan;
+    Gsa(f, taken);
+#endif
+    if (bodyLength <= GsaMemo::kLongest) {
+        GsaMemo& memo = gsaMemos[GsaMemoSlot(dollar, star, gsaMemos.size())];
+        std::memcpy(memo.body.data(), body, bodyLength);
+        memo.length = bodyLength;
+        memo.checksum = {star[1], star[2]};
+        memo.bad = f.bad;
+        memo.taken = taken;
+    }
+    if (!f.bad)
+        TakeGsa(taken);
+}
+
 // $GNGSA,A,3,prn x12,pdop,hdop,vdop,system
-void EpochReader::State::Gsa(Fields& f)
+void EpochReader::State::Gsa(Fields& f, GsaTaken& taken)
 {
     f.Skip();
     GsaReport report{};
     report.hasFixType = f.Unsigned(report.fixType);
     for (int32_t& prn : report.listed)
         f.Unsigned(prn);
-    GsaEnd(f, report);
+    GsaEnd(f, report, taken);
 }
 
-void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
+void EpochReader::State::GsaEnd(Fields& f, const GsaReport& report, GsaTaken& taken)
 {
     DecimalText pdop, hdop, vdop;
-    const bool hasPdop = f.Decimal(pdop);
-    const bool hasHdop = f.Decimal(hdop);
-    const bool hasVdop = f.Decimal(vdop);
+    taken.hasPdop = f.Decimal(pdop);
+    taken.hasHdop = f.Decimal(hdop);
+    taken.hasVdop = f.Decimal(vdop);
     int32_t system = 0;
     f.Unsigned(system);
     if (f.bad)
         return;
     if (report.hasFixType && report.fixType >= 1 && report.fixType <= 3)
-        open.fixType = int8_t(report.fixType);
-    if (hasPdop)
-        open.pdop = pdop.Value();
-    if (hasHdop)
-        open.hdop = hdop.Value();
-    if (hasVdop)
-        open.vdop = vdop.Value();
-    open.flags |= Epoch::kSatellitesUsed;
+        taken.fixType = int8_t(report.fixType);
+    if (taken.hasPdop)
+        taken.pdop = pdop.Value();
+    if (taken.hasHdop)
+        taken.hdop = hdop.Value();
+    if (taken.hasVdop)
+        taken.vdop = vdop.Value();
     // The system ID names the constellation of each PRN where it names
     // one; the talker otherwise.
     Constellation named = Constellation::Other;
     const bool hasSystem = ConstellationOfSystemId(system, 1, named);
     const uint8_t* const bySystem =
         hasSystem && system >= 0 && system < kSystemIds ? prns.bySystem[size_t(system)].data() : nullptr;
-    // The PRNs new to the epoch counted per run of one constellation (a
-    // GSA's are mostly of one), each run then added to its count.
-    Constellation counting = Constellation::Other;
-    int added = 0;
-    const auto add = [this](Constellation constellation, int count) {
-        uint8_t& used = open.used[size_t(constellation)];
-        used = uint8_t(std::min(used + count, 255));
-    };
     for (const int32_t prn : report.listed) {
         if (prn <= 0 || prn >= kPrnLimit)
             continue;
@@ -1307,18 +1404,31 @@ void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
         } else if (!hasSystem || !ConstellationOfSystemId(system, prn, constellation)) {
             constellation = OfTalker(prn);
         }
-        uint32_t& mark = usedStamp[size_t(prn) | size_t(constellation) << 9];
+        taken.keys[taken.count++] = uint16_t(prn | int32_t(constellation) << 9);
+    }
+}
+
+void EpochReader::State::TakeGsa(const GsaTaken& taken)
+{
+    if (taken.fixType != 0)
+        open.fixType = taken.fixType;
+    if (taken.hasPdop)
+        open.pdop = taken.pdop;
+    if (taken.hasHdop)
+        open.hdop = taken.hdop;
+    if (taken.hasVdop)
+        open.vdop = taken.vdop;
+    open.flags |= Epoch::kSatellitesUsed;
+    // Each satellite new to the epoch counts once for its constellation.
+    for (size_t k = 0; k < taken.count; ++k) {
+        const uint16_t key = taken.keys[k];
+        uint32_t& mark = usedStamp[key];
         if (mark != stamp) {
             mark = stamp;
-            if (constellation != counting) {
-                add(counting, added);
-                counting = constellation;
-                added = 0;
-            }
-            ++added;
+            uint8_t& used = open.used[size_t(key >> 9)];
+            used = uint8_t(std::min(used + 1, 255));
         }
     }
-    add(counting, added);
 }
 
 #if defined(ORVANE_EPOCHS_SCAN)
@@ -1326,7 +1436,7 @@ void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
 // Gsa reads them, the rest by Fields. False, having changed nothing, for a
 // field out of the plain form (more than three digits, a sentence that ends
 // among the PRNs ...): Fields then reads the sentence.
-bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f)
+bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f, GsaTaken& taken)
 {
     if (length < 6 || length - 6 >= 64)
         return false;
@@ -1359,7 +1469,7 @@ bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodySca
     for (size_t k = 0; k < 12; ++k)
         report.listed[k] = ShortDigits(fields + fieldEnds[k] + 1, fieldEnds[k + 1] - fieldEnds[k] - 1);
     f.Seek(fields + last + 1);
-    GsaEnd(f, report);
+    GsaEnd(f, report, taken);
     return true;
 }
 #endif
