@@ -21,6 +21,7 @@
 
 #include "Calendar.h"
 #include "FieldConvert.h"
+#include "SentenceMemo.h"
 
 namespace orvane {
 
@@ -176,29 +177,6 @@ constexpr std::array<int8_t, 256> kHexValues = [] {
 int Hex(char c)
 {
     return kHexValues[static_cast<unsigned char>(c)];
-}
-
-// Whether the n bytes at kept (at least n readable) and at text (readable
-// for readable bytes) are the same.
-inline bool SameBytes(const char* kept, const char* text, size_t n, size_t readable)
-{
-#if defined(__SSE2__)
-    // Sixteen at a time where the text goes on far enough.
-    if (readable >= (n + 15) / 16 * 16) {
-        for (size_t at = 0; at < n; at += 16) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kept + at));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-            unsigned differ = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(a, b))) & 0xffff;
-            if (n - at < 16)
-                differ &= (1U << (n - at)) - 1;
-            if (differ != 0)
-                return false;
-        }
-        return true;
-    }
-#endif
-    (void)readable;
-    return std::memcmp(kept, text, n) == 0;
 }
 
 // Reads the fields of one sentence body (after the address, up to "*")
@@ -461,29 +439,6 @@ struct GsaTaken {
     // The satellites listed: constellation in bits 9-11, PRN below.
     std::array<uint16_t, 12> keys{};
 };
-
-// A GSA read lately, its body and checksum as they came: a receiver sends
-// the same GSAs, byte for byte, for as long as it uses the same
-// satellites and its DOPs stay the same to the digits it writes (commonly
-// for many epochs on end), and a sentence met again is taken as before
-// rather than checked and read.
-struct GsaMemo {
-    static constexpr size_t kLongest = 80;  // bodies longer are not kept
-    std::array<char, kLongest> body{};
-    size_t length = 0;  // 0: none kept
-    std::array<char, 2> checksum{};
-    bool bad = false;  // a field not of its form: counted, nothing taken
-    GsaTaken taken;
-};
-
-// Where a sentence's memo lies: by its checksum's digits, and as GSAs of
-// one epoch often share their checksum, by the bytes that tell them apart
-// (the talker's second letter, the last byte: NMEA 4.10's system ID).
-inline size_t GsaMemoSlot(const char* dollar, const char* star, size_t slots)
-{
-    const auto byte = [](char c) { return size_t(uint8_t(c)); };
-    return (byte(star[1]) * 7 + byte(star[2]) + byte(star[-1]) * 5 + byte(dollar[2]) * 3) % slots;
-}
 
 // What one GSV sentence reports.
 struct GsvReport {
@@ -752,7 +707,7 @@ struct EpochReader::State {
 
     // A GSA met lately, taken and counted as then; false when none is
     // kept.
-    bool RecallGsa(const char* dollar, const char* star, size_t bodyLength);
+    bool RecallGsa(const char* dollar, const char* star);
     // A GSA checked: read, kept and taken.
     void GsaSentence(const char* dollar, const char* star, size_t bodyLength, const BodyScan* scan, Fields& f);
     void Gsa(Fields& f, GsaTaken& taken);
@@ -810,7 +765,8 @@ struct EpochReader::State {
     int32_t lastTime = -1;
 
     const PrnTables& prns;
-    std::array<GsaMemo, 16> gsaMemos{};
+    // The GSAs read lately (a receiver's GSAs of one epoch and more).
+    SentenceMemo<GsaTaken, 16> gsaMemo;
     // The constellation of the PRNs of the last GSV's or GSA's talker, and
     // those of the talkers met, by their letters as a number (more than 16
     // bits: none).
@@ -863,7 +819,7 @@ inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
             kind = entry.kind;
     }
     // A GSA as it came lately: as it was taken then, unread.
-    if (kind == Kind::Gsa && RecallGsa(dollar, star, bodyLength))
+    if (kind == Kind::Gsa && RecallGsa(dollar, star))
         return true;
 #if defined(ORVANE_EPOCHS_SCAN)
     // The commonest sentence the shortest way: as below, but for GSV alone.
@@ -1323,15 +1279,14 @@ void EpochReader::State::Gll(Fields& f)
         TakePosition(latitude, longitude, 0);
 }
 
-bool EpochReader::State::RecallGsa(const char* dollar, const char* star, size_t bodyLength)
+bool EpochReader::State::RecallGsa(const char* dollar, const char* star)
 {
-    const GsaMemo& memo = gsaMemos[GsaMemoSlot(dollar, star, gsaMemos.size())];
-    if (memo.length != bodyLength || memo.checksum[0] != star[1] || memo.checksum[1] != star[2] ||
-        !SameBytes(memo.body.data(), dollar + 1, bodyLength, size_t(textEnd - dollar - 1)))
+    const auto* const kept = gsaMemo.Find(dollar, star, size_t(textEnd - dollar - 1));
+    if (!kept)
         return false;
-    if (!memo.bad)
-        TakeGsa(memo.taken);
-    Count(memo.bad);
+    if (!kept->bad)
+        TakeGsa(kept->taken);
+    Count(kept->bad);
     return true;
 }
 
@@ -1348,14 +1303,7 @@ void EpochReader::State::GsaSentence(const char* dollar, const char* star, size_
     (void)scan;
     Gsa(f, taken);
 #endif
-    if (bodyLength <= GsaMemo::kLongest) {
-        GsaMemo& memo = gsaMemos[GsaMemoSlot(dollar, star, gsaMemos.size())];
-        std::memcpy(memo.body.data(), body, bodyLength);
-        memo.length = bodyLength;
-        memo.checksum = {star[1], star[2]};
-        memo.bad = f.bad;
-        memo.taken = taken;
-    }
+    gsaMemo.Keep(dollar, star, f.bad, taken);
     if (!f.bad)
         TakeGsa(taken);
 }
