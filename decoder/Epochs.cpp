@@ -1305,6 +1305,7 @@ void EpochReader::State::GsaSentence(const char* dollar, const char* star, size_
         Gsa(f, taken);
 #else
     (void)scan;
+    (void)bodyLength;
     Gsa(f, taken);
 #endif
     gsaMemo.Keep(dollar, star, f.bad, taken);
