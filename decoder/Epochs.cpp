@@ -38,9 +38,10 @@ constexpr int kPrnLimit = 512;           // PRNs the satellite key holds
 constexpr size_t kMostSatellites = 255;  // per epoch
 constexpr int kSignalBits = 16;
 // A text read at once from this size on reserves its records once the
-// first kReserveJudged bytes are read.
-constexpr size_t kReserveFrom = size_t(8) << 20;
-constexpr size_t kReserveJudged = size_t(1) << 20;
+// first kReserveJudged bytes are read (with SSE2, where Feed reads it in
+// blocks).
+[[maybe_unused]] constexpr size_t kReserveFrom = size_t(8) << 20;
+[[maybe_unused]] constexpr size_t kReserveJudged = size_t(1) << 20;
 
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
     1e16, 1e17, 1e18};
