@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The epoch reader. One pass over the text: each line is found with
-// memchr, its sentence's "*" with memchr, the checksum taken eight bytes at
-// a time, and each field read where it stands by a cursor that checks its
-// form as it converts it. The satellites of the open epoch are found by
-// constellation and PRN in a table stamped with the epoch's number, so
-// nothing is cleared between epochs.
+// The epoch reader. One pass over the text: with SSE2 the line ends are
+// found 64 bytes at a time and each sentence's checksum taken sixteen
+// bytes at a time (with the masks of commas and digits the quick GSV and
+// GSA readers take their fields from), without it byte by byte and eight
+// bytes at a time; each other field is read where it stands by a cursor
+// that checks its form. Numbers are kept as their digits and converted only
+// where the epoch stores them; a GSA that comes again byte for byte is
+// taken as before, unread (SentenceMemo.h). The satellites of the open
+// epoch are found by constellation and PRN in a table stamped with the
+// epoch's number, so nothing is cleared between epochs.
 
 #include "Epochs.h"
 
@@ -21,6 +25,7 @@
 
 #include "Calendar.h"
 #include "FieldConvert.h"
+#include "SentenceMemo.h"
 #include "VectorGrowth.h"
 
 namespace orvane {
@@ -34,12 +39,91 @@ constexpr int kPrnLimit = 512;           // PRNs the satellite key holds
 constexpr size_t kMostSatellites = 255;  // per epoch
 constexpr int kSignalBits = 16;
 // A text read at once from this size on reserves its records once the
-// first kReserveJudged bytes are read.
-constexpr size_t kReserveFrom = size_t(8) << 20;
-constexpr size_t kReserveJudged = size_t(1) << 20;
+// first kReserveJudged bytes are read (with SSE2, where Feed reads it in
+// blocks).
+[[maybe_unused]] constexpr size_t kReserveFrom = size_t(8) << 20;
+[[maybe_unused]] constexpr size_t kReserveJudged = size_t(1) << 20;
 
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
     1e16, 1e17, 1e18};
+
+constexpr uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
+    10000000000, 100000000000};
+
+// A decimal number as written: its digits as one integer, those before the
+// point alone, how many follow it, and its sign. Fields read it and check
+// its form; its value is worked out only where it is stored, as most
+// sentences of an epoch repeat what an earlier one gave.
+struct DecimalText {
+    uint64_t mantissa = 0;
+    uint64_t integer = 0;
+    int fraction = 0;
+    bool negative = false;
+
+    // The value as a float: the mantissa (at most 18 digits) divided by an
+    // exact power of ten, correctly rounded, then rounded to a float.
+    float Value() const
+    {
+        const double magnitude = double(mantissa) / kPowersOfTen[fraction];
+        return float(negative ? -magnitude : magnitude);
+    }
+};
+
+// A coordinate read and found good: its digits (the minus ignored), its
+// whole degrees and hemisphere.
+struct CoordinateText {
+    uint64_t mantissa = 0;
+    double whole = 0;
+    int fraction = 0;
+    bool negative = false;  // south or west
+
+    // Signed degrees: the whole degrees and the minutes (the number less
+    // the whole degrees' hundreds) over 60, as WholeDegrees checked them.
+    double Degrees() const
+    {
+        const double value = double(mantissa) / kPowersOfTen[fraction];
+        const double minutes = value - whole * 100.0;
+        const double result = whole + minutes / 60.0;
+        return negative ? -result : result;
+    }
+};
+
+// The whole degrees of a coordinate's number, as std::trunc(value / 100)
+// gives them; none when its minutes reach 60 or its degrees (whole plus
+// minutes / 60) pass limit.
+//
+// Where the digits are exact in a double (below 2^53), at most eleven
+// follow the point and the degrees are at most limit (180 at most), the
+// digits before the last two of the integer part are those whole degrees,
+// and the tests are those of the digits, without dividing:
+//  - value = mantissa / 10^f rounds monotonically; a number of f decimals
+//    lies at least 10^-f from 100 (D + 1), more than half a unit in the
+//    last place there (2^-38 below 2^15), so value stays below it, and
+//    value / 100 stays more than half a unit below D + 1 (2^-45 below 256);
+//  - minutes = value - 100 D is exact (Sterbenz), and reaches 60 exactly
+//    when the number does, by the same monotone rounding;
+//  - below limit degrees, minutes under 60 keep the result at most limit;
+//    at limit, any minutes (at least 10^-f less the rounding, so more than
+//    1e-13 degrees) put the result past it, as 2^-45 is less.
+// Other numbers take the division itself.
+inline std::optional<double> WholeDegrees(const DecimalText& number, int32_t limit)
+{
+    const uint64_t degrees = number.integer / 100;
+    if (number.mantissa < uint64_t(1) << 53 && number.fraction <= 11 && degrees <= uint64_t(limit)) {
+        const uint64_t minutes = number.integer % 100;
+        const bool minutesGiven =
+            minutes != 0 || number.mantissa != number.integer * kIntegerPowersOfTen[number.fraction];
+        if (minutes >= 60 || (degrees == uint64_t(limit) && minutesGiven))
+            return std::nullopt;
+        return double(degrees);
+    }
+    const double value = double(number.mantissa) / kPowersOfTen[number.fraction];
+    const double whole = std::trunc(value / 100.0);
+    const double minutes = value - whole * 100.0;
+    if (minutes >= 60.0 || whole + minutes / 60.0 > double(limit))
+        return std::nullopt;
+    return whole;
+}
 
 // The XOR of the body's bytes, eight at a time; false when the body holds
 // a "$" or a "*" (a sentence that lost its end runs into the next one, or
@@ -114,13 +198,7 @@ public:
 
     bool AtEnd() const { return m_P >= m_End; }
 
-    void Skip()
-    {
-        while (m_P < m_End && *m_P != ',')
-            ++m_P;
-        if (m_P < m_End)
-            ++m_P;
-    }
+    void Skip() { m_P = FieldAfter(m_P); }
 
     const char* Position() const { return m_P; }
     // Goes on from p, the start of a field.
@@ -138,23 +216,19 @@ public:
     bool HexDigit(int32_t& value)
     {
         const char* const start = m_P;
-        const int digit = Hex(*m_P);
-        if (digit >= 0)
-            ++m_P;
-        return Close(start, true, [&] { value = digit; });
+        const int digit = Hex(*start);
+        return Close(start, start + (digit >= 0), true, [&] { value = digit; });
     }
 
     // Digits with an optional minus.
     bool Integer(int32_t& value)
     {
-        const bool negative = *m_P == '-';
         const char* const start = m_P;
-        m_P += negative;
+        const bool negative = *start == '-';
         uint32_t v = 0;
-        while (unsigned(*m_P - '0') < 10)
-            v = v * 10 + unsigned(*m_P++ - '0');
-        const bool ok = m_P - start - negative <= 9 && m_P - start > negative;
-        return Close(start, ok, [&] { value = negative ? -int32_t(v) : int32_t(v); });
+        const char* const stop = DigitsFrom(start + negative, v);
+        const bool ok = stop - start - negative <= 9 && stop - start > negative;
+        return Close(start, stop, ok, [&] { value = negative ? -int32_t(v) : int32_t(v); });
     }
 
     // A field of digits only (at most nine).
@@ -162,130 +236,139 @@ public:
     {
         const char* const start = m_P;
         uint32_t v = 0;
-        while (unsigned(*m_P - '0') < 10)
-            v = v * 10 + unsigned(*m_P++ - '0');
-        return Close(start, m_P - start <= 9, [&] { value = int32_t(v); });
+        const char* const stop = DigitsFrom(start, v);
+        return Close(start, stop, stop - start <= 9, [&] { value = int32_t(v); });
     }
 
     // A decimal number: an optional minus, digits with at most one point.
-    bool Decimal(double& value)
+    // Its text only: DecimalText::Value converts it.
+    bool Decimal(DecimalText& number)
     {
         const char* const start = m_P;
-        const bool negative = *m_P == '-';
-        m_P += negative;
+        const bool negative = *start == '-';
+        const char* const whole = start + negative;
         uint64_t mantissa = 0;
-        const char* const whole = m_P;
-        while (unsigned(*m_P - '0') < 10)
-            mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
-        int digits = int(m_P - whole);
+        const char* stop = DigitsFrom(whole, mantissa);
+        const uint64_t integer = mantissa;
+        int digits = int(stop - whole);
         int fraction = 0;
-        if (*m_P == '.') {
-            const char* const decimals = ++m_P;
-            while (unsigned(*m_P - '0') < 10)
-                mantissa = mantissa * 10 + unsigned(*m_P++ - '0');
-            fraction = int(m_P - decimals);
+        if (*stop == '.') {
+            const char* const decimals = stop + 1;
+            stop = DigitsFrom(decimals, mantissa);
+            fraction = int(stop - decimals);
             digits += fraction;
         }
         const bool ok = digits != 0 && digits <= 18;
-        return Close(start, ok, [&] {
-            const double magnitude = double(mantissa) / kPowersOfTen[fraction];
-            value = negative ? -magnitude : magnitude;
-        });
-    }
-
-    bool Float(float& value)
-    {
-        double read = 0;
-        if (!Decimal(read))
-            return false;
-        value = float(read);
-        return true;
+        return Close(start, stop, ok, [&] { number = {mantissa, integer, fraction, negative}; });
     }
 
     bool Letter(char& value)
     {
         const char* const start = m_P;
-        if (m_P < m_End && *m_P != ',')
-            ++m_P;
-        return Close(start, true, [&] { value = *start; });
+        const char* const stop = start + (start < m_End && *start != ',');
+        return Close(start, stop, true, [&] { value = *start; });
     }
 
     // Letters up to the capacity of out, the rest zero.
     bool Letters(std::array<char, 8>& out)
     {
         const char* const start = m_P;
-        while (*m_P >= 'A' && *m_P <= 'Z')
-            ++m_P;
-        const size_t count = size_t(m_P - start);
-        return Close(start, count <= out.size(), [&] {
+        const char* stop = start;
+        while (*stop >= 'A' && *stop <= 'Z')
+            ++stop;
+        const size_t count = size_t(stop - start);
+        return Close(start, stop, count <= out.size(), [&] {
             out = {};
             std::memcpy(out.data(), start, count);
         });
     }
 
-    // hhmmss with any number of decimals: milliseconds since midnight.
+    // hhmmss with any number of decimals (the first three count):
+    // milliseconds since midnight.
     bool Time(int32_t& ms)
     {
         const char* const start = m_P;
-        int32_t whole = 0;
-        for (; unsigned(*m_P - '0') < 10; ++m_P) {
-            if (m_P - start < 6)
-                whole = whole * 10 + (*m_P - '0');
-        }
-        bool ok = m_P - start == 6;
+        const char* stop = start;
+        while (unsigned(*stop - '0') < 10)
+            ++stop;
+        const auto pair = [start](int at) { return (start[at] - '0') * 10 + (start[at + 1] - '0'); };
+        const bool six = stop - start == 6;
+        const int32_t hours = six ? pair(0) : 0, minutes = six ? pair(2) : 0, seconds = six ? pair(4) : 0;
         int32_t fraction = 0;
-        if (*m_P == '.') {
-            ++m_P;
-            int scale = 100;
-            for (; unsigned(*m_P - '0') < 10; ++m_P, scale /= 10)
-                fraction += (*m_P - '0') * scale;
+        if (*stop == '.') {
+            const char* const decimals = ++stop;
+            while (unsigned(*stop - '0') < 10)
+                ++stop;
+            const ptrdiff_t count = stop - decimals;
+            fraction = (count > 0 ? (decimals[0] - '0') * 100 : 0) + (count > 1 ? (decimals[1] - '0') * 10 : 0) +
+                       (count > 2 ? decimals[2] - '0' : 0);
         }
-        const int32_t hours = whole / 10000, minutes = whole / 100 % 100, seconds = whole % 100;
-        ok = ok && hours < 24 && minutes < 60 && seconds <= 60;
-        return Close(start, ok, [&] { ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction; });
+        const bool ok = six && hours < 24 && minutes < 60 && seconds <= 60;
+        return Close(start, stop, ok, [&] { ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction; });
     }
 
-    // (d)ddmm.mmmm and its hemisphere letter: signed degrees. The letter
-    // alone gives the sign (some receivers also write a minus sign).
-    bool Coordinate(double& degrees, char positive, char negative, double limit)
+    // (d)ddmm.mmmm and its hemisphere letter, its form checked as the
+    // degrees it gives would be (minutes below 60, at most limit degrees);
+    // CoordinateText::Degrees converts it. The letter alone gives the sign
+    // (some receivers also write a minus sign).
+    bool Coordinate(CoordinateText& coordinate, char positive, char negative, int32_t limit)
     {
-        double value = 0;
+        DecimalText number;
         char hemisphere = 0;
-        const bool number = Decimal(value);
-        const bool letter = Letter(hemisphere);
-        if (!number || !letter)
+        const bool hasNumber = Decimal(number);
+        const bool hasLetter = Letter(hemisphere);
+        if (!hasNumber || !hasLetter)
             return false;
-        value = std::fabs(value);
-        const double whole = std::trunc(value / 100.0);
-        const double minutes = value - whole * 100.0;
-        const double result = whole + minutes / 60.0;
-        if (minutes >= 60.0 || result > limit || (hemisphere != positive && hemisphere != negative)) {
+        std::optional<double> whole = WholeDegrees(number, limit);
+        if (!whole || (hemisphere != positive && hemisphere != negative)) {
             bad = true;
             return false;
         }
-        degrees = hemisphere == positive ? result : -result;
+        coordinate = {number.mantissa, *whole, number.fraction, hemisphere == negative};
         return true;
     }
 
 private:
-    // Ends the field: it must stop at a comma or the end of the body. An
-    // empty field reads as absent; a good one is stored.
-    template <class Store>
-    bool Close(const char* start, bool ok, Store store)
+    // The digits from p added to value; where they stop. The loop runs on a
+    // copy of the position, kept in a register.
+    template <class Value>
+    static const char* DigitsFrom(const char* p, Value& value)
     {
-        if (m_P >= m_End) {
-            if (m_P == start)
+        Value v = value;
+        while (unsigned(*p - '0') < 10)
+            v = v * 10 + Value(*p++ - '0');
+        value = v;
+        return p;
+    }
+
+    // The start of the field after the one p lies in (the body's end, once
+    // there).
+    const char* FieldAfter(const char* p) const
+    {
+        while (p < m_End && *p != ',')
+            ++p;
+        return p < m_End ? p + 1 : p;
+    }
+
+    // Ends the field from start, read up to stop: it must stop at a comma
+    // or the end of the body. An empty field reads as absent; a good one
+    // is stored.
+    template <class Store>
+    bool Close(const char* start, const char* stop, bool ok, Store store)
+    {
+        if (stop >= m_End) {
+            m_P = stop;
+            if (stop == start)
                 return false;
-        } else if (*m_P != ',') {
+        } else if (*stop != ',') {
             bad = true;
-            Skip();
+            m_P = FieldAfter(stop);
             return false;
-        } else if (m_P == start) {
-            ++m_P;
-            return false;
+        } else {
+            m_P = stop + 1;
+            if (stop == start)
+                return false;
         }
-        if (m_P < m_End)
-            ++m_P;
         if (!ok) {
             bad = true;
             return false;
@@ -347,6 +430,20 @@ struct GsaReport {
     int32_t fixType;
     bool hasFixType;
     std::array<int32_t, 12> listed;
+};
+
+// The masks of a sentence's body (with SSE2).
+struct BodyScan;
+
+// What a GSA gives the epoch: a pure function of its body (its talker
+// included), so that a body met again gives it without being read.
+struct GsaTaken {
+    int8_t fixType = 0;  // 1-3; 0: none given
+    bool hasPdop = false, hasHdop = false, hasVdop = false;
+    float pdop = 0, hdop = 0, vdop = 0;
+    uint8_t count = 0;
+    // The satellites listed: constellation in bits 9-11, PRN below.
+    std::array<uint16_t, 12> keys{};
 };
 
 // What one GSV sentence reports.
@@ -604,7 +701,8 @@ struct EpochReader::State {
     // A time arrived: the open epoch takes it, or closes for a new one.
     void Timed(int32_t ms);
     void Close();
-    void TakePosition(double latitude, double longitude, int rank);
+    // The position, converted, when no sentence of a higher rank gave one.
+    void TakePosition(const CoordinateText& latitude, const CoordinateText& longitude, int rank);
 
     void Gga(Fields& f);
     void Rmc(Fields& f);
@@ -614,9 +712,15 @@ struct EpochReader::State {
     void Talker(const char* letters);
     Constellation OfTalker(int32_t prn) const { return talkerPrns[prn]; }
 
-    void Gsa(Fields& f);
-    // The fields of a GSA after its PRNs, and all of it taken.
-    void GsaEnd(Fields& f, GsaReport& report);
+    // A GSA met lately, taken and counted as then; false when none is
+    // kept.
+    bool RecallGsa(const char* dollar, const char* star);
+    // A GSA checked: read, kept and taken.
+    void GsaSentence(const char* dollar, const char* star, size_t bodyLength, const BodyScan* scan, Fields& f);
+    void Gsa(Fields& f, GsaTaken& taken);
+    // The fields of a GSA after its PRNs, and what all of it gives.
+    void GsaEnd(Fields& f, const GsaReport& report, GsaTaken& taken);
+    void TakeGsa(const GsaTaken& taken);
     void Gsv(Fields& f);
     void TakeGsv(const GsvReport& report);
     // The open epoch's satellite of the PRN under the talker, added if new;
@@ -624,7 +728,7 @@ struct EpochReader::State {
     [[gnu::always_inline]] OpenSatellite* InView(int32_t prn);
     [[gnu::always_inline]] void TakeSignal(OpenSatellite& satellite, int bit, int32_t snr);
 #if defined(ORVANE_EPOCHS_SCAN)
-    bool QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f);
+    bool QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f, GsaTaken& taken);
     bool QuickGsv(const char* body, size_t length, const BodyScan& scan);
 #endif
     void Gst(Fields& f);
@@ -698,6 +802,8 @@ struct EpochReader::State {
     int32_t lastTime = -1;
 
     const PrnTables& prns;
+    // The GSAs read lately (a receiver's GSAs of one epoch and more).
+    SentenceMemo<GsaTaken, 16> gsaMemo;
     // The constellation of the PRNs of the last GSV's or GSA's talker, and
     // those of the talkers met, by their letters as a number (more than 16
     // bits: none).
@@ -752,6 +858,9 @@ inline bool EpochReader::State::Sentence(const char* dollar, const char* star)
         if (entry.type == type)
             kind = entry.kind;
     }
+    // A GSA as it came lately: as it was taken then, unread.
+    if (kind == Kind::Gsa && RecallGsa(dollar, star))
+        return true;
 #if defined(ORVANE_EPOCHS_SCAN)
     // The commonest sentence the shortest way: as below, but for GSV alone.
     if (kind == Kind::Gsv && bodyLength < kScanned && size_t(textEnd - dollar - 1) >= kReadable) {
@@ -962,12 +1071,11 @@ bool EpochReader::State::AnySentence(const char* dollar, const char* star, size_
         Gll(f);
         break;
     case Kind::Gsa:
-        Talker(dollar + 1);
 #if defined(ORVANE_EPOCHS_SCAN)
-        if (scanned && QuickGsa(dollar + 1, bodyLength, scan, f))
-            break;
+        GsaSentence(dollar, star, bodyLength, scanned ? &scan : nullptr, f);
+#else
+        GsaSentence(dollar, star, bodyLength, nullptr, f);
 #endif
-        Gsa(f);
         break;
     case Kind::Gsv: {
         Talker(dollar + 1);
@@ -1124,13 +1232,13 @@ uint32_t EpochReader::State::StoreCn0(const uint8_t* values, size_t count)
     return uint32_t(cn0Base.first);
 }
 
-void EpochReader::State::TakePosition(double latitude, double longitude, int rank)
+void EpochReader::State::TakePosition(const CoordinateText& latitude, const CoordinateText& longitude, int rank)
 {
     if (rank < positionRank)
         return;
     positionRank = rank;
-    open.latitude = latitude;
-    open.longitude = longitude;
+    open.latitude = latitude.Degrees();
+    open.longitude = longitude.Degrees();
     open.flags |= Epoch::kPosition;
 }
 
@@ -1139,19 +1247,19 @@ void EpochReader::State::Gga(Fields& f)
 {
     int32_t ms = 0;
     const bool hasTime = f.Time(ms);
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
     int32_t quality = 0;
     const bool hasQuality = f.Unsigned(quality);
     f.Skip();  // satellites used: the GSAs count them per constellation
-    float hdop = 0, height = 0, separation = 0, age = 0;
-    const bool hasHdop = f.Float(hdop);
-    const bool hasHeight = f.Float(height);
+    DecimalText hdop, height, separation, age;
+    const bool hasHdop = f.Decimal(hdop);
+    const bool hasHeight = f.Decimal(height);
     f.Skip();
-    const bool hasSeparation = f.Float(separation);
+    const bool hasSeparation = f.Decimal(separation);
     f.Skip();
-    const bool hasAge = f.Float(age);
+    const bool hasAge = f.Decimal(age);
     int32_t station = 0;
     const bool hasStation = f.Unsigned(station);
     if (f.bad)
@@ -1161,19 +1269,19 @@ void EpochReader::State::Gga(Fields& f)
     if (hasQuality)
         open.quality = int8_t(std::min(quality, 99));
     if (hasHdop && std::isnan(open.hdop))
-        open.hdop = hdop;
+        open.hdop = hdop.Value();
     if (hasAge)
-        open.correctionAge = age;
+        open.correctionAge = age.Value();
     if (hasStation)
         open.stationId = uint16_t(std::min(station, 0xfffe));
     if (hasQuality && quality > 0 && position) {
         TakePosition(latitude, longitude, 3);
         if (hasHeight) {
-            open.heightMsl = height;
+            open.heightMsl = height.Value();
             open.flags |= Epoch::kHeight;
         }
         if (hasSeparation) {
-            open.geoidSeparation = separation;
+            open.geoidSeparation = separation.Value();
             open.flags |= Epoch::kSeparation;
         }
     }
@@ -1186,12 +1294,12 @@ void EpochReader::State::Rmc(Fields& f)
     const bool hasTime = f.Time(ms);
     char status = 0;
     f.Letter(status);
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
-    float knots = 0, course = 0;
-    const bool hasSpeed = f.Float(knots);
-    const bool hasCourse = f.Float(course);
+    DecimalText knots, course;
+    const bool hasSpeed = f.Decimal(knots);
+    const bool hasCourse = f.Decimal(course);
     int32_t date = 0;
     const bool hasDate = f.Unsigned(date);
     f.Skip();
@@ -1208,9 +1316,9 @@ void EpochReader::State::Rmc(Fields& f)
     if (fix && position)
         TakePosition(latitude, longitude, 1);
     if (fix && hasSpeed)
-        open.speed = float(knots * kKnotsToMs);
+        open.speed = float(knots.Value() * kKnotsToMs);
     if (fix && hasCourse)
-        open.course = course;
+        open.course = course.Value();
     if (hasDate) {
         const int day = date / 10000, month = date / 100 % 100, year = date % 100;
         if (day >= 1 && day <= 31 && month >= 1 && month <= 12)
@@ -1223,17 +1331,17 @@ void EpochReader::State::Gns(Fields& f)
 {
     int32_t ms = 0;
     const bool hasTime = f.Time(ms);
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
     std::array<char, 8> modes{};
     const bool hasModes = f.Letters(modes);
     f.Skip();
-    float hdop = 0, height = 0, separation = 0, age = 0;
-    const bool hasHdop = f.Float(hdop);
-    const bool hasHeight = f.Float(height);
-    const bool hasSeparation = f.Float(separation);
-    const bool hasAge = f.Float(age);
+    DecimalText hdop, height, separation, age;
+    const bool hasHdop = f.Decimal(hdop);
+    const bool hasHeight = f.Decimal(height);
+    const bool hasSeparation = f.Decimal(separation);
+    const bool hasAge = f.Decimal(age);
     int32_t station = 0;
     const bool hasStation = f.Unsigned(station);
     if (f.bad)
@@ -1243,9 +1351,9 @@ void EpochReader::State::Gns(Fields& f)
     if (hasModes)
         open.gnsModes = modes;
     if (hasHdop && std::isnan(open.hdop))
-        open.hdop = hdop;
+        open.hdop = hdop.Value();
     if (hasAge)
-        open.correctionAge = age;
+        open.correctionAge = age.Value();
     if (hasStation)
         open.stationId = uint16_t(std::min(station, 0xfffe));
     // A fix when any constellation's letter says one.
@@ -1253,11 +1361,11 @@ void EpochReader::State::Gns(Fields& f)
     if (fix && position && positionRank <= 2) {
         TakePosition(latitude, longitude, 2);
         if (hasHeight && !open.Has(Epoch::kHeight)) {
-            open.heightMsl = height;
+            open.heightMsl = height.Value();
             open.flags |= Epoch::kHeight;
         }
         if (hasSeparation && !open.Has(Epoch::kSeparation)) {
-            open.geoidSeparation = separation;
+            open.geoidSeparation = separation.Value();
             open.flags |= Epoch::kSeparation;
         }
     }
@@ -1266,7 +1374,7 @@ void EpochReader::State::Gns(Fields& f)
 // $GPGLL,llll.ll,a,yyyyy.yy,a,hhmmss.ss,A,mode
 void EpochReader::State::Gll(Fields& f)
 {
-    double latitude = 0, longitude = 0;
+    CoordinateText latitude, longitude;
     bool position = f.Coordinate(latitude, 'N', 'S', 90);
     position = f.Coordinate(longitude, 'E', 'W', 180) && position;
     int32_t ms = 0;
@@ -1282,50 +1390,71 @@ void EpochReader::State::Gll(Fields& f)
         TakePosition(latitude, longitude, 0);
 }
 
+bool EpochReader::State::RecallGsa(const char* dollar, const char* star)
+{
+    const auto* const kept = gsaMemo.Find(dollar, star, size_t(textEnd - dollar - 1));
+    if (!kept)
+        return false;
+    if (!kept->bad)
+        TakeGsa(kept->taken);
+    Count(kept->bad);
+    return true;
+}
+
+void EpochReader::State::GsaSentence(const char* dollar, const char* star, size_t bodyLength, const BodyScan* scan,
+    Fields& f)
+{
+    const char* const body = dollar + 1;
+    GsaTaken taken;
+    Talker(body);
+#if defined(ORVANE_EPOCHS_SCAN)
+    if (!scan || !QuickGsa(body, bodyLength, *scan, f, taken))
+        Gsa(f, taken);
+#else
+    (void)scan;
+    (void)bodyLength;
+    Gsa(f, taken);
+#endif
+    gsaMemo.Keep(dollar, star, f.bad, taken);
+    if (!f.bad)
+        TakeGsa(taken);
+}
+
 // $GNGSA,A,3,prn x12,pdop,hdop,vdop,system
-void EpochReader::State::Gsa(Fields& f)
+void EpochReader::State::Gsa(Fields& f, GsaTaken& taken)
 {
     f.Skip();
     GsaReport report{};
     report.hasFixType = f.Unsigned(report.fixType);
     for (int32_t& prn : report.listed)
         f.Unsigned(prn);
-    GsaEnd(f, report);
+    GsaEnd(f, report, taken);
 }
 
-void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
+void EpochReader::State::GsaEnd(Fields& f, const GsaReport& report, GsaTaken& taken)
 {
-    float pdop = 0, hdop = 0, vdop = 0;
-    const bool hasPdop = f.Float(pdop);
-    const bool hasHdop = f.Float(hdop);
-    const bool hasVdop = f.Float(vdop);
+    DecimalText pdop, hdop, vdop;
+    taken.hasPdop = f.Decimal(pdop);
+    taken.hasHdop = f.Decimal(hdop);
+    taken.hasVdop = f.Decimal(vdop);
     int32_t system = 0;
     f.Unsigned(system);
     if (f.bad)
         return;
     if (report.hasFixType && report.fixType >= 1 && report.fixType <= 3)
-        open.fixType = int8_t(report.fixType);
-    if (hasPdop)
-        open.pdop = pdop;
-    if (hasHdop)
-        open.hdop = hdop;
-    if (hasVdop)
-        open.vdop = vdop;
-    open.flags |= Epoch::kSatellitesUsed;
+        taken.fixType = int8_t(report.fixType);
+    if (taken.hasPdop)
+        taken.pdop = pdop.Value();
+    if (taken.hasHdop)
+        taken.hdop = hdop.Value();
+    if (taken.hasVdop)
+        taken.vdop = vdop.Value();
     // The system ID names the constellation of each PRN where it names
     // one; the talker otherwise.
     Constellation named = Constellation::Other;
     const bool hasSystem = ConstellationOfSystemId(system, 1, named);
     const uint8_t* const bySystem =
         hasSystem && system >= 0 && system < kSystemIds ? prns.bySystem[size_t(system)].data() : nullptr;
-    // The PRNs new to the epoch counted per run of one constellation (a
-    // GSA's are mostly of one), each run then added to its count.
-    Constellation counting = Constellation::Other;
-    int added = 0;
-    const auto add = [this](Constellation constellation, int count) {
-        uint8_t& used = open.used[size_t(constellation)];
-        used = uint8_t(std::min(used + count, 255));
-    };
     for (const int32_t prn : report.listed) {
         if (prn <= 0 || prn >= kPrnLimit)
             continue;
@@ -1335,18 +1464,31 @@ void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
         } else if (!hasSystem || !ConstellationOfSystemId(system, prn, constellation)) {
             constellation = OfTalker(prn);
         }
-        uint32_t& mark = usedStamp[size_t(prn) | size_t(constellation) << 9];
+        taken.keys[taken.count++] = uint16_t(prn | int32_t(constellation) << 9);
+    }
+}
+
+void EpochReader::State::TakeGsa(const GsaTaken& taken)
+{
+    if (taken.fixType != 0)
+        open.fixType = taken.fixType;
+    if (taken.hasPdop)
+        open.pdop = taken.pdop;
+    if (taken.hasHdop)
+        open.hdop = taken.hdop;
+    if (taken.hasVdop)
+        open.vdop = taken.vdop;
+    open.flags |= Epoch::kSatellitesUsed;
+    // Each satellite new to the epoch counts once for its constellation.
+    for (size_t k = 0; k < taken.count; ++k) {
+        const uint16_t key = taken.keys[k];
+        uint32_t& mark = usedStamp[key];
         if (mark != stamp) {
             mark = stamp;
-            if (constellation != counting) {
-                add(counting, added);
-                counting = constellation;
-                added = 0;
-            }
-            ++added;
+            uint8_t& used = open.used[size_t(key >> 9)];
+            used = uint8_t(std::min(used + 1, 255));
         }
     }
-    add(counting, added);
 }
 
 #if defined(ORVANE_EPOCHS_SCAN)
@@ -1354,7 +1496,7 @@ void EpochReader::State::GsaEnd(Fields& f, GsaReport& report)
 // Gsa reads them, the rest by Fields. False, having changed nothing, for a
 // field out of the plain form (more than three digits, a sentence that ends
 // among the PRNs ...): Fields then reads the sentence.
-bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f)
+bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodyScan& scan, Fields& f, GsaTaken& taken)
 {
     if (length < 6 || length - 6 >= 64)
         return false;
@@ -1387,7 +1529,7 @@ bool EpochReader::State::QuickGsa(const char* body, size_t length, const BodySca
     for (size_t k = 0; k < 12; ++k)
         report.listed[k] = ShortDigits(fields + fieldEnds[k] + 1, fieldEnds[k + 1] - fieldEnds[k] - 1);
     f.Seek(fields + last + 1);
-    GsaEnd(f, report);
+    GsaEnd(f, report, taken);
     return true;
 }
 #endif
@@ -1605,44 +1747,44 @@ void EpochReader::State::Gst(Fields& f)
     f.Skip();
     f.Skip();
     f.Skip();
-    float latitude = 0, longitude = 0, height = 0;
-    const bool hasLatitude = f.Float(latitude);
-    const bool hasLongitude = f.Float(longitude);
-    const bool hasHeight = f.Float(height);
+    DecimalText latitude, longitude, height;
+    const bool hasLatitude = f.Decimal(latitude);
+    const bool hasLongitude = f.Decimal(longitude);
+    const bool hasHeight = f.Decimal(height);
     if (f.bad)
         return;
     if (hasTime)
         Timed(ms);
     if (hasLatitude)
-        open.sigmaLatitude = latitude;
+        open.sigmaLatitude = latitude.Value();
     if (hasLongitude)
-        open.sigmaLongitude = longitude;
+        open.sigmaLongitude = longitude.Value();
     if (hasHeight)
-        open.sigmaHeight = height;
+        open.sigmaHeight = height.Value();
 }
 
 // $GPVTG,course,T,magnetic,M,knots,N,kmh,K,mode
 void EpochReader::State::Vtg(Fields& f)
 {
-    float course = 0, knots = 0, kmh = 0;
-    const bool hasCourse = f.Float(course);
+    DecimalText course, knots, kmh;
+    const bool hasCourse = f.Decimal(course);
     f.Skip();
     f.Skip();
     f.Skip();
-    const bool hasKnots = f.Float(knots);
+    const bool hasKnots = f.Decimal(knots);
     f.Skip();
-    const bool hasKmh = f.Float(kmh);
+    const bool hasKmh = f.Decimal(kmh);
     f.Skip();
     char mode = 0;
     const bool hasMode = f.Letter(mode);
     if (f.bad || (hasMode && mode == 'N'))
         return;
     if (hasCourse)
-        open.course = course;
+        open.course = course.Value();
     if (hasKmh)
-        open.speed = float(kmh * kKmhToMs);
+        open.speed = float(kmh.Value() * kKmhToMs);
     else if (hasKnots)
-        open.speed = float(knots * kKnotsToMs);
+        open.speed = float(knots.Value() * kKnotsToMs);
 }
 
 // $GPZDA,hhmmss.ss,dd,mm,yyyy,zone hours,zone minutes

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
+#include <bit>
 #include <cmath>
 #include <set>
 #include <string>
@@ -173,6 +174,180 @@ private slots:
         QCOMPARE(log.epochs[0].Has(Epoch::kPosition), position);
         if (position)
             QCOMPARE(log.epochs[0].latitude, latitude);
+    }
+
+    // A coordinate's form is checked on its digits, and its degrees worked
+    // out only where stored: both as the division of the number gives them
+    // (whole degrees by trunc(value / 100), the minutes over 60), to the
+    // last bit, at the limits and past the digits a double holds.
+    void coordinateForms_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("hemisphere");
+        QTest::addColumn<bool>("good");
+        QTest::newRow("plain") << "4807.03800"
+                               << "N" << true;
+        QTest::newRow("south, a minus too") << "-4807.038"
+                                            << "S" << true;
+        QTest::newRow("minutes only") << "0.5"
+                                      << "N" << true;
+        QTest::newRow("90 degrees") << "9000.00000"
+                                    << "S" << true;
+        QTest::newRow("past 90 degrees") << "9000.00001"
+                                         << "N" << false;
+        QTest::newRow("just below 60 minutes") << "8959.99999"
+                                               << "N" << true;
+        QTest::newRow("60 minutes") << "8960.00000"
+                                    << "N" << false;
+        QTest::newRow("degrees past the limit") << "12345678.5"
+                                                << "N" << false;
+        QTest::newRow("twelve decimals past 90") << "9000.000000000001"
+                                                 << "N" << false;
+        QTest::newRow("twelve decimals below 60 minutes") << "4759.999999999999"
+                                                          << "N" << true;
+        QTest::newRow("eighteen digits") << "4807.03800000000001"
+                                         << "N" << true;
+        QTest::newRow("nineteen digits") << "4807.038000000000001"
+                                         << "N" << false;
+        QTest::newRow("another letter") << "4807.038"
+                                        << "E" << false;
+    }
+    void coordinateForms()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, hemisphere);
+        QFETCH(bool, good);
+        const std::string text = number.toStdString();
+        const EpochLog log =
+            ReadEpochs(Nmea("GPGLL," + text + "," + hemisphere.toStdString() + ",01131.00000,E,101010.00,A,A"));
+        QCOMPARE(log.notParsed, uint64_t(good ? 0 : 1));
+        QCOMPARE(log.epochs.size(), size_t(good ? 1 : 0));
+        if (!good)
+            return;
+        // The degrees as the division gives them.
+        uint64_t mantissa = 0;
+        int fraction = -1;
+        for (const char c : text) {
+            if (c == '.')
+                fraction = 0;
+            else if (c != '-') {
+                mantissa = mantissa * 10 + uint64_t(c - '0');
+                fraction += fraction >= 0;
+            }
+        }
+        const double value = double(mantissa) / std::pow(10.0, std::max(fraction, 0));
+        const double whole = std::trunc(value / 100.0);
+        const double degrees = whole + (value - whole * 100.0) / 60.0;
+        QCOMPARE(std::bit_cast<uint64_t>(log.epochs[0].latitude),
+            std::bit_cast<uint64_t>(hemisphere == "S" ? -degrees : degrees));
+    }
+
+    // A sentence whose position cannot win over the one kept is still
+    // checked: a malformed coordinate counts as not parsed; a good one
+    // changes nothing; one of the same rank takes over.
+    void positionRanks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("latitude");
+        QTest::addColumn<int>("unparsed");
+        const std::string gga = Nmea("GPGGA,101010.00,1200.00000,N,02000.00000,E,1,05,1.0,10.0,M,,M,,");
+        const std::string rmc = Nmea("GPRMC,101010.00,A,1100.00000,N,02000.00000,E,,,010126,,,A");
+        QTest::newRow("RMC and GLL after GGA keep its position")
+            << QString::fromStdString(gga + rmc + Nmea("GPGLL,1000.00000,N,02000.00000,E,101010.00,A,A")) << 12.0 << 0;
+        QTest::newRow("RMC with 60 minutes after GGA")
+            << QString::fromStdString(gga + Nmea("GPRMC,101010.00,A,1160.00000,N,02000.00000,E,,,010126,,,A")) << 12.0
+            << 1;
+        QTest::newRow("GLL past 180 degrees after RMC")
+            << QString::fromStdString(rmc + Nmea("GPGLL,1000.00000,N,18000.50000,E,101010.00,A,A")) << 11.0 << 1;
+        QTest::newRow("a second GGA takes over")
+            << QString::fromStdString(gga + Nmea("GNGGA,101010.00,1400.00000,N,02000.00000,E,1,05,1.0,10.0,M,,M,,"))
+            << 14.0 << 0;
+    }
+    void positionRanks()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, latitude);
+        QFETCH(int, unparsed);
+        const EpochLog log = ReadEpochs(text.toStdString());
+        QCOMPARE(log.epochs.size(), size_t(1));
+        QCOMPARE(log.epochs[0].latitude, latitude);
+        QCOMPARE(log.notParsed, uint64_t(unparsed));
+    }
+
+    // A GSA that comes again byte for byte gives what it gave the first
+    // time, to each epoch it comes in, and is counted each time; one that
+    // differs only in its talker is not taken for it.
+    void repeatedGsa_data()
+    {
+        QTest::addColumn<QStringList>("epochs");  // each epoch's sentences after its GGA, ";" apart
+        QTest::addColumn<QString>("counts");      // per epoch: used GPS, Galileo, BeiDou; fix type
+        QTest::addColumn<int>("unparsed");
+        const QString gsa = "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2";
+        QTest::newRow("in two epochs") << QStringList{gsa, gsa} << "2003 2003" << 0;
+        QTest::newRow("twice in one epoch") << QStringList{gsa + ";" + gsa} << "2003" << 0;
+        QTest::newRow("malformed, twice")
+            << QStringList{"GPGSA,A,3,05,x7,,,,,,,,,,,1.5,0.9,1.2", "GPGSA,A,3,05,x7,,,,,,,,,,,1.5,0.9,1.2"}
+            << "0000 0000" << 2;
+        QTest::newRow("another talker, the same fields")
+            << QStringList{"GAGSA,A,2,05,07,,,,,,,,,,,1.5,0.9,1.2", "GBGSA,A,2,05,07,,,,,,,,,,,1.5,0.9,1.2"}
+            << "0202 0022" << 0;
+    }
+    void repeatedGsa()
+    {
+        QFETCH(QStringList, epochs);
+        QFETCH(QString, counts);
+        QFETCH(int, unparsed);
+        std::string text;
+        uint64_t sentences = 0;
+        for (int k = 0; k < epochs.size(); ++k) {
+            text +=
+                Nmea(QString("GPGGA,10101%1.00,1200.00000,N,02000.00000,E,1,05,1.0,10.0,M,,M,,").arg(k).toStdString());
+            for (const QString& sentence : epochs[k].split(';')) {
+                text += Nmea(sentence.toStdString());
+                ++sentences;
+            }
+            ++sentences;
+        }
+        // Read whole (the quick way, which compares sixteen bytes at a
+        // time) and a byte at a time.
+        EpochLog pieces;
+        EpochReader reader(pieces);
+        for (const char c : text)
+            reader.Feed(std::string_view(&c, 1));
+        reader.Finish();
+        for (const EpochLog& log : {ReadEpochs(text + std::string(100, ' ')), pieces}) {
+            QStringList read;
+            for (const Epoch& e : log.epochs)
+                read << QString::asprintf("%d%d%d%d", e.used[size_t(Constellation::Gps)],
+                    e.used[size_t(Constellation::Galileo)], e.used[size_t(Constellation::BeiDou)], e.fixType);
+            QCOMPARE(read.join(' '), counts);
+            QCOMPARE(log.notParsed, uint64_t(unparsed));
+            QCOMPARE(log.sentences, sentences - uint64_t(unparsed));
+        }
+    }
+
+    // A GSA read before, sent again with any other checksum, is a bad
+    // checksum: never taken for the one it repeats.
+    void repeatedGsaOtherChecksums()
+    {
+        const std::string body = "GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2";
+        const std::string good = Nmea(body);
+        std::string text = Nmea("GPGGA,101010.00,1200.00000,N,02000.00000,E,1,05,1.0,10.0,M,,M,,") + good +
+                           Nmea("GPGGA,101011.00,1200.00000,N,02000.00000,E,1,05,1.0,10.0,M,,M,,");
+        static const char* const kHex = "0123456789ABCDEF";
+        for (int sum = 0; sum < 256; ++sum) {
+            if (good.substr(good.size() - 4, 2) == std::string{kHex[sum >> 4], kHex[sum & 15]})
+                continue;
+            text += '$';
+            text += body;
+            text += {'*', kHex[sum >> 4], kHex[sum & 15], '\r', '\n'};
+        }
+        const EpochLog log = ReadEpochs(text);
+        QCOMPARE(log.badChecksum, uint64_t(255));
+        QCOMPARE(log.epochs.size(), size_t(2));
+        QCOMPARE(int(log.epochs[0].used[size_t(Constellation::Gps)]), 2);
+        QCOMPARE(int(log.epochs[1].used[size_t(Constellation::Gps)]), 0);
+        QVERIFY(!log.epochs[1].Has(Epoch::kSatellitesUsed));
     }
 
     // Epochs close at another time; untimed sentences follow the epoch
