@@ -117,7 +117,8 @@ struct Epoch {
     float correctionAge = kUnknown;  // seconds since the last differential correction
     uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with epochs before
     // Into EpochLog::cn0, or with kCn0Differences set into
-    // EpochLog::cn0Differences; maybe shared with epochs before.
+    // EpochLog::cn0Differences; maybe shared with epochs before. (So a log's
+    // full C/N0 runs take less than 2 GiB: a log of tens of gigabytes.)
     uint32_t firstCn0 = 0;
     uint32_t firstUsed = 0;  // into EpochLog::used, maybe shared with epochs before
     uint16_t satelliteCount = 0;
@@ -218,7 +219,8 @@ struct EpochLog {
     std::vector<Epoch> epochs;
     // The runs of satellites, used flags and C/N0 the epochs point at, in
     // the order they were first read; an epoch shares the run of the last
-    // epoch with satellites where its own would be the same bytes.
+    // epoch with satellites where its own would be the same bytes (its C/N0
+    // as said above).
     std::vector<EpochSatellite> satellites;
     // Bit k % 8 of byte k / 8 of an epoch's run: whether it used its
     // satellite k.
