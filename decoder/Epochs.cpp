@@ -6,7 +6,8 @@
 // bytes at a time; each other field is read where it stands by a cursor
 // that checks its form. Numbers are kept as their digits and converted only
 // where the epoch stores them; a GSA that comes again byte for byte is
-// taken as before, unread (SentenceMemo.h). The satellites of the open
+// taken as before, unread (SentenceMemo.h), and so is a time or coordinate
+// that is the text last read (FieldMemo). The satellites of the open
 // epoch are found by constellation and PRN in a table stamped with the
 // epoch's number, so nothing is cleared between epochs.
 
