@@ -6,7 +6,8 @@
 // bytes at a time; each other field is read where it stands by a cursor
 // that checks its form. Numbers are kept as their digits and converted only
 // where the epoch stores them; a GSA that comes again byte for byte is
-// taken as before, unread (SentenceMemo.h). The satellites of the open
+// taken as before, unread (SentenceMemo.h), and so is a time or coordinate
+// that is the text last read (FieldMemo). The satellites of the open
 // epoch are found by constellation and PRN in a table stamped with the
 // epoch's number, so nothing is cleared between epochs.
 
@@ -171,6 +172,20 @@ bool Checksum(const char* p, size_t n, unsigned& sum)
     return stray == 0;
 }
 
+// The text a field last read as good, with the comma after it, and what
+// it gave. The sentences of one epoch repeat its time and position as the
+// same text, so a field that is that text again gives the same without
+// being read.
+template <class Value>
+struct FieldMemo {
+    static constexpr size_t kLongest = 16;
+
+    std::array<unsigned char, kLongest> text{};  // zero past length
+    std::array<unsigned char, kLongest> keep{};  // 0xff over length
+    size_t length = 0;                           // 0: none kept
+    Value value{};
+};
+
 // The value of each byte as a hexadecimal digit (upper case), or -1: looked
 // up, as the checksum's digits are letters or not at random.
 constexpr std::array<int8_t, 256> kHexValues = [] {
@@ -307,6 +322,32 @@ public:
         return Close(start, stop, ok, [&] { ms = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction; });
     }
 
+    // Time, or the memo's time where the field is its text again.
+    bool Time(int32_t& ms, FieldMemo<int32_t>& memo)
+    {
+        if (Recall(memo, ms))
+            return true;
+        const char* const start = m_P;
+        if (!Time(ms))
+            return false;
+        Remember(memo, start, ms);
+        return true;
+    }
+
+    // Coordinate, or the memo's coordinate where the number and hemisphere
+    // are its text again (a memo per kind of coordinate).
+    bool Coordinate(CoordinateText& coordinate, char positive, char negative, int32_t limit,
+        FieldMemo<CoordinateText>& memo)
+    {
+        if (Recall(memo, coordinate))
+            return true;
+        const char* const start = m_P;
+        if (!Coordinate(coordinate, positive, negative, limit))
+            return false;
+        Remember(memo, start, coordinate);
+        return true;
+    }
+
     // (d)ddmm.mmmm and its hemisphere letter, its form checked as the
     // degrees it gives would be (minutes below 60, at most limit degrees);
     // CoordinateText::Degrees converts it. The letter alone gives the sign
@@ -329,6 +370,43 @@ public:
     }
 
 private:
+    // Whether the text from here is the memo's, comma included: then its
+    // value, and on after it. Compared sixteen bytes at once, where the
+    // body goes on that far.
+    template <class Value>
+    bool Recall(const FieldMemo<Value>& memo, Value& value)
+    {
+        constexpr size_t kLongest = FieldMemo<Value>::kLongest;
+        if (memo.length == 0 || size_t(m_End - m_P) < kLongest)
+            return false;
+        uint64_t text[2], kept[2], keep[2];
+        std::memcpy(text, m_P, kLongest);
+        std::memcpy(kept, memo.text.data(), kLongest);
+        std::memcpy(keep, memo.keep.data(), kLongest);
+        if ((((text[0] ^ kept[0]) & keep[0]) | ((text[1] ^ kept[1]) & keep[1])) != 0)
+            return false;
+        m_P += memo.length;
+        value = memo.value;
+        return true;
+    }
+
+    // Keeps the text read from start, when it ended at a comma and the
+    // body goes on far enough for Recall to compare it.
+    template <class Value>
+    void Remember(FieldMemo<Value>& memo, const char* start, const Value& value) const
+    {
+        constexpr size_t kLongest = FieldMemo<Value>::kLongest;
+        const auto length = size_t(m_P - start);
+        if (length > kLongest || m_P[-1] != ',' || size_t(m_End - start) < kLongest)
+            return;
+        memo.text = {};
+        memo.keep = {};
+        std::memcpy(memo.text.data(), start, length);
+        std::fill_n(memo.keep.begin(), length, static_cast<unsigned char>(0xff));
+        memo.length = length;
+        memo.value = value;
+    }
+
     // The digits from p added to value; where they stop. The loop runs on a
     // copy of the position, kept in a register.
     template <class Value>
@@ -801,6 +879,11 @@ struct EpochReader::State {
     EpochDate lastDate;
     int32_t lastTime = -1;
 
+    // The time and coordinates last read, for the next sentence that
+    // repeats them.
+    FieldMemo<int32_t> timeMemo;
+    FieldMemo<CoordinateText> latitudeMemo, longitudeMemo;
+
     const PrnTables& prns;
     // The GSAs read lately (a receiver's GSAs of one epoch and more).
     SentenceMemo<GsaTaken, 16> gsaMemo;
@@ -1246,10 +1329,10 @@ void EpochReader::State::TakePosition(const CoordinateText& latitude, const Coor
 void EpochReader::State::Gga(Fields& f)
 {
     int32_t ms = 0;
-    const bool hasTime = f.Time(ms);
+    const bool hasTime = f.Time(ms, timeMemo);
     CoordinateText latitude, longitude;
-    bool position = f.Coordinate(latitude, 'N', 'S', 90);
-    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90, latitudeMemo);
+    position = f.Coordinate(longitude, 'E', 'W', 180, longitudeMemo) && position;
     int32_t quality = 0;
     const bool hasQuality = f.Unsigned(quality);
     f.Skip();  // satellites used: the GSAs count them per constellation
@@ -1291,12 +1374,12 @@ void EpochReader::State::Gga(Fields& f)
 void EpochReader::State::Rmc(Fields& f)
 {
     int32_t ms = 0;
-    const bool hasTime = f.Time(ms);
+    const bool hasTime = f.Time(ms, timeMemo);
     char status = 0;
     f.Letter(status);
     CoordinateText latitude, longitude;
-    bool position = f.Coordinate(latitude, 'N', 'S', 90);
-    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90, latitudeMemo);
+    position = f.Coordinate(longitude, 'E', 'W', 180, longitudeMemo) && position;
     DecimalText knots, course;
     const bool hasSpeed = f.Decimal(knots);
     const bool hasCourse = f.Decimal(course);
@@ -1330,10 +1413,10 @@ void EpochReader::State::Rmc(Fields& f)
 void EpochReader::State::Gns(Fields& f)
 {
     int32_t ms = 0;
-    const bool hasTime = f.Time(ms);
+    const bool hasTime = f.Time(ms, timeMemo);
     CoordinateText latitude, longitude;
-    bool position = f.Coordinate(latitude, 'N', 'S', 90);
-    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90, latitudeMemo);
+    position = f.Coordinate(longitude, 'E', 'W', 180, longitudeMemo) && position;
     std::array<char, 8> modes{};
     const bool hasModes = f.Letters(modes);
     f.Skip();
@@ -1375,10 +1458,10 @@ void EpochReader::State::Gns(Fields& f)
 void EpochReader::State::Gll(Fields& f)
 {
     CoordinateText latitude, longitude;
-    bool position = f.Coordinate(latitude, 'N', 'S', 90);
-    position = f.Coordinate(longitude, 'E', 'W', 180) && position;
+    bool position = f.Coordinate(latitude, 'N', 'S', 90, latitudeMemo);
+    position = f.Coordinate(longitude, 'E', 'W', 180, longitudeMemo) && position;
     int32_t ms = 0;
-    const bool hasTime = f.Time(ms);
+    const bool hasTime = f.Time(ms, timeMemo);
     char status = 0, mode = 0;
     f.Letter(status);
     const bool hasMode = f.Letter(mode);
@@ -1742,7 +1825,7 @@ bool EpochReader::State::QuickGsv(const char* body, size_t length, const BodySca
 void EpochReader::State::Gst(Fields& f)
 {
     int32_t ms = 0;
-    const bool hasTime = f.Time(ms);
+    const bool hasTime = f.Time(ms, timeMemo);
     f.Skip();
     f.Skip();
     f.Skip();
@@ -1791,7 +1874,7 @@ void EpochReader::State::Vtg(Fields& f)
 void EpochReader::State::Zda(Fields& f)
 {
     int32_t ms = 0;
-    const bool hasTime = f.Time(ms);
+    const bool hasTime = f.Time(ms, timeMemo);
     int32_t day = 0, month = 0, year = 0;
     bool hasDate = f.Unsigned(day);
     hasDate = f.Unsigned(month) && hasDate;

@@ -274,6 +274,48 @@ private slots:
         QCOMPARE(log.notParsed, uint64_t(unparsed));
     }
 
+    // A time or coordinate that is the text of the last one read gives
+    // what it gave then; one that differs anywhere up to its comma (a digit
+    // more, the other hemisphere) is read anew, and a malformed one is
+    // counted each time it comes.
+    void repeatedFields_data()
+    {
+        QTest::addColumn<QStringList>("bodies");
+        QTest::addColumn<QString>("epochs");  // per epoch: time in ms, latitude, longitude; ";" apart
+        QTest::addColumn<int>("unparsed");
+        const QString rmc = "GPRMC,101010.00,A,4807.03800,N,01131.00000,E,,,010126,,,A";
+        const QString gga = "GPGGA,101010.00,4807.03800,N,01131.00000,E,1,05,1.0,10.0,M,,M,,";
+        const QString position = "48.117300000 11.516666667";
+        QTest::newRow("RMC then GGA") << QStringList{rmc, gga} << "36610000 " + position << 0;
+        QTest::newRow("a digit more") << QStringList{gga,
+                                             "GNGGA,101010.00,4807.038001,N,01131.000001,E,1,05,1.0,10.0,M,,M,,"}
+                                      << "36610000 48.117300017 11.516666683" << 0;
+        QTest::newRow("the other hemispheres")
+            << QStringList{gga, "GNGGA,101010.00,4807.03800,S,01131.00000,W,1,05,1.0,10.0,M,,M,,"}
+            << "36610000 -48.117300000 -11.516666667" << 0;
+        QTest::newRow("a time a decimal longer")
+            << QStringList{gga, "GPGGA,101010.001,4807.03800,N,01131.00000,E,1,05,1.0,10.0,M,,M,,"}
+            << "36610000 " + position + ";36610001 " + position << 0;
+        const QString sixtyMinutes = "GPGGA,101010.00,4860.00000,N,01131.00000,E,1,05,1.0,10.0,M,,M,,";
+        QTest::newRow("60 minutes, twice")
+            << QStringList{sixtyMinutes, sixtyMinutes, gga} << "36610000 " + position << 2;
+    }
+    void repeatedFields()
+    {
+        QFETCH(QStringList, bodies);
+        QFETCH(QString, epochs);
+        QFETCH(int, unparsed);
+        std::string text;
+        for (const QString& body : bodies)
+            text += Nmea(body.toStdString());
+        const EpochLog log = ReadEpochs(text);
+        QStringList read;
+        for (const Epoch& e : log.epochs)
+            read << QString::asprintf("%d %.9f %.9f", e.timeMs, e.latitude, e.longitude);
+        QCOMPARE(read.join(";"), epochs);
+        QCOMPARE(log.notParsed, uint64_t(unparsed));
+    }
+
     // A GSA that comes again byte for byte gives what it gave the first
     // time, to each epoch it comes in, and is counted each time; one that
     // differs only in its talker is not taken for it.
