@@ -19,9 +19,8 @@ struct EpochsWithStarts {
     std::vector<uint64_t> starts;
 };
 
-// Reads the text line by line (a line ends in LF; a text of CR-ended lines
-// is read in pieces of at most 64 KiB, each epoch's start then falling on
-// the piece that opened it). The epochs are those ReadEpochs gives.
+// The epochs ReadEpochs gives, each with the offset of its opening line,
+// whatever the line ends.
 EpochsWithStarts ReadEpochsWithStarts(std::string_view text);
 
 // The epoch whose text holds offset: the last that starts at or before it

@@ -17,6 +17,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <type_traits>
 
@@ -868,6 +869,9 @@ struct EpochReader::State {
     size_t lastDifferencesCount = 0;
     std::array<uint8_t, kMostSatellites * kSignalBits + 1> closingShifted{};
     std::array<uint8_t, (kMostSatellites * kSignalBits + 1) / 2> closingDifferences{};
+    // Whether the closing epoch's satellites, used flags and C/N0 still
+    // fit the places an epoch holds.
+    bool RoomForSatellites() const;
     // Stores the closing epoch's C/N0: the full run or the last run of
     // differences from it where they are the same values, else as
     // differences from the full run where each fits, else in full. Gives
@@ -1235,6 +1239,11 @@ void EpochReader::State::Close()
         lastDate = open.date;
         lastTime = open.timeMs;
 
+        // Where the runs would pass what an epoch's 32-bit places reach
+        // (and firstCn0's flag), a log of tens of gigabytes, the epoch keeps
+        // its fix and counts but not its satellites.
+        if (!RoomForSatellites())
+            inViewCount = 0;
         open.satelliteCount = uint16_t(inViewCount);
         uint8_t* cn0 = closingCn0.data();
         const size_t usedBytes = (inViewCount + 7) / 8;
@@ -1267,10 +1276,21 @@ void EpochReader::State::Close()
     ++stamp;
 }
 
+bool EpochReader::State::RoomForSatellites() const
+{
+    // At most kSignalBits C/N0 per satellite.
+    const size_t mostCn0 = inViewCount * kSignalBits;
+    constexpr size_t kPlaces = std::numeric_limits<uint32_t>::max();
+    return log.satellites.size() + inViewCount < kPlaces && log.used.size() + inViewCount < kPlaces &&
+           log.cn0.size() + mostCn0 < kCn0Differences && log.cn0Differences.size() + 4 + mostCn0 < kCn0Differences;
+}
+
 uint32_t EpochReader::State::StoreCn0(const uint8_t* values, size_t count)
 {
+    // None to read: a place that reads as full values (a differences run
+    // would be read for its base).
     if (count == 0)
-        return uint32_t(log.cn0.size());
+        return 0;
     const size_t packed = (count + 1) / 2;
     if (cn0Base.count == count && cn0Base.first + count <= log.cn0.size()) {
         // The differences from the full run plus 8, modulo 256 as they are

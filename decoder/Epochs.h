@@ -117,8 +117,9 @@ struct Epoch {
     float correctionAge = kUnknown;  // seconds since the last differential correction
     uint32_t firstSatellite = 0;     // into EpochLog::satellites, maybe shared with epochs before
     // Into EpochLog::cn0, or with kCn0Differences set into
-    // EpochLog::cn0Differences; maybe shared with epochs before. (So a log's
-    // full C/N0 runs take less than 2 GiB: a log of tens of gigabytes.)
+    // EpochLog::cn0Differences; maybe shared with epochs before. (An epoch
+    // whose runs would pass 2 GiB of C/N0 or 4 G satellites, a log of tens
+    // of gigabytes, is kept without its satellites.)
     uint32_t firstCn0 = 0;
     uint32_t firstUsed = 0;  // into EpochLog::used, maybe shared with epochs before
     uint16_t satelliteCount = 0;

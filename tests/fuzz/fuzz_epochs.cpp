@@ -29,9 +29,9 @@ bool Same(const EpochLog& a, const EpochLog& b)
     for (size_t k = 0; k < a.epochs.size(); ++k) {
         const Epoch &x = a.epochs[k], &y = b.epochs[k];
         if (x.timeMs != y.timeMs || x.flags != y.flags || x.quality != y.quality || x.fixType != y.fixType ||
-            x.satelliteCount != y.satelliteCount || x.firstUsed != y.firstUsed || x.firstCn0 != y.firstCn0 ||
-            x.used != y.used || x.inView != y.inView || std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 ||
-            !(x.date == y.date))
+            x.satelliteCount != y.satelliteCount || x.firstSatellite != y.firstSatellite ||
+            x.firstUsed != y.firstUsed || x.firstCn0 != y.firstCn0 || x.used != y.used || x.inView != y.inView ||
+            std::memcmp(&x.latitude, &y.latitude, sizeof(double)) != 0 || !(x.date == y.date))
             return false;
     }
     return true;
