@@ -33,8 +33,7 @@ ReceiverConsoleDlg::ReceiverConsoleDlg(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("ReceiverConsole"));
     resize(720, 520);
 
-    m_Presets = new QComboBox(this);
-    m_Presets->setObjectName(QStringLiteral("presets"));
+    m_Presets = new PresetBox(this);
     m_Command = new QLineEdit(this);
     m_Command->setObjectName(QStringLiteral("command"));
     m_Command->setPlaceholderText(QStringLiteral("$PMTK101, or hex: B5 62 06 04 04 00 00 00 02 00 10 68"));
@@ -87,24 +86,17 @@ ReceiverConsoleDlg::ReceiverConsoleDlg(QWidget* owner) : QDialog(owner)
         m_Command->setText(item->text());
         OnSend();
     });
-    SetPresets({});
 }
 
 void ReceiverConsoleDlg::SetPresets(const std::vector<CommandPreset>& presets)
 {
-    m_PresetList = presets;
-    m_Presets->clear();
-    m_Presets->addItem(presets.empty() ? QStringLiteral("(none: add them to [commands] in config.ini)")
-                                       : QStringLiteral("(choose a preset)"));
-    for (const CommandPreset& preset : presets)
-        m_Presets->addItem(QStringLiteral("%1: %2").arg(preset.name, preset.text));
-    m_Presets->setEnabled(!presets.empty());
+    m_Presets->SetPresets(presets);
 }
 
 void ReceiverConsoleDlg::OnPresetChosen(int index)
 {
-    if (index >= 1 && size_t(index) <= m_PresetList.size())
-        m_Command->setText(m_PresetList[size_t(index - 1)].text);
+    if (const std::optional<QString> text = m_Presets->PresetText(index))
+        m_Command->setText(*text);
 }
 
 void ReceiverConsoleDlg::OnSend()

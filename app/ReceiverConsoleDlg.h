@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "PresetBox.h"
 #include "settings/CommandsConfig.h"
 
 class QComboBox;
@@ -58,12 +59,11 @@ private:
 
     QLineEdit* m_Command = nullptr;
     QPushButton* m_Send = nullptr;
-    QComboBox* m_Presets = nullptr;
+    PresetBox* m_Presets = nullptr;
     QListWidget* m_History = nullptr;
     QPlainTextEdit* m_Answers = nullptr;
     QLineEdit* m_ExtraTypes = nullptr;
     QLabel* m_Status = nullptr;
-    std::vector<CommandPreset> m_PresetList;
     std::string m_Rest;  // an unfinished line of the last tick
 };
 

@@ -40,8 +40,7 @@ TtffDlg::TtffDlg(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("TtffTest"));
     resize(760, 640);
 
-    m_Presets = new QComboBox(this);
-    m_Presets->setObjectName(QStringLiteral("presets"));
+    m_Presets = new PresetBox(this);
     m_Command = new QLineEdit(this);
     m_Command->setObjectName(QStringLiteral("command"));
     m_Command->setPlaceholderText(QStringLiteral("the restart command, e.g. $PMTK103"));
@@ -115,26 +114,19 @@ TtffDlg::TtffDlg(QWidget* owner) : QDialog(owner)
     layout->addWidget(m_Report, 2);
 
     connect(m_Presets, &QComboBox::activated, this, [this](int index) {
-        if (index >= 1 && size_t(index) <= m_PresetList.size())
-            m_Command->setText(m_PresetList[size_t(index - 1)].text);
+        if (const std::optional<QString> text = m_Presets->PresetText(index))
+            m_Command->setText(*text);
     });
     connect(m_Start, &QPushButton::clicked, this, &TtffDlg::StartRequested);
     connect(m_Stop, &QPushButton::clicked, this, &TtffDlg::StopRequested);
     connect(m_SaveCsv, &QPushButton::clicked, this, &TtffDlg::SaveCsvRequested);
     connect(m_Clear, &QPushButton::clicked, this, &TtffDlg::ClearRequested);
-    SetPresets({});
     SetRunning(false);
 }
 
 void TtffDlg::SetPresets(const std::vector<CommandPreset>& presets)
 {
-    m_PresetList = presets;
-    m_Presets->clear();
-    m_Presets->addItem(presets.empty() ? QStringLiteral("(none: add them to [commands] in config.ini)")
-                                       : QStringLiteral("(choose a preset)"));
-    for (const CommandPreset& preset : presets)
-        m_Presets->addItem(QStringLiteral("%1: %2").arg(preset.name, preset.text));
-    m_Presets->setEnabled(!presets.empty());
+    m_Presets->SetPresets(presets);
 }
 
 bool TtffDlg::ReadSettings(TtffSettings& settings, QString& error) const
@@ -147,7 +139,7 @@ bool TtffDlg::ReadSettings(TtffSettings& settings, QString& error) const
     settings.command = command.toStdString();
     // The preset's name when the command is still the preset's.
     settings.start = settings.command;
-    for (const CommandPreset& preset : m_PresetList) {
+    for (const CommandPreset& preset : m_Presets->Presets()) {
         if (preset.text == command) {
             settings.start = preset.name.toStdString();
             break;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "PresetBox.h"
 #include "analysis/TtffReport.h"
 #include "live/TtffRunner.h"
 #include "settings/CommandsConfig.h"
@@ -69,8 +70,7 @@ signals:
     void ClearRequested();
 
 private:
-    std::vector<CommandPreset> m_PresetList;
-    QComboBox* m_Presets = nullptr;
+    PresetBox* m_Presets = nullptr;
     QLineEdit* m_Command = nullptr;
     QSpinBox* m_Runs = nullptr;
     QDoubleSpinBox* m_Timeout = nullptr;

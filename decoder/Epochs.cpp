@@ -863,10 +863,9 @@ struct EpochReader::State {
     RecordRun lastSatellites, lastUsed;
     // The last C/N0 run stored in full, which later ones may be stored as
     // differences from, and the last run of differences from it (its
-    // firstCn0; 0: none) and their count.
+    // firstCn0; 0: none), as many values as the full run.
     RecordRun cn0Base;
     uint32_t lastDifferences = 0;
-    size_t lastDifferencesCount = 0;
     std::array<uint8_t, kMostSatellites * kSignalBits + 1> closingShifted{};
     std::array<uint8_t, (kMostSatellites * kSignalBits + 1) / 2> closingDifferences{};
     // Whether the closing epoch's satellites, used flags and C/N0 still
@@ -1312,8 +1311,7 @@ uint32_t EpochReader::State::StoreCn0(const uint8_t* values, size_t count)
                 nibbles[k] = uint8_t((shifted[2 * k] ^ 8U) | (shifted[2 * k + 1] ^ 8U) << 4);
             // The same differences as the last run of them: that run.
             const size_t last = lastDifferences & ~kCn0Differences;
-            if (lastDifferences != 0 && lastDifferencesCount == count &&
-                last + 4 + packed <= log.cn0Differences.size() &&
+            if (lastDifferences != 0 && last + 4 + packed <= log.cn0Differences.size() &&
                 std::memcmp(log.cn0Differences.data() + last + 4, nibbles, packed) == 0)
                 return lastDifferences;
             const size_t at = log.cn0Differences.size();
@@ -1324,7 +1322,6 @@ uint32_t EpochReader::State::StoreCn0(const uint8_t* values, size_t count)
                 run[k] = uint8_t(cn0Base.first >> (8 * k));
             std::memcpy(run + 4, nibbles, packed);
             lastDifferences = uint32_t(at) | kCn0Differences;
-            lastDifferencesCount = count;
             return lastDifferences;
         }
     }

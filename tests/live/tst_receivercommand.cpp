@@ -12,6 +12,26 @@
 
 using namespace orvane;
 
+namespace {
+
+// Reads the [commands] group of a config.ini holding ini: false when the
+// file could not be written; any says whether a preset was read, lines
+// the lines the reading wrote.
+bool ReadPresets(const QByteArray& ini, CommandPresetsConfig& record, QStringList& lines, bool& any)
+{
+    QTemporaryDir folder;
+    QFile config(folder.filePath("config.ini"));
+    if (!config.open(QIODevice::WriteOnly) || config.write(ini) != ini.size())
+        return false;
+    config.close();
+    SetConfigFolder(folder.path());
+    any = ReadConfig(record, [&](const QString& l) { lines << l; });
+    SetConfigFolder(QString());
+    return true;
+}
+
+}  // namespace
+
 Q_DECLARE_METATYPE(ReceiverCommand::Kind)
 
 class TestReceiverCommand : public QObject {
@@ -111,15 +131,11 @@ private slots:
             text += line + '\n';
         }
         QVERIFY(examples >= 15);
-        QTemporaryDir folder;
-        QFile config(folder.filePath("config.ini"));
-        QVERIFY(config.open(QIODevice::WriteOnly) && config.write(text) == text.size());
-        config.close();
-        SetConfigFolder(folder.path());
         CommandPresetsConfig presets;
         QStringList lines;
-        QVERIFY(ReadConfig(presets, [&](const QString& l) { lines << l; }));
-        SetConfigFolder(QString());
+        bool any = false;
+        QVERIFY(ReadPresets(text, presets, lines, any));
+        QVERIFY(any);
         QCOMPARE(int(presets.presets.size()), examples);
         QCOMPARE(lines.size(), examples);
         for (const CommandPreset& preset : presets.presets) {
@@ -203,16 +219,12 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(QStringList, lines);
         QFETCH(QStringList, presets);
-        QTemporaryDir folder;
-        QFile config(folder.filePath("config.ini"));
-        QVERIFY(config.open(QIODevice::WriteOnly) && config.write(ini) == ini.size());
-        config.close();
-        SetConfigFolder(folder.path());
         CommandPresetsConfig record;
         record.presets.push_back({"stale", "x"});
         QStringList written;
-        QCOMPARE(ReadConfig(record, [&](const QString& l) { written << l; }), !presets.isEmpty());
-        SetConfigFolder(QString());
+        bool any = false;
+        QVERIFY(ReadPresets(ini, record, written, any));
+        QCOMPARE(any, !presets.isEmpty());
         QCOMPARE(written, lines);
         QStringList read;
         for (const CommandPreset& preset : record.presets)
